@@ -1,0 +1,59 @@
+#include "chemistry/checked.hpp"
+#include "chemistry/chemistry.hpp"
+
+#include <cmath>
+
+void INITIALISE() {
+    NAME = STRINGVEC{
+        {" SiO2", " TiO2", "Al2O3", "Fe2O3", "  FeO", "  MnO", "  MgO", "  CaO", " Na2O", "  K2O"}};
+    MW = VECTOR{{60.09, 79.9, 101.94, 159.7, 71.85, 70.94, 40.32, 56.08, 61.98, 94.2}};
+    NO = IVECTOR{{2, 2, 3, 3, 1, 1, 1, 1, 1, 1}}; // oxygens per oxide formula unit
+    NM = IVECTOR{{1, 1, 2, 2, 1, 1, 1, 1, 2, 2}}; // cations per oxide formula unit
+    for (int I = 1; I <= NEL; I++) WT[I] = 0;
+}
+
+static std::string ANALYSIS() {
+    return MINERAL.empty() ? "the analysis" : "the " + MINERAL + " analysis";
+}
+
+void RECALC(const VECTOR &wt, VECTOR &c, REAL n, std::int16_t ne) {
+    REAL F = 0;
+    TOTAL = 0;
+    for (int I = 1; I <= ne; I++) {
+        TOTAL = TOTAL + wt[I];
+        c[I] = wt[I] / MW[I]; // moles of oxide per 100 g
+        F = F + NO[I] * c[I]; // moles of oxygen
+    }
+    CHKFIN(TOTAL, ANALYSIS() + " is out of range, so its total has no value");
+    F = CHKDIV(n, F, ANALYSIS() + " holds no oxygen, so it has no formula");
+    if (std::isnan(F)) F = 0; // no formula: every cation 0 rather than NaN
+    CTOT = 0;
+    for (int I = 1; I <= ne; I++) {
+        c[I] = NM[I] * F * c[I]; // cations per n oxygens
+        CTOT = CTOT + c[I];
+    }
+}
+
+void FE3FIDDLE(VECTOR &wt, VECTOR &c, REAL SUM, REAL NORM, REAL SUMOX, REAL RMAX) {
+    // Without Fe2+ there is no iron to oxidise: the formula stays as recalculated.
+    if (c[FE2] == 0) return;
+    const REAL FEOTEMP = wt[FEO];
+    REAL OXTOT = 0;
+    for (int I = 1; I <= 10; I++) {
+        c[I] = c[I] * NORM / SUM;
+        OXTOT = OXTOT + c[I] * NO[I] / NM[I];
+    }
+    CTOT = CTOT * NORM / SUM;
+    c[FE3] = 2 * (SUMOX - OXTOT); // half an O per Fe3+ that replaces an Fe2+
+    const REAL WT3 = (c[FE2] - c[FE3]) / c[FE2] * wt[FEO];
+    wt[FE2O3] = (wt[FEO] - WT3) * 1.1113; // g Fe2O3 per g FeO holding the same iron
+    wt[FEO] = WT3;
+    TOTAL = TOTAL - FEOTEMP + wt[FEO] + wt[FE2O3];
+    c[FE2] = c[FE2] - c[FE3];
+    const REAL RFE3 = c[FE3] / (c[FE2] + c[FE3]);
+    if (c[FE2] < 0 || RFE3 > RMAX) {
+        wt[FE2O3] = FEOTEMP * RMAX * 1.1113;
+        wt[FEO] = (1 - RMAX) * FEOTEMP;
+        RECALC(wt, c, SUMOX, 10);
+    }
+}

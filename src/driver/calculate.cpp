@@ -1,0 +1,129 @@
+#include "activity/activity.hpp"
+#include "barometry/barometry.hpp"
+#include "driver/driver.hpp"
+#include "io/io.hpp"
+#include "io/textio.hpp"
+
+#include <cmath>
+
+static constexpr REAL TSD = 50; // K between the rows of the result table
+
+void CHECKVALUE() {
+    if (!NOVALUE.empty()) FATAL("no result: " + NOVALUE);
+}
+
+// Writes LINE to the console and then to the report.
+static void BOTH(const std::string &LINE) {
+    WRITELN(CON, LINE);
+    WRITELN(OUT, LINE);
+}
+
+// The first calculation of one mineral: the analysis as it stands after the call (with any
+// estimated Fe2O3) and its formula.
+static void SHOWMINERAL(void (*MINERALPROC)(VECTOR &), VECTOR &wt, const char *LABEL) {
+    WRITELN(CON);
+    NOVALUE.clear();
+    MINERALPROC(wt);
+    CHECKVALUE();
+    std::string ANALYSIS = LABEL, FORMULA(8, ' ');
+    for (int I = 1; I <= NEL; I++) {
+        ANALYSIS += FMT(wt[I], 6, 2);
+        FORMULA += FMT(CAT[I], 6, 3);
+    }
+    ANALYSIS += FMT(TOTAL, 8, 2);
+    FORMULA += FMT(CTOT, 8, 3);
+    WRITELN(CON, ANALYSIS);
+    WRITELN(CON, FORMULA);
+    WRITELN(OUT);
+    WRITELN(OUT, ANALYSIS);
+    WRITELN(OUT, FORMULA);
+}
+
+static void SETTINGS() {
+    T = ASKREAL("Temperature (C) : ") + 273.15;
+    for (int I = 1; I <= 4; I++)
+        for (int J = 1; J <= 5; J++) WG[I][J] = WSD[I][J] = 0;
+    WRITELN(CON, "Choose garnet mixing model:");
+    for (int I = 1; I <= NMODELS; I++) WRITELN(CON, FMTI(I, 2) + " = " + MODEL[I]);
+    CHOICE = static_cast<std::int16_t>(ASKINT("choice : ", 1, NMODELS));
+    WRITELN(CON);
+    SETUPGARNET(T, 18000);
+    ONESITE = !QUERY("Disordered (two-site) Cpx?");
+    TOTERR = ASKREAL("Analytical uncertainty (as % error on 100%; try 1) : ");
+    WRITELN(OUT, "Grt: " + MODEL[CHOICE] + (ONESITE ? "     1-site Cpx" : "     2-site Cpx"));
+    WRITELN(OUT, "     s.d. on 100wt%: " + FMT(TOTERR, 5, 1));
+    WRITELN(OUT);
+}
+
+// Keeps the trial temperature, takes the Powell estimate or takes a typed one.
+static void CHOOSETEMPERATURE() {
+    if (QUERY("Keep T fixed at trial value?")) return;
+    if (QUERY("Use variable Powell 1985 temperatures?")) {
+        if (!std::isnan(EGT)) {
+            TVARIES = true;
+            T = EGT + 273.15;
+            return;
+        }
+        WRITELN(CON, "The Powell 1985 temperature has no value; type a temperature instead.");
+    }
+    T = ASKREAL("Enter new T(C) : ") + 273.15;
+}
+
+static void MIXINGPARAMETERS() {
+    SETUPGARNET(T, 1000 * PREF);
+    WRITELN(CON);
+    WRITELN(CON, "Mixing parameters used: " + MODEL[CHOICE]);
+    std::string HEAD(10, ' ');
+    for (int I = 1; I <= 4; I++) HEAD += PAD(ENDM[I], 10);
+    WRITELN(CON, HEAD + PAD("Ternary", 12));
+    for (int I = 1; I <= 4; I++) {
+        std::string ROW = PAD(ENDM[I], 10);
+        for (int J = 1; J <= 5; J++) ROW += FMT(WG[I][J], 10, 0);
+        WRITELN(CON, ROW);
+    }
+}
+
+void CALCULATE() {
+    SETTINGS();
+    WRITELN(CON);
+    std::string HEAD(8, ' ');
+    for (int I = 1; I <= NEL; I++) HEAD += PAD(NAME[I], 6);
+    BOTH(HEAD + PAD("Total", 8));
+    SDMIX = false;
+    SHOWMINERAL(GARNET, GRTWT, "Garnet  ");
+    SHOWMINERAL(CPX, CPXWT, "Clinopx ");
+    SHOWMINERAL(WHITEMICA, MICAWT, "Phengite");
+    LNK = 6 * LNADI + 3 * LNAMICA - LNAPRP - 2 * LNAGRS;
+    PREF = PCALC(LNK, T);
+    CHECKVALUE();
+    EGT = ELLISGREEN(PREF); // NaN when it has no value, which fails the window too
+    WRITELN(CON);
+    if (100 < EGT && EGT < 1200)
+        WRITELN(CON, "Estimated T (Powell 1985) is " + FMT(EGT, 4, 0) + " (C)");
+    else
+        WRITELN(CON, "Powell 1985 T cannot be calculated");
+    CHOOSETEMPERATURE();
+    if (CHOICE != 5) MIXINGPARAMETERS();
+    WRITELN(CON);
+    std::string RESHEAD;
+    for (const char *H : {"T(C)", "P(kbar)", "lna(prp)", "lna(grs)", "lna(di)", "lna(Mica)", "lnK"})
+        RESHEAD += PAD(H, 10);
+    WRITELN(CON, RESHEAD);
+    WRITELN(OUT);
+    WRITELN(OUT, RESHEAD);
+    TT = T;
+    for (int KROW = -1; KROW <= 1; KROW++) {
+        T = TT + KROW * TSD;
+        NOVALUE.clear();
+        SETUPGARNET(T, 1000 * PREF);
+        GARNET(GRTWT);
+        CPX(CPXWT);
+        WHITEMICA(MICAWT);
+        LNK = 6 * LNADI + 3 * LNAMICA - LNAPRP - 2 * LNAGRS;
+        PKBAR = PCALC(LNK, T);
+        CHECKVALUE();
+        BOTH(FMT(T - 273.15, 10, 0) + FMT(PKBAR, 10, 2) + FMT(LNAPRP, 10, 4) + FMT(LNAGRS, 10, 4) +
+             FMT(LNADI, 10, 4) + FMT(LNAMICA, 10, 4) + FMT(LNK, 10, 4));
+    }
+    T = TT;
+}

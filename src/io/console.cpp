@@ -1,0 +1,99 @@
+#include "io/io.hpp"
+#include "io/textio.hpp"
+
+#include <cmath>
+#include <cstdlib>
+
+static bool ISDIGIT(char CH) { return CH >= '0' && CH <= '9'; }
+
+bool READREAL(std::string_view S, REAL &x) {
+    std::size_t I = 0;
+    while (I < S.size() && (S[I] == ' ' || S[I] == '\t')) I++;
+    const std::size_t START = I;
+    auto DIGITS = [&] {
+        std::size_t N = 0;
+        for (; I < S.size() && ISDIGIT(S[I]); I++) N++;
+        return N;
+    };
+    if (I < S.size() && (S[I] == '+' || S[I] == '-')) I++;
+    std::size_t N = DIGITS();
+    if (I < S.size() && S[I] == '.') {
+        I++;
+        N += DIGITS();
+    }
+    if (N == 0) return false;
+    if (I < S.size() && (S[I] == 'E' || S[I] == 'e')) {
+        I++;
+        if (I < S.size() && (S[I] == '+' || S[I] == '-')) I++;
+        if (DIGITS() == 0) return false;
+    }
+    if (I != S.size()) return false;
+    const std::string NUMBER(S.substr(START));
+    const REAL VALUE = std::strtod(NUMBER.c_str(), nullptr);
+    if (!std::isfinite(VALUE)) return false; // beyond the range of a REAL
+    x = VALUE;
+    return true;
+}
+
+bool QUERY(std::string_view PROMPT) {
+    const std::string S = READLN(std::string(PROMPT) + " (y) : ", PROMPT);
+    return S.empty() || S[0] == 'Y' || S[0] == 'y' || S == "1";
+}
+
+void READFROMSCREEN(VECTOR &wt) {
+    WRITELN(CON, "Enter the mineral oxide weight %.");
+    WRITELN(CON, "If probe data, enter all Fe as FeO.");
+    WRITELN(CON, "Fe2O3 will be estimated by the");
+    WRITELN(CON, "program if entered as 0.0");
+    WRITELN(CON);
+    for (int I = 1; I <= NEL; I++) {
+        bool OK = false;
+        while (!OK) {
+            DUMMY = READLN(PAD(NAME[I], 6) + "? ");
+            if (!DUMMY.empty() && DUMMY[0] == '.') DUMMY = "0" + DUMMY;
+            OK = READREAL(DUMMY, wt[I]);
+        }
+    }
+}
+
+void SCREENINPUT() {
+    WRITELN(CON);
+    WRITELN(CON, "Garnet analysis");
+    READFROMSCREEN(GRTWT);
+    WRITELN(CON);
+    WRITELN(CON);
+    WRITELN(CON, "Clinopyroxene analysis");
+    READFROMSCREEN(CPXWT);
+    WRITELN(CON);
+    WRITELN(CON);
+    WRITELN(CON, "Phengite analysis");
+    READFROMSCREEN(MICAWT);
+    WRITELN(CON);
+    WRITELN(CON);
+}
+
+// The first word of the first answer line that holds more than blanks and tabs.
+static std::string FIRSTWORD(std::string_view PROMPT) {
+    std::string S = READLN(PROMPT);
+    for (;;) {
+        const std::size_t B = S.find_first_not_of(" \t");
+        if (B != std::string::npos) return S.substr(B, S.find_first_of(" \t", B) - B);
+        S = READLN("", PROMPT);
+    }
+}
+
+REAL ASKREAL(std::string_view PROMPT) {
+    REAL X = 0;
+    while (!READREAL(FIRSTWORD(PROMPT), X)) {}
+    return X;
+}
+
+int ASKINT(std::string_view PROMPT, int LOW, int HIGH) {
+    for (;;) {
+        const std::string W = FIRSTWORD(PROMPT);
+        const std::size_t I = (W[0] == '+' || W[0] == '-') ? 1 : 0; // optional sign, digits
+        if (I == W.size() || W.find_first_not_of("0123456789", I) != std::string::npos) continue;
+        const long N = std::strtol(W.c_str(), nullptr, 10); // saturates: still out of range
+        if (N >= LOW && N <= HIGH) return static_cast<int>(N);
+    }
+}

@@ -1,0 +1,28 @@
+// Text channels, Pascal-style number formatting, console lines and the fatal-error path.
+#pragma once
+
+#include "state/state.hpp"
+
+#include <string>
+#include <string_view>
+
+[[noreturn]] void FATAL(const std::string &MESSAGE);
+
+// "w.d": fixed notation, right-aligned in W characters, never cut.
+std::string FMT(REAL X, int W, int D);
+// Integer right-aligned in W characters.
+std::string FMTI(long X, int W);
+// String right-aligned in W characters, never cut.
+std::string PAD(std::string_view S, int W);
+
+void OPENWRITE(TEXTFILE &F, const std::string &FILENAME);
+void WRITE(TEXTFILE &F, std::string_view S);
+void WRITELN(TEXTFILE &F, std::string_view S = {});
+void CLOSE(TEXTFILE &F);
+// Closes the report and the P-T file after a failure; reports nothing.
+void CLOSEQUIET(TEXTFILE &F);
+
+// Writes PROMPT to the console, flushes, and reads one answer line (first 255 characters,
+// the line end and a trailing CR dropped). End of input ends the run, naming WHAT, or the
+// prompt when WHAT is empty.
+std::string READLN(std::string_view PROMPT, std::string_view WHAT = {});
