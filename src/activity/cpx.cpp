@@ -34,13 +34,16 @@ void CPX(VECTOR &wt) {
     if (CAT[NA] >= 0.1) {
         const REAL RT = GCONST * T;
         REAL WERR = SDMIX ? SDWA * GASDEV(IDUM) : 0;
-        const REAL WAORT = CHKDIV((WA + WERR) * 1000, RT,
-                                  "RT is 0 at 0 K, so clinopyroxene ln(gamma) has no value");
+        const REAL WAORT =
+            CHKDIV((WA + WERR) * 1000, RT,
+                   "the clinopyroxene activity coefficient has no value at this temperature");
         WERR = SDMIX ? SDWB * GASDEV(IDUM) : 0;
-        const REAL WBORT = CHKDIV((WB + WERR) * 1000, RT,
-                                  "RT is 0 at 0 K, so clinopyroxene ln(gamma) has no value");
+        const REAL WBORT =
+            CHKDIV((WB + WERR) * 1000, RT,
+                   "the clinopyroxene activity coefficient has no value at this temperature");
         const REAL WCORT =
-            CHKDIV(WC * 1000, RT, "RT is 0 at 0 K, so clinopyroxene ln(gamma) has no value");
+            CHKDIV(WC * 1000, RT,
+                   "the clinopyroxene activity coefficient has no value at this temperature");
         // ln(gamma_di) for jadeite-rich pyroxene
         const REAL GAMDI =
             CAT[NA] * ((WAORT - WCORT) * CAT[FE3] + (WAORT - WBORT) * FE2M1 + WAORT * ALM1);

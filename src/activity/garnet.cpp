@@ -65,6 +65,9 @@ void SETUPGARNET(REAL t, REAL P) {
     default: // ideal mixing, or no such model
         break;
     }
+    for (int I = 1; I <= 4; I++)
+        for (int J = 1; J <= 5; J++)
+            CHKFIN(WG[I][J], "the garnet mixing parameters have no value at this temperature");
 }
 
 void QUAX(VECTOR4 X, MATRIXW W, VECTOR4 &RTLNG) {
@@ -120,10 +123,12 @@ void GARNET(VECTOR &wt) {
     LNOCT = CHKLN(XALM2 * XALM2, "the garnet has no octahedral Al, so a(pyrope) and "
                                  "a(grossular) have no value");
     const REAL RT = GCONST * T;
-    LNAPRP = 3 * (CHKDIV(RTLNG[3], RT, "RT is 0 at 0 K, so garnet ln(gamma) has no value") +
+    LNAPRP = 3 * (CHKDIV(RTLNG[3], RT,
+                         "the garnet activity coefficients have no value at this temperature") +
                   CHKLN(XI[3], "the garnet has no Mg, so a(pyrope) has no value")) +
              LNOCT; // a(prp) = (X_Mg g_Mg)^3 X_Al,oct^2
-    LNAGRS = 3 * (CHKDIV(RTLNG[4], RT, "RT is 0 at 0 K, so garnet ln(gamma) has no value") +
+    LNAGRS = 3 * (CHKDIV(RTLNG[4], RT,
+                         "the garnet activity coefficients have no value at this temperature") +
                   CHKLN(XI[4], "the garnet has no Ca, so a(grossular) has no value")) +
              LNOCT; // a(grs) = (X_Ca g_Ca)^3 X_Al,oct^2
 }

@@ -70,7 +70,9 @@ static void CHOOSETEMPERATURE() {
 }
 
 static void MIXINGPARAMETERS() {
+    NOVALUE.clear();
     SETUPGARNET(T, 1000 * PREF);
+    CHECKVALUE();
     WRITELN(CON);
     WRITELN(CON, "Mixing parameters used: " + MODEL[CHOICE]);
     std::string HEAD(10, ' ');

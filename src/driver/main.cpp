@@ -13,6 +13,7 @@ int main() {
         }
         CLOSE(OUT);
         CLOSE(PTOUT);
+        if (std::fflush(stdout) != 0) FATAL("cannot write standard output");
     } catch (const RUNEND &E) {
         // What was written stays written.
         CLOSEQUIET(OUT);

@@ -8,7 +8,7 @@ void FATAL(const std::string &MESSAGE) { throw RUNEND{1, MESSAGE}; }
 
 std::string FMT(REAL X, int W, int D) {
     // Every value was checked where it arose; one that has none must never be printed.
-    if (!std::isfinite(X)) FATAL("internal error: a result without a value reached the output");
+    if (!std::isfinite(X)) FATAL("no result: a number is out of range");
     char BUF[400];
     std::snprintf(BUF, sizeof BUF, "%*.*f", W, D, X);
     return BUF;

@@ -1,4 +1,4 @@
-// Stands in for the clock seed in end-to-end tests: the seed is taken from VARNO96_SEED.
+// Stands in for the clock seed in tests: the seed is taken from VARNO96_SEED (default -42).
 #include "stats/stats.hpp"
 
 #include <cstdlib>
