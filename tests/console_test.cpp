@@ -16,15 +16,6 @@
 
 namespace {
 
-// Runs CALL, which must end the run, and returns how it ended.
-template <typename F> RUNEND ENDOF(F &&CALL) {
-    try {
-        CALL();
-    } catch (const RUNEND &E) { return E; }
-    ADD_FAILURE() << "the run went on";
-    return RUNEND{-1, ""};
-}
-
 std::string REPEAT(const std::string &S, int N) {
     std::string R;
     for (int I = 0; I < N; I++) R += S;

@@ -20,14 +20,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-template <typename F> RUNEND ENDOF(F &&CALL) {
-    try {
-        CALL();
-    } catch (const RUNEND &E) { return E; }
-    ADD_FAILURE() << "the run went on";
-    return RUNEND{-1, ""};
-}
-
 // A fresh folder of its own, removed with its content at the end of the test.
 struct SCRATCH {
     fs::path DIR;

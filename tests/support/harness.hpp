@@ -5,6 +5,8 @@
 #include "chemistry/chemistry.hpp"
 #include "state/state.hpp"
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <string>
 
@@ -63,4 +65,13 @@ inline void RESETSTATE() {
     MINERAL.clear();
     NOVALUE.clear();
     ENDLN = false;
+}
+
+// Runs CALL, which must end the run, and returns how it ended.
+template <typename F> RUNEND ENDOF(F &&CALL) {
+    try {
+        CALL();
+    } catch (const RUNEND &E) { return E; }
+    ADD_FAILURE() << "the run went on";
+    return RUNEND{-1, ""};
 }
