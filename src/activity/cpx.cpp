@@ -33,17 +33,13 @@ void CPX(VECTOR &wt) {
                            : "the clinopyroxene has no Mg on M1, so a(diopside) has no value");
     if (CAT[NA] >= 0.1) {
         const REAL RT = GCONST * T;
+        const char *NOGAMMA =
+            "the clinopyroxene activity coefficient has no value at this temperature";
         REAL WERR = SDMIX ? SDWA * GASDEV(IDUM) : 0;
-        const REAL WAORT =
-            CHKDIV((WA + WERR) * 1000, RT,
-                   "the clinopyroxene activity coefficient has no value at this temperature");
+        const REAL WAORT = CHKDIV((WA + WERR) * 1000, RT, NOGAMMA);
         WERR = SDMIX ? SDWB * GASDEV(IDUM) : 0;
-        const REAL WBORT =
-            CHKDIV((WB + WERR) * 1000, RT,
-                   "the clinopyroxene activity coefficient has no value at this temperature");
-        const REAL WCORT =
-            CHKDIV(WC * 1000, RT,
-                   "the clinopyroxene activity coefficient has no value at this temperature");
+        const REAL WBORT = CHKDIV((WB + WERR) * 1000, RT, NOGAMMA);
+        const REAL WCORT = CHKDIV(WC * 1000, RT, NOGAMMA);
         // ln(gamma_di) for jadeite-rich pyroxene
         const REAL GAMDI =
             CAT[NA] * ((WAORT - WCORT) * CAT[FE3] + (WAORT - WBORT) * FE2M1 + WAORT * ALM1);

@@ -123,12 +123,11 @@ void GARNET(VECTOR &wt) {
     LNOCT = CHKLN(XALM2 * XALM2, "the garnet has no octahedral Al, so a(pyrope) and "
                                  "a(grossular) have no value");
     const REAL RT = GCONST * T;
-    LNAPRP = 3 * (CHKDIV(RTLNG[3], RT,
-                         "the garnet activity coefficients have no value at this temperature") +
+    const char *NOGAMMA = "the garnet activity coefficients have no value at this temperature";
+    LNAPRP = 3 * (CHKDIV(RTLNG[3], RT, NOGAMMA) +
                   CHKLN(XI[3], "the garnet has no Mg, so a(pyrope) has no value")) +
              LNOCT; // a(prp) = (X_Mg g_Mg)^3 X_Al,oct^2
-    LNAGRS = 3 * (CHKDIV(RTLNG[4], RT,
-                         "the garnet activity coefficients have no value at this temperature") +
+    LNAGRS = 3 * (CHKDIV(RTLNG[4], RT, NOGAMMA) +
                   CHKLN(XI[4], "the garnet has no Ca, so a(grossular) has no value")) +
              LNOCT; // a(grs) = (X_Ca g_Ca)^3 X_Al,oct^2
 }
