@@ -8,14 +8,9 @@
 
 static constexpr REAL TSD = 50; // K between the rows of the result table
 
-void CHECKVALUE() {
+// Ends the run when a quantity of the last calculation had no value.
+static void CHECKVALUE() {
     if (!NOVALUE.empty()) FATAL("no result: " + NOVALUE);
-}
-
-// Writes LINE to the console and then to the report.
-static void BOTH(const std::string &LINE) {
-    WRITELN(CON, LINE);
-    WRITELN(OUT, LINE);
 }
 
 // The first calculation of one mineral: the analysis as it stands after the call (with any
@@ -90,7 +85,7 @@ void CALCULATE() {
     WRITELN(CON);
     std::string HEAD(8, ' ');
     for (int I = 1; I <= NEL; I++) HEAD += PAD(NAME[I], 6);
-    BOTH(HEAD + PAD("Total", 8));
+    WRITEBOTH(HEAD + PAD("Total", 8));
     SDMIX = false;
     SHOWMINERAL(GARNET, GRTWT, "Garnet  ");
     SHOWMINERAL(CPX, CPXWT, "Clinopx ");
@@ -124,8 +119,8 @@ void CALCULATE() {
         LNK = 6 * LNADI + 3 * LNAMICA - LNAPRP - 2 * LNAGRS;
         PKBAR = PCALC(LNK, T);
         CHECKVALUE();
-        BOTH(FMT(T - 273.15, 10, 0) + FMT(PKBAR, 10, 2) + FMT(LNAPRP, 10, 4) + FMT(LNAGRS, 10, 4) +
-             FMT(LNADI, 10, 4) + FMT(LNAMICA, 10, 4) + FMT(LNK, 10, 4));
+        WRITEBOTH(FMT(T - 273.15, 10, 0) + FMT(PKBAR, 10, 2) + FMT(LNAPRP, 10, 4) +
+                  FMT(LNAGRS, 10, 4) + FMT(LNADI, 10, 4) + FMT(LNAMICA, 10, 4) + FMT(LNK, 10, 4));
     }
     T = TT;
 }

@@ -13,6 +13,3 @@ void FILEDATA();
 void CALCULATE();
 // One whole run.
 void VARNO96();
-
-// Ends the run when a quantity of the last calculation had no value.
-void CHECKVALUE();

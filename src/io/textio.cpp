@@ -45,6 +45,11 @@ void WRITELN(TEXTFILE &F, std::string_view S) {
     WRITE(F, F.EOL);
 }
 
+void WRITEBOTH(std::string_view S) {
+    WRITELN(CON, S);
+    WRITELN(OUT, S);
+}
+
 void CLOSE(TEXTFILE &F) {
     if (F.F == nullptr) return;
     std::FILE *G = F.F;

@@ -18,6 +18,8 @@ std::string PAD(std::string_view S, int W);
 void OPENWRITE(TEXTFILE &F, const std::string &FILENAME);
 void WRITE(TEXTFILE &F, std::string_view S);
 void WRITELN(TEXTFILE &F, std::string_view S = {});
+// Writes the line S to the console and then to the report.
+void WRITEBOTH(std::string_view S);
 void CLOSE(TEXTFILE &F);
 // Closes the report and the P-T file after a failure; reports nothing.
 void CLOSEQUIET(TEXTFILE &F);

@@ -96,8 +96,7 @@ static void PASS(int J) {
     for (const auto &[WHY, COUNT] : LEFTOUT) {
         const std::string LINE =
             FMTI(COUNT, 3) + " of " + std::to_string(RSIZE) + " runs left out: " + WHY;
-        WRITELN(CON, LINE);
-        WRITELN(OUT, LINE);
+        WRITEBOTH(LINE);
     }
     WRITELN(CON);
 }
