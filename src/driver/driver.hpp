@@ -3,6 +3,8 @@
 
 #include "state/state.hpp"
 
+#include <optional>
+
 // Report channel, banner, P-T file, oxide table.
 void STARTRUN();
 // The three analyses from the keyboard, with the offer to save them; the report heading.
@@ -11,5 +13,5 @@ void KEYBOARDDATA();
 void FILEDATA();
 // Settings, formulae, temperature choice, mixing parameters and the P-T table.
 void CALCULATE();
-// One whole run.
-void VARNO96();
+// One whole run; the Monte-Carlo block uses SEED when given, else the clock.
+void VARNO96(std::optional<std::int16_t> SEED = {});

@@ -1,13 +1,22 @@
+#include "cli/cli.hpp"
 #include "driver/driver.hpp"
 #include "io/textio.hpp"
 
 #include <cstdio>
 
-int main() {
+int main(int argc, char **argv) {
+    CLI::App app{"Eclogite geobarometry from garnet, clinopyroxene and phengite analyses.\n"
+                 "Asks every question at the console and works in the current folder: the "
+                 "report goes to VARNO.RES (or LPT1), the Monte-Carlo pairs to VARNOPT.RES."};
+    varno96::cli::set_up(app, "varno96");
+    std::optional<std::int16_t> seed;
+    varno96::cli::add_seed(app, seed);
+    if (const auto status = varno96::cli::parse(app, argc, argv)) return *status;
+
     int STATUS = 0;
     try {
         try {
-            VARNO96();
+            VARNO96(seed);
         } catch (const RUNEND &E) {
             if (E.STATUS != 0) throw; // a no at the oxide check ends the run normally
         }

@@ -57,12 +57,12 @@ void FILEDATA() {
     WRITELN(OUT);
 }
 
-void VARNO96() {
+void VARNO96(std::optional<std::int16_t> SEED) {
     STARTRUN();
     if (QUERY("Data from a file?"))
         FILEDATA();
     else
         KEYBOARDDATA();
     CALCULATE();
-    MONTECARLO();
+    MONTECARLO(SEED);
 }

@@ -101,10 +101,10 @@ static void PASS(int J) {
     WRITELN(CON);
 }
 
-void MONTECARLO() {
+void MONTECARLO(std::optional<std::int16_t> SEED) {
     if (QUERY("Do Monte-Carlo error propagation?")) {
         GLISET = 0;
-        IDUM = CLOCKSEED();
+        IDUM = SEED ? *SEED : CLOCKSEED();
         PASS(1);
         PASS(2);
     }

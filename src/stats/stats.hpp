@@ -3,6 +3,8 @@
 
 #include "state/state.hpp"
 
+#include <optional>
+
 // Uniform deviate on [0, 1), a multiple of 2.5E-7 (Knuth's subtractive method). A negative
 // idum (re)seeds the stream and is set to 1.
 REAL RAN3(std::int16_t &idum);
@@ -21,5 +23,6 @@ std::int16_t CLOCKSEED();
 // Copies OLDWT into NEWWT, each oxide of 0.01 wt% or more perturbed by a normal deviate with
 // standard deviation TOTERR * sqrt(wt% / 100).
 void DISTURBWT(const VECTOR &OLDWT, VECTOR &NEWWT);
-// The optional two Monte-Carlo passes of RSIZE runs; closes the report and the P-T file.
-void MONTECARLO();
+// The optional two Monte-Carlo passes of RSIZE runs, seeded by SEED or else the clock;
+// closes the report and the P-T file.
+void MONTECARLO(std::optional<std::int16_t> SEED = {});

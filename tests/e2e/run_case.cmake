@@ -2,12 +2,12 @@
 # standard input, then compares console output, standard error, exit status and every file
 # the run left behind with the golden files, byte for byte.
 #
-#   cmake -DBIN=... -DSEEDBIN=... -DCASE=<case dir> -DWORK=<scratch dir> [-DREGENERATE=ON]
+#   cmake -DBIN=... -DCASE=<case dir> -DWORK=<scratch dir> [-DREGENERATE=ON]
 #         -P run_case.cmake
 #
 # A case directory holds:
 #   stdin           the answers, one per line
-#   seed            optional: the Monte-Carlo seed; the run then uses SEEDBIN
+#   seed            optional: the Monte-Carlo seed, given as --seed
 #   setup/          optional: files put in the working directory before the run
 #   mkdirs          optional: names of directories to create there (a file that cannot be
 #                   created, even by root)
@@ -27,15 +27,14 @@ if(EXISTS ${CASE}/mkdirs)
   endforeach()
 endif()
 
-set(PROGRAM ${BIN})
-set(SEED "")
+set(ARGS "")
 if(EXISTS ${CASE}/seed)
   file(STRINGS ${CASE}/seed SEED LIMIT_COUNT 1)
-  set(PROGRAM ${SEEDBIN})
+  set(ARGS --seed=${SEED})
 endif()
 
 execute_process(
-  COMMAND ${CMAKE_COMMAND} -E env VARNO96_SEED=${SEED} ${PROGRAM}
+  COMMAND ${BIN} ${ARGS}
   WORKING_DIRECTORY ${WORK}
   INPUT_FILE ${CASE}/stdin
   OUTPUT_FILE ${RUN}/console

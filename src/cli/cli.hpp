@@ -1,0 +1,30 @@
+// Command-line conventions shared by the programs: version text, the seed option, and the
+// exit statuses (0 success, 1 no result or unreadable input, 2 usage error).
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace varno96::cli {
+
+inline constexpr int exit_ok = 0, exit_failure = 1, exit_usage = 2;
+
+// "<program> <release>" and the version line of the calculation, one per line.
+std::string version_text(std::string_view program);
+
+// An app with --version and a footer pointing to the README and the manual page.
+void set_up(CLI::App &app, std::string_view program);
+
+// --seed N: a Monte-Carlo seed from -99 to -1.
+CLI::Option *add_seed(CLI::App &app, std::optional<std::int16_t> &seed);
+
+// Parses argv; on --help or --version prints to standard output and returns 0; on a usage
+// error prints one line and the usage hint to standard error and returns 2. Returns nothing
+// when the program should go on.
+std::optional<int> parse(CLI::App &app, int argc, char **argv);
+
+} // namespace varno96::cli
