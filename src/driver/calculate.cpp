@@ -6,8 +6,6 @@
 
 #include <cmath>
 
-static constexpr REAL TSD = 50; // K between the rows of the result table
-
 // Ends the run when a quantity of the last calculation had no value.
 static void CHECKVALUE() {
     if (!NOVALUE.empty()) FATAL("no result: " + NOVALUE);
@@ -17,9 +15,7 @@ static void CHECKVALUE() {
 // estimated Fe2O3) and its formula.
 static void SHOWMINERAL(void (*MINERALPROC)(VECTOR &), VECTOR &wt, const char *LABEL) {
     WRITELN(CON);
-    NOVALUE.clear();
-    MINERALPROC(wt);
-    CHECKVALUE();
+    if (!FIRSTCALC(MINERALPROC, wt)) CHECKVALUE();
     std::string ANALYSIS = LABEL, FORMULA(8, ' ');
     for (int I = 1; I <= NEL; I++) {
         ANALYSIS += FMT(wt[I], 6, 2);
@@ -36,13 +32,11 @@ static void SHOWMINERAL(void (*MINERALPROC)(VECTOR &), VECTOR &wt, const char *L
 
 static void SETTINGS() {
     T = ASKREAL("Temperature (C) : ") + 273.15;
-    for (int I = 1; I <= 4; I++)
-        for (int J = 1; J <= 5; J++) WG[I][J] = WSD[I][J] = 0;
     WRITELN(CON, "Choose garnet mixing model:");
     for (int I = 1; I <= NMODELS; I++) WRITELN(CON, FMTI(I, 2) + " = " + MODEL[I]);
     CHOICE = static_cast<std::int16_t>(ASKINT("choice : ", 1, NMODELS));
     WRITELN(CON);
-    SETUPGARNET(T, 18000);
+    STARTMODEL();
     ONESITE = !QUERY("Disordered (two-site) Cpx?");
     TOTERR = ASKREAL("Analytical uncertainty (as % error on 100%; try 1) : ");
     WRITELN(OUT, "Grt: " + MODEL[CHOICE] + (ONESITE ? "     1-site Cpx" : "     2-site Cpx"));
@@ -65,9 +59,7 @@ static void CHOOSETEMPERATURE() {
 }
 
 static void MIXINGPARAMETERS() {
-    NOVALUE.clear();
-    SETUPGARNET(T, 1000 * PREF);
-    CHECKVALUE();
+    if (!MIXING()) CHECKVALUE();
     WRITELN(CON);
     WRITELN(CON, "Mixing parameters used: " + MODEL[CHOICE]);
     std::string HEAD(10, ' ');
@@ -90,10 +82,8 @@ void CALCULATE() {
     SHOWMINERAL(GARNET, GRTWT, "Garnet  ");
     SHOWMINERAL(CPX, CPXWT, "Clinopx ");
     SHOWMINERAL(WHITEMICA, MICAWT, "Phengite");
-    LNK = 6 * LNADI + 3 * LNAMICA - LNAPRP - 2 * LNAGRS;
-    PREF = PCALC(LNK, T);
-    CHECKVALUE();
-    EGT = ELLISGREEN(PREF); // NaN when it has no value, which fails the window too
+    if (!TRIALPRESSURE()) CHECKVALUE();
+    POWELLT();
     WRITELN(CON);
     if (100 < EGT && EGT < 1200)
         WRITELN(CON, "Estimated T (Powell 1985) is " + FMT(EGT, 4, 0) + " (C)");
@@ -110,15 +100,7 @@ void CALCULATE() {
     WRITELN(OUT, RESHEAD);
     TT = T;
     for (int KROW = -1; KROW <= 1; KROW++) {
-        T = TT + KROW * TSD;
-        NOVALUE.clear();
-        SETUPGARNET(T, 1000 * PREF);
-        GARNET(GRTWT);
-        CPX(CPXWT);
-        WHITEMICA(MICAWT);
-        LNK = 6 * LNADI + 3 * LNAMICA - LNAPRP - 2 * LNAGRS;
-        PKBAR = PCALC(LNK, T);
-        CHECKVALUE();
+        if (!TABLEROW(KROW)) CHECKVALUE();
         WRITEBOTH(FMT(T - 273.15, 10, 0) + FMT(PKBAR, 10, 2) + FMT(LNAPRP, 10, 4) +
                   FMT(LNAGRS, 10, 4) + FMT(LNADI, 10, 4) + FMT(LNAMICA, 10, 4) + FMT(LNK, 10, 4));
     }

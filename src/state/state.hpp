@@ -132,6 +132,10 @@ inline REAL GLGSET = 0;
 inline std::string MINERAL;
 inline std::string NOVALUE;
 
+// Every variable of the calculation as at program start (channels and the oxide table aside),
+// so that one sample's matrices, flags, random stream or Fe2O3 estimate never reach the next.
+void CLEARSTATE();
+
 // Thrown to end the run: by the fatal-error path (STATUS 1, MESSAGE says why) and by the
 // user's no at the oxide check (STATUS 0). Caught only in main, which closes the files.
 struct RUNEND {

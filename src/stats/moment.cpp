@@ -9,14 +9,13 @@ static void PAUSE(const char *MESSAGE) {
     READLN("", MESSAGE);
 }
 
-void MOMENT(const NARRAY &data, std::int16_t n, REAL &ave, REAL &adev, REAL &sdev, REAL &svar,
-            REAL &skew, REAL &curt) {
+const char *MOMENTVALUES(const NARRAY &data, std::int16_t n, REAL &ave, REAL &adev, REAL &sdev,
+                         REAL &svar, REAL &skew, REAL &curt) {
     if (n <= 1) {
-        PAUSE("pause in MOMENT - n must be at least 2");
         // One value is its own mean; no spread can be formed.
         ave = n == 1 ? data[1] : 0;
         adev = sdev = svar = skew = curt = 0;
-        return;
+        return "pause in MOMENT - n must be at least 2";
     }
     REAL S = 0;
     for (int J = 1; J <= n; J++) S = S + data[J];
@@ -35,10 +34,13 @@ void MOMENT(const NARRAY &data, std::int16_t n, REAL &ave, REAL &adev, REAL &sde
     adev = adev / n;
     svar = svar / (n - 1);
     sdev = std::sqrt(svar);
-    if (svar != 0) {
-        skew = skew / (n * sdev * sdev * sdev);
-        curt = curt / (n * (svar * svar)) - 3;
-    } else {
-        PAUSE("pause in MOMENT - no skew/kurtosis when variance = 0");
-    }
+    if (svar == 0) return "pause in MOMENT - no skew/kurtosis when variance = 0";
+    skew = skew / (n * sdev * sdev * sdev);
+    curt = curt / (n * (svar * svar)) - 3;
+    return nullptr;
+}
+
+void MOMENT(const NARRAY &data, std::int16_t n, REAL &ave, REAL &adev, REAL &sdev, REAL &svar,
+            REAL &skew, REAL &curt) {
+    if (const char *WHY = MOMENTVALUES(data, n, ave, adev, sdev, svar, skew, curt)) PAUSE(WHY);
 }

@@ -7,8 +7,6 @@
 #include "stats/stats.hpp"
 
 #include <cmath>
-#include <utility>
-#include <vector>
 
 void DISTURBWT(const VECTOR &OLDWT, VECTOR &NEWWT) {
     for (int I = 1; I <= NEL; I++) {
@@ -50,11 +48,10 @@ static bool RUN(REAL &TR, REAL &PR) {
     return NOVALUE.empty();
 }
 
-static void PASS(int J) {
-    WRITELN(OUT);
+std::int16_t RUNPASS(int J, LEFTOUTLIST &LEFTOUT) {
     if (J == 2) SDMIX = true;
     std::int16_t N = 0; // runs with a value
-    std::vector<std::pair<std::string, int>> LEFTOUT;
+    LEFTOUT.clear();
     for (int I = 1; I <= RSIZE; I++) {
         REAL TR = 0, PR = 0;
         if (!RUN(TR, PR)) {
@@ -72,8 +69,16 @@ static void PASS(int J) {
         DI[N] = 6 * LNADI;
         MICA[N] = 3 * LNAMICA;
         LK[N] = LNK;
-        WRITELN(PTOUT, FMT(TVARIES ? TRES[N] : T - 273.15, 10, 0) + FMT(PRES[N], 10, 2));
     }
+    return N;
+}
+
+static void PASS(int J) {
+    WRITELN(OUT);
+    LEFTOUTLIST LEFTOUT;
+    const std::int16_t N = RUNPASS(J, LEFTOUT);
+    for (int I = 1; I <= N; I++)
+        WRITELN(PTOUT, FMT(TVARIES ? TRES[I] : T - 273.15, 10, 0) + FMT(PRES[I], 10, 2));
     WRITELN(PTOUT);
     const std::string TITLE = std::string("Results of Monte-Carlo error propagation: ") +
                               (J == 1 ? "weight % only" : "wt% and mixing params");

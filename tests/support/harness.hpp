@@ -50,21 +50,8 @@ public:
 
 // Program-wide state as at program start, with the oxide table set up.
 inline void RESETSTATE() {
+    CLEARSTATE();
     INITIALISE();
-    GRTWT = CPXWT = MICAWT = CAT = VECTOR{};
-    WG = WSD = MATRIXW{};
-    TOTAL = CTOT = T = TT = TOTERR = 0;
-    CHOICE = 0;
-    ONESITE = SDMIX = TVARIES = false;
-    LNAPRP = LNAGRS = LNOCT = FMG = CAG = LNADI = FMC = LNAMICA = 0;
-    LNK = PREF = EGT = PKBAR = 0;
-    IDUM = 0;
-    GLMA = ARRAY1<REAL, 55>{};
-    GLINEXT = GLINEXTP = GLISET = 0;
-    GLGSET = 0;
-    MINERAL.clear();
-    NOVALUE.clear();
-    ENDLN = false;
 }
 
 // Runs CALL, which must end the run, and returns how it ended.
