@@ -1,5 +1,6 @@
 #include "cli/cli.hpp"
 
+#include "io/io.hpp"
 #include "state/state.hpp"
 
 #include <iostream>
@@ -13,6 +14,15 @@ namespace varno96::cli {
 std::string version_text(std::string_view program) {
     return std::string(program) + " " + VARNO96_RELEASE + "\n" + VERSION + "\n";
 }
+
+const CLI::Validator number(
+    [](std::string &text) {
+        REAL x = 0;
+        std::string t = text;
+        if (!t.empty() && t[0] == '.') t = "0" + t;
+        return READREAL(t, x) ? std::string() : "not a number: " + text;
+    },
+    "NUMBER");
 
 void set_up(CLI::App &app, std::string_view program) {
     app.name(std::string(program));

@@ -87,13 +87,19 @@ void CHECKOX() {
     if (!QUERY("Do you want to continue?")) throw RUNEND{0, ""};
 }
 
+REAL READVALUE(std::string FIELD) {
+    if (FIELD[0] == '.') FIELD = "0" + FIELD;
+    REAL X = 0;
+    if (!READREAL(FIELD, X)) X = 0.0; // n.d., bdl, empty: read as 0
+    return X;
+}
+
 void READLINE(VECTOR &MINWT) {
     ENDLN = false;
     for (int I = 1; I <= NIFIELDS; I++) DUMMY = READSTR(DATA);
     for (int I = 1; I <= NEL; I++) {
         DUMMY = READSTR(DATA);
-        if (DUMMY[0] == '.') DUMMY = "0" + DUMMY;
-        if (!READREAL(DUMMY, MINWT[I])) MINWT[I] = 0.0; // n.d., bdl, empty: read as 0
+        MINWT[I] = READVALUE(DUMMY);
     }
     if (!ENDLN) SKIPLINE(DATA); // a total column, or anything else after the tenth value
 }

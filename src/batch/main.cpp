@@ -1,0 +1,193 @@
+// varno96-batch: many samples without the dialogue, one CSV row each.
+#include "batch/csv.hpp"
+#include "batch/output.hpp"
+#include "batch/reader.hpp"
+#include "batch/sample.hpp"
+#include "cli/cli.hpp"
+#include "stats/stats.hpp"
+
+#ifdef VARNO96_HAVE_PLOT
+#include "plot/plot.hpp"
+#endif
+
+#include <chrono>
+#include <cstdio>
+#include <iostream>
+#include <memory>
+#include <stdexcept>
+#include <unistd.h>
+
+namespace {
+
+using namespace varno96;
+
+struct options {
+    choices how;
+    std::vector<std::string> files;
+    std::string output, pairs, plot;
+    std::optional<std::int16_t> seed;
+};
+
+void add_options(CLI::App &app, options &o) {
+    app.add_option("FILE", o.files, "Analysis data files (tabular, delimited or tab-separated)")
+        ->required()
+        ->type_name("FILE");
+    app.add_option("-m,--model", o.how.model, "Garnet mixing model, 1 to 7 (see the manual)")
+        ->required()
+        ->type_name("N")
+        ->check(CLI::Range(1, NMODELS));
+    app.add_flag("--one-site", o.how.one_site,
+                 "One-site clinopyroxene (default: the disordered two-site model)");
+    app.add_option("-t,--temperature", o.how.t_c, "Trial temperature in degrees Celsius")
+        ->required()
+        ->type_name("C")
+        ->check(cli::number);
+    auto *powell = app.add_flag("--powell", o.how.powell,
+                                "Use the Powell (1985) temperature, in the Monte-Carlo runs too");
+    app.add_option("--at", o.how.at_c,
+                   "Give the table at this temperature (C); the Powell estimate stays at the "
+                   "trial temperature's pressure")
+        ->type_name("C")
+        ->check(cli::number)
+        ->excludes(powell);
+    app.add_option("-u,--uncertainty", o.how.uncertainty,
+                   "Analytical uncertainty, per cent of a 100 wt% total")
+        ->capture_default_str()
+        ->type_name("PCT")
+        ->check(cli::number & CLI::NonNegativeNumber);
+    auto *mc = app.add_flag("--monte-carlo", o.how.monte_carlo,
+                            "Monte-Carlo error propagation: two passes of 200 runs");
+    cli::add_seed(app, o.seed);
+    app.add_option("-o,--output", o.output, "Write the CSV to FILE instead of standard output")
+        ->type_name("FILE");
+    app.add_option("--pt", o.pairs, "Also write every Monte-Carlo (T, P) pair as CSV to FILE")
+        ->type_name("FILE")
+        ->needs(mc);
+    app.add_option("--plot", o.plot, "Draw the P-T diagram of the batch to FILE (.svg, .pdf, .ps)")
+        ->type_name("FILE");
+}
+
+// "sample 12 of 240", updated in place on a terminal, at most ten times a second.
+class progress {
+public:
+    explicit progress(std::size_t total) : total_(total), shown_(total > 1 && isatty(2)) {}
+    void at(std::size_t i) {
+        if (!shown_) return;
+        const auto now = std::chrono::steady_clock::now();
+        if (i + 1 < total_ && now - last_ < std::chrono::milliseconds(100)) return;
+        last_ = now;
+        std::fprintf(stderr, "\rsample %zu of %zu", i + 1, total_);
+        std::fflush(stderr);
+    }
+    ~progress() {
+        if (shown_) std::fputs("\r\033[K", stderr);
+    }
+
+private:
+    std::size_t total_;
+    bool shown_;
+    std::chrono::steady_clock::time_point last_{};
+};
+
+// Standard output, or a file written whole at the end.
+class sink {
+public:
+    explicit sink(const std::string &path) {
+        if (!path.empty()) file_ = std::make_unique<atomic_file>(path);
+    }
+    void write(const std::string &text) {
+        if (file_) file_->write(text);
+        else std::fwrite(text.data(), 1, text.size(), stdout);
+    }
+    void commit() {
+        if (file_) file_->commit();
+        else if (std::fflush(stdout) != 0 || std::ferror(stdout))
+            throw std::runtime_error("cannot write standard output");
+    }
+
+private:
+    std::unique_ptr<atomic_file> file_;
+};
+
+void report(const std::string &message) {
+    std::fprintf(stderr, "varno96-batch: %s\n", message.c_str());
+}
+
+#ifdef VARNO96_HAVE_PLOT
+plot::batch_sample plotted(const sample_input &in, const sample_result &r) {
+    plot::batch_sample s{in.name, r.rows[1].t_c, r.rows[1].p_kbar, {}, r.t_varies};
+    if (r.passes) s.pass2 = (*r.passes)[1].pairs;
+    return s;
+}
+#endif
+
+int run(const options &o) {
+    int status = cli::exit_ok;
+    std::vector<sample_input> samples;
+    for (const std::string &path : o.files) {
+        file_input in = read_batch_file(path);
+        if (!in.error.empty()) {
+            report(path + ": " + in.error);
+            status = cli::exit_failure;
+        }
+        for (auto &s : in.samples) samples.push_back(std::move(s));
+    }
+    sink out(o.output);
+    std::unique_ptr<sink> pairs;
+    if (!o.pairs.empty()) pairs = std::make_unique<sink>(o.pairs);
+    out.write(csv_line(result_columns(o.how.monte_carlo)));
+    if (pairs) pairs->write(csv_line(pair_columns()));
+#ifdef VARNO96_HAVE_PLOT
+    std::vector<plot::batch_sample> points;
+#endif
+    int left_off = 0;
+    {
+        progress shown(samples.size());
+        for (std::size_t i = 0; i < samples.size(); i++) {
+            shown.at(i);
+            const sample_result r = compute_sample(samples[i], o.how);
+            out.write(csv_line(result_fields(samples[i], r, o.how)));
+            if (pairs) pairs->write(pair_lines(samples[i], r));
+            if (!r.ok) {
+                status = cli::exit_failure;
+                left_off++;
+            }
+#ifdef VARNO96_HAVE_PLOT
+            else if (!o.plot.empty())
+                points.push_back(plotted(samples[i], r));
+#endif
+        }
+    }
+    out.commit();
+    if (pairs) pairs->commit();
+#ifdef VARNO96_HAVE_PLOT
+    if (!o.plot.empty())
+        plot::write_batch_diagram(points, left_off, "model " + std::to_string(o.how.model),
+                                  o.plot);
+#endif
+    return status;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    CLI::App app{"Computes every sample of analysis data files without the dialogue and "
+                 "writes one CSV row per sample, with the numbers the dialogue prints."};
+    cli::set_up(app, "varno96-batch");
+    options o;
+    add_options(app, o);
+    if (const auto status = cli::parse(app, argc, argv)) return *status;
+#ifndef VARNO96_HAVE_PLOT
+    if (!o.plot.empty()) {
+        report("--plot: this build has no plotting (configured with VARNO96_PLOT=OFF)");
+        return cli::exit_usage;
+    }
+#endif
+    o.how.seed = o.seed ? *o.seed : CLOCKSEED();
+    try {
+        return run(o);
+    } catch (const std::exception &e) {
+        report(e.what());
+        return cli::exit_failure;
+    }
+}

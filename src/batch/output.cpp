@@ -1,0 +1,59 @@
+#include "batch/output.hpp"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace varno96 {
+
+namespace {
+std::runtime_error failure(const std::string &path, const char *what, int error) {
+    return std::runtime_error(path + ": " + what + " (" + std::strerror(error) + ")");
+}
+} // namespace
+
+atomic_file::atomic_file(std::string path) : path_(std::move(path)) {
+    const std::size_t slash = path_.rfind('/');
+    temp_ = (slash == std::string::npos ? std::string() : path_.substr(0, slash + 1)) + ".tmp-" +
+            path_.substr(slash == std::string::npos ? 0 : slash + 1) + "-XXXXXX";
+    const int fd = mkstemp(temp_.data());
+    if (fd < 0) throw failure(path_, "cannot be written", errno);
+    file_ = fdopen(fd, "wb");
+    if (file_ == nullptr) {
+        const int error = errno;
+        ::close(fd);
+        std::remove(temp_.c_str());
+        throw failure(path_, "cannot be written", error);
+    }
+}
+
+atomic_file::~atomic_file() {
+    if (file_ != nullptr) std::fclose(file_);
+    if (!temp_.empty()) std::remove(temp_.c_str());
+}
+
+void atomic_file::write(std::string_view text) {
+    if (!failed_ && std::fwrite(text.data(), 1, text.size(), file_) != text.size())
+        failed_ = true;
+}
+
+void atomic_file::commit() {
+    errno = 0;
+    const bool flushed = std::fflush(file_) == 0 && !failed_ && !std::ferror(file_);
+    const int error = errno != 0 ? errno : EIO;
+    const bool closed = std::fclose(file_) == 0;
+    file_ = nullptr;
+    if (!flushed || !closed) throw failure(path_, "cannot be written", error);
+    // mkstemp makes the file private; give it the permissions of any new file.
+    const mode_t mask = umask(0);
+    umask(mask);
+    chmod(temp_.c_str(), 0666 & ~mask);
+    if (std::rename(temp_.c_str(), path_.c_str()) != 0)
+        throw failure(path_, "cannot be written", errno);
+    temp_.clear();
+}
+
+} // namespace varno96

@@ -1,0 +1,196 @@
+#include "batch/reader.hpp"
+
+#include "io/io.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <unordered_map>
+
+namespace varno96 {
+
+namespace {
+
+constexpr int leading_fields = 6; // No, Sample, Min, #, Descr, Ox
+constexpr std::array<const char *, NEL> oxides{"SiO2", "TiO2", "Al2O3", "Fe2O3", "FeO",
+                                               "MnO",  "MgO",  "CaO",   "Na2O",  "K2O"};
+
+std::string lower(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return s;
+}
+
+bool names_oxide(const std::string &field, int slot) {
+    const std::string f = lower(field);
+    if (f == lower(oxides[static_cast<std::size_t>(slot)])) return true;
+    return slot == FEO - 1 && (f == "feot" || f == "feo*"); // all iron as FeO
+}
+
+struct text_line {
+    int number;
+    std::vector<std::string> fields;
+};
+
+// Splits text at CR LF, CR or LF and drops lines of blanks and tabs only.
+std::vector<std::pair<int, std::string>> nonblank_lines(const std::string &text) {
+    std::vector<std::pair<int, std::string>> lines;
+    int number = 1;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string::npos) end = text.size();
+        const std::string line = text.substr(start, end - start);
+        if (line.find_first_not_of(" \t") != std::string::npos) lines.emplace_back(number, line);
+        if (end < text.size() && text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n')
+            end++;
+        start = end + 1;
+        number++;
+    }
+    return lines;
+}
+
+// The fields of every line through READSTR, which reads a line ended by CR LF field by field.
+std::vector<text_line> split_fields(const std::string &name, const std::string &text) {
+    const auto lines = nonblank_lines(text);
+    std::string buffer;
+    for (const auto &[number, line] : lines) buffer += line + "\r\n";
+    std::vector<text_line> result;
+    if (buffer.empty()) return result;
+    TEXTFILE file;
+    file.NAME = name;
+    file.F = fmemopen(buffer.data(), buffer.size(), "rb");
+    if (file.F == nullptr) throw std::runtime_error(name + ": " + std::strerror(errno));
+    for (const auto &[number, line] : lines) {
+        text_line fields{number, {}};
+        do fields.fields.push_back(READSTR(file));
+        while (!ENDLN);
+        result.push_back(std::move(fields));
+    }
+    std::fclose(file.F);
+    return result;
+}
+
+std::string header_error(const text_line &header) {
+    bool ok = header.fields.size() >= leading_fields + NEL;
+    for (int i = 0; ok && i < NEL; i++)
+        ok = names_oxide(header.fields[static_cast<std::size_t>(leading_fields + i)], i);
+    const std::size_t after = leading_fields + NEL;
+    if (ok && header.fields.size() > after)
+        ok = lower(header.fields[after]) == "total" ||
+             std::all_of(header.fields.begin() + after, header.fields.end(),
+                         [](const std::string &f) { return f == "0"; }); // empty fields
+    if (ok) return {};
+    std::string found;
+    for (std::size_t i = leading_fields; i < header.fields.size(); i++)
+        found += (found.empty() ? "" : " ") + header.fields[i];
+    if (header.fields.size() < leading_fields) found = "fewer than six leading fields";
+    return "line " + std::to_string(header.number) +
+           " is not a header of six fields and the oxides SiO2 TiO2 Al2O3 Fe2O3 FeO MnO MgO "
+           "CaO Na2O K2O (found: " +
+           (found.empty() ? "nothing" : found) + ")";
+}
+
+void add_problem(sample_input &s, const std::string &what) {
+    s.problem += (s.problem.empty() ? "" : "; ") + what;
+}
+
+constexpr std::array<const char *, 3> mineral_names{"garnet", "clinopyroxene", "phengite"};
+
+// Places one analysis line in its sample.
+void take_line(sample_input &s, std::array<int, 3> &seen, const text_line &line) {
+    const std::string at = s.file + " line " + std::to_string(line.number) + ": ";
+    const std::size_t needed = leading_fields + NEL;
+    if (line.fields.size() < 3) {
+        add_problem(s, at + std::to_string(line.fields.size()) + " fields, " +
+                           std::to_string(needed) + " needed");
+        return;
+    }
+    const mineral m = mineral_of(line.fields[2]);
+    if (m == mineral::unknown) {
+        add_problem(s, at + "unknown mineral \"" + line.fields[2] + "\"");
+        return;
+    }
+    const auto k = static_cast<std::size_t>(m);
+    if (line.fields.size() < needed) {
+        add_problem(s, at + std::to_string(line.fields.size()) + " fields, " +
+                           std::to_string(needed) + " needed");
+        seen[k] = line.number;
+        return;
+    }
+    if (seen[k] != 0) {
+        add_problem(s, at + "a second " + std::string(mineral_names[k]) + " analysis (the first is on line " +
+                           std::to_string(seen[k]) + ")");
+        return;
+    }
+    seen[k] = line.number;
+    VECTOR &wt = m == mineral::garnet ? s.grt : m == mineral::clinopyroxene ? s.cpx : s.mica;
+    for (int i = 1; i <= NEL; i++)
+        wt[i] = READVALUE(line.fields[static_cast<std::size_t>(leading_fields + i - 1)]);
+}
+
+} // namespace
+
+mineral mineral_of(const std::string &field) {
+    const std::string f = lower(field);
+    for (const char *n : {"grt", "gt", "garnet"})
+        if (f == n) return mineral::garnet;
+    for (const char *n : {"cpx", "omp", "omph", "omphacite"})
+        if (f == n) return mineral::clinopyroxene;
+    for (const char *n : {"phe", "ph", "phen", "phengite", "ms", "wm", "mica"})
+        if (f == n) return mineral::phengite;
+    return mineral::unknown;
+}
+
+file_input read_batch_text(const std::string &file, const std::string &text) {
+    file_input in;
+    const std::vector<text_line> lines = split_fields(file, text);
+    if (lines.empty()) {
+        in.error = "no header line";
+        return in;
+    }
+    in.error = header_error(lines.front());
+    if (!in.error.empty()) return in;
+    std::vector<std::array<int, 3>> seen; // line of each mineral of each sample, 0 if none
+    std::unordered_map<std::string, std::size_t> index;
+    for (auto line = lines.begin() + 1; line != lines.end(); ++line) {
+        const std::string name = line->fields.size() > 1 ? line->fields[1] : "";
+        const auto [it, added] = index.try_emplace(name, in.samples.size());
+        if (added) {
+            in.samples.push_back(sample_input{file, name, line->number, {}, {}, {}, {}});
+            seen.push_back({0, 0, 0});
+        }
+        take_line(in.samples[it->second], seen[it->second], *line);
+    }
+    for (std::size_t i = 0; i < in.samples.size(); i++)
+        for (std::size_t k = 0; k < 3; k++)
+            if (seen[i][k] == 0)
+                add_problem(in.samples[i], file + ": no " + mineral_names[k] + " analysis of " +
+                                               "sample " + in.samples[i].name);
+    return in;
+}
+
+file_input read_batch_file(const std::string &path) {
+    std::ifstream stream(path, std::ios::binary);
+    if (!stream) {
+        file_input in;
+        in.error = std::string("cannot open: ") + std::strerror(errno);
+        return in;
+    }
+    std::ostringstream text;
+    text << stream.rdbuf();
+    if (stream.bad()) {
+        file_input in;
+        in.error = std::string("cannot read: ") + std::strerror(errno);
+        return in;
+    }
+    return read_batch_text(path, text.str());
+}
+
+} // namespace varno96

@@ -1,0 +1,53 @@
+// One sample computed without the dialogue, through the same steps as the dialogue.
+#pragma once
+
+#include "batch/reader.hpp"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace varno96 {
+
+// The dialogue's answers.
+struct choices {
+    int model = 0;                 // garnet mixing model, 1..7
+    bool one_site = false;         // one-site clinopyroxene
+    double t_c = 0;                // trial temperature, degrees Celsius
+    bool powell = false;           // the Powell estimate instead of the trial temperature
+    std::optional<double> at_c;    // or the table at another temperature
+    double uncertainty = 1;        // per cent of a 100 wt% total
+    bool monte_carlo = false;      // both passes of RSIZE runs
+    std::int16_t seed = -1;        // Monte-Carlo seed, -99..-1
+};
+
+// A row of the result table.
+struct table_row {
+    double t_c, p_kbar, lna_prp, lna_grs, lna_di, lna_mica, lnk;
+};
+
+// One Monte-Carlo pass: the (T, P) pairs of the runs with a value, their statistics, and the
+// runs left out with why.
+struct pass_result {
+    std::vector<std::pair<double, double>> pairs; // degrees Celsius, kbar
+    std::optional<double> p_mean, p_sd, t_mean, t_sd; // t_ only with Powell temperatures
+    int left_out = 0;
+    std::string why;
+};
+
+struct sample_result {
+    bool ok = false;
+    std::array<table_row, 3> rows{}; // T - 50, T, T + 50
+    std::optional<double> t_powell;  // the estimate, when it has a value
+    bool t_varies = false;           // the table and the runs use Powell temperatures
+    std::optional<std::array<pass_result, 2>> passes;
+    std::string note;
+};
+
+// Computes one sample from a clean state; nothing of it remains for the next.
+sample_result compute_sample(const sample_input &in, const choices &how);
+
+} // namespace varno96
