@@ -24,9 +24,14 @@ void RECALC(const VECTOR &wt, VECTOR &c, REAL n, std::int16_t ne) {
         c[I] = wt[I] / MW[I]; // moles of oxide per 100 g
         F = F + NO[I] * c[I]; // moles of oxygen
     }
-    CHKFIN(TOTAL, ANALYSIS() + " is out of range, so its total has no value");
-    F = CHKDIV(n, F, ANALYSIS() + " holds no oxygen, so it has no formula");
-    if (std::isnan(F)) F = 0; // no formula: every cation 0 rather than NaN
+    // The messages are built only when needed: RECALC runs thousands of times a sample.
+    if (!std::isfinite(TOTAL)) NOVAL(ANALYSIS() + " is out of range, so its total has no value");
+    if (F == 0 || !std::isfinite(n / F)) {
+        NOVAL(ANALYSIS() + " holds no oxygen, so it has no formula");
+        F = 0; // no formula: every cation 0 rather than NaN
+    } else {
+        F = n / F;
+    }
     CTOT = 0;
     for (int I = 1; I <= ne; I++) {
         c[I] = NM[I] * F * c[I]; // cations per n oxygens
