@@ -35,7 +35,7 @@ void add_options(CLI::App &app, options &o) {
     app.add_option("-m,--model", o.how.model, "Garnet mixing model, 1 to 7 (see the manual)")
         ->required()
         ->type_name("N")
-        ->check(CLI::Range(1, NMODELS));
+        ->check(cli::whole(1, NMODELS));
     app.add_flag("--one-site", o.how.one_site,
                  "One-site clinopyroxene (default: the disordered two-site model)");
     app.add_option("-t,--temperature", o.how.t_c, "Trial temperature in degrees Celsius")
@@ -43,9 +43,9 @@ void add_options(CLI::App &app, options &o) {
         ->type_name("C")
         ->check(cli::number);
     auto *powell = app.add_flag("--powell", o.how.powell,
-                                "Use the Powell (1985) temperature, in the Monte-Carlo runs too");
+                                "Use the Powell (1985) temperature, in the Monte-Carlo runs too; not with --at");
     app.add_option("--at", o.how.at_c,
-                   "Give the table at this temperature (C); the Powell estimate stays at the "
+                   "The table at this temperature (C) instead; the Powell estimate stays at the "
                    "trial temperature's pressure")
         ->type_name("C")
         ->check(cli::number)
@@ -54,13 +54,13 @@ void add_options(CLI::App &app, options &o) {
                    "Analytical uncertainty, per cent of a 100 wt% total")
         ->capture_default_str()
         ->type_name("PCT")
-        ->check(cli::number & CLI::NonNegativeNumber);
+        ->check(cli::non_negative);
     auto *mc = app.add_flag("--monte-carlo", o.how.monte_carlo,
                             "Monte-Carlo error propagation: two passes of 200 runs");
     cli::add_seed(app, o.seed);
     app.add_option("-o,--output", o.output, "Write the CSV to FILE instead of standard output")
         ->type_name("FILE");
-    app.add_option("--pt", o.pairs, "Also write every Monte-Carlo (T, P) pair as CSV to FILE")
+    app.add_option("--pt", o.pairs, "Also write every Monte-Carlo (T, P) pair as CSV to FILE; needs --monte-carlo")
         ->type_name("FILE")
         ->needs(mc);
     app.add_option("--plot", o.plot, "Draw the P-T diagram of the batch to FILE (.svg, .pdf, .ps)")
@@ -114,6 +114,16 @@ void report(const std::string &message) {
 }
 
 #ifdef VARNO96_HAVE_PLOT
+// The files, then the answers that shaped every point: "SUITE.PRN: model 7, 2-site Cpx, Powell T".
+std::string diagram_title(const options &o) {
+    std::string title;
+    for (const auto &f : o.files) title += (title.empty() ? "" : ", ") + f.substr(f.rfind('/') + 1);
+    title += ": model " + std::to_string(o.how.model) + (o.how.one_site ? ", 1-site" : ", 2-site") +
+             " Cpx";
+    if (o.how.powell) title += ", Powell T";
+    return title;
+}
+
 plot::batch_sample plotted(const sample_input &in, const sample_result &r) {
     plot::batch_sample s{in.name, r.rows[1].t_c, r.rows[1].p_kbar, {}, r.t_varies};
     if (r.passes) s.pass2 = (*r.passes)[1].pairs;
@@ -162,8 +172,7 @@ int run(const options &o) {
     if (pairs) pairs->commit();
 #ifdef VARNO96_HAVE_PLOT
     if (!o.plot.empty())
-        plot::write_batch_diagram(points, left_off, "model " + std::to_string(o.how.model),
-                                  o.plot);
+        plot::write_batch_diagram(points, left_off, diagram_title(o), o.plot);
 #endif
     return status;
 }
@@ -188,6 +197,9 @@ int main(int argc, char **argv) {
         return run(o);
     } catch (const std::exception &e) {
         report(e.what());
+        return cli::exit_failure;
+    } catch (const RUNEND &e) { // a read error in the shared field reader
+        report(e.MESSAGE);
         return cli::exit_failure;
     }
 }

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -103,8 +104,16 @@ void add_problem(sample_input &s, const std::string &what) {
 
 constexpr std::array<const char *, 3> mineral_names{"garnet", "clinopyroxene", "phengite"};
 
-// Places one analysis line in its sample.
-void take_line(sample_input &s, std::array<int, 3> &seen, const text_line &line) {
+// Fields up to the last that is not empty (READSTR gives "0" for an empty one).
+std::size_t width(const text_line &line) {
+    std::size_t n = line.fields.size();
+    while (n > 0 && line.fields[n - 1] == "0") n--;
+    return n;
+}
+
+// Places one analysis line in its sample; `columns` is the width of the header.
+void take_line(sample_input &s, std::array<int, 3> &seen, const text_line &line,
+               std::size_t columns) {
     const std::string at = s.file + " line " + std::to_string(line.number) + ": ";
     const std::size_t needed = leading_fields + NEL;
     if (line.fields.size() < 3) {
@@ -121,6 +130,14 @@ void take_line(sample_input &s, std::array<int, 3> &seen, const text_line &line)
     if (line.fields.size() < needed) {
         add_problem(s, at + std::to_string(line.fields.size()) + " fields, " +
                            std::to_string(needed) + " needed");
+        seen[k] = line.number;
+        return;
+    }
+    if (width(line) > std::max(columns, needed)) {
+        // A blank inside a field ("core rim") splits it and moves every oxide along.
+        add_problem(s, at + std::to_string(width(line)) + " fields where the header has " +
+                           std::to_string(std::max(columns, needed)) +
+                           " (a blank inside a field shifts the oxides)");
         seen[k] = line.number;
         return;
     }
@@ -166,7 +183,7 @@ file_input read_batch_text(const std::string &file, const std::string &text) {
             in.samples.push_back(sample_input{file, name, line->number, {}, {}, {}, {}});
             seen.push_back({0, 0, 0});
         }
-        take_line(in.samples[it->second], seen[it->second], *line);
+        take_line(in.samples[it->second], seen[it->second], *line, width(lines.front()));
     }
     for (std::size_t i = 0; i < in.samples.size(); i++)
         for (std::size_t k = 0; k < 3; k++)
@@ -177,6 +194,12 @@ file_input read_batch_text(const std::string &file, const std::string &text) {
 }
 
 file_input read_batch_file(const std::string &path) {
+    std::error_code ignored;
+    if (std::filesystem::is_directory(path, ignored)) {
+        file_input in;
+        in.error = "is a folder, not a data file";
+        return in;
+    }
     std::ifstream stream(path, std::ios::binary);
     if (!stream) {
         file_input in;

@@ -19,8 +19,11 @@ std::string version_text(std::string_view program);
 // An app with --version and a footer pointing to the README and the manual page.
 void set_up(CLI::App &app, std::string_view program);
 
-// A number in the dialogue's syntax (38.5, .5, -0.5, 1e1), finite.
-extern const CLI::Validator number;
+// A number in the dialogue's syntax (38.5, .5, -0.5, 1e1), finite; the same, 0 or more. The
+// validators print nothing in --help: the option's own text gives the range.
+extern const CLI::Validator number, non_negative;
+// A whole number from low to high.
+CLI::Validator whole(int low, int high);
 
 // --seed N: a Monte-Carlo seed from -99 to -1.
 CLI::Option *add_seed(CLI::App &app, std::optional<std::int16_t> &seed);

@@ -1,0 +1,56 @@
+#include "cli/cli.hpp"
+#include "plot/output.hpp"
+#include "plot/plot.hpp"
+#include "plot/results.hpp"
+
+#include <filesystem>
+#include <iostream>
+#include <stdexcept>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace varno96;
+
+int draw(const fs::path &folder, std::string output) {
+    const fs::path report_file = plot::report_path(folder);
+    const fs::path pairs_file = folder / "VARNOPT.RES";
+    const plot::run_report report =
+        plot::parse_report(plot::read_text(report_file), report_file.string());
+    const plot::pt_pairs pairs =
+        plot::parse_pt_pairs(plot::read_text(pairs_file), pairs_file.string());
+    if (const auto why = plot::mismatch(report, pairs))
+        throw plot::input_error(pairs_file.string() + " is not from the run of " +
+                                report_file.string() + ": " + *why);
+    if (output.empty()) output = (folder / "VARNOPT.svg").string();
+    plot::write_run_diagram(report, pairs, output);
+    return cli::exit_ok;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    CLI::App app{"P-T diagram of a run of varno96: the barometer through the result table and "
+                 "the Monte-Carlo pairs of both passes with their means and 1 and 2 s.d. "
+                 "ellipses (or P error bars at a fixed temperature).\n"
+                 "Reads VARNO.RES (or LPT1) and VARNOPT.RES in FOLDER."};
+    cli::set_up(app, "varno96-plot");
+    std::string folder, output;
+    app.add_option("FOLDER", folder, "Folder of the run (default: the current folder)");
+    app.add_option("-o,--output", output,
+                   "Picture to write: .svg, .pdf or .ps (default: FOLDER/VARNOPT.svg)")
+        ->type_name("FILE")
+        ->check(CLI::Validator(
+            [](const std::string &name) -> std::string {
+                return plot::format_of(name) ? "" : "the name must end in .svg, .pdf or .ps";
+            },
+            "", "picture name"));
+    if (const auto status = cli::parse(app, argc, argv)) return *status;
+
+    try {
+        return draw(folder, output);
+    } catch (const std::exception &e) {
+        std::cerr << "varno96-plot: " << e.what() << "\n";
+        return cli::exit_failure;
+    }
+}

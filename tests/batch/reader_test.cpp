@@ -1,0 +1,145 @@
+// The batch reader: the header check and the grouping of analysis lines into samples, in the
+// three layouts and with any line end.
+#include "batch/reader.hpp"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace varno96;
+
+const std::string head =
+    "No Sample Min # Descr Ox SiO2 TiO2 Al2O3 Fe2O3 FeO MnO MgO CaO Na2O K2O\n";
+
+// Tabular lines of sample s: EC1's garnet, clinopyroxene and phengite, named `label`.
+std::string grt(const std::string &s, const std::string &label = "Grt") {
+    return "1 " + s + " " + label + " 1 d 12 38.50 0.05 21.70 0.00 25.00 0.50 6.40 8.60 0.02 0\n";
+}
+std::string cpx(const std::string &s, const std::string &label = "Cpx") {
+    return "2 " + s + " " + label + " 1 d 6 55.60 0.08 9.80 0.00 4.40 0.03 8.20 13.60 7.10 0.01\n";
+}
+std::string phe(const std::string &s, const std::string &label = "Phe") {
+    return "3 " + s + " " + label + " 1 d 22 50.80 .55 26.40 0 2.10 0.02 3.30 0.02 0.55 10.60\n";
+}
+const std::vector<double> grt_wt{38.5, 0.05, 21.7, 0, 25.0, 0.5, 6.4, 8.6, 0.02, 0};
+const std::vector<double> cpx_wt{55.6, 0.08, 9.8, 0, 4.4, 0.03, 8.2, 13.6, 7.1, 0.01};
+const std::vector<double> mica_wt{50.8, 0.55, 26.4, 0, 2.1, 0.02, 3.3, 0.02, 0.55, 10.6};
+
+struct want_sample {
+    std::string name;
+    int line;
+    std::vector<std::string> problem; // fragments of the note; none: the sample is whole
+};
+
+struct reader_case {
+    const char *name;
+    std::string text;               // LF line ends; each case also runs with CR LF and CR
+    std::vector<std::string> error; // fragments of the file's error; none: it is read
+    std::vector<want_sample> samples;
+};
+
+// clang-format off
+const std::vector<reader_case> cases{
+    {"interleaved_in_order_of_first_line",
+     head + grt("A", "Gt") + grt("B", "garnet") + cpx("A", "OMPHACITE") + cpx("B", "omp") +
+         phe("B", "Wm") + phe("A", "ms"),
+     {}, {{"A", 2, {}}, {"B", 3, {}}}},
+    {"mineral_missing", head + grt("A") + cpx("A") + grt("B") + cpx("B") + phe("B", "mica"),
+     {}, {{"A", 2, {"F.PRN", "no phengite analysis of sample A"}}, {"B", 4, {}}}},
+    {"mineral_repeated", head + grt("A") + cpx("A") + grt("A", "GRT") + phe("A"),
+     {}, {{"A", 2, {"F.PRN line 4", "second garnet", "line 2"}}}},
+    {"unknown_mineral",
+     head + grt("A") + grt("B") + grt("A", "Qtz") + cpx("A") + phe("A") + cpx("B") + phe("B"),
+     {}, {{"A", 2, {"F.PRN line 4", "unknown mineral \"Qtz\""}}, {"B", 3, {}}}},
+    {"blank_inside_a_field_shifts_the_oxides",
+     head + grt("A") + "2 A Cpx 1 core rim 6 55.60 0.08 9.80 0.00 4.40 0.03 8.20 13.60 7.10 0.01\n" +
+         phe("A"),
+     {}, {{"A", 2, {"F.PRN line 3", "17 fields where the header has 16"}}}},
+    {"line_too_short", head + grt("A") + "2 A Cpx 1 d 6 55.60 0.08\n" + phe("A"),
+     {}, {{"A", 2, {"F.PRN line 3", "8 fields"}}}},
+    {"blank_lines_skipped_and_counted",
+     "\n" + head + "\n \t \n" + grt("A") + "\n" + cpx("A") + phe("A") + "\n\n" + cpx("A"),
+     {}, {{"A", 5, {"F.PRN line 11", "second clinopyroxene", "line 7"}}}},
+    {"last_line_without_end", head + grt("A") + cpx("A") + phe("A").substr(0, phe("A").size() - 1),
+     {}, {{"A", 2, {}}}},
+    {"feot_any_case_and_total",
+     "no sample min # descr ox sio2 tio2 al2o3 fe2o3 FeOt mno mgo cao na2o k2o TOTAL\n" +
+         grt("A") + cpx("A") + phe("A"),
+     {}, {{"A", 2, {}}}},
+    {"feo_star",
+     "No Sample Min # Descr Ox SiO2 TiO2 Al2O3 Fe2O3 FeO* MnO MgO CaO Na2O K2O\n" + grt("A") +
+         cpx("A") + phe("A"),
+     {}, {{"A", 2, {}}}},
+    {"delimited_with_quotes",
+     "\"No\",\"Sample\",\"Min\",\"#\",\"Descr\",\"Ox\",\"SiO2\",\"TiO2\",\"Al2O3\",\"Fe2O3\","
+     "\"FeO\",\"MnO\",\"MgO\",\"CaO\",\"Na2O\",\"K2O\"\n"
+     "1,\"EC1\",\"Grt\",1,\"d\",12,38.50,0.05,21.70,0.00,25.00,0.50,6.40,8.60,0.02,0.00\n"
+     "2,\"EC1\",\"Cpx\",1,\"d\",6,55.60,0.08,9.80,0.00,4.40,0.03,8.20,13.60,7.10,0.01\n"
+     "3,\"EC1\",\"Phe\",1,\"d\",22,50.80,0.55,26.40,0.00,2.10,0.02,3.30,0.02,0.55,10.60\n",
+     {}, {{"EC1", 2, {}}}},
+    {"tab_separated_with_total",
+     "No\tSample\tMin\t#\tDescr\tOx\tSiO2\tTiO2\tAl2O3\tFe2O3\tFeO\tMnO\tMgO\tCaO\tNa2O\tK2O\tTotal\n"
+     "1\tEC1\tGrt\t1\tcore\t12\t38.5\t0.05\t21.7\t0\t25\t0.5\t6.4\t8.6\t0.02\t0\t100.77\n"
+     "2\tEC1\tCpx\t1\tmatrix\t6\t55.6\t0.08\t9.8\t0\t4.4\t0.03\t8.2\t13.6\t7.1\t0.01\t98.82\n"
+     "3\tEC1\tPhe\t1\tmatrix\t22\t50.8\t0.55\t26.4\t0\t2.1\t0.02\t3.3\t0.02\t0.55\t10.6\t94.34\n",
+     {}, {{"EC1", 2, {}}}},
+    {"oxides_out_of_order",
+     "No Sample Min # Descr Ox SiO2 Al2O3 TiO2 Fe2O3 FeO MnO MgO CaO Na2O K2O\n" + grt("A"),
+     {"line 1", "found: SiO2 Al2O3 TiO2 Fe2O3 FeO MnO MgO CaO Na2O K2O)"}, {}},
+    {"oxide_missing",
+     "\n\nNo Sample Min # Descr Ox SiO2 TiO2 Al2O3 Fe2O3 FeO MnO MgO CaO Na2O\n" + grt("A"),
+     {"line 3", "found: SiO2 TiO2 Al2O3 Fe2O3 FeO MnO MgO CaO Na2O)"}, {}},
+    {"column_after_the_oxides_not_total",
+     "No Sample Min # Descr Ox SiO2 TiO2 Al2O3 Fe2O3 FeO MnO MgO CaO Na2O K2O H2O\n" + grt("A"),
+     {"found: SiO2 TiO2 Al2O3 Fe2O3 FeO MnO MgO CaO Na2O K2O H2O)"}, {}},
+    {"analysis_for_a_header", grt("A") + cpx("A"), {"line 1", "found: 38.50 0.05"}, {}},
+    {"nothing_but_blank_lines", "\n  \n\t\n", {"no header"}, {}},
+};
+// clang-format on
+
+void PrintTo(const reader_case &c, std::ostream *os) { *os << c.name; }
+
+std::vector<double> values(const VECTOR &v) {
+    std::vector<double> r;
+    for (int i = 1; i <= NEL; i++) r.push_back(v[i]);
+    return r;
+}
+
+class Reader : public ::testing::TestWithParam<reader_case> {};
+
+TEST_P(Reader, GroupsLinesIntoSamples) {
+    const reader_case &c = GetParam();
+    for (const std::string end : {"\n", "\r\n", "\r"}) {
+        SCOPED_TRACE(end == "\n" ? "LF" : end == "\r" ? "CR" : "CR LF");
+        std::string text;
+        for (char ch : c.text) text += ch == '\n' ? end : std::string(1, ch);
+        const file_input in = read_batch_text("F.PRN", text);
+        EXPECT_EQ(in.error.empty(), c.error.empty()) << in.error;
+        for (const auto &part : c.error)
+            EXPECT_NE(in.error.find(part), std::string::npos) << in.error;
+        ASSERT_EQ(in.samples.size(), c.samples.size());
+        for (std::size_t i = 0; i < c.samples.size(); i++) {
+            const sample_input &got = in.samples[i];
+            const want_sample &want = c.samples[i];
+            EXPECT_EQ(got.file, "F.PRN");
+            EXPECT_EQ(got.name, want.name);
+            EXPECT_EQ(got.line, want.line) << want.name;
+            EXPECT_EQ(got.problem.empty(), want.problem.empty()) << got.problem;
+            for (const auto &part : want.problem)
+                EXPECT_NE(got.problem.find(part), std::string::npos) << got.problem;
+            if (!want.problem.empty()) continue;
+            EXPECT_EQ(values(got.grt), grt_wt);
+            EXPECT_EQ(values(got.cpx), cpx_wt);
+            EXPECT_EQ(values(got.mica), mica_wt);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, Reader, ::testing::ValuesIn(cases),
+                         [](const auto &p) { return std::string(p.param.name); });
+
+} // namespace

@@ -1,0 +1,62 @@
+// Test support for varno96-batch: the built programs run in a scratch folder, and the CSV and
+// report text they leave read back. VARNO96_DIALOGUE, VARNO96_BATCH and VARNO96_EXAMPLES are
+// set by the build.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace varno96::test {
+
+// A fresh folder of its own, removed with its content at the end of the test.
+class scratch {
+public:
+    scratch();
+    ~scratch();
+    scratch(const scratch &) = delete;
+    scratch &operator=(const scratch &) = delete;
+
+    const std::filesystem::path &path() const { return dir_; }
+    void write(const std::string &name, const std::string &text) const;
+    std::string read(const std::string &name) const;
+    std::vector<std::string> names() const; // sorted
+
+private:
+    std::filesystem::path dir_;
+};
+
+struct run_result {
+    int status = -1;
+    std::string out, err;
+};
+
+// Runs `program` with `args` in `where`, standard input from `input`.
+run_result run(const std::string &program, const std::vector<std::string> &args,
+               const scratch &where, const std::string &input = "");
+
+// Lines split at LF without a trailing CR; words split at blanks.
+std::vector<std::string> lines(const std::string &text);
+std::vector<std::string> words(const std::string &line);
+
+// A CSV table read by RFC 4180; throws when a record does not end in CR LF, a quote is not
+// closed, or a row is not as wide as the header.
+struct csv_table {
+    std::vector<std::string> header;
+    std::vector<std::vector<std::string>> rows;
+    std::size_t column(const std::string &name) const; // throws when there is none
+    const std::string &at(std::size_t row, const std::string &name) const {
+        return rows.at(row).at(column(name));
+    }
+};
+csv_table parse_csv(const std::string &text);
+
+// examples/SUITE.PRN: its text, and its header line and each sample's three lines (CR LF).
+struct suite_sample {
+    std::string name, lines;
+};
+std::string suite_text();
+std::pair<std::string, std::vector<suite_sample>> suite();
+
+} // namespace varno96::test

@@ -1,0 +1,127 @@
+// Batch reader: any bytes as a batch input file, through the reader, the calculation of every
+// sample under each garnet model (and the Monte-Carlo passes for the first computable
+// sample) and the CSV rows. Every sample gets either its numbers or a note; number columns
+// hold finite decimal numbers or nothing; every row reads back as the fields it was made of.
+#include "batch/csv.hpp"
+#include "batch/reader.hpp"
+#include "batch/sample.hpp"
+#include "fuzz_support.hpp"
+
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <exception>
+#include <string>
+#include <vector>
+
+namespace {
+
+using varno96::choices;
+using varno96::fuzz::finding;
+
+// One set of answers per model, between them every temperature choice and Cpx model.
+std::vector<choices> variants() {
+    std::vector<choices> r;
+    for (int model = 1; model <= NMODELS; model++) {
+        choices how;
+        how.model = model;
+        how.one_site = model % 2 == 0;
+        how.t_c = 500 + 50 * model;
+        how.powell = model % 3 == 1;
+        if (model % 3 == 2) how.at_c = 700;
+        r.push_back(how);
+    }
+    return r;
+}
+
+// RFC 4180 fields of one CSV line ended by CR LF.
+std::vector<std::string> read_back(const std::string &line) {
+    if (!line.ends_with("\r\n")) finding("a CSV row does not end with CR LF");
+    const std::string body = line.substr(0, line.size() - 2);
+    std::vector<std::string> fields(1);
+    bool quoted = false;
+    for (std::size_t i = 0; i < body.size(); i++) {
+        const char c = body[i];
+        if (quoted) {
+            if (c != '"')
+                fields.back() += c;
+            else if (i + 1 < body.size() && body[i + 1] == '"')
+                fields.back() += '"', i++;
+            else
+                quoted = false;
+        } else if (c == ',') {
+            fields.emplace_back();
+        } else if (c == '"' && fields.back().empty()) {
+            quoted = true;
+        } else if (c == '"' || c == '\r' || c == '\n') {
+            finding("a quote or line end outside a quoted CSV field");
+        } else {
+            fields.back() += c;
+        }
+    }
+    if (quoted) finding("a quoted CSV field is not closed");
+    return fields;
+}
+
+bool decimal(const std::string &s) {
+    std::size_t i = s.starts_with("-") ? 1 : 0;
+    const std::size_t digits = s.find_first_not_of("0123456789", i);
+    if (digits == i) return false;
+    if (digits != std::string::npos) {
+        if (s[digits] != '.' || digits + 1 == s.size() ||
+            s.find_first_not_of("0123456789", digits + 1) != std::string::npos)
+            return false;
+    }
+    return std::isfinite(std::strtod(s.c_str(), nullptr));
+}
+
+void check_row(const varno96::sample_input &in, const varno96::sample_result &r, const choices &how,
+               bool check_text) {
+    const std::vector<std::string> names = varno96::result_columns(how.monte_carlo);
+    const std::vector<std::string> fields = varno96::result_fields(in, r, how);
+    if (fields.size() != names.size()) finding("a CSV row has another number of fields");
+    const std::string line = varno96::csv_line(fields);
+    if (read_back(line) != fields) finding("a CSV row does not read back as its fields");
+    if (check_text && varno96::fuzz::shows_no_value(line))
+        finding("a CSV row shows a value that has none");
+    for (std::size_t i = 0; i < names.size(); i++) {
+        const std::string &n = names[i], &f = fields[i];
+        if (n == "file" || n == "sample" || n == "model" || n == "cpx" || n == "note") continue;
+        if (!f.empty() && !decimal(f)) finding("column " + n + " holds " + f);
+        const bool result = n == "T_C" || n == "P_kbar" || n == "P_minus50_kbar" ||
+                            n == "P_plus50_kbar" || n.starts_with("ln");
+        if (r.ok && result && f.empty()) finding("a computed sample has no " + n);
+    }
+    if (!r.ok && r.note.empty()) finding("a sample without a result has no note");
+    if (check_text && varno96::fuzz::shows_no_value(varno96::pair_lines(in, r)))
+        finding("a Monte-Carlo pair shows a value that has none");
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+    static const std::vector<choices> ways = variants();
+    const std::string text(reinterpret_cast<const char *>(data), size);
+    // Sample names and notes quote the file: it may spell these itself.
+    const bool check_text = !varno96::fuzz::shows_no_value(text);
+    try {
+        varno96::fuzz::reset_program_state();
+        const varno96::file_input in = varno96::read_batch_text("fuzz.PRN", text);
+        bool monte_carlo_done = false;
+        for (const varno96::sample_input &s : in.samples) {
+            for (const choices &how : ways)
+                check_row(s, varno96::compute_sample(s, how), how, check_text);
+            if (!monte_carlo_done && s.problem.empty()) {
+                choices how = ways.back();
+                how.monte_carlo = true;
+                how.seed = -42;
+                check_row(s, varno96::compute_sample(s, how), how, check_text);
+                monte_carlo_done = true;
+            }
+        }
+    } catch (const RUNEND &e) {
+        finding("the batch path ended the run: " + e.MESSAGE);
+    } catch (const std::exception &e) { finding(std::string("the batch path threw: ") + e.what()); }
+    return 0;
+}

@@ -1,0 +1,76 @@
+// Test support for the P-T diagrams: scratch folders, the built varno96-plot run in them,
+// golden runs' result files, and an SVG picture read back into P-T coordinates.
+// VARNO96_PLOT_PROGRAM and VARNO96_GOLDEN are set by the build.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace varno96::test {
+
+// A fresh folder, removed with its content at the end of the test.
+class plot_scratch {
+public:
+    plot_scratch();
+    ~plot_scratch();
+    plot_scratch(const plot_scratch &) = delete;
+    plot_scratch &operator=(const plot_scratch &) = delete;
+
+    const std::filesystem::path &path() const { return dir_; }
+    std::filesystem::path operator/(const std::string &name) const { return dir_ / name; }
+    void write(const std::string &name, const std::string &text) const;
+    // The result files of a golden run (tests/golden/<name>/expect/files) copied in.
+    void copy_golden(const std::string &name) const;
+    // Names of everything in the folder, sorted.
+    std::vector<std::string> names() const;
+
+private:
+    std::filesystem::path dir_;
+};
+
+std::string slurp(const std::filesystem::path &path);
+std::string golden_file(const std::string &run, const std::string &name);
+
+struct plot_run {
+    int status = -1;
+    std::string out, err;
+};
+
+// varno96-plot with `args`, started in `where`.
+plot_run run_plot(const std::vector<std::string> &args, const std::filesystem::path &where);
+
+// A text and a line of an SVG picture, in its drawing coordinates (y up).
+struct svg_text {
+    std::string text, fill;
+    double x = 0, y = 0;
+};
+struct svg_line {
+    std::string stroke;
+    double width = 0;
+    std::vector<std::pair<double, double>> points;
+};
+
+// An SVG picture as PLplot's svg device writes it, parsed as XML (throws when it is not
+// well formed), with the axes read from the tick labels: T = t0 + t1 x, P = p0 + p1 y.
+struct svg_picture {
+    std::vector<svg_text> texts;
+    std::vector<svg_line> lines;
+    double t0 = 0, t1 = 0, p0 = 0, p1 = 0;
+    double tick_label_y = 0; // of the T tick labels: below them lies the legend
+
+    std::pair<double, double> pt(double x, double y) const { return {t0 + t1 * x, p0 + p1 * y}; }
+    // Texts that are `glyph` in colour `fill` within the diagram (above the T tick labels).
+    std::vector<svg_text> marks(const std::string &glyph, const std::string &fill) const;
+    bool has_text(const std::string &text) const;
+    // The points, in (T, P), of every line drawn in `stroke` at `width` within the diagram.
+    std::vector<std::pair<double, double>> line_points(const std::string &stroke,
+                                                       double width) const;
+};
+svg_picture read_svg(const std::string &xml);
+
+// Number of "T P" lines of pass 1 and of pass 2 of a VARNOPT.RES text.
+std::pair<std::size_t, std::size_t> pair_counts(const std::string &pt_file);
+
+} // namespace varno96::test
