@@ -1,9 +1,9 @@
 // varno96-batch: many samples without the dialogue, one CSV row each.
 #include "batch/csv.hpp"
-#include "batch/output.hpp"
 #include "batch/reader.hpp"
 #include "batch/sample.hpp"
 #include "cli/cli.hpp"
+#include "cli/output.hpp"
 #include "stats/stats.hpp"
 
 #ifdef VARNO96_HAVE_PLOT

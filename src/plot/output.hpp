@@ -1,6 +1,7 @@
-// The picture file: its format, chosen by the name's ending, and writing it whole or not at
-// all.
+// The picture file: its format, chosen by the name's ending.
 #pragma once
+
+#include "cli/output.hpp"
 
 #include <optional>
 #include <string>
@@ -13,9 +14,7 @@ enum class picture_format { svg, pdf, ps };
 // By the ending .svg, .pdf or .ps, in any case; nothing for another ending.
 std::optional<picture_format> format_of(std::string_view path);
 
-// Writes `bytes` to a temporary name in the same folder and renames it to `path`, so that
-// `path` holds either its old content or all of the new. Throws std::runtime_error with a
-// one-line message naming `path`.
-void write_whole(const std::string &path, std::string_view bytes);
+// Pictures are written whole or not at all.
+using varno96::write_whole;
 
 } // namespace varno96::plot

@@ -26,4 +26,7 @@ private:
     bool failed_ = false;
 };
 
+// The whole of `bytes` as the file `path`, through an atomic_file.
+void write_whole(const std::string &path, std::string_view bytes);
+
 } // namespace varno96
