@@ -97,7 +97,8 @@ void write_batch_diagram(const std::vector<batch_sample> &samples, int left_off,
     }
     const double legend_height = 0.015 + c.legend(entries, 0.12, 0.015).second;
     c.axes(scene.t_axis, scene.p_axis, legend_height + 0.1);
-    c.titles(plot_text(scene.title), scene.marks.empty() ? "No sample with a result" : "");
+    c.titles(plot_text(scene.title),
+             scene.marks.empty() ? "No sample with a result" : plot_text(scene.subtitle));
 
     for (const batch_mark &m : scene.marks) {
         if (!m.spread) continue;

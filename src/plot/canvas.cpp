@@ -140,7 +140,7 @@ void canvas::finish() {
 
 void canvas::axes(const axis_range &t_axis, const axis_range &p_axis, double bottom) {
     plstream &p = pl();
-    p.vpor(0.12, 0.97, bottom, 0.88);
+    p.vpor(0.12, 0.95, bottom, 0.88); // room for the last tick label on the right
     p.wind(t_axis.lo, t_axis.hi, p_axis.lo, p_axis.hi);
     p.col0(ink);
     p.width(1);

@@ -1,5 +1,6 @@
 #include "plot/scene.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -110,14 +111,25 @@ batch_scene make_batch_scene(const std::vector<batch_sample> &samples, int left_
     if (left_off > 0)
         scene.title += " (" + std::to_string(left_off) + (left_off == 1 ? " sample" : " samples") +
                        " without a result not shown)";
+    const auto [low, high] = std::minmax_element(
+        samples.begin(), samples.end(),
+        [](const batch_sample &a, const batch_sample &b) { return a.t_c < b.t_c; });
+    const bool side_by_side = samples.size() > 1 && high->t_c - low->t_c < 0.5;
+    if (side_by_side)
+        scene.subtitle = "All samples at " + degrees(low->t_c) + ", drawn side by side";
     pt_box box;
-    for (const batch_sample &sample : samples) {
-        batch_mark mark{sample.label, {sample.t_c, sample.p_kbar}, std::nullopt};
+    for (std::size_t i = 0; i < samples.size(); i++) {
+        const batch_sample &sample = samples[i];
+        const double shift =
+            side_by_side ? (static_cast<double>(i) - 0.5 * static_cast<double>(samples.size() - 1)) *
+                               batch_step
+                         : 0;
+        batch_mark mark{sample.label, {sample.t_c + shift, sample.p_kbar}, std::nullopt};
         box.include(mark.at);
         if (!sample.pass2.empty()) {
             std::vector<pt_point> cloud;
-            for (const auto &[t, p] : sample.pass2) cloud.push_back({t, p});
-            mark.spread = spread_of(cloud, sample.t_varies, sample.t_c);
+            for (const auto &[t, p] : sample.pass2) cloud.push_back({t + shift, p});
+            mark.spread = spread_of(cloud, sample.t_varies, mark.at.t_c);
             include(box, *mark.spread);
         }
         scene.marks.push_back(std::move(mark));

@@ -73,3 +73,21 @@ TEST(BatchDiagram, EmptyBatchAndFailuresThatLeaveNothing) {
     EXPECT_THROW(write_batch_diagram({}, 0, "T", (dir / "b.png").string()), std::runtime_error);
     EXPECT_EQ(dir.names(), std::vector<std::string>{"empty.pdf"});
 }
+
+TEST(BatchDiagram, SamplesAtOneFixedTemperatureStandSideBySide) {
+    const std::vector<batch_sample> samples{{"A", 650, 25, cloud(650, 25, 0, 4), false},
+                                            {"B", 650, 27, cloud(650, 27, 0, 5), false},
+                                            {"C", 650, 22, cloud(650, 22, 0, 6), false}};
+    plot_scratch dir;
+    write_batch_diagram(samples, 0, "Suite", (dir / "batch.svg").string());
+    const svg_picture svg = read_svg(slurp(dir / "batch.svg"));
+    EXPECT_TRUE(svg.has_text("All samples at 650 °C, drawn side by side"));
+    const auto marks = svg.marks("●", "#000000");
+    ASSERT_EQ(marks.size(), 3u);
+    // In batch order, two degrees apart, centred on the common temperature; P as computed.
+    for (std::size_t i = 0; i < 3; i++) {
+        const auto [t, p] = svg.pt(marks[i].x, marks[i].y);
+        EXPECT_NEAR(t, 648 + 2.0 * static_cast<double>(i), 0.1);
+        EXPECT_NEAR(p, samples[i].p_kbar, 0.05);
+    }
+}
