@@ -31,7 +31,9 @@ REAL RAN3(std::int16_t &idum) {
     if (++GLINEXT == 56) GLINEXT = 1;
     if (++GLINEXTP == 56) GLINEXTP = 1;
     REAL MJ = GLMA[GLINEXT] - GLMA[GLINEXTP];
-    if (MJ < MZ) MJ = MJ + MBIG;
+    // MJ + MBIG when MJ < MZ, as a product rather than a branch that goes either way at
+    // random (adding 0 changes nothing; MJ is never -0)
+    MJ = MJ + static_cast<REAL>(MJ < MZ) * MBIG;
     GLMA[GLINEXT] = MJ;
     return MJ * FAC;
 }
