@@ -60,8 +60,9 @@ function(varno96_install_rules)
 
   install(FILES README.md CHANGELOG.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
   install(DIRECTORY examples/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
-  # The example P-T diagram is made with varno96-plot and kept with the sources.
-  install(FILES docs/example-run.svg DESTINATION ${CMAKE_INSTALL_DOCDIR} OPTIONAL)
+  # The example P-T diagram, made with varno96-plot and kept with the sources; under docs/
+  # as in the source tree, where the README links to it.
+  install(FILES docs/example-run.svg DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs OPTIONAL)
 
   varno96_package("${installed}")
 endfunction()
