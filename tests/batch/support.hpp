@@ -3,38 +3,14 @@
 // set by the build.
 #pragma once
 
+#include "support/scratch.hpp"
+
 #include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace varno96::test {
-
-// A fresh folder of its own, removed with its content at the end of the test.
-class scratch {
-public:
-    scratch();
-    ~scratch();
-    scratch(const scratch &) = delete;
-    scratch &operator=(const scratch &) = delete;
-
-    const std::filesystem::path &path() const { return dir_; }
-    void write(const std::string &name, const std::string &text) const;
-    std::string read(const std::string &name) const;
-    std::vector<std::string> names() const; // sorted
-
-private:
-    std::filesystem::path dir_;
-};
-
-struct run_result {
-    int status = -1;
-    std::string out, err;
-};
-
-// Runs `program` with `args` in `where`, standard input from `input`.
-run_result run(const std::string &program, const std::vector<std::string> &args,
-               const scratch &where, const std::string &input = "");
 
 // Lines split at LF without a trailing CR; words split at blanks.
 std::vector<std::string> lines(const std::string &text);

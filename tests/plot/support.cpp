@@ -3,98 +3,27 @@
 #include <tinyxml2.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <map>
 #include <sstream>
 #include <stdexcept>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
 namespace varno96::test {
 
-plot_scratch::plot_scratch() {
-    static std::atomic<int> count{0};
-    dir_ = fs::temp_directory_path() /
-           ("varno96-plot-" + std::to_string(::getpid()) + "-" + std::to_string(count++));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-}
-
-plot_scratch::~plot_scratch() {
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
-}
-
-void plot_scratch::write(const std::string &name, const std::string &text) const {
-    std::ofstream(dir_ / name, std::ios::binary) << text;
-}
-
 void plot_scratch::copy_golden(const std::string &name) const {
-    fs::copy(fs::path(VARNO96_GOLDEN) / name / "expect" / "files", dir_,
+    fs::copy(fs::path(VARNO96_GOLDEN) / name / "expect" / "files", path(),
              fs::copy_options::recursive | fs::copy_options::overwrite_existing);
-}
-
-std::vector<std::string> plot_scratch::names() const {
-    std::vector<std::string> r;
-    for (const auto &e : fs::directory_iterator(dir_)) r.push_back(e.path().filename());
-    std::sort(r.begin(), r.end());
-    return r;
-}
-
-std::string slurp(const fs::path &path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot open " + path.string());
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
 }
 
 std::string golden_file(const std::string &run, const std::string &name) {
     return slurp(fs::path(VARNO96_GOLDEN) / run / "expect" / "files" / name);
 }
 
-namespace {
-
-std::string content(std::FILE *f) {
-    std::fflush(f);
-    std::rewind(f);
-    std::string s;
-    for (int c = std::getc(f); c != EOF; c = std::getc(f)) s += static_cast<char>(c);
-    return s;
-}
-
-} // namespace
-
 plot_run run_plot(const std::vector<std::string> &args, const fs::path &where) {
-    std::FILE *out = std::tmpfile(), *err = std::tmpfile();
-    if (!out || !err) throw std::runtime_error("no temporary files");
-    std::vector<std::string> all{VARNO96_PLOT_PROGRAM};
-    all.insert(all.end(), args.begin(), args.end());
-    std::vector<char *> argv;
-    for (auto &a : all) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    const std::string dir = where.string();
-    const pid_t child = fork();
-    if (child == 0) {
-        if (dup2(fileno(out), 1) < 0 || dup2(fileno(err), 2) < 0 || chdir(dir.c_str()) != 0)
-            _exit(126);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    plot_run r;
-    int status = 0;
-    if (child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status))
-        r.status = WEXITSTATUS(status);
-    r.out = content(out);
-    r.err = content(err);
-    std::fclose(out);
-    std::fclose(err);
-    return r;
+    return run(VARNO96_PLOT_PROGRAM, args, where);
 }
 
 namespace {

@@ -3,6 +3,8 @@
 // VARNO96_PLOT_PROGRAM and VARNO96_GOLDEN are set by the build.
 #pragma once
 
+#include "support/scratch.hpp"
+
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -10,33 +12,16 @@
 
 namespace varno96::test {
 
-// A fresh folder, removed with its content at the end of the test.
-class plot_scratch {
+// A scratch folder that can take the result files of a golden run.
+class plot_scratch : public scratch {
 public:
-    plot_scratch();
-    ~plot_scratch();
-    plot_scratch(const plot_scratch &) = delete;
-    plot_scratch &operator=(const plot_scratch &) = delete;
-
-    const std::filesystem::path &path() const { return dir_; }
-    std::filesystem::path operator/(const std::string &name) const { return dir_ / name; }
-    void write(const std::string &name, const std::string &text) const;
-    // The result files of a golden run (tests/golden/<name>/expect/files) copied in.
+    // The files of tests/golden/<name>/expect/files copied in.
     void copy_golden(const std::string &name) const;
-    // Names of everything in the folder, sorted.
-    std::vector<std::string> names() const;
-
-private:
-    std::filesystem::path dir_;
 };
 
-std::string slurp(const std::filesystem::path &path);
 std::string golden_file(const std::string &run, const std::string &name);
 
-struct plot_run {
-    int status = -1;
-    std::string out, err;
-};
+using plot_run = run_result;
 
 // varno96-plot with `args`, started in `where`.
 plot_run run_plot(const std::vector<std::string> &args, const std::filesystem::path &where);
