@@ -7,13 +7,15 @@
 #include "stats/stats.hpp"
 
 #ifdef VARNO96_HAVE_PLOT
+#include "plot/output.hpp"
 #include "plot/plot.hpp"
 #endif
 
 #include <chrono>
+#include <filesystem>
+#include <optional>
 #include <cstdio>
 #include <iostream>
-#include <memory>
 #include <stdexcept>
 #include <unistd.h>
 
@@ -63,8 +65,22 @@ void add_options(CLI::App &app, options &o) {
     app.add_option("--pt", o.pairs, "Also write every Monte-Carlo (T, P) pair as CSV to FILE; needs --monte-carlo")
         ->type_name("FILE")
         ->needs(mc);
-    app.add_option("--plot", o.plot, "Draw the P-T diagram of the batch to FILE (.svg, .pdf, .ps)")
-        ->type_name("FILE");
+    auto *plot = app.add_option("--plot", o.plot,
+                                "Draw the P-T diagram of the batch to FILE (.svg, .pdf, .ps)")
+                     ->type_name("FILE");
+#ifdef VARNO96_HAVE_PLOT
+    plot->check(CLI::Validator(
+        [](std::string &name) {
+            return plot::format_of(name) ? std::string() : "not .svg, .pdf or .ps: " + name;
+        },
+        "", "picture name"));
+#else
+    plot->check(CLI::Validator(
+        [](std::string &) {
+            return std::string("this build has no plotting (configured with VARNO96_PLOT=OFF)");
+        },
+        "", "no plotting"));
+#endif
 }
 
 // "sample 12 of 240", updated in place on a terminal, at most ten times a second.
@@ -89,24 +105,23 @@ private:
     std::chrono::steady_clock::time_point last_{};
 };
 
-// Standard output, or a file written whole at the end.
+// Standard output, row by row, or a file written whole at the end (an interrupted run leaves
+// no part of it).
 class sink {
 public:
-    explicit sink(const std::string &path) {
-        if (!path.empty()) file_ = std::make_unique<atomic_file>(path);
-    }
+    explicit sink(std::string path) : path_(std::move(path)) {}
     void write(const std::string &text) {
-        if (file_) file_->write(text);
+        if (!path_.empty()) text_ += text;
         else std::fwrite(text.data(), 1, text.size(), stdout);
     }
     void commit() {
-        if (file_) file_->commit();
+        if (!path_.empty()) write_whole(path_, text_);
         else if (std::fflush(stdout) != 0 || std::ferror(stdout))
             throw std::runtime_error("cannot write standard output");
     }
 
 private:
-    std::unique_ptr<atomic_file> file_;
+    std::string path_, text_;
 };
 
 void report(const std::string &message) {
@@ -131,11 +146,36 @@ plot::batch_sample plotted(const sample_input &in, const sample_result &r) {
 }
 #endif
 
+// An output that is an input, or two outputs that are one file: the run would destroy data.
+std::optional<std::string> clash(const options &o) {
+    namespace fs = std::filesystem;
+    const auto same = [](const std::string &a, const std::string &b) {
+        std::error_code ec;
+        return fs::equivalent(a, b, ec) || fs::weakly_canonical(a, ec) == fs::weakly_canonical(b, ec);
+    };
+    const std::vector<std::pair<const char *, const std::string *>> outputs{
+        {"-o", &o.output}, {"--pt", &o.pairs}, {"--plot", &o.plot}};
+    for (std::size_t i = 0; i < outputs.size(); i++) {
+        const auto &[option, path] = outputs[i];
+        if (path->empty()) continue;
+        for (const std::string &in : o.files)
+            if (same(*path, in)) return std::string(option) + " " + *path + " is an input file";
+        for (std::size_t j = i + 1; j < outputs.size(); j++)
+            if (!outputs[j].second->empty() && same(*path, *outputs[j].second))
+                return std::string(option) + " and " + outputs[j].first + " name one file, " +
+                       *path;
+    }
+    return std::nullopt;
+}
+
 int run(const options &o) {
+    for (const std::string *path : {&o.output, &o.pairs, &o.plot})
+        if (!path->empty()) check_writable(*path);
     int status = cli::exit_ok;
     std::vector<sample_input> samples;
     for (const std::string &path : o.files) {
         file_input in = read_batch_file(path);
+        if (in.error.empty() && in.samples.empty()) in.error = "no analysis after the header";
         if (!in.error.empty()) {
             report(path + ": " + in.error);
             status = cli::exit_failure;
@@ -152,7 +192,8 @@ int run(const options &o) {
 #endif
     int left_off = 0;
     {
-        progress shown(samples.size());
+        // Not over rows that go to the same terminal.
+        progress shown(o.output.empty() && isatty(1) ? 0 : samples.size());
         for (std::size_t i = 0; i < samples.size(); i++) {
             shown.at(i);
             const sample_result r = compute_sample(samples[i], o.how);
@@ -186,12 +227,10 @@ int main(int argc, char **argv) {
     options o;
     add_options(app, o);
     if (const auto status = cli::parse(app, argc, argv)) return *status;
-#ifndef VARNO96_HAVE_PLOT
-    if (!o.plot.empty()) {
-        report("--plot: this build has no plotting (configured with VARNO96_PLOT=OFF)");
+    if (const auto why = clash(o)) {
+        report(*why + "; nothing was written");
         return cli::exit_usage;
     }
-#endif
     o.how.seed = o.seed ? *o.seed : CLOCKSEED();
     try {
         return run(o);

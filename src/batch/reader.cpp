@@ -19,6 +19,10 @@ namespace varno96 {
 namespace {
 
 constexpr int leading_fields = 6; // No, Sample, Min, #, Descr, Ox
+constexpr std::size_t oxygens = 5; // the field of the oxygens, counted from 0
+// Fields are read whole, so that samples whose names agree in their first 20 characters stay
+// apart; an oxide value is read from its first 20, as the dialogue reads it.
+constexpr std::size_t field_width = 255, value_width = 20;
 constexpr std::array<const char *, NEL> oxides{"SiO2", "TiO2", "Al2O3", "Fe2O3", "FeO",
                                                "MnO",  "MgO",  "CaO",   "Na2O",  "K2O"};
 
@@ -70,7 +74,7 @@ std::vector<text_line> split_fields(const std::string &name, const std::string &
     if (file.F == nullptr) throw std::runtime_error(name + ": " + std::strerror(errno));
     for (const auto &[number, line] : lines) {
         text_line fields{number, {}};
-        do fields.fields.push_back(READSTR(file));
+        do fields.fields.push_back(READSTR(file, field_width));
         while (!ENDLN);
         result.push_back(std::move(fields));
     }
@@ -89,13 +93,11 @@ std::string header_error(const text_line &header) {
                          [](const std::string &f) { return f == "0"; }); // empty fields
     if (ok) return {};
     std::string found;
-    for (std::size_t i = leading_fields; i < header.fields.size(); i++)
-        found += (found.empty() ? "" : " ") + header.fields[i];
-    if (header.fields.size() < leading_fields) found = "fewer than six leading fields";
+    for (const std::string &f : header.fields) found += (found.empty() ? "" : " ") + f;
     return "line " + std::to_string(header.number) +
            " is not a header of six fields and the oxides SiO2 TiO2 Al2O3 Fe2O3 FeO MnO MgO "
            "CaO Na2O K2O (found: " +
-           (found.empty() ? "nothing" : found) + ")";
+           found + ")";
 }
 
 void add_problem(sample_input &s, const std::string &what) {
@@ -111,45 +113,52 @@ std::size_t width(const text_line &line) {
     return n;
 }
 
+std::string count(std::size_t n, const char *what) {
+    return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
+}
+
+bool is_number(std::string field) {
+    REAL x = 0;
+    if (field[0] == '.') field = "0" + field;
+    return READREAL(field, x);
+}
+
 // Places one analysis line in its sample; `columns` is the width of the header.
 void take_line(sample_input &s, std::array<int, 3> &seen, const text_line &line,
                std::size_t columns) {
     const std::string at = s.file + " line " + std::to_string(line.number) + ": ";
     const std::size_t needed = leading_fields + NEL;
-    if (line.fields.size() < 3) {
-        add_problem(s, at + std::to_string(line.fields.size()) + " fields, " +
+    const mineral m = line.fields.size() > 2 ? mineral_of(line.fields[2]) : mineral::unknown;
+    const auto k = static_cast<std::size_t>(m);
+    if (m != mineral::unknown) seen[k] = seen[k] != 0 ? seen[k] : -line.number;
+    if (line.fields.size() < needed) {
+        add_problem(s, at + count(line.fields.size(), "field") + ", " +
                            std::to_string(needed) + " needed");
         return;
     }
-    const mineral m = mineral_of(line.fields[2]);
+    // A blank inside a field ("core rim") splits it and moves every field after it along:
+    // the oxygens then hold a word. Fields after a sound line (a total) are ignored, as the
+    // dialogue ignores them.
+    if (width(line) > columns && !is_number(line.fields[oxygens])) {
+        add_problem(s, at + "the oxygens field holds \"" + line.fields[oxygens] +
+                           "\": a blank inside a field (such as \"core rim\") moves the oxides "
+                           "along");
+        return;
+    }
     if (m == mineral::unknown) {
         add_problem(s, at + "unknown mineral \"" + line.fields[2] + "\"");
         return;
     }
-    const auto k = static_cast<std::size_t>(m);
-    if (line.fields.size() < needed) {
-        add_problem(s, at + std::to_string(line.fields.size()) + " fields, " +
-                           std::to_string(needed) + " needed");
-        seen[k] = line.number;
-        return;
-    }
-    if (width(line) > std::max(columns, needed)) {
-        // A blank inside a field ("core rim") splits it and moves every oxide along.
-        add_problem(s, at + std::to_string(width(line)) + " fields where the header has " +
-                           std::to_string(std::max(columns, needed)) +
-                           " (a blank inside a field shifts the oxides)");
-        seen[k] = line.number;
-        return;
-    }
-    if (seen[k] != 0) {
-        add_problem(s, at + "a second " + std::string(mineral_names[k]) + " analysis (the first is on line " +
-                           std::to_string(seen[k]) + ")");
+    if (seen[k] > 0) {
+        add_problem(s, at + "a second " + std::string(mineral_names[k]) +
+                           " analysis (the first is on line " + std::to_string(seen[k]) + ")");
         return;
     }
     seen[k] = line.number;
     VECTOR &wt = m == mineral::garnet ? s.grt : m == mineral::clinopyroxene ? s.cpx : s.mica;
     for (int i = 1; i <= NEL; i++)
-        wt[i] = READVALUE(line.fields[static_cast<std::size_t>(leading_fields + i - 1)]);
+        wt[i] = READVALUE(
+            line.fields[static_cast<std::size_t>(leading_fields + i - 1)].substr(0, value_width));
 }
 
 } // namespace
@@ -174,7 +183,8 @@ file_input read_batch_text(const std::string &file, const std::string &text) {
     }
     in.error = header_error(lines.front());
     if (!in.error.empty()) return in;
-    std::vector<std::array<int, 3>> seen; // line of each mineral of each sample, 0 if none
+    // The line of each mineral of each sample: 0 if none, negative when it could not be read.
+    std::vector<std::array<int, 3>> seen;
     std::unordered_map<std::string, std::size_t> index;
     for (auto line = lines.begin() + 1; line != lines.end(); ++line) {
         const std::string name = line->fields.size() > 1 ? line->fields[1] : "";
@@ -188,7 +198,8 @@ file_input read_batch_text(const std::string &file, const std::string &text) {
     for (std::size_t i = 0; i < in.samples.size(); i++)
         for (std::size_t k = 0; k < 3; k++)
             if (seen[i][k] == 0)
-                add_problem(in.samples[i], file + ": no " + mineral_names[k] + " analysis of " +
+                add_problem(in.samples[i], file + " line " + std::to_string(in.samples[i].line) +
+                                               ": no " + mineral_names[k] + " analysis of " +
                                                "sample " + in.samples[i].name);
     return in;
 }

@@ -1,65 +1,86 @@
 #include "cli/output.hpp"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace fs = std::filesystem;
+
 namespace varno96 {
 
 namespace {
-std::runtime_error failure(const std::string &path, int error) {
-    return std::runtime_error("cannot write " + path + ": " + std::strerror(error));
+
+[[noreturn]] void fail(const std::string &path, int error) {
+    throw std::runtime_error("cannot write " + path + ": " + std::strerror(error));
 }
+
+// fwrite and fclose, with the first error.
+void put(std::FILE *file, std::string_view bytes, const std::string &path) {
+    errno = 0;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() &&
+                         std::fflush(file) == 0;
+    const int error = errno != 0 ? errno : EIO;
+    if (std::fclose(file) != 0 && written) fail(path, errno != 0 ? errno : EIO);
+    if (!written) fail(path, error);
+}
+
 } // namespace
 
-atomic_file::atomic_file(std::string path) : path_(std::move(path)) {
-    const std::size_t slash = path_.rfind('/');
-    temp_ = (slash == std::string::npos ? std::string() : path_.substr(0, slash + 1)) + ".tmp-" +
-            path_.substr(slash == std::string::npos ? 0 : slash + 1) + "-XXXXXX";
-    const int fd = mkstemp(temp_.data());
-    if (fd < 0) throw failure(path_, errno);
-    file_ = fdopen(fd, "wb");
-    if (file_ == nullptr) {
-        const int error = errno;
-        ::close(fd);
-        std::remove(temp_.c_str());
-        throw failure(path_, error);
-    }
-}
-
-atomic_file::~atomic_file() {
-    if (file_ != nullptr) std::fclose(file_);
-    if (!temp_.empty()) std::remove(temp_.c_str());
-}
-
-void atomic_file::write(std::string_view text) {
-    if (!failed_ && std::fwrite(text.data(), 1, text.size(), file_) != text.size())
-        failed_ = true;
-}
-
-void atomic_file::commit() {
-    errno = 0;
-    const bool flushed = std::fflush(file_) == 0 && !failed_ && !std::ferror(file_);
-    const int error = errno != 0 ? errno : EIO;
-    const bool closed = std::fclose(file_) == 0;
-    file_ = nullptr;
-    if (!flushed || !closed) throw failure(path_, error);
-    // mkstemp makes the file private; give it the permissions of any new file.
-    const mode_t mask = umask(0);
-    umask(mask);
-    chmod(temp_.c_str(), 0666 & ~mask);
-    if (std::rename(temp_.c_str(), path_.c_str()) != 0)
-        throw failure(path_, errno);
-    temp_.clear();
+void check_writable(const std::string &path) {
+    std::error_code ec;
+    if (fs::is_directory(fs::status(path, ec))) fail(path, EISDIR);
+    const fs::path folder = fs::path(path).parent_path();
+    if (::access(folder.empty() ? "." : folder.c_str(), W_OK | X_OK) != 0) fail(path, errno);
 }
 
 void write_whole(const std::string &path, std::string_view bytes) {
-    atomic_file file(path);
-    file.write(bytes);
-    file.commit();
+    std::error_code ec;
+    const fs::file_status target = fs::status(path, ec); // through a link
+    if (fs::is_directory(target)) fail(path, EISDIR);
+    if (fs::exists(target) && !fs::is_regular_file(target)) {
+        std::FILE *file = std::fopen(path.c_str(), "wb");
+        if (file == nullptr) fail(path, errno);
+        put(file, bytes, path);
+        return;
+    }
+    const fs::path real =
+        fs::is_symlink(fs::symlink_status(path, ec)) ? fs::weakly_canonical(path, ec) : fs::path(path);
+    std::string temp =
+        (real.parent_path() / ("." + real.filename().string() + ".tmp-XXXXXX")).string();
+    const int fd = mkstemp(temp.data());
+    if (fd < 0) fail(path, errno);
+    std::FILE *file = fdopen(fd, "wb");
+    if (file == nullptr) {
+        const int error = errno;
+        ::close(fd);
+        std::remove(temp.c_str());
+        fail(path, error);
+    }
+    try {
+        put(file, bytes, path);
+    } catch (...) {
+        std::remove(temp.c_str());
+        throw;
+    }
+    // mkstemp makes the file private: give it the permissions of the file it replaces, or
+    // those of any new file.
+    if (fs::is_regular_file(target)) {
+        fs::permissions(temp, target.permissions(), ec);
+    } else {
+        const mode_t mask = umask(0);
+        umask(mask);
+        chmod(temp.c_str(), 0666 & ~mask);
+    }
+    if (std::rename(temp.c_str(), real.c_str()) != 0) {
+        const int error = errno;
+        std::remove(temp.c_str());
+        fail(path, error);
+    }
 }
 
 } // namespace varno96

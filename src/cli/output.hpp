@@ -1,32 +1,20 @@
-// A file written whole or not at all: the text goes to a temporary file in the same folder,
-// which replaces the target only when everything was written.
+// Files that the tools write: whole or not at all.
 #pragma once
 
-#include <cstdio>
 #include <string>
 #include <string_view>
 
 namespace varno96 {
 
-class atomic_file {
-public:
-    // Creates the temporary file; throws std::runtime_error naming `path` when it cannot.
-    explicit atomic_file(std::string path);
-    ~atomic_file(); // removes the temporary file unless committed
-    atomic_file(const atomic_file &) = delete;
-    atomic_file &operator=(const atomic_file &) = delete;
-
-    void write(std::string_view text);
-    // Closes and renames onto the target; throws std::runtime_error when that fails.
-    void commit();
-
-private:
-    std::string path_, temp_;
-    std::FILE *file_ = nullptr;
-    bool failed_ = false;
-};
-
-// The whole of `bytes` as the file `path`, through an atomic_file.
+// Writes `bytes` as the file `path`. A regular file (or none) is replaced through a temporary
+// file in the same folder, renamed only when everything was written, so that `path` holds its
+// old content or all of the new; through a symbolic link, the file it points to is replaced
+// and the link kept. A pipe or device (/dev/stdout) is written directly. Throws
+// std::runtime_error with the one-line message "cannot write PATH: reason".
 void write_whole(const std::string &path, std::string_view bytes);
+
+// Throws as write_whole would when `path` plainly cannot be written (its folder missing or
+// not writable, a folder in its place), so that a long run fails before it starts.
+void check_writable(const std::string &path);
 
 } // namespace varno96

@@ -45,7 +45,7 @@ static void SKIPLINE(TEXTFILE &F) {
     if (CH == CR) SKIPLF(F);
 }
 
-std::string READSTR(TEXTFILE &F) {
+std::string READSTR(TEXTFILE &F, std::size_t WIDTH) {
     ENDLN = false;
     std::string FIELD;
     int CH;
@@ -54,7 +54,7 @@ std::string READSTR(TEXTFILE &F) {
     const bool ATCR = CH == CR; // the field begins at the line end itself
     if (ATCR) ENDLN = true;
     while (CH != TAB && CH != SP && CH != COMMA && !ENDLN) {
-        if (CH != QUOTE && FIELD.size() < 20) FIELD += static_cast<char>(CH);
+        if (CH != QUOTE && FIELD.size() < WIDTH) FIELD += static_cast<char>(CH);
         if (EOLN(F)) ENDLN = true;
         if (!ENDLN) CH = READCH(F);
     }

@@ -26,7 +26,8 @@ REAL ASKREAL(std::string_view PROMPT);
 int ASKINT(std::string_view PROMPT, int LOW, int HIGH);
 
 // Data file reader: one field of F; the header check; one analysis line of DATA.
-std::string READSTR(TEXTFILE &F);
+// Fields keep their first WIDTH characters: 20 in the dialogue.
+std::string READSTR(TEXTFILE &F, std::size_t WIDTH = 20);
 // A field (as READSTR gives it, never empty) as an oxide value: a leading point reads as
 // "0."; anything that is not a number (n.d., bdl) reads as 0.
 REAL READVALUE(std::string FIELD);

@@ -14,8 +14,8 @@ namespace {
 using namespace varno96::test;
 using names = std::vector<std::string>;
 
-// Each case runs in a folder holding S.PRN (EC1 and A7, both with a result) and BAD.PRN (a
-// header with FeO and Fe2O3 swapped).
+// Each case runs in a folder holding S.PRN (EC1 and A7, both with a result), BAD.PRN (a
+// header with FeO and Fe2O3 swapped) and HEAD.PRN (a header and nothing else).
 struct run_case {
     const char *name;
     names args;
@@ -26,7 +26,8 @@ struct run_case {
 };
 
 const std::string hint = "Try 'varno96-batch --help' for more information.";
-const names untouched{"BAD.PRN", "S.PRN"}, with_out{"BAD.PRN", "S.PRN", "out.csv"};
+const names untouched{"BAD.PRN", "HEAD.PRN", "S.PRN"},
+    with_out{"BAD.PRN", "HEAD.PRN", "S.PRN", "out.csv"};
 
 // clang-format off
 const std::vector<run_case> cases{
@@ -51,6 +52,15 @@ const std::vector<run_case> cases{
      {"EC1", "A7"}},
     {"missing_file_then_a_good_one", {"-m", "7", "-t", "650", "NONE.PRN", "S.PRN", "-o", "out.csv"},
      1, {"NONE.PRN"}, with_out, {"EC1", "A7"}},
+    {"output_is_an_input", {"-m", "7", "-t", "650", "S.PRN", "-o", "./S.PRN"}, 2,
+     {"-o ./S.PRN is an input file"}, untouched},
+    {"pairs_and_rows_into_one_file",
+     {"-m", "7", "-t", "650", "--monte-carlo", "--pt", "out.csv", "S.PRN", "-o", "out.csv"}, 2,
+     {"name one file"}, untouched},
+    {"plot_not_a_picture_name", {"-m", "7", "-t", "650", "S.PRN", "--plot", "p.png", "-o", "out.csv"},
+     2, {"--plot", hint}, untouched},
+    {"header_only_then_a_good_one", {"-m", "7", "-t", "650", "HEAD.PRN", "S.PRN", "-o", "out.csv"},
+     1, {"HEAD.PRN: no analysis after the header"}, with_out, {"EC1", "A7"}},
     {"folder_then_a_good_one", {"-m", "7", "-t", "650", ".", "S.PRN", "-o", "out.csv"},
      1, {".: is a folder"}, with_out, {"EC1", "A7"}},
     {"wrong_header_then_a_good_one", {"-m", "7", "-t", "650", "BAD.PRN", "S.PRN", "-o", "out.csv"},
@@ -75,6 +85,7 @@ TEST_P(Run, StatusOneLineEachAndWhatIsWritten) {
     dir.write("BAD.PRN", "No Sample Min # Descr Ox SiO2 TiO2 Al2O3 FeO Fe2O3 MnO MgO CaO Na2O "
                          "K2O\r\n" +
                              samples[2].lines);
+    dir.write("HEAD.PRN", header);
     const run_result r = run(VARNO96_BATCH, c.args, dir);
     EXPECT_EQ(r.status, c.status);
     if (c.status == 2) { EXPECT_EQ(r.out, ""); }
