@@ -20,16 +20,17 @@ const char *const header =
 
 std::string sample_lines(int n) {
     const std::string name = "S" + std::to_string(n);
-    return "  1 " + name + " Grt 1 descr 12 38.50 0.05 21.70 0.00 25.00 0.50 6.40 8.60 0.02 0.00\r\n" +
-           "  2 " + name + " Cpx 1 descr  6 55.60 0.08 9.80 0.00 4.40 0.03 8.20 13.60 7.10 0.01\r\n" +
-           "  3 " + name + " Phe 1 descr 22 50.80 0.55 26.40 0.00 2.10 0.02 3.30 0.02 0.55 10.60\r\n";
+    return "  1 " + name +
+           " Grt 1 descr 12 38.50 0.05 21.70 0.00 25.00 0.50 6.40 8.60 0.02 0.00\r\n" + "  2 " +
+           name + " Cpx 1 descr  6 55.60 0.08 9.80 0.00 4.40 0.03 8.20 13.60 7.10 0.01\r\n" +
+           "  3 " + name +
+           " Phe 1 descr 22 50.80 0.55 26.40 0.00 2.10 0.02 3.30 0.02 0.55 10.60\r\n";
 }
 
 // The six eclogites of the example with a result, taken in turn: one sample repeated would
 // flatter the figures, its identical runs training the branch predictor.
 std::vector<sample_input> example_samples() {
-    std::vector<sample_input> samples =
-        read_batch_file(VARNO96_EXAMPLES "/SUITE.PRN").samples;
+    std::vector<sample_input> samples = read_batch_file(VARNO96_EXAMPLES "/SUITE.PRN").samples;
     std::erase_if(samples, [](const sample_input &s) { return s.name == "RT2"; });
     return samples;
 }

@@ -29,8 +29,8 @@ TEST(WriteWhole, ThroughALinkReplacesTheFileAndKeepsTheLink) {
 TEST(WriteWhole, KeepsTheModeOfTheFileItReplaces) {
     scratch dir;
     dir.write("out.csv", "old");
-    fs::permissions(dir / "out.csv", fs::perms::owner_read | fs::perms::owner_write |
-                                         fs::perms::group_read);
+    fs::permissions(dir / "out.csv",
+                    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     write_whole((dir / "out.csv").string(), "new");
     EXPECT_EQ(fs::status(dir / "out.csv").permissions(),
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);

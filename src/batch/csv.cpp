@@ -29,10 +29,9 @@ std::string csv_line(const std::vector<std::string> &fields) {
 }
 
 std::vector<std::string> result_columns(bool monte_carlo) {
-    std::vector<std::string> c{"file",    "sample",   "model",    "cpx",    "T_C",
-                               "P_kbar",  "P_minus50_kbar", "P_plus50_kbar", "lna_prp",
-                               "lna_grs", "lna_di",   "lna_mica", "lnK",    "T_powell_C",
-                               "note"};
+    std::vector<std::string> c{"file",   "sample",         "model",         "cpx",        "T_C",
+                               "P_kbar", "P_minus50_kbar", "P_plus50_kbar", "lna_prp",    "lna_grs",
+                               "lna_di", "lna_mica",       "lnK",           "T_powell_C", "note"};
     if (monte_carlo)
         c.insert(c.end(), {"mc_seed", "P1_mean_kbar", "P1_sd_kbar", "P2_mean_kbar", "P2_sd_kbar",
                            "T1_mean_C", "T1_sd_C", "T2_mean_C", "T2_sd_C", "mc_left_out"});
@@ -65,9 +64,9 @@ std::vector<std::string> result_fields(const sample_input &in, const sample_resu
     const pass_result none;
     const pass_result &p1 = r.ok && r.passes ? (*r.passes)[0] : none;
     const pass_result &p2 = r.ok && r.passes ? (*r.passes)[1] : none;
-    f.insert(f.end(), {fixed(p1.p_mean, 3), fixed(p1.p_sd, 3), fixed(p2.p_mean, 3),
-                       fixed(p2.p_sd, 3), fixed(p1.t_mean, 0), fixed(p1.t_sd, 0),
-                       fixed(p2.t_mean, 0), fixed(p2.t_sd, 0)});
+    f.insert(f.end(),
+             {fixed(p1.p_mean, 3), fixed(p1.p_sd, 3), fixed(p2.p_mean, 3), fixed(p2.p_sd, 3),
+              fixed(p1.t_mean, 0), fixed(p1.t_sd, 0), fixed(p2.t_mean, 0), fixed(p2.t_sd, 0)});
     f.push_back(r.ok && r.passes ? std::to_string(p1.left_out + p2.left_out) : "");
     return f;
 }

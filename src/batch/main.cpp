@@ -12,10 +12,10 @@
 #endif
 
 #include <chrono>
-#include <filesystem>
-#include <optional>
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
+#include <optional>
 #include <stdexcept>
 #include <unistd.h>
 
@@ -44,8 +44,9 @@ void add_options(CLI::App &app, options &o) {
         ->required()
         ->type_name("C")
         ->check(cli::number);
-    auto *powell = app.add_flag("--powell", o.how.powell,
-                                "Use the Powell (1985) temperature, in the Monte-Carlo runs too; not with --at");
+    auto *powell = app.add_flag(
+        "--powell", o.how.powell,
+        "Use the Powell (1985) temperature, in the Monte-Carlo runs too; not with --at");
     app.add_option("--at", o.how.at_c,
                    "The table at this temperature (C) instead; the Powell estimate stays at the "
                    "trial temperature's pressure")
@@ -62,7 +63,8 @@ void add_options(CLI::App &app, options &o) {
     cli::add_seed(app, o.seed);
     app.add_option("-o,--output", o.output, "Write the CSV to FILE instead of standard output")
         ->type_name("FILE");
-    app.add_option("--pt", o.pairs, "Also write every Monte-Carlo (T, P) pair as CSV to FILE; needs --monte-carlo")
+    app.add_option("--pt", o.pairs,
+                   "Also write every Monte-Carlo (T, P) pair as CSV to FILE; needs --monte-carlo")
         ->type_name("FILE")
         ->needs(mc);
     auto *plot = app.add_option("--plot", o.plot,
@@ -111,11 +113,14 @@ class sink {
 public:
     explicit sink(std::string path) : path_(std::move(path)) {}
     void write(const std::string &text) {
-        if (!path_.empty()) text_ += text;
-        else std::fwrite(text.data(), 1, text.size(), stdout);
+        if (!path_.empty())
+            text_ += text;
+        else
+            std::fwrite(text.data(), 1, text.size(), stdout);
     }
     void commit() {
-        if (!path_.empty()) write_whole(path_, text_);
+        if (!path_.empty())
+            write_whole(path_, text_);
         else if (std::fflush(stdout) != 0 || std::ferror(stdout))
             throw std::runtime_error("cannot write standard output");
     }
@@ -151,7 +156,8 @@ std::optional<std::string> clash(const options &o) {
     namespace fs = std::filesystem;
     const auto same = [](const std::string &a, const std::string &b) {
         std::error_code ec;
-        return fs::equivalent(a, b, ec) || fs::weakly_canonical(a, ec) == fs::weakly_canonical(b, ec);
+        return fs::equivalent(a, b, ec) ||
+               fs::weakly_canonical(a, ec) == fs::weakly_canonical(b, ec);
     };
     const std::vector<std::pair<const char *, const std::string *>> outputs{
         {"-o", &o.output}, {"--pt", &o.pairs}, {"--plot", &o.plot}};
@@ -212,8 +218,7 @@ int run(const options &o) {
     out.commit();
     if (pairs) pairs->commit();
 #ifdef VARNO96_HAVE_PLOT
-    if (!o.plot.empty())
-        plot::write_batch_diagram(points, left_off, diagram_title(o), o.plot);
+    if (!o.plot.empty()) plot::write_batch_diagram(points, left_off, diagram_title(o), o.plot);
 #endif
     return status;
 }

@@ -18,7 +18,7 @@ namespace varno96 {
 
 namespace {
 
-constexpr int leading_fields = 6; // No, Sample, Min, #, Descr, Ox
+constexpr int leading_fields = 6;  // No, Sample, Min, #, Descr, Ox
 constexpr std::size_t oxygens = 5; // the field of the oxygens, counted from 0
 // Fields are read whole, so that samples whose names agree in their first 20 characters stay
 // apart; an oxide value is read from its first 20, as the dialogue reads it.
@@ -53,7 +53,8 @@ std::vector<std::pair<int, std::string>> nonblank_lines(const std::string &text)
         if (end == std::string::npos) end = text.size();
         const std::string line = text.substr(start, end - start);
         if (line.find_first_not_of(" \t") != std::string::npos) lines.emplace_back(number, line);
-        if (end < text.size() && text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n')
+        if (end < text.size() && text[end] == '\r' && end + 1 < text.size() &&
+            text[end + 1] == '\n')
             end++;
         start = end + 1;
         number++;
@@ -132,8 +133,8 @@ void take_line(sample_input &s, std::array<int, 3> &seen, const text_line &line,
     const auto k = static_cast<std::size_t>(m);
     if (m != mineral::unknown) seen[k] = seen[k] != 0 ? seen[k] : -line.number;
     if (line.fields.size() < needed) {
-        add_problem(s, at + count(line.fields.size(), "field") + ", " +
-                           std::to_string(needed) + " needed");
+        add_problem(s, at + count(line.fields.size(), "field") + ", " + std::to_string(needed) +
+                           " needed");
         return;
     }
     // A blank inside a field ("core rim") splits it and moves every field after it along:

@@ -18,9 +18,7 @@ sample_result no_result(sample_result r, const std::string &why) {
     return r;
 }
 
-table_row current_row() {
-    return {T - 273.15, PKBAR, LNAPRP, LNAGRS, LNADI, LNAMICA, LNK};
-}
+table_row current_row() { return {T - 273.15, PKBAR, LNAPRP, LNAGRS, LNADI, LNAMICA, LNK}; }
 
 // The statistics the report prints, from the first n values of a series.
 std::pair<double, double> mean_sd(const NARRAY &values, std::int16_t n) {
@@ -45,8 +43,7 @@ pass_result run_pass(int j) {
     for (const auto &[why, count] : left) {
         p.left_out += count;
         p.why += (p.why.empty() ? "" : "; ") + std::to_string(count) + " of " +
-                 std::to_string(RSIZE) + " runs of pass " + std::to_string(j) +
-                 " left out: " + why;
+                 std::to_string(RSIZE) + " runs of pass " + std::to_string(j) + " left out: " + why;
     }
     return p;
 }

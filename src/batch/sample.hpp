@@ -14,14 +14,14 @@ namespace varno96 {
 
 // The dialogue's answers.
 struct choices {
-    int model = 0;                 // garnet mixing model, 1..7
-    bool one_site = false;         // one-site clinopyroxene
-    double t_c = 0;                // trial temperature, degrees Celsius
-    bool powell = false;           // the Powell estimate instead of the trial temperature
-    std::optional<double> at_c;    // or the table at another temperature
-    double uncertainty = 1;        // per cent of a 100 wt% total
-    bool monte_carlo = false;      // both passes of RSIZE runs
-    std::int16_t seed = -1;        // Monte-Carlo seed, -99..-1
+    int model = 0;              // garnet mixing model, 1..7
+    bool one_site = false;      // one-site clinopyroxene
+    double t_c = 0;             // trial temperature, degrees Celsius
+    bool powell = false;        // the Powell estimate instead of the trial temperature
+    std::optional<double> at_c; // or the table at another temperature
+    double uncertainty = 1;     // per cent of a 100 wt% total
+    bool monte_carlo = false;   // both passes of RSIZE runs
+    std::int16_t seed = -1;     // Monte-Carlo seed, -99..-1
 };
 
 // A row of the result table.
@@ -32,7 +32,7 @@ struct table_row {
 // One Monte-Carlo pass: the (T, P) pairs of the runs with a value, their statistics, and the
 // runs left out with why.
 struct pass_result {
-    std::vector<std::pair<double, double>> pairs; // degrees Celsius, kbar
+    std::vector<std::pair<double, double>> pairs;     // degrees Celsius, kbar
     std::optional<double> p_mean, p_sd, t_mean, t_sd; // t_ only with Powell temperatures
     int left_out = 0;
     std::string why;

@@ -16,9 +16,7 @@ void NOVAL(std::string_view WHAT);
 REAL NONEFOR(std::string_view WHAT);
 
 // X itself, when finite.
-inline REAL CHKFIN(REAL X, std::string_view WHAT) {
-    return std::isfinite(X) ? X : NONEFOR(WHAT);
-}
+inline REAL CHKFIN(REAL X, std::string_view WHAT) { return std::isfinite(X) ? X : NONEFOR(WHAT); }
 // ln X, for X > 0.
 inline REAL CHKLN(REAL X, std::string_view WHAT) {
     return X > 0 && std::isfinite(X) ? std::log(X) : NONEFOR(WHAT);

@@ -22,8 +22,8 @@ namespace {
 // fwrite and fclose, with the first error.
 void put(std::FILE *file, std::string_view bytes, const std::string &path) {
     errno = 0;
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() &&
-                         std::fflush(file) == 0;
+    const bool written =
+        std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() && std::fflush(file) == 0;
     const int error = errno != 0 ? errno : EIO;
     if (std::fclose(file) != 0 && written) fail(path, errno != 0 ? errno : EIO);
     if (!written) fail(path, error);
@@ -48,8 +48,9 @@ void write_whole(const std::string &path, std::string_view bytes) {
         put(file, bytes, path);
         return;
     }
-    const fs::path real =
-        fs::is_symlink(fs::symlink_status(path, ec)) ? fs::weakly_canonical(path, ec) : fs::path(path);
+    const fs::path real = fs::is_symlink(fs::symlink_status(path, ec))
+                              ? fs::weakly_canonical(path, ec)
+                              : fs::path(path);
     std::string temp =
         (real.parent_path() / ("." + real.filename().string() + ".tmp-XXXXXX")).string();
     const int fd = mkstemp(temp.data());

@@ -96,9 +96,8 @@ void write_batch_diagram(const std::vector<batch_sample> &samples, int left_off,
         entries.push_back({"±2σ in P", pass2_dark, nullptr, 1, 1.0, false});
     }
     const double legend_height = 0.015 + c.legend(entries, 0.12, 0.015).second;
-    c.axes(scene.t_axis, scene.p_axis, legend_height + 0.1);
-    c.titles(plot_text(scene.title),
-             scene.marks.empty() ? "No sample with a result" : plot_text(scene.subtitle));
+    c.axes(scene.t_axis, scene.p_axis, legend_height + 0.1, scene.t_label, !scene.sample_axis);
+    c.titles(plot_text(scene.title), scene.marks.empty() ? "No sample with a result" : "");
 
     for (const batch_mark &m : scene.marks) {
         if (!m.spread) continue;

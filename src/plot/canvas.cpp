@@ -138,16 +138,17 @@ void canvas::finish() {
     write_whole(path_, memory_.bytes);
 }
 
-void canvas::axes(const axis_range &t_axis, const axis_range &p_axis, double bottom) {
+void canvas::axes(const axis_range &t_axis, const axis_range &p_axis, double bottom,
+                  const std::string &t_label, bool t_numbers) {
     plstream &p = pl();
     p.vpor(0.12, 0.95, bottom, 0.88); // room for the last tick label on the right
     p.wind(t_axis.lo, t_axis.hi, p_axis.lo, p_axis.hi);
     p.col0(ink);
     p.width(1);
     p.schr(0, 0.9);
-    p.box("bcnst", 0, 0, "bcnstv", 0, 0);
+    p.box(t_numbers ? "bcnst" : "bc", 0, 0, "bcnstv", 0, 0);
     p.schr(0, 1.0);
-    p.mtex("b", 2.6, 0.5, 0.5, "T (°C)");
+    p.mtex("b", t_numbers ? 2.6 : 1.4, 0.5, 0.5, t_label.c_str());
     p.mtex("l", 4.3, 0.5, 0.5, "P (kbar)");
 }
 

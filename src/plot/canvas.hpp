@@ -65,7 +65,8 @@ public:
 
     // The viewport (normalised page coordinates) and world window of the diagram, with a
     // box, ticks and axis titles.
-    void axes(const axis_range &t_axis, const axis_range &p_axis, double bottom);
+    void axes(const axis_range &t_axis, const axis_range &p_axis, double bottom,
+              const std::string &t_label = "T (°C)", bool t_numbers = true);
     // A title line above the diagram, and a smaller second line under it (when not empty).
     void titles(const std::string &title, const std::string &subtitle);
 

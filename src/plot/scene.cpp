@@ -115,27 +115,27 @@ batch_scene make_batch_scene(const std::vector<batch_sample> &samples, int left_
         samples.begin(), samples.end(),
         [](const batch_sample &a, const batch_sample &b) { return a.t_c < b.t_c; });
     const bool side_by_side = samples.size() > 1 && high->t_c - low->t_c < 0.5;
-    if (side_by_side)
-        scene.subtitle = "All samples at " + degrees(low->t_c) + ", drawn side by side";
+    if (side_by_side) {
+        scene.sample_axis = true;
+        scene.t_label = "Sample, all at " + degrees(low->t_c);
+    }
     pt_box box;
     for (std::size_t i = 0; i < samples.size(); i++) {
         const batch_sample &sample = samples[i];
-        const double shift =
-            side_by_side ? (static_cast<double>(i) - 0.5 * static_cast<double>(samples.size() - 1)) *
-                               batch_step
-                         : 0;
-        batch_mark mark{sample.label, {sample.t_c + shift, sample.p_kbar}, std::nullopt};
+        const double t = side_by_side ? static_cast<double>(i + 1) : sample.t_c;
+        batch_mark mark{sample.label, {t, sample.p_kbar}, std::nullopt};
         box.include(mark.at);
         if (!sample.pass2.empty()) {
             std::vector<pt_point> cloud;
-            for (const auto &[t, p] : sample.pass2) cloud.push_back({t + shift, p});
-            mark.spread = spread_of(cloud, sample.t_varies, mark.at.t_c);
+            for (const auto &[ct, cp] : sample.pass2) cloud.push_back({ct, cp});
+            mark.spread = spread_of(cloud, sample.t_varies && !side_by_side, t);
             include(box, *mark.spread);
         }
         scene.marks.push_back(std::move(mark));
     }
     if (box.empty) box.include(std::vector<pt_point>{{400, 0}, {900, 30}});
     set_axes(box, scene.t_axis, scene.p_axis);
+    if (side_by_side) scene.t_axis = {0.5, static_cast<double>(samples.size()) + 0.5};
     return scene;
 }
 

@@ -55,14 +55,15 @@ struct batch_mark {
 
 struct batch_scene {
     std::string title, subtitle;
+    std::string t_label = "T (°C)"; // or the samples' axis, numbered from 1, without ticks
+    bool sample_axis = false;
     std::vector<batch_mark> marks;
     axis_range t_axis, p_axis;
 };
 
 // When every sample has one temperature (the table's T kept fixed), their marks and P error
-// bars would lie on one vertical line; they are drawn side by side instead, batch_step degrees
-// apart in the order of the batch, and the subtitle says so.
-inline constexpr double batch_step = 2;
+// bars would lie on one vertical line: the horizontal axis then holds the samples in the order
+// of the batch, 1, 2, ..., and its label gives the temperature.
 
 batch_scene make_batch_scene(const std::vector<batch_sample> &samples, int left_off,
                              const std::string &title);

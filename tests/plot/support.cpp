@@ -104,9 +104,14 @@ svg_picture read_svg(const std::string &xml) {
     const auto row = std::max_element(rows.begin(), rows.end(), by_size);
     const auto column = std::max_element(columns.begin(), columns.end(), by_size);
     if (row == rows.end() || column == columns.end()) throw std::runtime_error("no tick labels");
-    std::tie(picture.t0, picture.t1) = fit(row->second);
     std::tie(picture.p0, picture.p1) = fit(column->second);
-    picture.tick_label_y = row->first;
+    if (row->second.size() >= 2) {
+        std::tie(picture.t0, picture.t1) = fit(row->second);
+        picture.tick_label_y = row->first;
+    } else { // a samples' axis without numbers: the diagram ends below the lowest P label
+        picture.tick_label_y =
+            std::min_element(column->second.begin(), column->second.end())->first - 5;
+    }
     return picture;
 }
 

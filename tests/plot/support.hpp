@@ -38,7 +38,8 @@ struct svg_line {
 };
 
 // An SVG picture as PLplot's svg device writes it, parsed as XML (throws when it is not
-// well formed), with the axes read from the tick labels: T = t0 + t1 x, P = p0 + p1 y.
+// well formed), with the axes read from the tick labels: T = t0 + t1 x, P = p0 + p1 y (t0 and
+// t1 are 0 on a samples' axis, which has none).
 struct svg_picture {
     std::vector<svg_text> texts;
     std::vector<svg_line> lines;
