@@ -22,7 +22,9 @@ function(varno96_manual_page program)
   file(MAKE_DIRECTORY ${PROJECT_BINARY_DIR}/man)
   add_custom_command(
     OUTPUT ${page} ${page}.gz
-    COMMAND ${VARNO96_HELP2MAN} --no-info --include=${include_file} --output=${page}
+    # Dated with the release, not the build, so that every build makes the same page.
+    COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${VARNO96_RELEASE_EPOCH}
+            ${VARNO96_HELP2MAN} --no-info --include=${include_file} --output=${page}
             $<TARGET_FILE:${program}>
     # Debian installs manual pages compressed, without a name or time stamp in the header.
     COMMAND gzip -9nkf ${page}

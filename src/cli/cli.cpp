@@ -64,8 +64,10 @@ public:
     std::string make_option_opts(const CLI::Option *opt) const override {
         std::string out;
         if (opt->get_type_size() == 0) return out;
+        const bool many = opt->get_expected_max() == CLI::detail::expected_max_vector_size;
+        if (opt->get_positional()) return many ? "..." : ""; // its name says what it is
         out += " " + opt->get_type_name();
-        if (opt->get_expected_max() == CLI::detail::expected_max_vector_size) out += "...";
+        if (many) out += "...";
         if (!opt->get_default_str().empty()) out += " (default " + opt->get_default_str() + ")";
         if (opt->get_required() && !opt->get_positional()) out += " (required)";
         return out;

@@ -12,17 +12,15 @@ namespace varno96::plot {
 
 namespace {
 
-// The file's lines without their CR LF or LF ends.
+// The file's lines without their ends: CR LF, LF or a bare CR.
 std::vector<std::string> split_lines(const std::string &text) {
     std::vector<std::string> lines;
     std::size_t from = 0;
     while (from < text.size()) {
-        std::size_t end = text.find('\n', from);
-        const std::size_t next = end == std::string::npos ? text.size() : end + 1;
+        std::size_t end = text.find_first_of("\r\n", from);
         if (end == std::string::npos) end = text.size();
-        if (end > from && text[end - 1] == '\r') end--;
         lines.push_back(text.substr(from, end - from));
-        from = next;
+        from = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
     }
     return lines;
 }
@@ -119,7 +117,7 @@ run_report parse_report(const std::string &text, const std::string &name) {
         const auto p = w.size() >= 2 ? number(w[1]) : std::nullopt;
         if (!t || !p)
             throw input_error(at_line(name, at) + "the result table has " + std::to_string(row) +
-                              " rows, not three");
+                              (row == 1 ? " row" : " rows") + ", not three");
         report.table[row] = {*t, *p};
     }
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace varno96::plot;
 using varno96::test::golden_file;
 
@@ -78,6 +80,10 @@ TEST(Report, LineEndsOfEitherKindAndTheTemperatureOfTinyPasses) {
     std::string lf = golden_file(powell, "VARNO.RES");
     std::erase(lf, '\r');
     EXPECT_EQ(parse_report(lf, "r").table[1].p_kbar, 26.23);
+    std::string cr = lf; // a file from a system that ends lines with CR alone
+    std::replace(cr.begin(), cr.end(), '\n', '\r');
+    EXPECT_EQ(parse_report(cr, "r").table[1].p_kbar, 26.23);
+    EXPECT_EQ(parse_report(cr, "r").passes.size(), parse_report(lf, "r").passes.size());
 
     // Passes of fewer than two runs print no statistics: the pairs tell.
     run_report tiny = report_of(powell);
