@@ -133,4 +133,22 @@ TEST(Output, FilesHoldWhatStandardOutputShowsWithTheModeOfANewFile) {
     EXPECT_EQ(out.st_mode & 0777, plain.st_mode & 0777);
 }
 
+// The progress line on a terminal (script(1) gives the program one): counted and cleared when
+// the rows go to a file, absent when they go to the same terminal, absent in a pipe.
+TEST(Progress, OnATerminalOnlyAndNeverAcrossTheRows) {
+    scratch dir;
+    dir.write("S.PRN", suite_text());
+    const std::string batch = std::string(VARNO96_BATCH) + " -m 7 -t 650 S.PRN";
+    const auto on_terminal = [&](const std::string &command) {
+        return run("/usr/bin/script", {"-qec", command, "/dev/null"}, dir).out;
+    };
+    const std::string shown = on_terminal(batch + " -o out.csv");
+    EXPECT_EQ(shown.rfind("\rsample 1 of 7\r", 0), 0u) << shown;
+    EXPECT_TRUE(shown.ends_with("\rsample 7 of 7\r\033[K")) << shown; // cleared at the end
+    const std::string rows = on_terminal(batch);
+    EXPECT_EQ(rows.find("sample 1 of"), std::string::npos);
+    EXPECT_EQ(rows.rfind("file,sample,", 0), 0u);
+    EXPECT_EQ(run(VARNO96_BATCH, {"-m", "7", "-t", "650", "S.PRN", "-o", "out.csv"}, dir).err, "");
+}
+
 } // namespace
