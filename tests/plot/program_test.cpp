@@ -43,6 +43,19 @@ void expect_clean_success(const plot_run &r, const plot_scratch &dir,
     EXPECT_EQ(dir.names(), names);
 }
 
+// As many point marks of each pass as the run's VARNOPT.RES holds pairs.
+void expect_a_mark_per_pair(const svg_picture &svg, const std::string &run) {
+    const auto [n1, n2] = pair_counts(golden_file(run, "VARNOPT.RES"));
+    EXPECT_EQ(svg.marks("●", pass1_fill).size(), n1);
+    EXPECT_EQ(svg.marks("▲", pass2_fill).size(), n2);
+}
+
+varno96::plot::run_report report_of_run(const std::string &run) {
+    return varno96::plot::parse_report(golden_file(run, "VARNO.RES"), "VARNO.RES");
+}
+
+const std::string fills[2] = {pass1_fill, pass2_fill}, darks[2] = {pass1_dark, pass2_dark};
+
 } // namespace
 
 TEST(PlotProgram, PowellRunShowsBothCloudsWithTheirEllipses) {
@@ -57,13 +70,10 @@ TEST(PlotProgram, PowellRunShowsBothCloudsWithTheirEllipses) {
     EXPECT_TRUE(svg.has_text("P (kbar)"));
     EXPECT_TRUE(svg.has_text("Grt: Sengupta et al 1989 (CMP) extension of GS-84, 2-site Cpx"));
 
-    const auto [n1, n2] = pair_counts(golden_file(run, "VARNOPT.RES"));
-    EXPECT_EQ(svg.marks("●", pass1_fill).size(), n1);
-    EXPECT_EQ(svg.marks("▲", pass2_fill).size(), n2);
+    expect_a_mark_per_pair(svg, run);
 
     // Means, and the 1 s.d. ellipses' centres and half extents, against the report.
-    const auto report = varno96::plot::parse_report(golden_file(run, "VARNO.RES"), "VARNO.RES");
-    const std::string fills[2] = {pass1_fill, pass2_fill}, darks[2] = {pass1_dark, pass2_dark};
+    const auto report = report_of_run(run);
     for (int k = 0; k < 2; k++) {
         const auto &printed = report.passes[static_cast<std::size_t>(k)];
         const auto means = svg.marks("◆", fills[k]);
@@ -99,12 +109,9 @@ TEST(PlotProgram, FixedTemperatureRunShowsErrorBarsOnP) {
     EXPECT_TRUE(svg.has_text("Eclogite E7"));
     EXPECT_TRUE(svg.has_text(
         "Monte-Carlo error propagation at fixed T = 650 °C; passes drawn side by side"));
-    const auto [n1, n2] = pair_counts(golden_file(run, "VARNOPT.RES"));
-    EXPECT_EQ(svg.marks("●", pass1_fill).size(), n1);
-    EXPECT_EQ(svg.marks("▲", pass2_fill).size(), n2);
+    expect_a_mark_per_pair(svg, run);
 
-    const auto report = varno96::plot::parse_report(golden_file(run, "VARNO.RES"), "VARNO.RES");
-    const std::string fills[2] = {pass1_fill, pass2_fill}, darks[2] = {pass1_dark, pass2_dark};
+    const auto report = report_of_run(run);
     for (int k = 0; k < 2; k++) {
         const auto &printed = report.passes[static_cast<std::size_t>(k)];
         const auto [mt, mp] =
