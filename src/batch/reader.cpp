@@ -118,12 +118,6 @@ std::string count(std::size_t n, const char *what) {
     return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
 }
 
-bool is_number(std::string field) {
-    REAL x = 0;
-    if (field[0] == '.') field = "0" + field;
-    return READREAL(field, x);
-}
-
 // Places one analysis line in its sample; `columns` is the width of the header.
 void take_line(sample_input &s, std::array<int, 3> &seen, const text_line &line,
                std::size_t columns) {
@@ -140,7 +134,8 @@ void take_line(sample_input &s, std::array<int, 3> &seen, const text_line &line,
     // A blank inside a field ("core rim") splits it and moves every field after it along:
     // the oxygens then hold a word. Fields after a sound line (a total) are ignored, as the
     // dialogue ignores them.
-    if (width(line) > columns && !is_number(line.fields[oxygens])) {
+    REAL ox = 0;
+    if (width(line) > columns && !READFIELD(line.fields[oxygens], ox)) {
         add_problem(s, at + "the oxygens field holds \"" + line.fields[oxygens] +
                            "\": a blank inside a field (such as \"core rim\") moves the oxides "
                            "along");

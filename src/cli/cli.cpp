@@ -15,23 +15,17 @@ std::string version_text(std::string_view program) {
     return std::string(program) + " " + VARNO96_RELEASE + "\n" + VERSION + "\n";
 }
 
-namespace {
-bool read_number(const std::string &text, REAL &x) {
-    return READREAL(!text.empty() && text[0] == '.' ? "0" + text : text, x);
-}
-} // namespace
-
 const CLI::Validator number(
     [](std::string &text) {
         REAL x = 0;
-        return read_number(text, x) ? std::string() : "not a number: " + text;
+        return READFIELD(text, x) ? std::string() : "not a number: " + text;
     },
     "", "number");
 
 const CLI::Validator non_negative(
     [](std::string &text) {
         REAL x = 0;
-        if (!read_number(text, x)) return "not a number: " + text;
+        if (!READFIELD(text, x)) return "not a number: " + text;
         return x >= 0 ? std::string() : "must not be negative: " + text;
     },
     "", "non-negative number");

@@ -35,6 +35,11 @@ bool READREAL(std::string_view S, REAL &x) {
     return true;
 }
 
+bool READFIELD(std::string FIELD, REAL &x) {
+    if (!FIELD.empty() && FIELD[0] == '.') FIELD = "0" + FIELD;
+    return READREAL(FIELD, x);
+}
+
 bool QUERY(std::string_view PROMPT) {
     const std::string S = READLN(std::string(PROMPT) + " (y) : ", PROMPT);
     return S.empty() || S[0] == 'Y' || S[0] == 'y' || S == "1";
@@ -50,8 +55,7 @@ void READFROMSCREEN(VECTOR &wt) {
         bool OK = false;
         while (!OK) {
             DUMMY = READLN(PAD(NAME[I], 6) + "? ");
-            if (!DUMMY.empty() && DUMMY[0] == '.') DUMMY = "0" + DUMMY;
-            OK = READREAL(DUMMY, wt[I]);
+            OK = READFIELD(DUMMY, wt[I]);
         }
     }
 }

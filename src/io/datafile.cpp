@@ -88,9 +88,8 @@ void CHECKOX() {
 }
 
 REAL READVALUE(std::string FIELD) {
-    if (FIELD[0] == '.') FIELD = "0" + FIELD;
     REAL X = 0;
-    if (!READREAL(FIELD, X)) X = 0.0; // n.d., bdl, empty: read as 0
+    if (!READFIELD(FIELD, X)) X = 0.0; // n.d., bdl, empty: read as 0
     return X;
 }
 

@@ -10,6 +10,8 @@
 // sign, digits with at most one decimal point (at least one digit), optional exponent, and
 // nothing after. Sets x and returns true when S is such a number and has a finite value.
 bool READREAL(std::string_view S, REAL &x);
+// A field or a typed answer as a number: READREAL, with a leading point read as "0.".
+bool READFIELD(std::string FIELD, REAL &x);
 
 // Asks a yes/no question; Enter alone, Y..., y... or "1" is yes.
 bool QUERY(std::string_view PROMPT);
@@ -28,8 +30,7 @@ int ASKINT(std::string_view PROMPT, int LOW, int HIGH);
 // Data file reader: one field of F; the header check; one analysis line of DATA.
 // Fields keep their first WIDTH characters: 20 in the dialogue.
 std::string READSTR(TEXTFILE &F, std::size_t WIDTH = 20);
-// A field (as READSTR gives it, never empty) as an oxide value: a leading point reads as
-// "0."; anything that is not a number (n.d., bdl) reads as 0.
+// A field as an oxide value: READFIELD, and anything that is not a number (n.d., bdl) as 0.
 REAL READVALUE(std::string FIELD);
 void CHECKOX();
 void READLINE(VECTOR &MINWT);
