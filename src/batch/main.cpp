@@ -3,7 +3,7 @@
 #include "batch/reader.hpp"
 #include "batch/sample.hpp"
 #include "cli/cli.hpp"
-#include "cli/output.hpp"
+#include "cli/files.hpp"
 #include "stats/stats.hpp"
 
 #ifdef VARNO96_HAVE_PLOT
@@ -71,11 +71,7 @@ void add_options(CLI::App &app, options &o) {
                                 "Draw the P-T diagram of the batch to FILE (.svg, .pdf, .ps)")
                      ->type_name("FILE");
 #ifdef VARNO96_HAVE_PLOT
-    plot->check(CLI::Validator(
-        [](std::string &name) {
-            return plot::format_of(name) ? std::string() : "not .svg, .pdf or .ps: " + name;
-        },
-        "", "picture name"));
+    plot->check(plot::picture_name());
 #else
     plot->check(CLI::Validator(
         [](std::string &) {
@@ -181,9 +177,10 @@ int run(const options &o) {
     std::vector<sample_input> samples;
     for (const std::string &path : o.files) {
         file_input in = read_batch_file(path);
-        if (in.error.empty() && in.samples.empty()) in.error = "no analysis after the header";
+        if (in.error.empty() && in.samples.empty())
+            in.error = path + ": no analysis after the header";
         if (!in.error.empty()) {
-            report(path + ": " + in.error);
+            report(in.error);
             status = cli::exit_failure;
         }
         for (auto &s : in.samples) samples.push_back(std::move(s));

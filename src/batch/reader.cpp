@@ -1,5 +1,6 @@
 #include "batch/reader.hpp"
 
+#include "cli/files.hpp"
 #include "io/io.hpp"
 
 #include <algorithm>
@@ -8,9 +9,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 #include <unordered_map>
 
@@ -174,10 +172,11 @@ file_input read_batch_text(const std::string &file, const std::string &text) {
     file_input in;
     const std::vector<text_line> lines = split_fields(file, text);
     if (lines.empty()) {
-        in.error = "no header line";
+        in.error = file + ": no header line";
         return in;
     }
     in.error = header_error(lines.front());
+    if (!in.error.empty()) in.error = file + ": " + in.error;
     if (!in.error.empty()) return in;
     // The line of each mineral of each sample: 0 if none, negative when it could not be read.
     std::vector<std::array<int, 3>> seen;
@@ -201,26 +200,15 @@ file_input read_batch_text(const std::string &file, const std::string &text) {
 }
 
 file_input read_batch_file(const std::string &path) {
-    std::error_code ignored;
-    if (std::filesystem::is_directory(path, ignored)) {
+    std::string text;
+    try {
+        text = read_whole(path);
+    } catch (const std::runtime_error &e) {
         file_input in;
-        in.error = "is a folder, not a data file";
+        in.error = e.what();
         return in;
     }
-    std::ifstream stream(path, std::ios::binary);
-    if (!stream) {
-        file_input in;
-        in.error = std::string("cannot open: ") + std::strerror(errno);
-        return in;
-    }
-    std::ostringstream text;
-    text << stream.rdbuf();
-    if (stream.bad()) {
-        file_input in;
-        in.error = std::string("cannot read: ") + std::strerror(errno);
-        return in;
-    }
-    return read_batch_text(path, text.str());
+    return read_batch_text(path, text);
 }
 
 } // namespace varno96

@@ -19,7 +19,8 @@ struct sample_input {
     std::string problem;
 };
 
-// The samples of one file in order of first appearance, or the error that left it unread.
+// The samples of one file in order of first appearance, or the error that left it unread,
+// naming the file.
 struct file_input {
     std::vector<sample_input> samples;
     std::string error;

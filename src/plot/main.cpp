@@ -1,4 +1,5 @@
 #include "cli/cli.hpp"
+#include "cli/files.hpp"
 #include "plot/output.hpp"
 #include "plot/plot.hpp"
 #include "plot/results.hpp"
@@ -16,9 +17,9 @@ int draw(const fs::path &folder, std::string output) {
     const fs::path report_file = plot::report_path(folder);
     const fs::path pairs_file = folder / "VARNOPT.RES";
     const plot::run_report report =
-        plot::parse_report(plot::read_text(report_file), report_file.string());
+        plot::parse_report(read_whole(report_file.string()), report_file.string());
     const plot::pt_pairs pairs =
-        plot::parse_pt_pairs(plot::read_text(pairs_file), pairs_file.string());
+        plot::parse_pt_pairs(read_whole(pairs_file.string()), pairs_file.string());
     if (const auto why = plot::mismatch(report, pairs))
         throw plot::input_error(pairs_file.string() + " is not from the run of " +
                                 report_file.string() + ": " + *why);
@@ -40,11 +41,7 @@ int main(int argc, char **argv) {
     app.add_option("-o,--output", output,
                    "Picture to write: .svg, .pdf or .ps (default: FOLDER/VARNOPT.svg)")
         ->type_name("FILE")
-        ->check(CLI::Validator(
-            [](const std::string &name) -> std::string {
-                return plot::format_of(name) ? "" : "the name must end in .svg, .pdf or .ps";
-            },
-            "", "picture name"));
+        ->check(plot::picture_name());
     if (const auto status = cli::parse(app, argc, argv)) return *status;
 
     try {

@@ -1,5 +1,7 @@
 #include "plot/output.hpp"
 
+#include <CLI/CLI.hpp>
+
 #include <algorithm>
 #include <cctype>
 
@@ -16,6 +18,15 @@ std::optional<picture_format> format_of(std::string_view path) {
     if (ending == "pdf") return picture_format::pdf;
     if (ending == "ps") return picture_format::ps;
     return std::nullopt;
+}
+
+const CLI::Validator &picture_name() {
+    static const CLI::Validator check(
+        [](const std::string &name) -> std::string {
+            return format_of(name) ? "" : "the name must end in .svg, .pdf or .ps: " + name;
+        },
+        "", "picture name");
+    return check;
 }
 
 } // namespace varno96::plot

@@ -166,20 +166,6 @@ std::filesystem::path report_path(const std::filesystem::path &folder) {
     return res;
 }
 
-std::string read_text(const std::filesystem::path &path) {
-    const std::string name = path.string();
-    std::FILE *file = std::fopen(name.c_str(), "rb");
-    if (file == nullptr) throw input_error(name + ": cannot open: " + std::strerror(errno));
-    std::string text;
-    char buffer[1 << 16];
-    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
-        text.append(buffer, got);
-    const int error = std::ferror(file) ? (errno != 0 ? errno : EIO) : 0;
-    std::fclose(file);
-    if (error != 0) throw input_error(name + ": cannot read: " + std::strerror(error));
-    return text;
-}
-
 namespace {
 
 std::string fixed(double value, int decimals) {

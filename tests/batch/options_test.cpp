@@ -62,7 +62,7 @@ const std::vector<run_case> cases{
     {"header_only_then_a_good_one", {"-m", "7", "-t", "650", "HEAD.PRN", "S.PRN", "-o", "out.csv"},
      1, {"HEAD.PRN: no analysis after the header"}, with_out, {"EC1", "A7"}},
     {"folder_then_a_good_one", {"-m", "7", "-t", "650", ".", "S.PRN", "-o", "out.csv"},
-     1, {".: is a folder"}, with_out, {"EC1", "A7"}},
+     1, {".: cannot read: Is a directory"}, with_out, {"EC1", "A7"}},
     {"wrong_header_then_a_good_one", {"-m", "7", "-t", "650", "BAD.PRN", "S.PRN", "-o", "out.csv"},
      1, {"BAD.PRN: line 1"}, with_out, {"EC1", "A7"}},
     {"output_into_a_missing_folder", {"-m", "7", "-t", "650", "S.PRN", "-o", "nowhere/out.csv"},

@@ -2,6 +2,8 @@
 #include "plot/results.hpp"
 #include "plot/support.hpp"
 
+#include "cli/files.hpp"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -24,7 +26,7 @@ pt_pairs pairs_of(const std::string &run) {
 template <class F> std::string message_of(F f) {
     try {
         f();
-    } catch (const input_error &e) { return e.what(); }
+    } catch (const std::runtime_error &e) { return e.what(); }
     return "no error";
 }
 
@@ -150,8 +152,8 @@ TEST(ReportPath, LptOnlyWhenThereIsNoVarnoRes) {
     EXPECT_EQ(report_path(dir.path()).filename(), "LPT1");
     dir.write("VARNO.RES", "x");
     EXPECT_EQ(report_path(dir.path()).filename(), "VARNO.RES");
-    EXPECT_EQ(message_of([&] { read_text(dir / "none"); }),
+    EXPECT_EQ(message_of([&] { varno96::read_whole((dir / "none").string()); }),
               (dir / "none").string() + ": cannot open: No such file or directory");
-    EXPECT_EQ(message_of([&] { read_text(dir.path()); }),
+    EXPECT_EQ(message_of([&] { varno96::read_whole(dir.path().string()); }),
               dir.path().string() + ": cannot read: Is a directory");
 }

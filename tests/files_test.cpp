@@ -1,6 +1,6 @@
 // Files written whole: through links, into pipes, keeping the mode of the file replaced, and
 // refused before a run where they plainly cannot be written.
-#include "cli/output.hpp"
+#include "cli/files.hpp"
 #include "support/scratch.hpp"
 
 #include <gtest/gtest.h>

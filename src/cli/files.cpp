@@ -1,4 +1,4 @@
-#include "cli/output.hpp"
+#include "cli/files.hpp"
 
 #include <cerrno>
 #include <cstdio>
@@ -30,6 +30,24 @@ void put(std::FILE *file, std::string_view bytes, const std::string &path) {
 }
 
 } // namespace
+
+std::string read_whole(const std::string &path) {
+    const auto failed = [&](const char *what, int error) {
+        return std::runtime_error(path + ": " + what + ": " + std::strerror(error));
+    };
+    std::error_code ec;
+    if (fs::is_directory(fs::status(path, ec))) throw failed("cannot read", EISDIR);
+    std::FILE *file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) throw failed("cannot open", errno);
+    std::string text;
+    char buffer[1 << 16];
+    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+        text.append(buffer, got);
+    const int error = std::ferror(file) ? (errno != 0 ? errno : EIO) : 0;
+    std::fclose(file);
+    if (error != 0) throw failed("cannot read", error);
+    return text;
+}
 
 void check_writable(const std::string &path) {
     std::error_code ec;

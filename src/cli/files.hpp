@@ -1,10 +1,14 @@
-// Files that the tools write: whole or not at all.
+// Files that the tools read and write whole.
 #pragma once
 
 #include <string>
 #include <string_view>
 
 namespace varno96 {
+
+// The whole of the file `path`. Throws std::runtime_error with the one-line message
+// "PATH: cannot open: reason" or "PATH: cannot read: reason" (a folder among them).
+std::string read_whole(const std::string &path);
 
 // Writes `bytes` as the file `path`. A regular file (or none) is replaced through a temporary
 // file in the same folder, renamed only when everything was written, so that `path` holds its
