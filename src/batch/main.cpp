@@ -1,7 +1,5 @@
 // varno96-batch: many samples without the dialogue, one CSV row each.
-#include "batch/csv.hpp"
-#include "batch/reader.hpp"
-#include "batch/sample.hpp"
+#include "api/table.hpp"
 #include "cli/cli.hpp"
 #include "cli/files.hpp"
 #include "stats/stats.hpp"
@@ -17,6 +15,7 @@
 #include <iostream>
 #include <optional>
 #include <stdexcept>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -25,13 +24,17 @@ using namespace varno96;
 
 struct options {
     choices how;
+    batch_options batch; // what the rows show: combinations, formulae
     std::vector<std::string> files;
     std::string output, pairs, plot;
     std::optional<std::int16_t> seed;
+    unsigned jobs = std::max(1u, std::thread::hardware_concurrency());
 };
 
 void add_options(CLI::App &app, options &o) {
-    app.add_option("FILE", o.files, "Analysis data files (tabular, delimited or tab-separated)")
+    app.add_option("FILE", o.files,
+                   "Analysis tables: data files, or tables whose header names the oxide columns "
+                   "(- reads standard input)")
         ->required()
         ->type_name("FILE");
     app.add_option("-m,--model", o.how.model, "Garnet mixing model, 1 to 7 (see the manual)")
@@ -61,6 +64,23 @@ void add_options(CLI::App &app, options &o) {
     auto *mc = app.add_flag("--monte-carlo", o.how.monte_carlo,
                             "Monte-Carlo error propagation: two passes of 200 runs");
     cli::add_seed(app, o.seed);
+    app.add_option_function<std::string>(
+           "--combine",
+           [&o](const std::string &word) { o.batch.combine = *combine_of(word); },
+           "Several analyses of a mineral in a sample: their mean, or each combination (default: "
+           "no result)")
+        ->type_name("mean|each")
+        ->check(CLI::Validator(
+            [](std::string &word) {
+                return combine_of(word) ? std::string() : "must be mean or each: " + word;
+            },
+            "", "mean or each"));
+    app.add_flag("--formulae", o.batch.formulae,
+                 "Add each mineral's recalculated analysis and cations per formula unit");
+    app.add_option("-j,--jobs", o.jobs, "Compute on N threads (default: the number of cores)")
+        ->capture_default_str()
+        ->type_name("N")
+        ->check(cli::whole(1, 256));
     app.add_option("-o,--output", o.output, "Write the CSV to FILE instead of standard output")
         ->type_name("FILE");
     app.add_option("--pt", o.pairs,
@@ -140,8 +160,10 @@ std::string diagram_title(const options &o) {
     return title;
 }
 
-plot::batch_sample plotted(const sample_input &in, const sample_result &r) {
-    plot::batch_sample s{in.name, r.rows[1].t_c, r.rows[1].p_kbar, {}, r.t_varies};
+plot::batch_sample plotted(const sample_unit &u, const sample_result &r) {
+    std::string name = u.in->name;
+    if (!u.labels[0].empty()) name += " " + u.labels[0] + "/" + u.labels[1] + "/" + u.labels[2];
+    plot::batch_sample s{name, r.rows[1].t_c, r.rows[1].p_kbar, {}, r.t_varies};
     if (r.passes) s.pass2 = (*r.passes)[1].pairs;
     return s;
 }
@@ -170,47 +192,64 @@ std::optional<std::string> clash(const options &o) {
     return std::nullopt;
 }
 
+// The contents of an input, "-" being standard input.
+std::string read_input(const std::string &path) {
+    if (path != "-") return read_whole(path);
+    std::string text;
+    char buffer[65536];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, stdin)) > 0;) text.append(buffer, n);
+    if (std::ferror(stdin)) throw std::runtime_error("standard input: cannot read");
+    return text;
+}
+
 int run(const options &o) {
     for (const std::string *path : {&o.output, &o.pairs, &o.plot})
         if (!path->empty()) check_writable(*path);
     int status = cli::exit_ok;
     std::vector<sample_input> samples;
     for (const std::string &path : o.files) {
-        file_input in = read_batch_file(path);
-        if (in.error.empty() && in.samples.empty())
-            in.error = path + ": no analysis after the header";
-        if (!in.error.empty()) {
-            report(in.error);
-            status = cli::exit_failure;
+        file_input in;
+        try {
+            in = read_table(path == "-" ? "standard input" : path, read_input(path));
+        } catch (const std::runtime_error &e) {
+            in.error = e.what();
         }
+        for (const std::string &message : file_messages(in, path)) report(message);
+        if (!in.error.empty() || in.samples.empty()) status = cli::exit_failure;
         for (auto &s : in.samples) samples.push_back(std::move(s));
     }
+    const std::vector<sample_unit> units = sample_units(samples, o.batch.combine);
     sink out(o.output);
     std::unique_ptr<sink> pairs;
     if (!o.pairs.empty()) pairs = std::make_unique<sink>(o.pairs);
-    out.write(csv_line(result_columns(o.how.monte_carlo)));
-    if (pairs) pairs->write(csv_line(pair_columns()));
+    out.write(csv_header(result_columns(o.batch)));
+    if (pairs) pairs->write(csv_header(pair_columns(o.batch)));
 #ifdef VARNO96_HAVE_PLOT
     std::vector<plot::batch_sample> points;
 #endif
     int left_off = 0;
     {
         // Not over rows that go to the same terminal.
-        progress shown(o.output.empty() && isatty(1) ? 0 : samples.size());
-        for (std::size_t i = 0; i < samples.size(); i++) {
-            shown.at(i);
-            const sample_result r = compute_sample(samples[i], o.how);
-            out.write(csv_line(result_fields(samples[i], r, o.how)));
-            if (pairs) pairs->write(pair_lines(samples[i], r));
-            if (!r.ok) {
-                status = cli::exit_failure;
-                left_off++;
-            }
+        progress shown(o.output.empty() && isatty(1) ? 0 : units.size());
+        compute_units(
+            units, o.how, o.jobs,
+            [&](std::size_t i, const sample_result &r) {
+                const sample_unit &u = units[i];
+                out.write(csv_line(result_cells(u, r, o.how, o.batch)));
+                if (pairs)
+                    for (const auto &row : pair_cells(u, r, o.batch)) pairs->write(csv_line(row));
+                if (!u.problem.empty() || !r.ok) {
+                    status = cli::exit_failure;
+                    left_off++;
+                }
 #ifdef VARNO96_HAVE_PLOT
-            else if (!o.plot.empty())
-                points.push_back(plotted(samples[i], r));
+                else if (!o.plot.empty())
+                    points.push_back(plotted(u, r));
 #endif
-        }
+            },
+            [&](std::size_t done, std::size_t total) {
+                if (done < total) shown.at(done);
+            });
     }
     out.commit();
     if (pairs) pairs->commit();
@@ -233,6 +272,7 @@ int main(int argc, char **argv) {
         report(*why + "; nothing was written");
         return cli::exit_usage;
     }
+    o.batch.monte_carlo = o.how.monte_carlo;
     o.how.seed = o.seed ? *o.seed : CLOCKSEED();
     try {
         return run(o);

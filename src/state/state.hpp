@@ -80,57 +80,58 @@ inline const ARRAY1<std::string, NMODELS> MODEL{{
 inline const ARRAY1<std::string, 4> ENDM{{"Alm", "Sps", "Prp", "Grs"}};
 
 // ---- Program-wide variables --------------------------------------------------------------
+// One set per thread, so that samples can be computed on several threads at once.
 
 // Channels: console, report, P-T file, analysis data file being read; keyboard input.
-inline TEXTFILE CON{stdout, "standard output", "\n"};
-inline TEXTFILE OUT, PTOUT, DATA;
-inline std::FILE *KBD = stdin;
+inline thread_local TEXTFILE CON{stdout, "standard output", "\n"};
+inline thread_local TEXTFILE OUT, PTOUT, DATA;
+inline thread_local std::FILE *KBD = stdin;
 
-inline std::string DATANAME; // sample label or data file name, up to 255 characters
-inline std::string DUMMY;    // scratch line / field buffer
-inline bool ENDLN = false;   // the field just read ended its line
+inline thread_local std::string DATANAME; // sample label or data file name, up to 255 characters
+inline thread_local std::string DUMMY;    // scratch line / field buffer
+inline thread_local bool ENDLN = false;   // the field just read ended its line
 
 // Oxide table (set by INITIALISE).
-inline STRINGVEC NAME;
-inline VECTOR MW;
-inline IVECTOR NO, NM;
+inline thread_local STRINGVEC NAME;
+inline thread_local VECTOR MW;
+inline thread_local IVECTOR NO, NM;
 
 // Analyses in wt%, and the perturbed / scratch analysis.
-inline VECTOR GRTWT, CPXWT, MICAWT, WT;
+inline thread_local VECTOR GRTWT, CPXWT, MICAWT, WT;
 
 // Last formula recalculated: cations p.f.u., oxide total (wt%), cation total.
-inline VECTOR CAT;
-inline REAL TOTAL = 0, CTOT = 0;
+inline thread_local VECTOR CAT;
+inline thread_local REAL TOTAL = 0, CTOT = 0;
 
 // Conditions and choices.
-inline REAL T = 0, TT = 0; // kelvin
-inline std::int16_t CHOICE = 0;
-inline bool ONESITE = false, SDMIX = false, TVARIES = false;
-inline REAL TOTERR = 0; // per cent of 100 wt%
+inline thread_local REAL T = 0, TT = 0; // kelvin
+inline thread_local std::int16_t CHOICE = 0;
+inline thread_local bool ONESITE = false, SDMIX = false, TVARIES = false;
+inline thread_local REAL TOTERR = 0; // per cent of 100 wt%
 
 // Garnet Margules parameters and their standard deviations, J/mol.
-inline MATRIXW WG, WSD;
+inline thread_local MATRIXW WG, WSD;
 
 // Activity terms and thermometer inputs.
-inline REAL LNAPRP = 0, LNAGRS = 0, LNOCT = 0, FMG = 0, CAG = 0;
-inline REAL LNADI = 0, FMC = 0;
-inline REAL LNAMICA = 0;
-inline REAL LNK = 0, PREF = 0, EGT = 0, PKBAR = 0;
+inline thread_local REAL LNAPRP = 0, LNAGRS = 0, LNOCT = 0, FMG = 0, CAG = 0;
+inline thread_local REAL LNADI = 0, FMC = 0;
+inline thread_local REAL LNAMICA = 0;
+inline thread_local REAL LNK = 0, PREF = 0, EGT = 0, PKBAR = 0;
 
 // Monte-Carlo results per run, and the moments of one series.
-inline NARRAY TRES, PRES, PRP, GRS, DI, MICA, LK;
-inline REAL AVE = 0, ADEV = 0, SDEV = 0, SVAR = 0, SKEW = 0, CURT = 0;
+inline thread_local NARRAY TRES, PRES, PRP, GRS, DI, MICA, LK;
+inline thread_local REAL AVE = 0, ADEV = 0, SDEV = 0, SVAR = 0, SKEW = 0, CURT = 0;
 
 // Random stream.
-inline std::int16_t IDUM = 0;
-inline ARRAY1<REAL, 55> GLMA;
-inline std::int16_t GLINEXT = 0, GLINEXTP = 0, GLISET = 0;
-inline REAL GLGSET = 0;
+inline thread_local std::int16_t IDUM = 0;
+inline thread_local ARRAY1<REAL, 55> GLMA;
+inline thread_local std::int16_t GLINEXT = 0, GLINEXTP = 0, GLISET = 0;
+inline thread_local REAL GLGSET = 0;
 
 // Quantities without a value: the mineral being recalculated, and the first quantity since
 // NOVALUE was last cleared that had no value, in words (empty while all had values).
-inline std::string MINERAL;
-inline std::string NOVALUE;
+inline thread_local std::string MINERAL;
+inline thread_local std::string NOVALUE;
 
 // Every variable of the calculation as at program start (channels and the oxide table aside),
 // so that one sample's matrices, flags, random stream or Fe2O3 estimate never reach the next.

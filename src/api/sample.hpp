@@ -1,7 +1,7 @@
 // One sample computed without the dialogue, through the same steps as the dialogue.
 #pragma once
 
-#include "batch/reader.hpp"
+#include "state/state.hpp"
 
 #include <array>
 #include <cstdint>
@@ -38,8 +38,23 @@ struct pass_result {
     std::string why;
 };
 
+// A mineral's formula as the dialogue's formula table shows it: the analysis with any
+// estimated Fe2O3, its oxide total, cations per formula unit and their sum.
+struct formula {
+    VECTOR wt;
+    double total = 0;
+    VECTOR cat;
+    double sum = 0;
+};
+
+// The three analyses of one sample in wt%.
+struct sample_wt {
+    VECTOR grt, cpx, mica;
+};
+
 struct sample_result {
     bool ok = false;
+    std::array<std::optional<formula>, 3> formulae; // of the minerals recalculated
     std::array<table_row, 3> rows{}; // T - 50, T, T + 50
     std::optional<double> t_powell;  // the estimate, when it has a value
     bool t_varies = false;           // the table and the runs use Powell temperatures
@@ -48,6 +63,6 @@ struct sample_result {
 };
 
 // Computes one sample from a clean state; nothing of it remains for the next.
-sample_result compute_sample(const sample_input &in, const choices &how);
+sample_result compute_sample(const sample_wt &in, const choices &how);
 
 } // namespace varno96

@@ -1,6 +1,7 @@
-#include "batch/reader.hpp"
+// Today's data-file layout: six leading fields and the ten oxides in their order, each line
+// read field by field as the dialogue reads a data file.
+#include "tables/reader.hpp"
 
-#include "cli/files.hpp"
 #include "io/io.hpp"
 
 #include <algorithm>
@@ -21,8 +22,6 @@ constexpr std::size_t oxygens = 5; // the field of the oxygens, counted from 0
 // Fields are read whole, so that samples whose names agree in their first 20 characters stay
 // apart; an oxide value is read from its first 20, as the dialogue reads it.
 constexpr std::size_t field_width = 255, value_width = 20;
-constexpr std::array<const char *, NEL> oxides{"SiO2", "TiO2", "Al2O3", "Fe2O3", "FeO",
-                                               "MnO",  "MgO",  "CaO",   "Na2O",  "K2O"};
 
 std::string lower(std::string s) {
     std::transform(s.begin(), s.end(), s.begin(),
@@ -32,7 +31,7 @@ std::string lower(std::string s) {
 
 bool names_oxide(const std::string &field, int slot) {
     const std::string f = lower(field);
-    if (f == lower(oxides[static_cast<std::size_t>(slot)])) return true;
+    if (f == lower(oxide_names[static_cast<std::size_t>(slot)])) return true;
     return slot == FEO - 1 && (f == "feot" || f == "feo*"); // all iron as FeO
 }
 
@@ -61,8 +60,8 @@ std::vector<std::pair<int, std::string>> nonblank_lines(const std::string &text)
 }
 
 // The fields of every line through READSTR, which reads a line ended by CR LF field by field.
-std::vector<text_line> split_fields(const std::string &name, const std::string &text) {
-    const auto lines = nonblank_lines(text);
+std::vector<text_line> split_fields(const std::string &name,
+                                    const std::vector<std::pair<int, std::string>> &lines) {
     std::string buffer;
     for (const auto &[number, line] : lines) buffer += line + "\r\n";
     std::vector<text_line> result;
@@ -81,7 +80,7 @@ std::vector<text_line> split_fields(const std::string &name, const std::string &
     return result;
 }
 
-std::string header_error(const text_line &header) {
+bool datafile_header(const text_line &header) {
     bool ok = header.fields.size() >= leading_fields + NEL;
     for (int i = 0; ok && i < NEL; i++)
         ok = names_oxide(header.fields[static_cast<std::size_t>(leading_fields + i)], i);
@@ -90,20 +89,12 @@ std::string header_error(const text_line &header) {
         ok = lower(header.fields[after]) == "total" ||
              std::all_of(header.fields.begin() + after, header.fields.end(),
                          [](const std::string &f) { return f == "0"; }); // empty fields
-    if (ok) return {};
-    std::string found;
-    for (const std::string &f : header.fields) found += (found.empty() ? "" : " ") + f;
-    return "line " + std::to_string(header.number) +
-           " is not a header of six fields and the oxides SiO2 TiO2 Al2O3 Fe2O3 FeO MnO MgO "
-           "CaO Na2O K2O (found: " +
-           found + ")";
+    return ok;
 }
 
 void add_problem(sample_input &s, const std::string &what) {
     s.problem += (s.problem.empty() ? "" : "; ") + what;
 }
-
-constexpr std::array<const char *, 3> mineral_names{"garnet", "clinopyroxene", "phengite"};
 
 // Fields up to the last that is not empty (READSTR gives "0" for an empty one).
 std::size_t width(const text_line &line) {
@@ -123,7 +114,7 @@ void take_line(sample_input &s, std::array<int, 3> &seen, const text_line &line,
     const std::size_t needed = leading_fields + NEL;
     const mineral m = line.fields.size() > 2 ? mineral_of(line.fields[2]) : mineral::unknown;
     const auto k = static_cast<std::size_t>(m);
-    if (m != mineral::unknown) seen[k] = seen[k] != 0 ? seen[k] : -line.number;
+    if (m != mineral::unknown) seen[k]++;
     if (line.fields.size() < needed) {
         add_problem(s, at + count(line.fields.size(), "field") + ", " + std::to_string(needed) +
                            " needed");
@@ -143,49 +134,31 @@ void take_line(sample_input &s, std::array<int, 3> &seen, const text_line &line,
         add_problem(s, at + "unknown mineral \"" + line.fields[2] + "\"");
         return;
     }
-    if (seen[k] > 0) {
-        add_problem(s, at + "a second " + std::string(mineral_names[k]) +
-                           " analysis (the first is on line " + std::to_string(seen[k]) + ")");
-        return;
-    }
-    seen[k] = line.number;
-    VECTOR &wt = m == mineral::garnet ? s.grt : m == mineral::clinopyroxene ? s.cpx : s.mica;
+    analysis a;
+    a.line = line.number;
     for (int i = 1; i <= NEL; i++)
-        wt[i] = READVALUE(
+        a.wt[i] = READVALUE(
             line.fields[static_cast<std::size_t>(leading_fields + i - 1)].substr(0, value_width));
+    s.analyses[k].push_back(std::move(a));
 }
 
 } // namespace
 
-mineral mineral_of(const std::string &field) {
-    const std::string f = lower(field);
-    for (const char *n : {"grt", "gt", "garnet"})
-        if (f == n) return mineral::garnet;
-    for (const char *n : {"cpx", "omp", "omph", "omphacite"})
-        if (f == n) return mineral::clinopyroxene;
-    for (const char *n : {"phe", "ph", "phen", "phengite", "ms", "wm", "mica"})
-        if (f == n) return mineral::phengite;
-    return mineral::unknown;
-}
+namespace detail {
 
-file_input read_batch_text(const std::string &file, const std::string &text) {
-    file_input in;
-    const std::vector<text_line> lines = split_fields(file, text);
-    if (lines.empty()) {
-        in.error = file + ": no header line";
-        return in;
-    }
-    in.error = header_error(lines.front());
-    if (!in.error.empty()) in.error = file + ": " + in.error;
-    if (!in.error.empty()) return in;
-    // The line of each mineral of each sample: 0 if none, negative when it could not be read.
+bool read_datafile_layout(const std::string &file, const std::string &text, file_input &in) {
+    const auto text_lines = nonblank_lines(text);
+    if (text_lines.empty() || !datafile_header(split_fields(file, {text_lines.front()}).front()))
+        return false;
+    const std::vector<text_line> lines = split_fields(file, text_lines);
+    // The lines naming each mineral of each sample.
     std::vector<std::array<int, 3>> seen;
     std::unordered_map<std::string, std::size_t> index;
     for (auto line = lines.begin() + 1; line != lines.end(); ++line) {
         const std::string name = line->fields.size() > 1 ? line->fields[1] : "";
         const auto [it, added] = index.try_emplace(name, in.samples.size());
         if (added) {
-            in.samples.push_back(sample_input{file, name, line->number, {}, {}, {}, {}});
+            in.samples.push_back(sample_input{file, name, line->number, {}, {}});
             seen.push_back({0, 0, 0});
         }
         take_line(in.samples[it->second], seen[it->second], *line, width(lines.front()));
@@ -196,19 +169,9 @@ file_input read_batch_text(const std::string &file, const std::string &text) {
                 add_problem(in.samples[i], file + " line " + std::to_string(in.samples[i].line) +
                                                ": no " + mineral_names[k] + " analysis of " +
                                                "sample " + in.samples[i].name);
-    return in;
+    return true;
 }
 
-file_input read_batch_file(const std::string &path) {
-    std::string text;
-    try {
-        text = read_whole(path);
-    } catch (const std::runtime_error &e) {
-        file_input in;
-        in.error = e.what();
-        return in;
-    }
-    return read_batch_text(path, text);
-}
+} // namespace detail
 
 } // namespace varno96

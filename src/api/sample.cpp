@@ -1,4 +1,4 @@
-#include "batch/sample.hpp"
+#include "api/sample.hpp"
 
 #include "activity/activity.hpp"
 #include "chemistry/chemistry.hpp"
@@ -50,12 +50,8 @@ pass_result run_pass(int j) {
 
 } // namespace
 
-sample_result compute_sample(const sample_input &in, const choices &how) {
+sample_result compute_sample(const sample_wt &in, const choices &how) {
     sample_result r;
-    if (!in.problem.empty()) {
-        r.note = in.problem;
-        return r;
-    }
     CLEARSTATE();
     INITIALISE();
     GRTWT = in.grt, CPXWT = in.cpx, MICAWT = in.mica;
@@ -65,7 +61,15 @@ sample_result compute_sample(const sample_input &in, const choices &how) {
     ONESITE = how.one_site;
     TOTERR = how.uncertainty;
     SDMIX = false;
-    if (!FIRSTCALC(GARNET, GRTWT) || !FIRSTCALC(CPX, CPXWT) || !FIRSTCALC(WHITEMICA, MICAWT) ||
+    // The formula of each mineral as it stands after its first calculation, as the dialogue
+    // shows it.
+    const auto recalculated = [&r](std::size_t k, void (*proc)(VECTOR &), VECTOR &wt) {
+        const bool ok = FIRSTCALC(proc, wt);
+        r.formulae[k] = formula{wt, TOTAL, CAT, CTOT};
+        return ok;
+    };
+    if (!recalculated(0, GARNET, GRTWT) || !recalculated(1, CPX, CPXWT) ||
+        !recalculated(2, WHITEMICA, MICAWT) ||
         !TRIALPRESSURE())
         return no_result(r, NOVALUE);
     const bool estimated = POWELLT();

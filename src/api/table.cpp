@@ -1,0 +1,373 @@
+#include "api/table.hpp"
+
+#include "io/io.hpp"
+#include "io/textio.hpp"
+#include "stats/stats.hpp"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <exception>
+#include <limits>
+#include <thread>
+
+namespace varno96 {
+
+namespace {
+
+constexpr double none = std::numeric_limits<double>::quiet_NaN();
+constexpr std::array<const char *, 3> short_names{"grt", "cpx", "phe"};
+
+std::string number_text(double x) {
+    // The shortest text that reads back as x, as the option was typed or near it.
+    std::string s = FMT(x, 0, 6);
+    while (s.find('.') != std::string::npos && (s.back() == '0' || s.back() == '.')) {
+        const bool point = s.back() == '.';
+        s.pop_back();
+        if (point) break;
+    }
+    return s;
+}
+
+cell text_cell(std::string text) { return {std::move(text), none}; }
+
+// Fixed notation with d decimals, as the report rounds; empty when there is no value.
+cell number_cell(const std::optional<double> &x, int d) {
+    if (!x || !std::isfinite(*x)) return {{}, none};
+    return {FMT(*x, 0, d), *x};
+}
+
+cell integer_cell(long long n) { return {std::to_string(n), static_cast<double>(n)}; }
+
+void append(std::string &to, const std::string &what) {
+    if (what.empty()) return;
+    to += (to.empty() ? "" : "; ") + what;
+}
+
+std::string count(std::size_t n, const char *what) {
+    return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
+}
+
+} // namespace
+
+std::string option_error(const batch_options &o) {
+    if (o.model < 1 || o.model > NMODELS)
+        return "--model: must be a whole number from 1 to " + std::to_string(NMODELS) + ": " +
+               std::to_string(o.model);
+    if (!std::isfinite(o.temperature))
+        return "--temperature: not a number: " + number_text(o.temperature);
+    if (o.at && !std::isfinite(*o.at)) return "--at: not a number: " + number_text(*o.at);
+    if (!std::isfinite(o.uncertainty))
+        return "--uncertainty: not a number: " + number_text(o.uncertainty);
+    if (o.uncertainty < 0)
+        return "--uncertainty: must not be negative: " + number_text(o.uncertainty);
+    if (o.seed && (*o.seed < -99 || *o.seed > -1))
+        return "--seed: must be a whole number from -99 to -1: " + std::to_string(*o.seed);
+    if (o.powell && o.at) return "--at excludes --powell";
+    return {};
+}
+
+choices choices_of(const batch_options &o) {
+    choices how;
+    how.model = static_cast<int>(o.model);
+    how.one_site = o.one_site;
+    how.t_c = o.temperature;
+    how.powell = o.powell;
+    how.at_c = o.at;
+    how.uncertainty = o.uncertainty;
+    how.monte_carlo = o.monte_carlo;
+    how.seed = static_cast<std::int16_t>(o.seed ? *o.seed : CLOCKSEED());
+    return how;
+}
+
+std::optional<combine_mode> combine_of(std::string_view word) {
+    if (word == "mean") return combine_mode::mean;
+    if (word == "each") return combine_mode::each;
+    return std::nullopt;
+}
+
+std::vector<sample_unit> sample_units(const std::vector<sample_input> &samples,
+                                      combine_mode mode) {
+    std::vector<sample_unit> units;
+    units.reserve(samples.size());
+    for (const sample_input &s : samples) {
+        sample_unit u;
+        u.in = &s;
+        for (std::size_t k = 0; k < 3; k++) u.count[k] = static_cast<int>(s.analyses[k].size());
+        u.problem = s.problem;
+        const bool repeated = std::any_of(u.count.begin(), u.count.end(), [](int n) { return n > 1; });
+        if (u.problem.empty() && repeated && mode == combine_mode::none) {
+            std::string counts;
+            for (std::size_t k = 0; k < 3; k++)
+                if (u.count[k] > 1)
+                    counts += (counts.empty() ? "" : ", ") +
+                              count(static_cast<std::size_t>(u.count[k]),
+                                    (std::string(mineral_names[k]) + " analyse").c_str());
+            u.problem = s.file + " line " + std::to_string(s.line) + ": sample " + s.name +
+                        " has " + counts + "; --combine mean or --combine each uses them";
+        }
+        if (!u.problem.empty()) {
+            units.push_back(std::move(u));
+            continue;
+        }
+        const auto noted = [](sample_unit &to, const analysis &a) {
+            if (to.note.find(a.note) == std::string::npos) append(to.note, a.note);
+        };
+        if (mode == combine_mode::each) {
+            for (const analysis &g : s.analyses[0])
+                for (const analysis &c : s.analyses[1])
+                    for (const analysis &m : s.analyses[2]) {
+                        sample_unit e = u;
+                        e.count = {1, 1, 1};
+                        e.wt = {g.wt, c.wt, m.wt};
+                        std::size_t k = 0;
+                        for (const analysis *a : {&g, &c, &m}) {
+                            noted(e, *a);
+                            e.labels[k++] = a->label.empty() ? "line " + std::to_string(a->line)
+                                                             : a->label;
+                        }
+                        units.push_back(std::move(e));
+                    }
+            continue;
+        }
+        // One analysis, or the oxide-by-oxide mean of several, of each mineral.
+        VECTOR *wt[3] = {&u.wt.grt, &u.wt.cpx, &u.wt.mica};
+        for (std::size_t k = 0; k < 3; k++) {
+            const auto &list = s.analyses[k];
+            for (int i = 1; i <= NEL; i++) {
+                REAL sum = 0;
+                for (const analysis &a : list) sum += a.wt[i];
+                (*wt[k])[i] = list.size() == 1 ? sum : sum / static_cast<REAL>(list.size());
+            }
+            for (const analysis &a : list) noted(u, a);
+        }
+        units.push_back(std::move(u));
+    }
+    return units;
+}
+
+std::vector<column> result_columns(const batch_options &o) {
+    using c = column;
+    std::vector<column> cols{{"file", c::text},         {"sample", c::text},
+                             {"model", c::integer},     {"cpx", c::text},
+                             {"T_C", c::number},        {"P_kbar", c::number},
+                             {"P_minus50_kbar", c::number}, {"P_plus50_kbar", c::number},
+                             {"lna_prp", c::number},    {"lna_grs", c::number},
+                             {"lna_di", c::number},     {"lna_mica", c::number},
+                             {"lnK", c::number},        {"T_powell_C", c::number},
+                             {"note", c::text}};
+    if (o.combine == combine_mode::mean)
+        for (const char *m : short_names) cols.push_back({std::string("n_") + m, c::integer});
+    if (o.combine == combine_mode::each)
+        for (const char *m : short_names) cols.push_back({m, c::text});
+    if (o.monte_carlo)
+        for (const char *name : {"mc_seed", "P1_mean_kbar", "P1_sd_kbar", "P2_mean_kbar",
+                                 "P2_sd_kbar", "T1_mean_C", "T1_sd_C", "T2_mean_C", "T2_sd_C",
+                                 "mc_left_out"})
+            cols.push_back({name, name == std::string("mc_seed") || name == std::string("mc_left_out")
+                                      ? c::integer
+                                      : c::number});
+    if (o.formulae)
+        for (const char *m : short_names) {
+            for (int i = 1; i <= NEL; i++)
+                cols.push_back({std::string(m) + "_" + oxide_names[static_cast<std::size_t>(i - 1)],
+                                c::number});
+            cols.push_back({std::string(m) + "_total", c::number});
+            for (int i = 1; i <= NEL; i++)
+                cols.push_back({std::string(m) + "_" + cation_names[static_cast<std::size_t>(i - 1)],
+                                c::number});
+            cols.push_back({std::string(m) + "_sum", c::number});
+        }
+    return cols;
+}
+
+std::vector<cell> result_cells(const sample_unit &u, const sample_result &r, const choices &how,
+                               const batch_options &o) {
+    using opt = std::optional<double>;
+    const bool ok = u.problem.empty() && r.ok;
+    const table_row &mid = r.rows[1];
+    const auto value = [&](double x, int d) { return number_cell(ok ? opt(x) : opt(), d); };
+    std::string note = u.problem;
+    if (u.problem.empty()) {
+        note = u.note;
+        append(note, r.note);
+    }
+    std::vector<cell> f{text_cell(u.in->file),
+                        text_cell(u.in->name),
+                        integer_cell(how.model),
+                        text_cell(how.one_site ? "1-site" : "2-site"),
+                        value(mid.t_c, 0),
+                        value(r.rows[1].p_kbar, 2),
+                        value(r.rows[0].p_kbar, 2),
+                        value(r.rows[2].p_kbar, 2),
+                        value(mid.lna_prp, 4),
+                        value(mid.lna_grs, 4),
+                        value(mid.lna_di, 4),
+                        value(mid.lna_mica, 4),
+                        value(mid.lnk, 4),
+                        number_cell(ok ? r.t_powell : opt(), 0),
+                        text_cell(note)};
+    if (o.combine == combine_mode::mean)
+        for (int n : u.count) f.push_back(integer_cell(n));
+    if (o.combine == combine_mode::each)
+        for (const std::string &label : u.labels) f.push_back(text_cell(label));
+    if (o.monte_carlo) {
+        f.push_back(integer_cell(how.seed));
+        const pass_result blank;
+        const bool passes = ok && r.passes;
+        const pass_result &p1 = passes ? (*r.passes)[0] : blank;
+        const pass_result &p2 = passes ? (*r.passes)[1] : blank;
+        for (const cell &c : {number_cell(p1.p_mean, 3), number_cell(p1.p_sd, 3),
+                              number_cell(p2.p_mean, 3), number_cell(p2.p_sd, 3),
+                              number_cell(p1.t_mean, 0), number_cell(p1.t_sd, 0),
+                              number_cell(p2.t_mean, 0), number_cell(p2.t_sd, 0)})
+            f.push_back(c);
+        f.push_back(passes ? integer_cell(p1.left_out + p2.left_out) : text_cell({}));
+    }
+    if (o.formulae)
+        for (const std::optional<formula> &m : r.formulae) {
+            const bool shown = u.problem.empty() && m.has_value();
+            for (int i = 1; i <= NEL; i++) f.push_back(number_cell(shown ? opt(m->wt[i]) : opt(), 2));
+            f.push_back(number_cell(shown ? opt(m->total) : opt(), 2));
+            for (int i = 1; i <= NEL; i++) f.push_back(number_cell(shown ? opt(m->cat[i]) : opt(), 3));
+            f.push_back(number_cell(shown ? opt(m->sum) : opt(), 3));
+        }
+    return f;
+}
+
+std::vector<column> pair_columns(const batch_options &o) {
+    using c = column;
+    std::vector<column> cols{{"file", c::text}, {"sample", c::text}, {"pass", c::integer},
+                             {"T_C", c::number}, {"P_kbar", c::number}};
+    if (o.combine == combine_mode::each)
+        for (const char *m : short_names) cols.push_back({m, c::text});
+    return cols;
+}
+
+std::vector<std::vector<cell>> pair_cells(const sample_unit &u, const sample_result &r,
+                                          const batch_options &o) {
+    std::vector<std::vector<cell>> rows;
+    if (!u.problem.empty() || !r.ok || !r.passes) return rows;
+    for (int j = 1; j <= 2; j++)
+        for (const auto &[t, p] : (*r.passes)[static_cast<std::size_t>(j - 1)].pairs) {
+            std::vector<cell> row{text_cell(u.in->file), text_cell(u.in->name), integer_cell(j),
+                                  {FMT(t, 0, 0), t}, {FMT(p, 0, 2), p}};
+            if (o.combine == combine_mode::each)
+                for (const std::string &label : u.labels) row.push_back(text_cell(label));
+            rows.push_back(std::move(row));
+        }
+    return rows;
+}
+
+std::string csv_field(std::string_view text) {
+    if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
+    std::string quoted = "\"";
+    for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return quoted + "\"";
+}
+
+std::string csv_line(const std::vector<std::string> &fields) {
+    std::string line;
+    for (std::size_t i = 0; i < fields.size(); i++) line += (i ? "," : "") + csv_field(fields[i]);
+    return line + "\r\n";
+}
+
+std::string csv_line(const std::vector<cell> &cells) {
+    std::string line;
+    for (std::size_t i = 0; i < cells.size(); i++) {
+        if (i) line += ',';
+        line += csv_field(cells[i].text);
+    }
+    return line + "\r\n";
+}
+
+std::string csv_header(const std::vector<column> &columns) {
+    std::vector<std::string> names;
+    for (const column &c : columns) names.push_back(c.name);
+    return csv_line(names);
+}
+
+void compute_units(const std::vector<sample_unit> &units, const choices &how, unsigned threads,
+                   const std::function<void(std::size_t, const sample_result &)> &row,
+                   const std::function<void(std::size_t, std::size_t)> &progress) {
+#ifdef __EMSCRIPTEN__
+    threads = 1; // one thread per Web Worker
+#endif
+    const auto one = [&](const sample_unit &u) {
+        return u.problem.empty() ? compute_sample(u.wt, how) : sample_result{};
+    };
+    if (threads <= 1 || units.size() < 2) {
+        for (std::size_t i = 0; i < units.size(); i++) {
+            if (progress) progress(i, units.size());
+            row(i, one(units[i]));
+        }
+        if (progress) progress(units.size(), units.size());
+        return;
+    }
+    // Blocks large enough that starting the threads costs nothing, small enough that the
+    // results of one block (Monte-Carlo pairs included) stay a few megabytes.
+    const std::size_t block = 1024;
+    std::vector<sample_result> results;
+    for (std::size_t first = 0; first < units.size(); first += block) {
+        const std::size_t n = std::min(block, units.size() - first);
+        results.assign(n, sample_result{});
+        std::atomic<std::size_t> next{0};
+        std::exception_ptr failure;
+        std::atomic<bool> failed{false};
+        const auto work = [&] {
+            try {
+                for (std::size_t i; !failed && (i = next++) < n;) results[i] = one(units[first + i]);
+            } catch (...) {
+                if (!failed.exchange(true)) failure = std::current_exception();
+            }
+        };
+        std::vector<std::thread> pool;
+        for (unsigned t = 1; t < threads && t < n; t++) pool.emplace_back(work);
+        if (progress) progress(first, units.size());
+        work();
+        for (std::thread &t : pool) t.join();
+        if (failure) std::rethrow_exception(failure);
+        for (std::size_t i = 0; i < n; i++) row(first + i, results[i]);
+    }
+    if (progress) progress(units.size(), units.size());
+}
+
+std::vector<std::string> file_messages(const file_input &in, const std::string &file) {
+    std::vector<std::string> said = in.warnings;
+    if (!in.error.empty())
+        said.push_back(in.error);
+    else if (in.samples.empty())
+        said.push_back(file + ": no analysis after the header");
+    return said;
+}
+
+batch_result compute_batch(const std::vector<table_text> &inputs, const batch_options &o,
+                           bool with_pairs, unsigned threads,
+                           const std::function<void(std::size_t, std::size_t)> &progress) {
+    batch_result out;
+    const choices how = choices_of(o);
+    out.seed = how.seed;
+    out.columns = result_columns(o);
+    out.pair_columns = pair_columns(o);
+    std::vector<sample_input> samples;
+    for (const table_text &t : inputs) {
+        file_input in = read_table(t.name, t.text);
+        for (std::string &m : file_messages(in, t.name)) out.messages.push_back(std::move(m));
+        if (!in.error.empty() || in.samples.empty()) out.failed++;
+        for (sample_input &s : in.samples) samples.push_back(std::move(s));
+    }
+    const std::vector<sample_unit> units = sample_units(samples, o.combine);
+    out.rows.reserve(units.size());
+    compute_units(
+        units, how, threads,
+        [&](std::size_t i, const sample_result &r) {
+            out.rows.push_back(result_cells(units[i], r, how, o));
+            if (!(units[i].problem.empty() && r.ok)) out.failed++;
+            if (with_pairs)
+                for (auto &p : pair_cells(units[i], r, o)) out.pairs.push_back(std::move(p));
+        },
+        progress);
+    return out;
+}
+
+} // namespace varno96

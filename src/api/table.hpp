@@ -1,0 +1,113 @@
+// The table of results of many samples: the options of a batch, the rows each sample gives
+// (one, or one per combination of its analyses), their columns as text with the report's
+// decimals and as numbers at full precision, and the same as CSV (RFC 4180, CR LF).
+#pragma once
+
+#include "api/sample.hpp"
+#include "tables/reader.hpp"
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace varno96 {
+
+// What to do with several analyses of one mineral in a sample: give the sample no result,
+// compute their oxide-by-oxide mean, or compute each combination of one analysis of each
+// mineral.
+enum class combine_mode { none, mean, each };
+
+// Everything a batch is asked, as the front ends take it before any check.
+struct batch_options {
+    long long model = 0;
+    bool one_site = false;
+    double temperature = 0; // trial temperature, degrees Celsius
+    bool powell = false;
+    std::optional<double> at;
+    double uncertainty = 1;
+    bool monte_carlo = false;
+    std::optional<long long> seed; // none: drawn from the clock
+    combine_mode combine = combine_mode::none;
+    bool formulae = false;
+};
+
+// The refusal of the first option out of its range or in conflict with another, in the words
+// of varno96-batch ("--model: must be a whole number from 1 to 7: 8"); empty when none.
+std::string option_error(const batch_options &o);
+// The answers of the options, which must have no error; the seed given or drawn.
+choices choices_of(const batch_options &o);
+// "mean" or "each", as the option is spelled; none for anything else.
+std::optional<combine_mode> combine_of(std::string_view word);
+
+// One calculation: a sample, or one combination of its analyses.
+struct sample_unit {
+    const sample_input *in = nullptr;
+    sample_wt wt;
+    std::array<int, 3> count{};           // analyses of each mineral taken
+    std::array<std::string, 3> labels{};  // with combine each: the analysis of each mineral
+    std::string problem;                  // why it cannot be computed
+    std::string note;                     // what the reader changed in its analyses
+};
+
+// The calculations of the samples under `mode`, in order.
+std::vector<sample_unit> sample_units(const std::vector<sample_input> &samples, combine_mode mode);
+
+// A column of the table: text, a number with `decimals`, or a whole number.
+struct column {
+    enum kind { text, number, integer };
+    std::string name;
+    kind type = text;
+};
+// A cell: its text in the CSV, and its value at full precision (NaN where there is none).
+struct cell {
+    std::string text;
+    double value = 0;
+};
+
+std::vector<column> result_columns(const batch_options &o);
+std::vector<cell> result_cells(const sample_unit &u, const sample_result &r, const choices &how,
+                               const batch_options &o);
+std::vector<column> pair_columns(const batch_options &o);
+// The Monte-Carlo pairs of one row: T and P with the digits of the P-T file.
+std::vector<std::vector<cell>> pair_cells(const sample_unit &u, const sample_result &r,
+                                          const batch_options &o);
+
+std::string csv_field(std::string_view text);
+std::string csv_line(const std::vector<std::string> &fields);
+std::string csv_line(const std::vector<cell> &cells);
+std::string csv_header(const std::vector<column> &columns);
+
+// Computes every unit, on `threads` threads (1: this one), and hands each result to `row` in
+// the order of the units, on the calling thread. `progress(done, total)` is called now and
+// then. The results do not depend on the number of threads.
+void compute_units(const std::vector<sample_unit> &units, const choices &how, unsigned threads,
+                   const std::function<void(std::size_t, const sample_result &)> &row,
+                   const std::function<void(std::size_t, std::size_t)> &progress = {});
+
+// A whole batch as the front ends without files want it.
+struct table_text {
+    std::string name; // the file name the notes give
+    std::string text;
+};
+struct batch_result {
+    std::vector<column> columns;
+    std::vector<std::vector<cell>> rows;
+    std::vector<column> pair_columns;
+    std::vector<std::vector<cell>> pairs;
+    std::vector<std::string> messages; // what varno96-batch writes on standard error
+    std::size_t failed = 0;            // rows without a result, and files not read
+    long long seed = 0;                // the seed used
+};
+// Reads and computes `inputs`; the options must have no error. `pairs` false leaves the
+// pairs out.
+batch_result compute_batch(const std::vector<table_text> &inputs, const batch_options &o,
+                           bool with_pairs = true, unsigned threads = 1,
+                           const std::function<void(std::size_t, std::size_t)> &progress = {});
+
+// The messages of one file read, as varno96-batch reports them: its error and warnings.
+std::vector<std::string> file_messages(const file_input &in, const std::string &file);
+
+} // namespace varno96

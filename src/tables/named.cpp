@@ -1,0 +1,601 @@
+// Tables whose header row names the columns: the text decoded, the separator found from the
+// header, the fields split as RFC 4180 has them, the columns named, and the cells read.
+#include "tables/reader.hpp"
+
+#include "io/io.hpp"
+
+#include <algorithm>
+#include <map>
+#include <optional>
+#include <unordered_map>
+
+namespace varno96 {
+
+namespace {
+
+char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+std::string lowered(std::string_view s) {
+    std::string r(s);
+    for (char &c : r) c = lower(c);
+    return r;
+}
+
+std::string_view trimmed(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    return s;
+}
+
+void put_utf8(std::string &out, unsigned code) {
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+// UTF-16 text after its byte-order mark (Excel's "Unicode text") as UTF-8; an unpaired
+// surrogate becomes U+FFFD, an odd last byte is dropped.
+std::string from_utf16(std::string_view bytes, bool little) {
+    std::string out;
+    out.reserve(bytes.size() / 2);
+    const auto unit = [&](std::size_t i) {
+        const auto a = static_cast<unsigned char>(bytes[i]), b = static_cast<unsigned char>(bytes[i + 1]);
+        return little ? a | (b << 8) : (a << 8) | b;
+    };
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        unsigned code = static_cast<unsigned>(unit(i));
+        if (code >= 0xD800 && code < 0xDC00 && i + 3 < bytes.size()) {
+            const auto next = static_cast<unsigned>(unit(i + 2));
+            if (next >= 0xDC00 && next < 0xE000) {
+                code = 0x10000 + ((code - 0xD800) << 10) + (next - 0xDC00);
+                i += 2;
+            } else {
+                code = 0xFFFD;
+            }
+        } else if (code >= 0xD800 && code < 0xE000) {
+            code = 0xFFFD;
+        }
+        put_utf8(out, code);
+    }
+    return out;
+}
+
+// ---- Records ----------------------------------------------------------------------------
+
+// The separator of the header line: the most frequent of tab, semicolon and comma outside
+// quotes (in that order when as frequent), or 0 for runs of blanks when none appears.
+char separator_of(std::string_view header) {
+    int tabs = 0, semicolons = 0, commas = 0;
+    bool quoted = false;
+    for (char c : header) {
+        if (c == '"') quoted = !quoted;
+        if (quoted) continue;
+        tabs += c == '\t', semicolons += c == ';', commas += c == ',';
+    }
+    if (tabs == 0 && semicolons == 0 && commas == 0) return 0;
+    if (tabs >= semicolons && tabs >= commas) return '\t';
+    return semicolons >= commas ? ';' : ',';
+}
+
+// Splits text into records of fields: separated by `sep` (or runs of blanks and tabs when 0),
+// a quoted field may hold separators, line ends and doubled quotes; lines end with CR LF, LF
+// or CR.
+class records {
+public:
+    records(std::string_view text, char sep) : text_(text), sep_(sep) {}
+
+    // The next record that is not blank, and the line it starts on; false at the end.
+    bool next(std::vector<std::string> &fields, int &line) {
+        while (pos_ < text_.size()) {
+            line = line_;
+            std::size_t n = 0;
+            read_record(fields, n);
+            fields.resize(n);
+            if (std::any_of(fields.begin(), fields.end(),
+                            [](const std::string &f) { return !trimmed(f).empty(); }))
+                return true;
+        }
+        return false;
+    }
+
+private:
+    std::string &field(std::vector<std::string> &fields, std::size_t &n) {
+        if (n == fields.size()) fields.emplace_back();
+        fields[n].clear();
+        return fields[n++];
+    }
+
+    bool at_line_end() const { return text_[pos_] == '\r' || text_[pos_] == '\n'; }
+
+    void end_line() {
+        if (text_[pos_] == '\r' && pos_ + 1 < text_.size() && text_[pos_ + 1] == '\n') pos_++;
+        pos_++;
+        line_++;
+    }
+
+    void read_record(std::vector<std::string> &fields, std::size_t &n) {
+        const bool blanks = sep_ == 0;
+        if (blanks)
+            while (pos_ < text_.size() && (text_[pos_] == ' ' || text_[pos_] == '\t')) pos_++;
+        if (pos_ < text_.size() && at_line_end()) { // an empty line
+            end_line();
+            return;
+        }
+        while (pos_ < text_.size()) {
+            std::string &f = field(fields, n);
+            // Blanks before a quote belong to no field.
+            std::size_t q = pos_;
+            while (q < text_.size() && text_[q] == ' ') q++;
+            if (q < text_.size() && text_[q] == '"') {
+                pos_ = q + 1;
+                while (pos_ < text_.size()) {
+                    const char c = text_[pos_];
+                    if (c == '"') {
+                        if (pos_ + 1 < text_.size() && text_[pos_ + 1] == '"') {
+                            f += '"';
+                            pos_ += 2;
+                            continue;
+                        }
+                        pos_++;
+                        break;
+                    }
+                    if (c == '\n' || (c == '\r' && !(pos_ + 1 < text_.size() && text_[pos_ + 1] == '\n')))
+                        line_++;
+                    f += c;
+                    pos_++;
+                }
+            }
+            // Unquoted text, or what follows a closing quote, up to the separator.
+            const std::size_t start = pos_;
+            while (pos_ < text_.size() && !at_line_end() &&
+                   (blanks ? text_[pos_] != ' ' && text_[pos_] != '\t' : text_[pos_] != sep_))
+                pos_++;
+            f.append(text_.substr(start, pos_ - start));
+            if (pos_ >= text_.size()) return;
+            if (at_line_end()) {
+                end_line();
+                return;
+            }
+            pos_++; // the separator
+            if (blanks) {
+                while (pos_ < text_.size() && (text_[pos_] == ' ' || text_[pos_] == '\t')) pos_++;
+                if (pos_ >= text_.size()) return;
+                if (at_line_end()) {
+                    end_line();
+                    return;
+                }
+            }
+        }
+    }
+
+    std::string_view text_;
+    char sep_;
+    std::size_t pos_ = 0;
+    int line_ = 1;
+};
+
+// ---- Column names -----------------------------------------------------------------------
+
+// A header as letters, digits, * and $ (for Σ) only, in lower case: Unicode subscript digits
+// read as digits, unit decorations (wt%, wt.%, [wt%], _wt) and other punctuation dropped.
+std::string name_key(std::string_view header) {
+    std::string s;
+    for (std::size_t i = 0; i < header.size(); i++) {
+        const auto c = static_cast<unsigned char>(header[i]);
+        if (c == 0xE2 && i + 2 < header.size() && static_cast<unsigned char>(header[i + 1]) == 0x82) {
+            const auto d = static_cast<unsigned char>(header[i + 2]);
+            if (d >= 0x80 && d <= 0x89) { // U+2080..U+2089
+                s += static_cast<char>('0' + (d - 0x80));
+                i += 2;
+                continue;
+            }
+        }
+        if (c == 0xCE && i + 1 < header.size() && static_cast<unsigned char>(header[i + 1]) == 0xA3) {
+            s += '$'; // Σ, a sum
+            i++;
+            continue;
+        }
+        s += lower(static_cast<char>(c));
+    }
+    for (const char *unit : {"wt.%", "wt%", "wt. %", "wt %"})
+        for (std::size_t at; (at = s.find(unit)) != std::string::npos;)
+            s.erase(at, std::char_traits<char>::length(unit));
+    // "wt" as a word of its own ("SiO2_wt", "SiO2 wt"), and a lone "%".
+    std::string key;
+    for (std::size_t i = 0; i < s.size(); i++) {
+        const char c = s[i];
+        const bool word_start = i == 0 || !std::isalnum(static_cast<unsigned char>(s[i - 1]));
+        if (word_start && s.compare(i, 2, "wt") == 0 &&
+            (i + 2 == s.size() || !std::isalnum(static_cast<unsigned char>(s[i + 2])))) {
+            i++;
+            continue;
+        }
+        if (std::isalnum(static_cast<unsigned char>(c)) || c == '*' || c == '$') key += c;
+    }
+    return key;
+}
+
+enum class iron { none, total_feo, total_fe2o3 };
+
+struct oxide_name {
+    int slot;   // 1..NEL
+    iron total; // all iron given as FeO or as Fe2O3
+};
+
+// The oxide a key names, alone or followed by the rest (a mineral suffix).
+const std::vector<std::pair<std::string, oxide_name>> &oxide_keys() {
+    static const std::vector<std::pair<std::string, oxide_name>> keys = [] {
+        std::vector<std::pair<std::string, oxide_name>> k;
+        for (int i = 1; i <= NEL; i++) k.push_back({lowered(oxide_names[static_cast<std::size_t>(i - 1)]), {i, iron::none}});
+        for (const char *n : {"feot", "feo*", "feotot", "feototal", "$feo", "feo$"})
+            k.push_back({n, {FEO, iron::total_feo}});
+        for (const char *n : {"fe2o3t", "fe2o3*", "fe2o3tot", "fe2o3total", "$fe2o3"})
+            k.push_back({n, {FEO, iron::total_fe2o3}});
+        // Longest first, so that "feot" is not taken for "feo" followed by "t".
+        std::stable_sort(k.begin(), k.end(),
+                         [](const auto &a, const auto &b) { return a.first.size() > b.first.size(); });
+        return k;
+    }();
+    return keys;
+}
+
+struct named_oxide {
+    oxide_name oxide;
+    mineral suffix; // unknown: no suffix
+};
+
+std::optional<named_oxide> oxide_of(const std::string &key) {
+    for (const auto &[name, oxide] : oxide_keys()) {
+        if (key.compare(0, name.size(), name) != 0) continue;
+        const std::string rest = key.substr(name.size());
+        if (rest.empty()) return named_oxide{oxide, mineral::unknown};
+        const mineral m = mineral_of(rest);
+        if (m != mineral::unknown) return named_oxide{oxide, m};
+    }
+    return std::nullopt;
+}
+
+enum class role { sample, mineral, label };
+
+// The role of a column that is not an oxide, with its rank among the names of that role.
+std::optional<std::pair<role, int>> role_of(std::string_view header) {
+    const std::string h(trimmed(header));
+    if (h == "#") return std::pair{role::label, 6};
+    const std::string key = name_key(h);
+    int rank = 0;
+    for (const char *n : {"sample", "sampleid", "samplename", "rock", "specimen"}) {
+        if (key == n) return std::pair{role::sample, rank};
+        rank++;
+    }
+    rank = 0;
+    for (const char *n : {"mineral", "min", "phase"}) {
+        if (key == n) return std::pair{role::mineral, rank};
+        rank++;
+    }
+    rank = 0;
+    for (const char *n : {"point", "label", "analysis", "comment", "no"}) {
+        if (key == n) return std::pair{role::label, rank};
+        rank++;
+    }
+    return std::nullopt;
+}
+
+// ---- Cells ------------------------------------------------------------------------------
+
+enum class cell_reading { value, below_detection, negative, not_a_number };
+
+// An oxide cell: a number (with a decimal comma where `comma` allows one), or a mark of a
+// value below detection.
+cell_reading read_cell(std::string_view raw, bool comma, REAL &x) {
+    const std::string_view s = trimmed(raw);
+    x = 0;
+    if (s.empty() || s == "-" || s[0] == '<') return cell_reading::below_detection;
+    if (s.size() <= 6) {
+        std::string w = lowered(s);
+        for (const char *mark : {"n.d.", "n.d", "nd", "n.a.", "n.a", "na", "bdl", "b.d.l.", "b.d.l", "bd", "b.d."})
+            if (w == mark) return cell_reading::below_detection;
+    }
+    bool ok;
+    if (comma && s.find(',') != std::string_view::npos && s.find('.') == std::string_view::npos &&
+        std::count(s.begin(), s.end(), ',') == 1) {
+        std::string t(s);
+        t[t.find(',')] = '.';
+        ok = READFIELD(t, x);
+    } else if (s[0] == '.') {
+        ok = READFIELD(std::string(s), x);
+    } else {
+        ok = READREAL(s, x);
+    }
+    if (!ok) return cell_reading::not_a_number;
+    if (x < 0) {
+        x = 0;
+        return cell_reading::negative;
+    }
+    if (x == 0) x = 0; // no -0
+    return cell_reading::value;
+}
+
+std::string quoted(std::string_view s) { return "\"" + std::string(s) + "\""; }
+
+std::string list(const std::vector<std::string> &items) {
+    std::string s;
+    for (const std::string &i : items) s += (s.empty() ? "" : ", ") + i;
+    return s;
+}
+
+void add_problem(sample_input &s, const std::string &what) {
+    if (s.problem.find(what) == std::string::npos) s.problem += (s.problem.empty() ? "" : "; ") + what;
+}
+
+std::string base_name(const std::string &file) {
+    std::string name = file.substr(file.find_last_of("/\\") + 1);
+    const std::size_t dot = name.rfind('.');
+    return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
+}
+
+// Where each mineral's oxides are: for the long layout one set (index 0), for the wide one set
+// per mineral.
+struct layout {
+    std::array<std::array<int, NEL + 1>, 3> at{}; // column + 1 of each oxide slot; 0: none
+    std::array<bool, 3> fe2o3_total{};            // the FeO slot holds all iron as Fe2O3
+    int sample = -1, mineral_col = -1, label = -1;
+    bool wide = false;
+    std::size_t last = 0; // the last column read
+};
+
+} // namespace
+
+mineral mineral_of(std::string_view field, bool numbered) {
+    std::string f = lowered(trimmed(field));
+    const auto is = [&](std::initializer_list<const char *> names) {
+        for (const char *n : names) {
+            const std::size_t len = std::char_traits<char>::length(n);
+            if (f.compare(0, len, n) != 0) continue;
+            if (f.size() == len) return true;
+            const auto next = static_cast<unsigned char>(f[len]);
+            if (numbered && !std::isalpha(next)) return true;
+        }
+        return false;
+    };
+    if (is({"grt", "gt", "garnet"})) return mineral::garnet;
+    if (is({"cpx", "omp", "omph", "omphacite"})) return mineral::clinopyroxene;
+    if (is({"phe", "ph", "phen", "phengite", "ms", "mu", "musc", "muscovite", "wm", "white mica",
+            "mica"}))
+        return mineral::phengite;
+    return mineral::unknown;
+}
+
+file_input read_table(const std::string &file, std::string_view bytes) {
+    file_input in;
+    std::string decoded;
+    if (bytes.size() >= 2 && (bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF")) {
+        decoded = from_utf16(bytes.substr(2), bytes[0] == '\xFF');
+        bytes = decoded;
+    } else if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {
+        bytes.remove_prefix(3);
+    }
+    if (detail::read_datafile_layout(file, std::string(bytes), in)) return in;
+
+    // The header: the first line that is not blank.
+    std::size_t start = 0;
+    int header_line = 1;
+    for (;;) {
+        const std::size_t end = std::min(bytes.find_first_of("\r\n", start), bytes.size());
+        if (trimmed(bytes.substr(start, end - start)).size() > 0 || end >= bytes.size()) break;
+        start = end + (bytes.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+        header_line++;
+    }
+    const std::string at_header = file + " line " + std::to_string(header_line);
+    const std::size_t header_end = std::min(bytes.find_first_of("\r\n", start), bytes.size());
+    const char sep = separator_of(bytes.substr(start, header_end - start));
+    records rec(bytes, sep);
+    std::vector<std::string> fields;
+    int line = 0;
+    if (!rec.next(fields, line)) {
+        in.error = file + ": no header line";
+        return in;
+    }
+
+    // Name the columns.
+    std::vector<std::string> header;
+    for (const std::string &f : fields) header.emplace_back(trimmed(f));
+    layout lay;
+    std::vector<std::string> ignored;
+    std::map<role, std::pair<int, int>> roles; // column and rank
+    bool suffixed = false, plain = false;
+    std::vector<std::pair<std::size_t, named_oxide>> oxides;
+    for (std::size_t c = 0; c < fields.size(); c++) {
+        const std::string h(trimmed(fields[c]));
+        if (h.empty()) continue;
+        if (const auto ox = oxide_of(name_key(h))) {
+            oxides.push_back({c, *ox});
+            (ox->suffix == mineral::unknown ? plain : suffixed) = true;
+            continue;
+        }
+        if (const auto r = role_of(h)) {
+            const auto it = roles.find(r->first);
+            if (it == roles.end() || r->second < it->second.second) {
+                if (it != roles.end()) ignored.push_back(quoted(trimmed(fields[static_cast<std::size_t>(it->second.first)])));
+                roles[r->first] = {static_cast<int>(c), r->second};
+            } else {
+                ignored.push_back(quoted(h));
+            }
+            continue;
+        }
+        ignored.push_back(quoted(h));
+    }
+    if (oxides.empty()) {
+        std::string found;
+        for (const std::string &f : fields) found += (found.empty() ? "" : " ") + f;
+        in.error = at_header + ": the header names no oxide column (SiO2, Al2O3, FeO, ...) and is "
+                   "not one of six fields and the oxides SiO2 TiO2 Al2O3 Fe2O3 FeO MnO MgO CaO Na2O "
+                   "K2O (found: " + found + ")";
+        return in;
+    }
+    lay.wide = suffixed;
+    for (const auto &[c, ox] : oxides) {
+        if (lay.wide && ox.suffix == mineral::unknown) {
+            ignored.push_back(quoted(trimmed(fields[c])) + " (no mineral suffix)");
+            continue;
+        }
+        const auto k = static_cast<std::size_t>(lay.wide ? ox.suffix : mineral::garnet);
+        int &slot = lay.at[k][static_cast<std::size_t>(ox.oxide.slot)];
+        if (slot != 0) {
+            in.error = at_header + ": columns " + quoted(trimmed(fields[static_cast<std::size_t>(slot - 1)])) +
+                       " and " + quoted(trimmed(fields[c])) + " both give " +
+                       (ox.oxide.slot == FEO ? "the iron" : oxide_names[static_cast<std::size_t>(ox.oxide.slot - 1)]) +
+                       (lay.wide ? std::string(" of ") + mineral_names[k] : "");
+            return in;
+        }
+        slot = static_cast<int>(c) + 1;
+        lay.fe2o3_total[k] = lay.fe2o3_total[k] || ox.oxide.total == iron::total_fe2o3;
+        lay.last = std::max(lay.last, c);
+    }
+    (void)plain;
+    if (roles.count(role::sample)) lay.sample = roles[role::sample].first;
+    if (roles.count(role::mineral)) lay.mineral_col = roles[role::mineral].first;
+    if (roles.count(role::label)) lay.label = roles[role::label].first;
+    if (lay.wide && lay.mineral_col >= 0) {
+        ignored.push_back(quoted(trimmed(fields[static_cast<std::size_t>(lay.mineral_col)])));
+        lay.mineral_col = -1;
+    }
+    if (!lay.wide && lay.mineral_col < 0) {
+        in.error = at_header + ": no mineral column (Mineral, Min or Phase) to tell garnet, "
+                   "clinopyroxene and phengite apart, and no oxide column with a mineral suffix "
+                   "(SiO2_Grt, SiO2_Cpx, SiO2_Phe)";
+        return in;
+    }
+    for (int c : {lay.sample, lay.mineral_col, lay.label})
+        if (c >= 0) lay.last = std::max(lay.last, static_cast<std::size_t>(c));
+
+    // What was read but will not be used, and what is missing, once per file.
+    std::sort(ignored.begin(), ignored.end());
+    if (!ignored.empty())
+        in.warnings.push_back(file + ": column" + (ignored.size() > 1 ? "s " : " ") + list(ignored) +
+                              (ignored.size() > 1 ? " ignored" : " ignored"));
+    for (std::size_t k = 0; k < (lay.wide ? 3u : 1u); k++) {
+        std::vector<std::string> missing;
+        for (int i = 1; i <= NEL; i++)
+            if (lay.at[k][static_cast<std::size_t>(i)] == 0)
+                missing.push_back(std::string(oxide_names[static_cast<std::size_t>(i - 1)]) +
+                                  (lay.wide ? std::string(" of ") + mineral_names[k] : ""));
+        if (missing.empty()) continue;
+        if (lay.wide && missing.size() == NEL) {
+            in.warnings.push_back(file + ": no " + mineral_names[k] + " column: every sample lacks its " +
+                                  mineral_names[k]);
+            continue;
+        }
+        in.warnings.push_back(file + ": no column of " + list(missing) + ": read as 0" +
+                              (lay.at[k][FE2O3] == 0 ? " (Fe2O3 as 0 is estimated by charge balance)" : ""));
+    }
+
+    // The rows.
+    const bool comma = sep == ';' || sep == '\t';
+    std::unordered_map<std::string, std::size_t> index;
+    std::map<std::string, int> others; // rows of other minerals, by name
+    std::vector<int> empty_rows;
+    const std::string file_sample = file == "-" ? "standard input" : base_name(file);
+    int row_number = 0;
+    while (rec.next(fields, line)) {
+        row_number++;
+        const std::string at = file + " line " + std::to_string(line);
+        const auto field = [&](int c) -> std::string_view {
+            return c >= 0 && static_cast<std::size_t>(c) < fields.size()
+                       ? trimmed(fields[static_cast<std::size_t>(c)])
+                       : std::string_view();
+        };
+        std::string name = lay.sample >= 0 ? std::string(field(lay.sample))
+                           : lay.wide    ? "row " + std::to_string(row_number)
+                                         : file_sample;
+        std::size_t k0 = 0;
+        if (!lay.wide) {
+            const mineral m = mineral_of(field(lay.mineral_col), true);
+            if (m == mineral::unknown) {
+                const std::string what(field(lay.mineral_col));
+                others[what.empty() ? "(none)" : what]++;
+                continue;
+            }
+            k0 = static_cast<std::size_t>(m);
+        }
+        const auto [it, added] = index.try_emplace(name, in.samples.size());
+        if (added) in.samples.push_back(sample_input{file, name, line, {}, {}});
+        sample_input &s = in.samples[it->second];
+        // A row cut short, or running on (a blank inside a field of a blank-separated
+        // table), would put values in the wrong columns.
+        std::size_t width = fields.size();
+        while (width > 0 && trimmed(fields[width - 1]).empty()) width--;
+        if (fields.size() <= lay.last || (sep == 0 && width > header.size())) {
+            add_problem(s, at + ": " + std::to_string(width) + " fields, the header has " +
+                               std::to_string(header.size()) +
+                               (sep == 0 ? " (a blank inside a field moves the values along)" : ""));
+            continue;
+        }
+        for (std::size_t k = lay.wide ? 0 : k0; k <= (lay.wide ? 2 : k0); k++) {
+            const std::size_t set = lay.wide ? k : 0;
+            analysis a;
+            a.line = line;
+            if (lay.label >= 0) a.label = field(lay.label);
+            bool has = false;
+            for (int i = 1; i <= NEL; i++) {
+                const int c = lay.at[set][static_cast<std::size_t>(i)] - 1;
+                if (c < 0) continue;
+                const std::string_view raw = field(c);
+                has = has || !raw.empty();
+                switch (read_cell(raw, comma, a.wt[i])) {
+                case cell_reading::value:
+                case cell_reading::below_detection:
+                    break;
+                case cell_reading::negative:
+                    a.note += std::string(a.note.empty() ? "" : "; ") + at + ", column " +
+                              header[static_cast<std::size_t>(c)] + ": " + std::string(raw) +
+                              " below background, read as 0";
+                    break;
+                case cell_reading::not_a_number:
+                    add_problem(s, at + ", column " + header[static_cast<std::size_t>(c)] + ": " +
+                                       quoted(raw) + " is not a number");
+                    break;
+                }
+            }
+            if (lay.fe2o3_total[set] && a.wt[FEO] != 0) {
+                a.wt[FEO] = a.wt[FEO] * 0.89981; // FeO/Fe2O3 per iron: 71.846 / 79.845
+                a.note += std::string(a.note.empty() ? "" : "; ") + "total iron given as Fe2O3 read as FeO (x 0.89981)";
+            }
+            if (!has) {
+                if (!lay.wide) empty_rows.push_back(line);
+                continue;
+            }
+            s.analyses[k].push_back(std::move(a));
+        }
+    }
+    for (sample_input &s : in.samples)
+        for (std::size_t k = 0; k < 3; k++)
+            if (s.analyses[k].empty())
+                add_problem(s, file + " line " + std::to_string(s.line) + ": no " + mineral_names[k] +
+                                   " analysis of sample " + s.name);
+    if (!others.empty()) {
+        std::vector<std::string> names;
+        for (const auto &[name, n] : others) names.push_back(quoted(name) + " (" + std::to_string(n) + ")");
+        in.warnings.push_back(file + ": rows of other minerals ignored: " + list(names));
+    }
+    if (!empty_rows.empty()) {
+        std::vector<std::string> lines;
+        for (int l : empty_rows) lines.push_back(std::to_string(l));
+        in.warnings.push_back(file + ": rows without any oxide value ignored, on line" +
+                              (lines.size() > 1 ? "s " : " ") + list(lines));
+    }
+    return in;
+}
+
+} // namespace varno96

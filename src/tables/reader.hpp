@@ -1,0 +1,67 @@
+// Reader of analysis tables holding any number of samples: the dialogue's data-file layout,
+// read as the dialogue reads it, and tables whose header row names the oxide columns (one
+// analysis per row with sample and mineral columns, or one sample per row with a mineral
+// suffix on each oxide), as microprobes and spreadsheets export them.
+#pragma once
+
+#include "state/state.hpp"
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace varno96 {
+
+// Column names of the ten oxides in the order of an analysis, and of their cations.
+inline constexpr std::array<const char *, NEL> oxide_names{
+    "SiO2", "TiO2", "Al2O3", "Fe2O3", "FeO", "MnO", "MgO", "CaO", "Na2O", "K2O"};
+inline constexpr std::array<const char *, NEL> cation_names{"Si",  "Ti", "Al", "Fe3", "Fe2",
+                                                            "Mn",  "Mg", "Ca", "Na",  "K"};
+
+enum class mineral { garnet, clinopyroxene, phengite, unknown };
+inline constexpr std::array<const char *, 3> mineral_names{"garnet", "clinopyroxene",
+                                                           "phengite"};
+
+// One analysis in wt%, all iron as FeO unless Fe2O3 was given.
+struct analysis {
+    VECTOR wt;
+    std::string label; // the analysis label column, or empty
+    int line = 0;      // line of the file where it starts
+    std::string note;  // what the reader changed: total iron converted, negative values read as 0
+};
+
+// The analyses of one sample; `problem` says why the sample cannot be computed (a mineral
+// missing, a line with an unknown mineral, too few fields, a cell that is not a number).
+struct sample_input {
+    std::string file;
+    std::string name;
+    int line = 0; // line of the sample's first analysis
+    std::array<std::vector<analysis>, 3> analyses; // garnet, clinopyroxene, phengite
+    std::string problem;
+};
+
+// The samples of one file in order of first appearance, or the error that left it unread
+// (naming the file and line), and what was read but not used (columns ignored, oxides
+// missing), each naming the file.
+struct file_input {
+    std::vector<sample_input> samples;
+    std::string error;
+    std::vector<std::string> warnings;
+};
+
+// Grt, Gt, Garnet; Cpx, Omp, Omph, Omphacite; Phe, Ph, Phen, Phengite, Ms, Mu, Musc,
+// Muscovite, Wm, White mica, Mica; any case. With `numbered`, a name followed by a digit,
+// blank or punctuation (Grt1, grt-rim, Omp 3) counts as that mineral.
+mineral mineral_of(std::string_view field, bool numbered = false);
+
+// Reads `text`, the contents of the file `file` (UTF-8 with or without a byte-order mark, or
+// UTF-16 with one).
+file_input read_table(const std::string &file, std::string_view text);
+
+namespace detail {
+// Today's data-file layout, when the header is one: false leaves `in` untouched.
+bool read_datafile_layout(const std::string &file, const std::string &text, file_input &in);
+} // namespace detail
+
+} // namespace varno96
