@@ -113,6 +113,15 @@ std::vector<sample_unit> sample_units(const std::vector<sample_input> &samples,
         const auto noted = [](sample_unit &to, const analysis &a) {
             if (to.note.find(a.note) == std::string::npos) append(to.note, a.note);
         };
+        const std::size_t combinations =
+            s.analyses[0].size() * s.analyses[1].size() * s.analyses[2].size();
+        if (mode == combine_mode::each && combinations > max_combinations) {
+            u.problem = s.file + " line " + std::to_string(s.line) + ": sample " + s.name + " has " +
+                        std::to_string(combinations) + " combinations of its analyses, more than " +
+                        std::to_string(max_combinations) + "; --combine mean uses them all";
+            units.push_back(std::move(u));
+            continue;
+        }
         if (mode == combine_mode::each) {
             for (const analysis &g : s.analyses[0])
                 for (const analysis &c : s.analyses[1])
@@ -304,6 +313,7 @@ void compute_units(const std::vector<sample_unit> &units, const choices &how, un
         if (progress) progress(units.size(), units.size());
         return;
     }
+    if (progress) progress(0, units.size());
     // Blocks large enough that starting the threads costs nothing, small enough that the
     // results of one block (Monte-Carlo pairs included) stay a few megabytes.
     const std::size_t block = 1024;
@@ -311,20 +321,23 @@ void compute_units(const std::vector<sample_unit> &units, const choices &how, un
     for (std::size_t first = 0; first < units.size(); first += block) {
         const std::size_t n = std::min(block, units.size() - first);
         results.assign(n, sample_result{});
-        std::atomic<std::size_t> next{0};
+        std::atomic<std::size_t> next{0}, done{0};
         std::exception_ptr failure;
         std::atomic<bool> failed{false};
-        const auto work = [&] {
+        const auto work = [&](bool reports) {
             try {
-                for (std::size_t i; !failed && (i = next++) < n;) results[i] = one(units[first + i]);
+                for (std::size_t i; !failed && (i = next++) < n;) {
+                    results[i] = one(units[first + i]);
+                    const std::size_t finished = ++done;
+                    if (reports && progress) progress(first + finished, units.size());
+                }
             } catch (...) {
                 if (!failed.exchange(true)) failure = std::current_exception();
             }
         };
         std::vector<std::thread> pool;
-        for (unsigned t = 1; t < threads && t < n; t++) pool.emplace_back(work);
-        if (progress) progress(first, units.size());
-        work();
+        for (unsigned t = 1; t < threads && t < n; t++) pool.emplace_back(work, false);
+        work(true); // progress is told on the calling thread only
         for (std::thread &t : pool) t.join();
         if (failure) std::rethrow_exception(failure);
         for (std::size_t i = 0; i < n; i++) row(first + i, results[i]);

@@ -52,6 +52,10 @@ struct sample_unit {
     std::string note;                     // what the reader changed in its analyses
 };
 
+// With combine each, a sample with more combinations gets no result rather than a run without
+// end.
+inline constexpr std::size_t max_combinations = 10000;
+
 // The calculations of the samples under `mode`, in order.
 std::vector<sample_unit> sample_units(const std::vector<sample_input> &samples, combine_mode mode);
 

@@ -248,7 +248,7 @@ int run(const options &o) {
 #endif
             },
             [&](std::size_t done, std::size_t total) {
-                if (done < total) shown.at(done);
+                if (total > 0) shown.at(std::min(done, total - 1));
             });
     }
     out.commit();

@@ -1,10 +1,8 @@
-// Batch reader: any bytes as a batch input file, through the reader, the calculation of every
-// sample under each garnet model (and the Monte-Carlo passes for the first computable
+// Batch reader: any bytes as a table, through the reader (either layout), the calculation of
+// every sample under each way of combining analyses and each garnet model (and the Monte-Carlo passes for the first computable
 // sample) and the CSV rows. Every sample gets either its numbers or a note; number columns
 // hold finite decimal numbers or nothing; every row reads back as the fields it was made of.
-#include "batch/csv.hpp"
-#include "batch/reader.hpp"
-#include "batch/sample.hpp"
+#include "api/table.hpp"
 #include "fuzz_support.hpp"
 
 #include <cmath>
@@ -76,25 +74,32 @@ bool decimal(const std::string &s) {
     return std::isfinite(std::strtod(s.c_str(), nullptr));
 }
 
-void check_row(const varno96::sample_input &in, const varno96::sample_result &r, const choices &how,
-               bool check_text) {
-    const std::vector<std::string> names = varno96::result_columns(how.monte_carlo);
-    const std::vector<std::string> fields = varno96::result_fields(in, r, how);
-    if (fields.size() != names.size()) finding("a CSV row has another number of fields");
-    const std::string line = varno96::csv_line(fields);
+void check_row(const varno96::sample_unit &u, const varno96::sample_result &r, const choices &how,
+               const varno96::batch_options &o, bool check_text) {
+    const auto columns = varno96::result_columns(o);
+    const auto cells = varno96::result_cells(u, r, how, o);
+    if (cells.size() != columns.size()) finding("a CSV row has another number of fields");
+    std::vector<std::string> fields;
+    for (const auto &c : cells) fields.push_back(c.text);
+    const std::string line = varno96::csv_line(cells);
     if (read_back(line) != fields) finding("a CSV row does not read back as its fields");
     if (check_text && varno96::fuzz::shows_no_value(line))
         finding("a CSV row shows a value that has none");
-    for (std::size_t i = 0; i < names.size(); i++) {
-        const std::string &n = names[i], &f = fields[i];
-        if (n == "file" || n == "sample" || n == "model" || n == "cpx" || n == "note") continue;
+    const bool ok = u.problem.empty() && r.ok;
+    for (std::size_t i = 0; i < columns.size(); i++) {
+        const std::string &n = columns[i].name, &f = fields[i];
+        if (columns[i].type == varno96::column::text) continue;
         if (!f.empty() && !decimal(f)) finding("column " + n + " holds " + f);
+        if (f.empty() != std::isnan(cells[i].value)) finding("column " + n + " text and value disagree");
         const bool result = n == "T_C" || n == "P_kbar" || n == "P_minus50_kbar" ||
                             n == "P_plus50_kbar" || n.starts_with("ln");
-        if (r.ok && result && f.empty()) finding("a computed sample has no " + n);
+        if (ok && result && f.empty()) finding("a computed sample has no " + n);
     }
-    if (!r.ok && r.note.empty()) finding("a sample without a result has no note");
-    if (check_text && varno96::fuzz::shows_no_value(varno96::pair_lines(in, r)))
+    if (!ok && cells[14].text.empty()) // the note
+        finding("a sample without a result has no note");
+    std::string pairs;
+    for (const auto &row : varno96::pair_cells(u, r, o)) pairs += varno96::csv_line(row);
+    if (check_text && varno96::fuzz::shows_no_value(pairs))
         finding("a Monte-Carlo pair shows a value that has none");
 }
 
@@ -107,17 +112,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const bool check_text = !varno96::fuzz::shows_no_value(text);
     try {
         varno96::fuzz::reset_program_state();
-        const varno96::file_input in = varno96::read_batch_text("fuzz.PRN", text);
+        const varno96::file_input in = varno96::read_table("fuzz.PRN", text);
         bool monte_carlo_done = false;
-        for (const varno96::sample_input &s : in.samples) {
-            for (const choices &how : ways)
-                check_row(s, varno96::compute_sample(s, how), how, check_text);
-            if (!monte_carlo_done && s.problem.empty()) {
-                choices how = ways.back();
-                how.monte_carlo = true;
-                how.seed = -42;
-                check_row(s, varno96::compute_sample(s, how), how, check_text);
-                monte_carlo_done = true;
+        for (const auto mode : {varno96::combine_mode::none, varno96::combine_mode::mean,
+                                varno96::combine_mode::each}) {
+            varno96::batch_options o;
+            o.combine = mode;
+            o.formulae = true;
+            const auto units = varno96::sample_units(in.samples, mode);
+            // Every combination is one more of the same calculation: a few are enough.
+            for (std::size_t i = 0; i < units.size() && i < 16; i++) {
+                const varno96::sample_unit &u = units[i];
+                for (const choices &how : ways) {
+                    const auto r = u.problem.empty() ? varno96::compute_sample(u.wt, how)
+                                                     : varno96::sample_result{};
+                    check_row(u, r, how, o, check_text);
+                }
+                if (!monte_carlo_done && u.problem.empty()) {
+                    choices how = ways.back();
+                    how.monte_carlo = o.monte_carlo = true;
+                    how.seed = -42;
+                    check_row(u, varno96::compute_sample(u.wt, how), how, o, check_text);
+                    monte_carlo_done = true;
+                }
             }
         }
     } catch (const RUNEND &e) {
