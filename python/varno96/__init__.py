@@ -1,0 +1,178 @@
+"""Eclogite geobarometry from garnet, clinopyroxene and phengite analyses.
+
+The calculation of ``varno96-batch`` for pandas: a table of analyses in (a file, its text or
+a DataFrame), a DataFrame of results out, with the batch's columns and, formatted with the
+batch's decimals, the batch's digits.
+
+>>> import varno96
+>>> rows = varno96.compute("SUITE.PRN", model=7, temperature=650)   # doctest: +SKIP
+>>> rows[["sample", "T_C", "P_kbar"]]                               # doctest: +SKIP
+"""
+
+import warnings
+
+import pandas as pd
+
+from . import _frames
+from ._varno96 import __version__, model_titles as _model_titles
+from ._varno96 import compute as _compute
+
+__all__ = ["compute", "pairs", "models", "TableWarning", "__version__"]
+
+
+class TableWarning(UserWarning):
+    """What ``varno96-batch`` reports on standard error about a table: columns ignored,
+    oxides missing (read as 0), rows of other minerals, a table without analyses."""
+
+
+_REFERENCES = [
+    "Ganguly J., Saxena S.K. (1984) Mixing properties of aluminosilicate garnets: constraints "
+    "from natural and experimental data, and applications to geothermo-barometry. American "
+    "Mineralogist 69, 88-97.",
+    "Geiger C.A., Newton R.C., Kleppa O.J. (1987) Enthalpy of mixing of synthetic "
+    "almandine-grossular and almandine-pyrope garnets from high-temperature solution "
+    "calorimetry. Geochimica et Cosmochimica Acta 51, 1755-1763.",
+    "Newton R.C., Haselton H.T. (1981) Thermodynamics of the garnet-plagioclase-Al2SiO5-quartz "
+    "geobarometer. In: Newton R.C., Navrotsky A., Wood B.J. (eds) Thermodynamics of Minerals "
+    "and Melts. Advances in Physical Geochemistry 1, Springer, New York, 131-147. "
+    "doi:10.1007/978-1-4612-5871-1_7",
+    "Newton & Haselton (1981), with Hackler R.T., Wood B.J. (1989) Experimental determination "
+    "of Fe and Mg exchange between garnet and olivine and estimation of Fe-Mg mixing "
+    "properties in garnet. American Mineralogist 74, 994-999.",
+    "",
+    "Berman R.G. (1990) Mixing properties of Ca-Mg-Fe-Mn garnets. American Mineralogist 75, "
+    "328-344.",
+    "Sengupta P., Dasgupta S., Bhattacharya P.K., et al. (1989) Mixing behavior in quaternary "
+    "garnet solid solution and an extended Ganguly-Saxena model. Contributions to Mineralogy "
+    "and Petrology 103, 223-227.",
+]
+
+# The garnet mixing models: the menu number (the ``model`` argument) as the index, the title as
+# the menu shows it, and the publication to cite (empty for ideal mixing). A result takes them
+# with rows.join(varno96.models, on="model").
+models = pd.DataFrame(
+    {"title": _model_titles(), "reference": _REFERENCES},
+    index=pd.RangeIndex(1, len(_REFERENCES) + 1, name="model"),
+)
+
+
+def _run(data, name, with_pairs, options):
+    if options["combine"] is not None and not isinstance(options["combine"], str):
+        raise TypeError("combine: 'mean', 'each' or None")
+    inputs = _frames.table_inputs(data, name)
+    result = _compute(inputs, **options, pairs=with_pairs)
+    for message in result["messages"]:
+        warnings.warn(message, TableWarning, stacklevel=3)
+    return result
+
+
+def compute(data, *, model, temperature, powell=False, at=None, one_site=False,
+            uncertainty=1.0, monte_carlo=False, seed=None, combine=None, formulae=False,
+            name=None, jobs=1):
+    """Compute every sample of a table of analyses, as ``varno96-batch`` does.
+
+    Parameters
+    ----------
+    data : str, os.PathLike, bytes, pandas.DataFrame or list of these
+        A path to any table ``varno96-batch`` reads; the text of one (a str holding a line
+        end, or bytes, UTF-16 included); or a DataFrame in either layout of a table: one
+        analysis per row with a sample and a mineral column (``Sample``, ``Mineral``, ...), or
+        one sample per row with suffixed oxide columns (``SiO2_Grt``, ``SiO2_Cpx``,
+        ``SiO2_Phe``, ...). Column names and their synonyms are those of the tables; a named
+        index is read as columns; an empty or NaN cell is below detection (0). A list is
+        computed as one batch, in order.
+    model : int
+        The garnet mixing model, 1 to 7 (see ``varno96.models``).
+    temperature : float
+        The trial temperature, degrees Celsius.
+    powell : bool, default False
+        Use the Powell (1985) garnet-clinopyroxene temperature, in the Monte-Carlo runs too.
+    at : float, optional
+        Give the table at this temperature (degrees Celsius) instead; not with ``powell``.
+    one_site : bool, default False
+        The one-site clinopyroxene model instead of the two-site (disordered) one.
+    uncertainty : float, default 1.0
+        Analytical uncertainty, per cent of a 100 wt% total.
+    monte_carlo : bool, default False
+        Both Monte-Carlo passes of 200 runs.
+    seed : int, optional
+        The Monte-Carlo seed, -99 to -1; drawn from the clock when not given (the result's
+        ``mc_seed`` says which).
+    combine : {None, "mean", "each"}
+        Several analyses of a mineral in a sample: no result (None), their oxide-by-oxide
+        mean (columns ``n_grt``, ``n_cpx``, ``n_phe``), or one row per combination (columns
+        ``grt``, ``cpx``, ``phe`` name the analyses).
+    formulae : bool, default False
+        Add each mineral's recalculated analysis and cations per formula unit.
+    name : str or list of str, optional
+        The file name the ``file`` column and the messages give an input; by default the
+        path as given, ``"DataFrame"`` or ``"text"``.
+    jobs : int, default 1
+        Threads computing the samples; the rows do not depend on it.
+
+    Returns
+    -------
+    pandas.DataFrame
+        One row per sample (or combination), the columns of ``varno96-batch``: numbers as
+        float64 at full precision (NaN where the batch's cell is empty), ``model``,
+        ``mc_seed`` and the counts as int64 (``mc_left_out`` as Int64, empty without a
+        result), names and ``note`` as str. A sample without a result is a row whose
+        ``note`` says why. Rounded to the batch's decimals, each value is the batch's text.
+
+    Raises
+    ------
+    ValueError
+        An option out of range or in conflict with another, in the batch's words (``--model:
+        must be a whole number from 1 to 7: 8``), or an input that is not a table (the message
+        names it and its line).
+    OSError
+        A file that cannot be read.
+
+    Warns
+    -----
+    TableWarning
+        What the batch reports on standard error: columns ignored, oxides missing.
+
+    Notes
+    -----
+    Messages count lines as in the table's text: for a DataFrame the header is line 1, so
+    line N is the row at position N - 2. The computation runs without the global
+    interpreter lock, so calls from several threads run at once.
+    """
+    options = dict(model=model, temperature=temperature, powell=powell, at=at,
+                   one_site=one_site, uncertainty=uncertainty, monte_carlo=monte_carlo,
+                   seed=seed, combine=combine, formulae=formulae, jobs=jobs)
+    result = _run(data, name, False, options)
+    return _frames.result_frame(result["columns"], result["values"])
+
+
+def pairs(data, *, model, temperature, powell=False, at=None, one_site=False,
+          uncertainty=1.0, monte_carlo=True, seed=None, combine=None, formulae=False,
+          name=None, jobs=1):
+    """The Monte-Carlo temperature-pressure pairs of every sample, as ``varno96-batch --pt``
+    writes them.
+
+    The arguments are those of ``compute``; ``monte_carlo`` must be true (the default here).
+    To have the pairs of the runs behind ``compute``'s rows, give both the same ``seed``
+    (without one, take the ``mc_seed`` of the rows).
+
+    Returns
+    -------
+    pandas.DataFrame
+        Columns ``file``, ``sample``, ``pass`` (1: analyses perturbed, 2: mixing parameters
+        too), ``T_C``, ``P_kbar``, and with ``combine="each"`` the analyses ``grt``, ``cpx``,
+        ``phe``. Up to 200 rows per pass and sample: runs without a value are left out, and
+        samples without a result have none.
+
+    Raises
+    ------
+    ValueError, OSError
+        As ``compute``; also when ``monte_carlo`` is false.
+    """
+    if not monte_carlo:
+        raise ValueError("the pairs are those of the Monte-Carlo runs: monte_carlo must be true")
+    options = dict(model=model, temperature=temperature, powell=powell, at=at,
+                   one_site=one_site, uncertainty=uncertainty, monte_carlo=monte_carlo,
+                   seed=seed, combine=combine, formulae=formulae, jobs=jobs)
+    result = _run(data, name, True, options)
+    return _frames.result_frame(result["pair_columns"], result["pairs"])
