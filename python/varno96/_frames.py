@@ -72,15 +72,18 @@ def result_frame(columns, values):
     """The compiled part's columns as a DataFrame: numbers as float64 (NaN where the table
     has no value), whole numbers as int64 (Int64 where a cell may be empty), text as str."""
     data = {}
-    for (name, kind), column in zip(columns, values):
+    for i, ((name, kind), column) in enumerate(zip(columns, values)):
         if kind == "text":
-            data[name] = pd.Series(column, dtype=object)
+            data[i] = pd.Series(column, dtype=object)
         elif kind == "integer":
             if name == "mc_left_out" or np.isnan(column).any():
-                data[name] = pd.array(column, dtype="Int64")  # NaN becomes <NA>
+                data[i] = pd.array(column, dtype="Int64")  # NaN becomes <NA>
             else:
-                data[name] = column.astype(np.int64)
+                data[i] = column.astype(np.int64)
         else:
-            data[name] = column
-    frame = pd.DataFrame(data, columns=[name for name, _ in columns])
+            data[i] = column
+    # By position: with combine="each" the batch has two columns named cpx (the model and the
+    # analysis), and both are kept.
+    frame = pd.DataFrame(data, columns=range(len(columns)))
+    frame.columns = [name for name, _ in columns]
     return frame

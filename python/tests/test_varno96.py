@@ -1,0 +1,285 @@
+"""The Python module against varno96-batch: the same rows, digit for digit, from files, texts
+and DataFrames in both layouts; its types, errors and warnings.
+
+Run by ctest, which sets VARNO96_BATCH (the program of the same build) and VARNO96_EXAMPLES.
+"""
+
+import csv
+import io
+import math
+import os
+import shutil
+import subprocess
+import sys
+import warnings
+from concurrent.futures import ThreadPoolExecutor
+
+import numpy as np
+import pandas as pd
+import pytest
+
+import varno96
+
+BATCH = os.environ.get("VARNO96_BATCH", "")
+EXAMPLES = os.environ.get(
+    "VARNO96_EXAMPLES", os.path.join(os.path.dirname(__file__), "..", "..", "examples"))
+OXIDES = ["SiO2", "TiO2", "Al2O3", "Fe2O3", "FeO", "MnO", "MgO", "CaO", "Na2O", "K2O"]
+CATIONS = ["Si", "Ti", "Al", "Fe3", "Fe2", "Mn", "Mg", "Ca", "Na", "K"]
+
+needs_batch = pytest.mark.skipif(not os.path.exists(BATCH), reason="VARNO96_BATCH not set")
+
+
+def decimals(column):
+    """The batch's decimals of a number column."""
+    if column.startswith(("T", "mc_")):
+        return 0
+    if column.startswith(("P1", "P2")):
+        return 3
+    if column.startswith("P"):
+        return 2
+    if column.startswith("ln"):
+        return 4
+    suffix = column.split("_", 1)[1]
+    return 2 if suffix in OXIDES + ["total"] else 3
+
+
+def as_text(frame):
+    """Every cell as the batch writes it: numbers with its decimals, nothing for no value."""
+    out = []
+    for row in frame.itertuples(index=False):
+        cells = []
+        for column, value in zip(frame.columns, row):
+            if value is pd.NA or (isinstance(value, float) and math.isnan(value)):
+                cells.append("")
+            elif isinstance(value, float):
+                cells.append(f"{value:.{decimals(column)}f}")
+            else:
+                cells.append(str(value))
+        out.append(cells)
+    return out
+
+
+def batch(args, cwd):
+    """varno96-batch's CSV as (header, rows) and its messages without the program's name."""
+    run = subprocess.run([BATCH, *args], cwd=cwd, capture_output=True)
+    assert run.returncode in (0, 1), run.stderr
+    header, *rows = list(csv.reader(io.StringIO(run.stdout.decode(), newline="")))
+    messages = [m.removeprefix("varno96-batch: ") for m in run.stderr.decode().splitlines()]
+    return header, rows, messages
+
+
+OPTIONS = [  # (keyword arguments, the batch's options)
+    (dict(model=7, temperature=650), ["-m", "7", "-t", "650"]),
+    (dict(model=7, temperature=650, powell=True, monte_carlo=True, seed=-42),
+     ["-m", "7", "-t", "650", "--powell", "--monte-carlo", "--seed", "-42"]),
+    (dict(model=2, temperature=600, at=550, one_site=True, uncertainty=2.5, formulae=True,
+          monte_carlo=True, seed=-7),
+     ["-m", "2", "-t", "600", "--at", "550", "--one-site", "-u", "2.5", "--formulae",
+      "--monte-carlo", "--seed", "-7"]),
+    (dict(model=6, temperature=700, combine="mean"), ["-m", "6", "-t", "700", "--combine", "mean"]),
+    (dict(model=1, temperature=650, combine="each", monte_carlo=True, seed=-3),
+     ["-m", "1", "-t", "650", "--combine", "each", "--monte-carlo", "--seed", "-3"]),
+]
+
+
+def assert_agrees(kwargs, args, data, files, cwd):
+    """compute(data) gives the rows, pairs and messages of the batch on `files`."""
+    with warnings.catch_warnings(record=True) as said:
+        warnings.simplefilter("always")
+        rows = varno96.compute(data, **kwargs)
+    header, expected, messages = batch(args + files, cwd)
+    assert list(rows.columns) == header
+    assert as_text(rows) == expected
+    assert [str(w.message) for w in said] == messages
+    assert all(w.category is varno96.TableWarning for w in said)
+    if kwargs.get("monte_carlo"):
+        pt = os.path.join(cwd, "pt.csv")
+        batch(args + ["--pt", pt] + files, cwd)
+        with open(pt, newline="") as f:
+            pt_header, *pt_rows = list(csv.reader(f))
+        os.unlink(pt)
+        with warnings.catch_warnings():
+            warnings.simplefilter("ignore")
+            pairs = varno96.pairs(data, **kwargs)
+        assert list(pairs.columns) == pt_header
+        assert as_text(pairs) == pt_rows
+
+
+def example_files():
+    return sorted(f for f in os.listdir(EXAMPLES)
+                  if f.upper().endswith((".PRN", ".TXT", ".CSV")))
+
+
+@needs_batch
+@pytest.mark.parametrize("kwargs,args", OPTIONS)
+def test_example_files_agree_with_the_batch(kwargs, args, monkeypatch):
+    monkeypatch.chdir(EXAMPLES)
+    files = example_files()
+    assert "SUITE.PRN" in files
+    # One file at a time, and all of them as one batch (one seed, rows in order).
+    for f in files:
+        assert_agrees(kwargs, args, f, [f], EXAMPLES)
+    assert_agrees(kwargs, args, files, files, EXAMPLES)
+
+
+def suite_long():
+    """The example suite as a DataFrame of one analysis per row, as from a spreadsheet."""
+    f = pd.read_csv(os.path.join(EXAMPLES, "SUITE.PRN"), sep=r"\s+", float_precision="round_trip")
+    return f.rename(columns={"Min": "Mineral"})[["Sample", "Mineral"] + OXIDES]
+
+
+def suite_wide(long):
+    parts = [long[long["Mineral"] == m].set_index("Sample")[OXIDES].add_suffix("_" + m)
+             for m in ("Grt", "Cpx", "Phe")]
+    return pd.concat(parts, axis=1).reset_index()
+
+
+@needs_batch
+@pytest.mark.parametrize("layout", ["long", "wide"])
+@pytest.mark.parametrize("kwargs,args", OPTIONS[:3])
+def test_dataframes_agree_with_the_batch_on_their_csv(layout, kwargs, args, tmp_path):
+    long = suite_long()
+    frame = long if layout == "long" else suite_wide(long)
+    # Spreadsheet habits: a decorated header, a column to ignore, an analysis label.
+    frame = frame.rename(columns={"SiO2" if layout == "long" else "SiO2_Grt":
+                                  "SiO2 (wt%)" if layout == "long" else "SiO2_Grt wt%"})
+    frame.insert(1, "Total", frame.filter(like="O").sum(axis=1))
+    frame.to_csv(tmp_path / "frame.csv", index=False)
+    with warnings.catch_warnings(record=True) as said:
+        warnings.simplefilter("always")
+        rows = varno96.compute(frame, **kwargs, name="frame.csv")
+    header, expected, messages = batch(args + ["frame.csv"], str(tmp_path))
+    assert list(rows.columns) == header and as_text(rows) == expected
+    assert [str(w.message) for w in said] == messages == ['frame.csv: column "Total" ignored']
+    # The same digits as the data file, sample for sample.
+    _, from_file, _ = batch(args + ["SUITE.PRN"], EXAMPLES)
+    assert [r[1:] for r in as_text(rows)] == [r[1:] for r in from_file]
+
+
+def test_result_types():
+    rows = varno96.compute(suite_long(), model=7, temperature=650, combine="mean",
+                           monte_carlo=True, seed=-42)
+    dtypes = rows.dtypes.astype(str).to_dict()
+    assert {c for c, t in dtypes.items() if t == "object"} == {"file", "sample", "cpx", "note"}
+    assert {c for c, t in dtypes.items() if t == "int64"} == {
+        "model", "n_grt", "n_cpx", "n_phe", "mc_seed"}
+    assert dtypes["mc_left_out"] == "Int64"
+    assert all(t == "float64" for c, t in dtypes.items()
+               if c not in ("file", "sample", "cpx", "note", "model", "n_grt", "n_cpx", "n_phe",
+                            "mc_seed", "mc_left_out"))
+    no_result = rows[rows["sample"] == "RT2"].iloc[0]
+    assert no_result["note"].startswith("no result:") and math.isnan(no_result["P_kbar"])
+    assert no_result["mc_left_out"] is pd.NA
+    assert rows.loc[0, "file"] == "DataFrame" and rows.loc[0, "note"] == ""
+    # Full precision, not the CSV's digits.
+    assert rows.loc[0, "P_kbar"] != round(rows.loc[0, "P_kbar"], 2)
+
+
+def test_clock_seed_and_threads():
+    frame = suite_long()
+    drawn = varno96.compute(frame, model=7, temperature=650, monte_carlo=True)
+    seed = int(drawn.loc[0, "mc_seed"])
+    assert -99 <= seed <= -1 and (drawn["mc_seed"] == seed).all()
+    again = varno96.compute(frame, model=7, temperature=650, monte_carlo=True, seed=seed, jobs=2)
+    pd.testing.assert_frame_equal(drawn, again)
+    # Calls from a pool of threads, computing at once, give the rows of one call each.
+    with ThreadPoolExecutor(4) as pool:
+        results = list(pool.map(lambda s: varno96.compute(frame, model=7, temperature=650,
+                                                         monte_carlo=True, seed=s),
+                                [seed] * 4))
+    for r in results:
+        pd.testing.assert_frame_equal(drawn, r)
+
+
+def test_pairs_count():
+    pairs = varno96.pairs(suite_long(), model=7, temperature=650, seed=-42)
+    counts = pairs.groupby(["sample", "pass"]).size()
+    assert (counts == 200).all() and len(counts) == 12  # six samples with a result, two passes
+    assert list(pairs.dtypes.astype(str)) == ["object", "object", "int64", "float64", "float64"]
+
+
+def test_cells_below_detection_and_missing_columns():
+    long = suite_long()
+    holes = long.copy()
+    holes.loc[holes["Mineral"] == "Grt", "K2O"] = np.nan  # 0.00 in the file
+    holes.loc[holes["Mineral"] == "Phe", "Fe2O3"] = None
+    missing = long.drop(columns=["Fe2O3"])  # 0 everywhere: estimated by charge balance
+    extra = long.assign(Cr2O3=0.02, Total=100.0, Comment="core")  # Comment: the analysis label
+    expected = varno96.compute(long, model=7, temperature=650)
+    with warnings.catch_warnings(record=True) as said:
+        warnings.simplefilter("always")
+        for frame in (holes, missing, extra):
+            pd.testing.assert_frame_equal(varno96.compute(frame, model=7, temperature=650), expected)
+    assert [str(w.message) for w in said] == [
+        "DataFrame: no column of Fe2O3: read as 0 (Fe2O3 as 0 is estimated by charge balance)",
+        'DataFrame: columns "Cr2O3", "Total" ignored']
+    # A word in an oxide cell is no silent zero.
+    typo = long.astype({"MgO": object})
+    typo.loc[0, "MgO"] = "6,4O"
+    note = varno96.compute(typo, model=7, temperature=650).loc[0, "note"]
+    assert note == 'DataFrame line 2, column MgO: "6,4O" is not a number'
+    # The sample as the index, in the wide layout; a decimal comma as text.
+    wide = suite_wide(long).set_index("Sample").astype({"SiO2_Grt": object})
+    wide.loc["EC1", "SiO2_Grt"] = "38,50"
+    pd.testing.assert_frame_equal(varno96.compute(wide, model=7, temperature=650), expected)
+
+
+def test_empty_frame_and_texts():
+    with pytest.warns(varno96.TableWarning, match="DataFrame: no analysis after the header"):
+        empty = varno96.compute(suite_long().iloc[:0], model=7, temperature=650, monte_carlo=True)
+    assert len(empty) == 0 and empty.dtypes["mc_seed"] == "int64" and "P1_mean_kbar" in empty
+    text = open(os.path.join(EXAMPLES, "EC1D.PRN"), encoding="ascii").read()
+    from_text = varno96.compute(text, model=7, temperature=650)
+    from_utf16 = varno96.compute(b"\xff\xfe" + text.encode("utf-16-le"), model=7, temperature=650)
+    from_path = varno96.compute(os.path.join(EXAMPLES, "EC1D.PRN"), model=7, temperature=650, name="text")
+    pd.testing.assert_frame_equal(from_text, from_utf16)
+    pd.testing.assert_frame_equal(from_text, from_path)
+
+
+@pytest.mark.parametrize("data,kwargs,error,message", [
+    ("SUITE", dict(model=8), ValueError, "--model: must be a whole number from 1 to 7: 8"),
+    ("SUITE", dict(powell=True, at=600), ValueError, "--at excludes --powell"),
+    ("SUITE", dict(seed=0), ValueError, "--seed: must be a whole number from -99 to -1: 0"),
+    ("SUITE", dict(uncertainty=-1), ValueError, "--uncertainty: must not be negative: -1"),
+    ("SUITE", dict(combine="median"), ValueError, "--combine: must be mean or each: median"),
+    ("SUITE", dict(jobs=0), ValueError, "jobs: must be 1 or more"),
+    ("no-such-file.csv", {}, FileNotFoundError, "no-such-file.csv"),
+    (".", {}, IsADirectoryError, ""),
+    ("Sample\tMineral\tColour\nA\tGrt\tred\n", {}, ValueError,
+     "text line 1: the header names no oxide column"),
+    (pd.DataFrame({"SiO2": [1.0]}), {}, ValueError, "DataFrame line 1: no mineral column"),
+    (42, {}, TypeError, "data: a path, a table's text, a pandas DataFrame"),
+])
+def test_errors(data, kwargs, error, message):
+    if isinstance(data, str) and data == "SUITE":
+        data = os.path.join(EXAMPLES, "SUITE.PRN")
+    options = dict(model=7, temperature=650) | kwargs
+    with pytest.raises(error) as raised:
+        varno96.compute(data, **options)
+    assert message in str(raised.value)
+    assert issubclass(FileNotFoundError, OSError)
+    with pytest.raises(ValueError, match="monte_carlo must be true"):
+        varno96.pairs(os.path.join(EXAMPLES, "SUITE.PRN"), model=7, temperature=650, monte_carlo=False)
+
+
+@needs_batch
+def test_models_and_version():
+    assert list(varno96.models.index) == list(range(1, 8))
+    assert varno96.models.loc[7, "title"] == "Sengupta et al 1989 (CMP) extension of GS-84"
+    assert varno96.models.loc[6, "reference"].startswith("Berman R.G. (1990)")
+    first = subprocess.run([BATCH, "--version"], capture_output=True, text=True).stdout.split("\n")[0]
+    assert first == f"varno96-batch {varno96.__version__}"
+
+
+def test_suite_example_runs_headless(tmp_path):
+    env = dict(os.environ, MPLBACKEND="Agg")
+    env.pop("DISPLAY", None)
+    run = subprocess.run([sys.executable, os.path.join(EXAMPLES, "suite.py")], cwd=tmp_path,
+                         env=env, capture_output=True, text=True)
+    assert run.returncode == 0, run.stderr
+    assert "RT2: no result: the garnet has no Mg" in run.stdout
+    try:
+        import matplotlib  # noqa: F401
+    except ImportError:
+        return
+    assert (tmp_path / "suite-PT.png").stat().st_size > 10000
