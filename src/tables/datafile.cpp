@@ -41,15 +41,19 @@ struct text_line {
 };
 
 // Splits text at CR LF, CR or LF and drops lines of blanks and tabs only.
-std::vector<std::pair<int, std::string>> nonblank_lines(const std::string &text) {
+std::vector<std::pair<int, std::string>> nonblank_lines(std::string_view text,
+                                                        std::size_t most = std::string::npos) {
     std::vector<std::pair<int, std::string>> lines;
     int number = 1;
     std::size_t start = 0;
     while (start < text.size()) {
         std::size_t end = text.find_first_of("\r\n", start);
         if (end == std::string::npos) end = text.size();
-        const std::string line = text.substr(start, end - start);
-        if (line.find_first_not_of(" \t") != std::string::npos) lines.emplace_back(number, line);
+        const std::string_view line = text.substr(start, end - start);
+        if (line.find_first_not_of(" \t") != std::string::npos) {
+            lines.emplace_back(number, line);
+            if (lines.size() == most) break;
+        }
         if (end < text.size() && text[end] == '\r' && end + 1 < text.size() &&
             text[end + 1] == '\n')
             end++;
@@ -146,11 +150,10 @@ void take_line(sample_input &s, std::array<int, 3> &seen, const text_line &line,
 
 namespace detail {
 
-bool read_datafile_layout(const std::string &file, const std::string &text, file_input &in) {
-    const auto text_lines = nonblank_lines(text);
-    if (text_lines.empty() || !datafile_header(split_fields(file, {text_lines.front()}).front()))
-        return false;
-    const std::vector<text_line> lines = split_fields(file, text_lines);
+bool read_datafile_layout(const std::string &file, std::string_view text, file_input &in) {
+    const auto head = nonblank_lines(text, 1);
+    if (head.empty() || !datafile_header(split_fields(file, head).front())) return false;
+    const std::vector<text_line> lines = split_fields(file, nonblank_lines(text));
     // The lines naming each mineral of each sample.
     std::vector<std::array<int, 3>> seen;
     std::unordered_map<std::string, std::size_t> index;

@@ -302,7 +302,7 @@ cell_reading read_cell(std::string_view raw, bool comma, REAL &x) {
     const std::string_view s = trimmed(raw);
     x = 0;
     if (s.empty() || s == "-" || s[0] == '<') return cell_reading::below_detection;
-    if (s.size() <= 6) {
+    if (std::isalpha(static_cast<unsigned char>(s[0])) && s.size() <= 6) {
         std::string w = lowered(s);
         for (const char *mark : {"n.d.", "n.d", "nd", "n.a.", "n.a", "na", "bdl", "b.d.l.", "b.d.l", "bd", "b.d."})
             if (w == mark) return cell_reading::below_detection;
@@ -358,11 +358,17 @@ struct layout {
 } // namespace
 
 mineral mineral_of(std::string_view field, bool numbered) {
-    std::string f = lowered(trimmed(field));
+    const std::string_view f = trimmed(field);
+    const auto starts = [&](const char *n, std::size_t len) {
+        if (f.size() < len) return false;
+        for (std::size_t i = 0; i < len; i++)
+            if (lower(f[i]) != n[i]) return false;
+        return true;
+    };
     const auto is = [&](std::initializer_list<const char *> names) {
         for (const char *n : names) {
             const std::size_t len = std::char_traits<char>::length(n);
-            if (f.compare(0, len, n) != 0) continue;
+            if (!starts(n, len)) continue;
             if (f.size() == len) return true;
             const auto next = static_cast<unsigned char>(f[len]);
             if (numbered && !std::isalpha(next)) return true;
@@ -386,7 +392,7 @@ file_input read_table(const std::string &file, std::string_view bytes) {
     } else if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {
         bytes.remove_prefix(3);
     }
-    if (detail::read_datafile_layout(file, std::string(bytes), in)) return in;
+    if (detail::read_datafile_layout(file, bytes, in)) return in;
 
     // The header: the first line that is not blank.
     std::size_t start = 0;
@@ -508,17 +514,20 @@ file_input read_table(const std::string &file, std::string_view bytes) {
     std::vector<int> empty_rows;
     const std::string file_sample = file == "-" ? "standard input" : base_name(file);
     int row_number = 0;
+    std::size_t last_sample = 0; // rows of one sample usually follow each other
+    index.reserve(bytes.size() / 256);
     while (rec.next(fields, line)) {
         row_number++;
-        const std::string at = file + " line " + std::to_string(line);
+        const auto where = [&] { return file + " line " + std::to_string(line); };
         const auto field = [&](int c) -> std::string_view {
             return c >= 0 && static_cast<std::size_t>(c) < fields.size()
                        ? trimmed(fields[static_cast<std::size_t>(c)])
                        : std::string_view();
         };
-        std::string name = lay.sample >= 0 ? std::string(field(lay.sample))
-                           : lay.wide    ? "row " + std::to_string(row_number)
-                                         : file_sample;
+        const std::string row_name = lay.sample >= 0 || !lay.wide ? std::string() : "row " + std::to_string(row_number);
+        const std::string_view name = lay.sample >= 0 ? field(lay.sample)
+                                      : lay.wide      ? std::string_view(row_name)
+                                                      : std::string_view(file_sample);
         std::size_t k0 = 0;
         if (!lay.wide) {
             const mineral m = mineral_of(field(lay.mineral_col), true);
@@ -529,15 +538,18 @@ file_input read_table(const std::string &file, std::string_view bytes) {
             }
             k0 = static_cast<std::size_t>(m);
         }
-        const auto [it, added] = index.try_emplace(name, in.samples.size());
-        if (added) in.samples.push_back(sample_input{file, name, line, {}, {}});
-        sample_input &s = in.samples[it->second];
+        if (in.samples.empty() || in.samples[last_sample].name != name) {
+            const auto [it, added] = index.try_emplace(std::string(name), in.samples.size());
+            if (added) in.samples.push_back(sample_input{file, std::string(name), line, {}, {}});
+            last_sample = it->second;
+        }
+        sample_input &s = in.samples[last_sample];
         // A row cut short, or running on (a blank inside a field of a blank-separated
         // table), would put values in the wrong columns.
         std::size_t width = fields.size();
         while (width > 0 && trimmed(fields[width - 1]).empty()) width--;
         if (fields.size() <= lay.last || (sep == 0 && width > header.size())) {
-            add_problem(s, at + ": " + std::to_string(width) + " fields, the header has " +
+            add_problem(s, where() + ": " + std::to_string(width) + " fields, the header has " +
                                std::to_string(header.size()) +
                                (sep == 0 ? " (a blank inside a field moves the values along)" : ""));
             continue;
@@ -558,12 +570,12 @@ file_input read_table(const std::string &file, std::string_view bytes) {
                 case cell_reading::below_detection:
                     break;
                 case cell_reading::negative:
-                    a.note += std::string(a.note.empty() ? "" : "; ") + at + ", column " +
+                    a.note += std::string(a.note.empty() ? "" : "; ") + where() + ", column " +
                               header[static_cast<std::size_t>(c)] + ": " + std::string(raw) +
                               " below background, read as 0";
                     break;
                 case cell_reading::not_a_number:
-                    add_problem(s, at + ", column " + header[static_cast<std::size_t>(c)] + ": " +
+                    add_problem(s, where() + ", column " + header[static_cast<std::size_t>(c)] + ": " +
                                        quoted(raw) + " is not a number");
                     break;
                 }

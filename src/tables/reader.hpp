@@ -61,7 +61,7 @@ file_input read_table(const std::string &file, std::string_view text);
 
 namespace detail {
 // Today's data-file layout, when the header is one: false leaves `in` untouched.
-bool read_datafile_layout(const std::string &file, const std::string &text, file_input &in);
+bool read_datafile_layout(const std::string &file, std::string_view text, file_input &in);
 } // namespace detail
 
 } // namespace varno96
