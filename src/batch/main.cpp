@@ -78,7 +78,6 @@ void add_options(CLI::App &app, options &o) {
     app.add_flag("--formulae", o.batch.formulae,
                  "Add each mineral's recalculated analysis and cations per formula unit");
     app.add_option("-j,--jobs", o.jobs, "Compute on N threads (default: the number of cores)")
-        ->capture_default_str()
         ->type_name("N")
         ->check(cli::whole(1, 256));
     app.add_option("-o,--output", o.output, "Write the CSV to FILE instead of standard output")
@@ -262,8 +261,8 @@ int run(const options &o) {
 } // namespace
 
 int main(int argc, char **argv) {
-    CLI::App app{"Computes every sample of analysis data files without the dialogue and "
-                 "writes one CSV row per sample, with the numbers the dialogue prints."};
+    CLI::App app{"Computes every sample of analysis tables without the dialogue and writes one "
+                 "CSV row per sample, with the numbers the dialogue prints."};
     cli::set_up(app, "varno96-batch");
     options o;
     add_options(app, o);
