@@ -1,0 +1,104 @@
+// varno96-batch on tables whose header names the columns: the shipped export from a file and
+// from standard input, the same bytes on any number of threads, and a file that cannot be read
+// among others that can.
+#include "batch/support.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace varno96::test;
+using names = std::vector<std::string>;
+
+const std::string export_text = slurp(std::filesystem::path(VARNO96_EXAMPLES) / "EPMA-EXPORT.csv");
+
+// The rows of `got` as those of `want`, column by column, but for the columns `besides`.
+void same_rows(const csv_table &got, const csv_table &want, const names &besides) {
+    ASSERT_EQ(got.rows.size(), want.rows.size());
+    for (const std::string &name : want.header) {
+        if (std::find(besides.begin(), besides.end(), name) != besides.end()) continue;
+        for (std::size_t r = 0; r < want.rows.size(); r++)
+            EXPECT_EQ(got.at(r, name), want.at(r, name)) << "row " << r << ", column " << name;
+    }
+}
+
+TEST(Tables, TheExportGivesTheSuiteRowsFromAFileAndFromStandardInput) {
+    scratch dir;
+    dir.write("SUITE.PRN", suite_text());
+    dir.write("EPMA-EXPORT.csv", export_text);
+    const names how{"-m", "7", "-t", "650", "--powell", "--monte-carlo", "--seed", "-42"};
+    const auto batch = [&](names args, const std::string &input = "") {
+        args.insert(args.begin(), how.begin(), how.end());
+        return run(VARNO96_BATCH, args, dir, input);
+    };
+    const run_result suite = batch({"SUITE.PRN"});
+    const run_result file = batch({"--combine", "mean", "EPMA-EXPORT.csv"});
+    const run_result piped = batch({"--combine", "mean", "-"}, export_text);
+    EXPECT_EQ(suite.status, 1); // RT2 has no result
+    EXPECT_EQ(file.status, 1);
+    EXPECT_EQ(piped.status, 1);
+    const csv_table want = parse_csv(suite.out), got = parse_csv(file.out), in = parse_csv(piped.out);
+    same_rows(got, want, {"file"});
+    same_rows(in, got, {"file"});
+    EXPECT_EQ(got.header.size(), want.header.size() + 3); // n_grt, n_cpx, n_phe
+    for (std::size_t r = 0; r < got.rows.size(); r++) {
+        EXPECT_EQ(got.at(r, "file"), "EPMA-EXPORT.csv");
+        EXPECT_EQ(in.at(r, "file"), "standard input");
+    }
+    EXPECT_EQ(file.err, "varno96-batch: EPMA-EXPORT.csv: columns \"Cr2O3\", \"Total\" ignored\n"
+                        "varno96-batch: EPMA-EXPORT.csv: no column of Fe2O3: read as 0 (Fe2O3 as 0 "
+                        "is estimated by charge balance)\n");
+    EXPECT_EQ(lines(piped.err).size(), 2u);
+    EXPECT_NE(piped.err.find("varno96-batch: standard input: columns"), std::string::npos) << piped.err;
+}
+
+TEST(Tables, TwoThreadsWriteTheBytesOfOne) {
+    scratch dir;
+    dir.write("EPMA-EXPORT.csv", export_text);
+    const auto batch = [&](const std::string &jobs) {
+        const std::string out = "rows" + jobs + ".csv", pt = "pt" + jobs + ".csv";
+        const run_result r = run(VARNO96_BATCH,
+                                 {"-m", "6", "-t", "600", "--powell", "--monte-carlo", "--seed", "-7",
+                                  "--combine", "each", "--formulae", "-j", jobs, "EPMA-EXPORT.csv",
+                                  "-o", out, "--pt", pt},
+                                 dir);
+        EXPECT_EQ(r.status, 1);
+        return dir.read(out) + dir.read(pt);
+    };
+    const std::string one = batch("1");
+    EXPECT_EQ(batch("2"), one);
+    EXPECT_EQ(batch("3"), one);
+    EXPECT_GT(lines(one).size(), 40u); // one row per combination, and their pairs
+}
+
+TEST(Tables, AFileThatCannotBeReadLeavesTheOthersGoing) {
+    scratch dir;
+    const std::string ec1 = "Sample;Mineral;SiO2;TiO2;Al2O3;FeO;MnO;MgO;CaO;Na2O;K2O\r\n"
+                            "EC1;Grt;38,50;0,05;21,70;25,00;0,50;6,40;8,60;0,02;\r\n"
+                            "EC1;Cpx;55,60;0,08;9,80;4,40;0,03;8,20;13,60;7,10;0,01\r\n"
+                            "EC1;Phe;50,80;0,55;26,40;2,10;0,02;3,30;0,02;0,55;10,60\r\n";
+    dir.write("EC1.csv", ec1);
+    dir.write("NOMIN.csv", "Sample,SiO2,FeO\r\nEC1,38.5,25\r\n");
+    dir.write("SUITE.PRN", suite_text());
+    const run_result r = run(VARNO96_BATCH,
+                             {"-m", "7", "-t", "650", "NONE.csv", "EC1.csv", "NOMIN.csv", ".", "SUITE.PRN"},
+                             dir);
+    EXPECT_EQ(r.status, 1);
+    const names said = lines(r.err);
+    ASSERT_EQ(said.size(), 4u) << r.err;
+    EXPECT_NE(said[0].find("NONE.csv"), std::string::npos) << said[0];
+    EXPECT_NE(said[1].find("EC1.csv: no column of Fe2O3"), std::string::npos) << said[1];
+    EXPECT_NE(said[2].find("NOMIN.csv line 1: no mineral column"), std::string::npos) << said[2];
+    EXPECT_NE(said[3].find(".: cannot read"), std::string::npos) << said[3];
+    const csv_table rows = parse_csv(r.out);
+    ASSERT_EQ(rows.rows.size(), 8u); // EC1.csv's sample, then the suite's seven
+    EXPECT_EQ(rows.at(0, "file"), "EC1.csv");
+    EXPECT_EQ(rows.at(0, "P_kbar"), rows.at(1, "P_kbar")); // EC1 of the suite
+    EXPECT_EQ(rows.at(0, "note"), "");
+}
+
+} // namespace
