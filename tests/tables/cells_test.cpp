@@ -86,8 +86,9 @@ private:
          "0.55", "10.60"}};
 };
 
-// EC1 with a mineral suffix on every oxide heading: one row, the sample.
-std::string wide(const std::array<const char *, 3> &suffixes, const char *sample = "Sample") {
+// EC1 with a mineral suffix on every oxide heading: one row, the sample, and a column `extra`.
+std::string wide(const std::array<const char *, 3> &suffixes, const char *sample = "Sample",
+                 const char *extra = nullptr) {
     const std::vector<std::vector<const char *>> wt{
         {"38.50", "0.05", "21.70", "0.00", "25.00", "0.50", "6.40", "8.60", "0.02", "0.00"},
         {"55.60", "0.08", "9.80", "0.00", "4.40", "0.03", "8.20", "13.60", "7.10", "0.01"},
@@ -99,6 +100,7 @@ std::string wide(const std::array<const char *, 3> &suffixes, const char *sample
             head += std::string(",") + oxide_names[i] + suffixes[k];
             row += std::string(",") + wt[k][i];
         }
+    if (extra) head += std::string(",") + extra, row += ",1";
     return head + "\r\n" + row + "\r\n";
 }
 
@@ -203,6 +205,11 @@ const std::vector<reading_case> cases{
     {"wide_Mica_with_units", wide({"_Grt (wt%)", " Cpx", "_Mica"}), {}, {}, "EC1", ""},
     {"wide_without_sample_column", wide({"_Grt", "_Cpx", "_Phe"}, ""),
      {{warning, "column \"Note\" ignored"}}, {}, "row 1", ""},
+    {"wide_with_a_plain_oxide", wide({"_Grt", "_Cpx", "_Phe"}, "Sample", "MgO"),
+     {{warning, "column \"MgO\" (no mineral suffix) ignored"}}, {}, "EC1", ""},
+    {"wide_biotite_is_not_phengite", wide({"_Grt", "_Cpx", "_Bt"}),
+     {{warning, "\"SiO2_Bt\""}, {warning, "no phengite column: every sample lacks its phengite"},
+      {problem, "F.csv line 2: no phengite analysis of sample EC1"}}},
 
     // Cells below detection read as 0, without a note.
     {"empty", ec1().set(1, "K2O", "").text()},
@@ -263,11 +270,18 @@ const std::vector<reading_case> cases{
     // after it along.
     {"decimal_comma_unquoted_in_commas", ec1().set(1, "SiO2", "38,50").text(',', true),
      {{problem, "F.csv line 2: 14 fields, the header has 13"}}},
+    // A quote left open would take every line after it into one field, and their samples with
+    // it.
+    {"quote_not_closed", ec1().set(1, "Point", "\"rim").text(',', true) + "A7,Grt,1,38.6\r\n",
+     {{error, "F.csv line 2"}, {error, "quote"}}},
+    {"trailing_separators", ec1().add({"", "", "", ""}).text(';')},
 
     // The file: warnings, each naming its columns or minerals once.
     {"ignored_columns_named_once",
      ec1().add({"Cr2O3", "0.02", "0.03", "b.d.l."}).add({"Total", "100.79", "98.85", "94.35"}).text(),
      {{warning, "F.csv: columns \"Cr2O3\", \"Total\" ignored"}}},
+    {"column_without_heading_named_by_number", ec1().add({"", "0.02", "0.03", "0.01"}).text(),
+     {{warning, "column 14"}}},
     {"missing_oxides_named_once", ec1().drop("TiO2").drop("Fe2O3").text(),
      {{warning, "F.csv: no column of TiO2, Fe2O3: read as 0 (" + below}}, {{TIO2, 0}}},
     {"other_minerals_named_once",
