@@ -335,7 +335,8 @@ TEST(Combine, MeanGivesTheRowsOfTheMeanAnalyses) {
 
 TEST(Combine, EachGivesTheRowsOfEachCombinationAlone) {
     const std::vector<sample_input> suite = suite_samples();
-    // EC1 with two garnets and two clinopyroxenes, labelled; A7 with two phengites, unlabelled.
+    // EC1 with two garnets and two clinopyroxenes, labelled; A7 with two phengites in a data
+    // file, which has no labels.
     const VECTOR &g = wt(suite[0], 0), &c = wt(suite[0], 1), &m = wt(suite[0], 2);
     const auto row = [](const std::string &head, const VECTOR &w, double f) {
         std::string r = head;
@@ -347,9 +348,10 @@ TEST(Combine, EachGivesTheRowsOfEachCombinationAlone) {
                                  row("EC1,Grt,g2", g, 1.02) + row("EC1,Cpx,c1", c, 1) +
                                  row("EC1,Omp,c2", c, 1.03) + row("EC1,Phe,p1", m, 1);
     const VECTOR &g7 = wt(suite[1], 0), &c7 = wt(suite[1], 1), &m7 = wt(suite[1], 2);
-    const std::string unlabelled = "Sample,Mineral," + heading + row("A7,Grt", g7, 1) + row("A7,Cpx", c7, 1) +
-                                   row("A7,Phe", m7, 1) + row("A7,Phe", m7, 1.03);
-    const batch_result got = compute_batch({{"L.csv", labelled}, {"U.csv", unlabelled}},
+    std::string unlabelled = datafile({{"A7", {g7, c7, m7}}}) + "4 A7 Phe 2 d 22";
+    for (int i = 1; i <= NEL; i++) unlabelled += " " + exact(m7[i] * 1.03);
+    unlabelled += "\r\n";
+    const batch_result got = compute_batch({{"L.csv", labelled}, {"A7.PRN", unlabelled}},
                                            options(combine_mode::each, true));
 
     // Each combination as a sample of its own, in the order garnet, clinopyroxene, phengite.
