@@ -41,7 +41,8 @@ TEST(Tables, TheExportGivesTheSuiteRowsFromAFileAndFromStandardInput) {
     EXPECT_EQ(suite.status, 1); // RT2 has no result
     EXPECT_EQ(file.status, 1);
     EXPECT_EQ(piped.status, 1);
-    const csv_table want = parse_csv(suite.out), got = parse_csv(file.out), in = parse_csv(piped.out);
+    const csv_table want = parse_csv(suite.out), got = parse_csv(file.out),
+                    in = parse_csv(piped.out);
     same_rows(got, want, {"file"});
     same_rows(in, got, {"file"});
     EXPECT_EQ(got.header.size(), want.header.size() + 3); // n_grt, n_cpx, n_phe
@@ -53,7 +54,8 @@ TEST(Tables, TheExportGivesTheSuiteRowsFromAFileAndFromStandardInput) {
                         "varno96-batch: EPMA-EXPORT.csv: no column of Fe2O3: read as 0 (Fe2O3 as 0 "
                         "is estimated by charge balance)\n");
     EXPECT_EQ(lines(piped.err).size(), 2u);
-    EXPECT_NE(piped.err.find("varno96-batch: standard input: columns"), std::string::npos) << piped.err;
+    EXPECT_NE(piped.err.find("varno96-batch: standard input: columns"), std::string::npos)
+        << piped.err;
 }
 
 TEST(Tables, TwoThreadsWriteTheBytesOfOne) {
@@ -61,11 +63,11 @@ TEST(Tables, TwoThreadsWriteTheBytesOfOne) {
     dir.write("EPMA-EXPORT.csv", export_text);
     const auto batch = [&](const std::string &jobs) {
         const std::string out = "rows" + jobs + ".csv", pt = "pt" + jobs + ".csv";
-        const run_result r = run(VARNO96_BATCH,
-                                 {"-m", "6", "-t", "600", "--powell", "--monte-carlo", "--seed", "-7",
-                                  "--combine", "each", "--formulae", "-j", jobs, "EPMA-EXPORT.csv",
-                                  "-o", out, "--pt", pt},
-                                 dir);
+        const run_result r =
+            run(VARNO96_BATCH,
+                {"-m", "6", "-t", "600", "--powell", "--monte-carlo", "--seed", "-7", "--combine",
+                 "each", "--formulae", "-j", jobs, "EPMA-EXPORT.csv", "-o", out, "--pt", pt},
+                dir);
         EXPECT_EQ(r.status, 1);
         return dir.read(out) + dir.read(pt);
     };
@@ -84,9 +86,9 @@ TEST(Tables, AFileThatCannotBeReadLeavesTheOthersGoing) {
     dir.write("EC1.csv", ec1);
     dir.write("NOMIN.csv", "Sample,SiO2,FeO\r\nEC1,38.5,25\r\n");
     dir.write("SUITE.PRN", suite_text());
-    const run_result r = run(VARNO96_BATCH,
-                             {"-m", "7", "-t", "650", "NONE.csv", "EC1.csv", "NOMIN.csv", ".", "SUITE.PRN"},
-                             dir);
+    const run_result r =
+        run(VARNO96_BATCH,
+            {"-m", "7", "-t", "650", "NONE.csv", "EC1.csv", "NOMIN.csv", ".", "SUITE.PRN"}, dir);
     EXPECT_EQ(r.status, 1);
     const names said = lines(r.err);
     ASSERT_EQ(said.size(), 4u) << r.err;

@@ -7,9 +7,9 @@
 
 #include <algorithm>
 #include <array>
-#include <stdexcept>
 #include <optional>
 #include <ostream>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -53,8 +53,9 @@ public:
         for (const auto &r : rows_) {
             for (std::size_t c = 0; c < r.size(); c++) {
                 const std::string &f = r[c];
-                const bool quote = !raw && (f.find_first_of(std::string("\"") + sep) != std::string::npos ||
-                                            (sep == ' ' && (f.empty() || f.find('\t') != std::string::npos)));
+                const bool quote =
+                    !raw && (f.find_first_of(std::string("\"") + sep) != std::string::npos ||
+                             (sep == ' ' && (f.empty() || f.find('\t') != std::string::npos)));
                 std::string q = f;
                 if (quote) {
                     q = "\"";
@@ -78,12 +79,12 @@ private:
                                    "FeO",    "MnO",     "MgO",   "CaO",  "Na2O", "K2O"};
     std::vector<std::vector<std::string>> rows_{
         keys_,
-        {"EC1", "Grt", "EC1-grt-1", "38.50", "0.05", "21.70", "0.00", "25.00", "0.50",
-         "6.40", "8.60", "0.02", "0.00"},
-        {"EC1", "Cpx", "EC1-cpx-1", "55.60", "0.08", "9.80", "0.00", "4.40", "0.03", "8.20", "13.60",
-         "7.10", "0.01"},
-        {"EC1", "Phe", "EC1-phe-1", "50.80", "0.55", "26.40", "0.00", "2.10", "0.02", "3.30", "0.02",
-         "0.55", "10.60"}};
+        {"EC1", "Grt", "EC1-grt-1", "38.50", "0.05", "21.70", "0.00", "25.00", "0.50", "6.40",
+         "8.60", "0.02", "0.00"},
+        {"EC1", "Cpx", "EC1-cpx-1", "55.60", "0.08", "9.80", "0.00", "4.40", "0.03", "8.20",
+         "13.60", "7.10", "0.01"},
+        {"EC1", "Phe", "EC1-phe-1", "50.80", "0.55", "26.40", "0.00", "2.10", "0.02", "3.30",
+         "0.02", "0.55", "10.60"}};
 };
 
 // EC1 with a mineral suffix on every oxide heading: one row, the sample, and a column `extra`.
@@ -298,7 +299,8 @@ void PrintTo(const reading_case &c, std::ostream *os) { *os << c.name; }
 
 std::size_t occurrences(const std::string &text, const std::string &what) {
     std::size_t n = 0;
-    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) n++;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        n++;
     return n;
 }
 
@@ -319,9 +321,7 @@ TEST_P(Reading, ReadsOrRefusesAndSaysSo) {
         for (const said &s : c.says)
             if (s.at == at) fragments.push_back(s.text);
         const std::string &place = *places[static_cast<std::size_t>(at)];
-        if (fragments.empty()) {
-            EXPECT_EQ(place, "") << "place " << at;
-        }
+        if (fragments.empty()) { EXPECT_EQ(place, "") << "place " << at; }
         for (const std::string &f : fragments)
             EXPECT_EQ(occurrences(place, f), 1u) << place << "\nwants " << f;
     }
@@ -334,7 +334,8 @@ TEST_P(Reading, ReadsOrRefusesAndSaysSo) {
     const analysis &g = s.analyses[0][0];
     EXPECT_EQ(g.label, c.label);
     for (int i = 1; i <= NEL; i++) {
-        const double want = c.wt && c.wt->first == i ? c.wt->second : garnet[static_cast<std::size_t>(i - 1)];
+        const double want =
+            c.wt && c.wt->first == i ? c.wt->second : garnet[static_cast<std::size_t>(i - 1)];
         EXPECT_EQ(g.wt[i], want) << oxide_names[static_cast<std::size_t>(i - 1)];
     }
     EXPECT_EQ(s.analyses[1][0].wt[NA2O], 7.1); // the clinopyroxene's columns as well

@@ -84,7 +84,8 @@ lines semicolon_csv(const std::vector<sample_input> &suite) {
     for (const sample_input &s : suite)
         for (std::size_t k = 0; k < 3; k++) {
             std::string row = s.name + ";" + minerals[k];
-            for (int i = 1; i <= NEL; i++) row += ";" + (wt(s, k)[i] == 0 ? "" : decimal_comma(fixed(wt(s, k)[i])));
+            for (int i = 1; i <= NEL; i++)
+                row += ";" + (wt(s, k)[i] == 0 ? "" : decimal_comma(fixed(wt(s, k)[i])));
             out.push_back(row + ";" + decimal_comma(fixed(total(wt(s, k)))));
         }
     return out;
@@ -92,14 +93,16 @@ lines semicolon_csv(const std::vector<sample_input> &suite) {
 
 // Tab-separated text with decorated headings and n.d. below detection, all iron as FeOt.
 lines tab_text(const std::vector<sample_input> &suite) {
-    lines out{"Sample ID\tPhase\tLabel\tSiO2 (wt%)\tTiO2 (wt%)\tAl2O3 (wt%)\tFeOt (wt%)\tMnO (wt%)\t"
-              "MgO (wt%)\tCaO (wt%)\tNa2O (wt%)\tK2O (wt%)"};
+    lines out{
+        "Sample ID\tPhase\tLabel\tSiO2 (wt%)\tTiO2 (wt%)\tAl2O3 (wt%)\tFeOt (wt%)\tMnO (wt%)\t"
+        "MgO (wt%)\tCaO (wt%)\tNa2O (wt%)\tK2O (wt%)"};
     for (const sample_input &s : suite)
         for (std::size_t k = 0; k < 3; k++) {
-            std::string row = s.name + "\t" + minerals[k] + " " + std::to_string(k + 1) + "\tspot " +
-                              std::to_string(k + 1);
+            std::string row = s.name + "\t" + minerals[k] + " " + std::to_string(k + 1) +
+                              "\tspot " + std::to_string(k + 1);
             for (int i = 1; i <= NEL; i++)
-                if (i != FE2O3) row += "\t" + (wt(s, k)[i] == 0 ? std::string("n.d.") : fixed(wt(s, k)[i], 3));
+                if (i != FE2O3)
+                    row += "\t" + (wt(s, k)[i] == 0 ? std::string("n.d.") : fixed(wt(s, k)[i], 3));
             out.push_back(row);
         }
     return out;
@@ -114,7 +117,8 @@ lines unicode_text(const std::vector<sample_input> &suite) {
         for (std::size_t k = 0; k < 3; k++) {
             std::string row = s.name + "\t" + names[k];
             for (int i = 1; i <= NEL; i++)
-                row += "\t" + (wt(s, k)[i] == 0 ? std::string("<0.01") : decimal_comma(fixed(wt(s, k)[i])));
+                row += "\t" + (wt(s, k)[i] == 0 ? std::string("<0.01")
+                                                : decimal_comma(fixed(wt(s, k)[i])));
             out.push_back(row);
         }
     return out;
@@ -125,12 +129,14 @@ lines wide_csv(const std::vector<sample_input> &suite) {
     std::string head = "Sample";
     const std::array<const char *, 3> suffixes{"_Grt", "_Cpx", "_Phe"};
     for (std::size_t k = 0; k < 3; k++)
-        for (std::size_t i = 0; i < NEL; i++) head += std::string(",") + oxide_names[i] + suffixes[k];
+        for (std::size_t i = 0; i < NEL; i++)
+            head += std::string(",") + oxide_names[i] + suffixes[k];
     lines out{head};
     for (const sample_input &s : suite) {
         std::string row = s.name;
         for (std::size_t k = 0; k < 3; k++)
-            for (int i = 1; i <= NEL; i++) row += "," + (wt(s, k)[i] == 0 ? std::string("bdl") : fixed(wt(s, k)[i]));
+            for (int i = 1; i <= NEL; i++)
+                row += "," + (wt(s, k)[i] == 0 ? std::string("bdl") : fixed(wt(s, k)[i]));
         out.push_back(row);
     }
     return out;
@@ -146,8 +152,10 @@ lines blank_table(const std::vector<sample_input> &suite) {
     lines out{head};
     for (const sample_input &s : suite)
         for (std::size_t k = 0; k < 3; k++) {
-            std::string row = cell(s.name) + cell(minerals[k]) + "  " + s.name + "-" + spot_names[k];
-            for (int i = 1; i <= NEL; i++) row += cell(wt(s, k)[i] == 0 ? std::string("-") : fixed(wt(s, k)[i]));
+            std::string row =
+                cell(s.name) + cell(minerals[k]) + "  " + s.name + "-" + spot_names[k];
+            for (int i = 1; i <= NEL; i++)
+                row += cell(wt(s, k)[i] == 0 ? std::string("-") : fixed(wt(s, k)[i]));
             out.push_back(row);
         }
     return out;
@@ -184,10 +192,14 @@ std::string bytes(const lines &ls, const std::string &eol, encoding e) {
     std::string text;
     for (const std::string &l : ls) text += l + eol;
     switch (e) {
-    case encoding::utf8: return text;
-    case encoding::utf8_bom: return "\xEF\xBB\xBF" + text;
-    case encoding::utf16le: return utf16(text, true);
-    case encoding::utf16be: return utf16(text, false);
+    case encoding::utf8:
+        return text;
+    case encoding::utf8_bom:
+        return "\xEF\xBB\xBF" + text;
+    case encoding::utf16le:
+        return utf16(text, true);
+    case encoding::utf16be:
+        return utf16(text, false);
     }
     return text;
 }
@@ -207,8 +219,8 @@ batch_options options(combine_mode combine = combine_mode::none, bool monte_carl
 }
 
 // Every row of `got` is the row of `want` but for the columns named in `besides`.
-void same_rows(const batch_result &got, const batch_result &want, const std::vector<std::string> &besides,
-               const std::string &what) {
+void same_rows(const batch_result &got, const batch_result &want,
+               const std::vector<std::string> &besides, const std::string &what) {
     ASSERT_EQ(got.rows.size(), want.rows.size()) << what;
     std::vector<std::pair<std::size_t, std::size_t>> pairs; // column of got, of want
     for (std::size_t j = 0; j < want.columns.size(); j++) {
@@ -247,8 +259,11 @@ TEST(Layouts, EveryLayoutWithEveryLineEndGivesTheRowsOfTheDataFile) {
     };
     for (const layout &l : layouts)
         for (const char *eol : {"\n", "\r\n", "\r"}) {
-            const std::string what = std::string(l.name) + (eol[0] == '\n' ? " LF" : eol[1] ? " CR LF" : " CR");
-            const batch_result got = compute_batch({{l.name, bytes(l.render(suite), eol, l.code)}}, options());
+            const std::string what = std::string(l.name) + (eol[0] == '\n' ? " LF"
+                                                            : eol[1]       ? " CR LF"
+                                                                           : " CR");
+            const batch_result got =
+                compute_batch({{l.name, bytes(l.render(suite), eol, l.code)}}, options());
             same_rows(got, want, {"file"}, what);
             EXPECT_EQ(got.failed, 1u) << what;
             for (const std::string &m : got.messages) // what the layout lacks or adds, never a line
@@ -261,7 +276,8 @@ TEST(Layouts, EveryLayoutWithEveryLineEndGivesTheRowsOfTheDataFile) {
 // The suite with each analysis measured at several spots: the garnet at two (2 % low, 3 %
 // high), the clinopyroxene at three, the phengite at one or two; every value written in full.
 // `mean` gets each mineral's oxide-by-oxide mean of the values as written.
-std::string spots(const std::vector<sample_input> &suite, std::vector<std::array<VECTOR, 3>> &mean) {
+std::string spots(const std::vector<sample_input> &suite,
+                  std::vector<std::array<VECTOR, 3>> &mean) {
     const std::array<std::vector<double>, 3> factors{std::vector<double>{0.98, 1.03},
                                                      std::vector<double>{0.97, 1, 1.04},
                                                      std::vector<double>{1.01}};
@@ -274,7 +290,8 @@ std::string spots(const std::vector<sample_input> &suite, std::vector<std::array
             std::vector<double> f = factors[k];
             if (k == 2 && n % 2) f = {0.99, 1.02};
             for (std::size_t j = 0; j < f.size(); j++) {
-                text += s.name + "," + minerals[k] + "," + s.name + "-" + spot_names[k] + "-" + std::to_string(j + 1);
+                text += s.name + "," + minerals[k] + "," + s.name + "-" + spot_names[k] + "-" +
+                        std::to_string(j + 1);
                 for (int i = 1; i <= NEL; i++) {
                     const std::string v = exact(wt(s, k)[i] * f[j]);
                     text += "," + v;
@@ -291,7 +308,8 @@ std::string spots(const std::vector<sample_input> &suite, std::vector<std::array
 
 // A data file: its header and one line per analysis, each value written in full.
 std::string datafile(const std::vector<std::pair<std::string, std::array<VECTOR, 3>>> &samples) {
-    std::string text = "No Sample Min # Descr Ox SiO2 TiO2 Al2O3 Fe2O3 FeO MnO MgO CaO Na2O K2O\r\n";
+    std::string text =
+        "No Sample Min # Descr Ox SiO2 TiO2 Al2O3 Fe2O3 FeO MnO MgO CaO Na2O K2O\r\n";
     int no = 1;
     for (const auto &[name, wts] : samples)
         for (std::size_t k = 0; k < 3; k++) {
@@ -313,8 +331,10 @@ TEST(Combine, MeanGivesTheRowsOfTheMeanAnalyses) {
     const std::string table = spots(suite, mean);
     std::vector<std::pair<std::string, std::array<VECTOR, 3>>> means;
     for (std::size_t n = 0; n < suite.size(); n++) means.push_back({suite[n].name, mean[n]});
-    const batch_result got = compute_batch({{"SPOTS.csv", table}}, options(combine_mode::mean, true));
-    const batch_result want = compute_batch({{"MEAN.PRN", datafile(means)}}, options(combine_mode::none, true));
+    const batch_result got =
+        compute_batch({{"SPOTS.csv", table}}, options(combine_mode::mean, true));
+    const batch_result want =
+        compute_batch({{"MEAN.PRN", datafile(means)}}, options(combine_mode::none, true));
     same_rows(got, want, {"file"}, "mean");
     const std::size_t n_grt = 15;
     ASSERT_EQ(got.columns[n_grt].name, "n_grt");
@@ -326,9 +346,10 @@ TEST(Combine, MeanGivesTheRowsOfTheMeanAnalyses) {
     // Without --combine, each sample is refused with its counts and the way out.
     const batch_result plain = compute_batch({{"SPOTS.csv", table}}, options());
     ASSERT_EQ(plain.rows.size(), suite.size());
-    EXPECT_EQ(plain.rows[1][14].text,
-              "SPOTS.csv line 8: sample A7 has 2 garnet analyses, 3 clinopyroxene analyses, 2 phengite "
-              "analyses; --combine mean or --combine each uses them");
+    EXPECT_EQ(
+        plain.rows[1][14].text,
+        "SPOTS.csv line 8: sample A7 has 2 garnet analyses, 3 clinopyroxene analyses, 2 phengite "
+        "analyses; --combine mean or --combine each uses them");
     EXPECT_EQ(plain.rows[1][5].text, ""); // no pressure
     EXPECT_EQ(plain.failed, suite.size());
 }
@@ -374,13 +395,15 @@ TEST(Combine, EachGivesTheRowsOfEachCombinationAlone) {
     };
     std::vector<std::pair<std::string, std::array<VECTOR, 3>>> samples;
     for (const alone &a : combinations) samples.push_back({a.name, a.wt});
-    const batch_result want = compute_batch({{"EACH.PRN", datafile(samples)}}, options(combine_mode::none, true));
+    const batch_result want =
+        compute_batch({{"EACH.PRN", datafile(samples)}}, options(combine_mode::none, true));
     ASSERT_EQ(want.failed, 0u);
     same_rows(got, want, {"file", "sample"}, "each");
     ASSERT_EQ(got.rows.size(), combinations.size());
     for (std::size_t r = 0; r < combinations.size(); r++) {
         EXPECT_EQ(got.rows[r][1].text, r < 4 ? "EC1" : "A7");
-        for (std::size_t k = 0; k < 3; k++) EXPECT_EQ(got.rows[r][15 + k].text, combinations[r].labels[k]);
+        for (std::size_t k = 0; k < 3; k++)
+            EXPECT_EQ(got.rows[r][15 + k].text, combinations[r].labels[k]);
     }
     EXPECT_EQ(got.pairs.size(), want.pairs.size()); // the Monte-Carlo pairs follow the rows
 }
@@ -392,8 +415,9 @@ TEST(Combine, EachRefusesASampleOfTooManyCombinations) {
     s.analyses[2].resize(21); // 10164 combinations
     const auto each = sample_units({s}, combine_mode::each);
     ASSERT_EQ(each.size(), 1u);
-    EXPECT_EQ(each[0].problem, "F.csv line 2: sample EC1 has 10164 combinations of its analyses, more "
-                               "than 10000; --combine mean uses them all");
+    EXPECT_EQ(each[0].problem,
+              "F.csv line 2: sample EC1 has 10164 combinations of its analyses, more "
+              "than 10000; --combine mean uses them all");
     s.analyses[2].resize(20); // 9680
     EXPECT_EQ(sample_units({s}, combine_mode::each).size(), 9680u);
 }
@@ -403,16 +427,22 @@ TEST(Combine, EachRefusesASampleOfTooManyCombinations) {
 TEST(Example, EpmaExportIsTheSuiteSpotBySpot) {
     const std::string text = test::slurp(examples + "/EPMA-EXPORT.csv");
     // As Excel saves "CSV UTF-8": a byte-order mark, CR LF.
-    ASSERT_EQ(text.rfind("\xEF\xBB\xBFSample,Mineral,Point,SiO2,TiO2,Al2O3,Cr2O3,FeO,MnO,MgO,CaO,Na2O,K2O,Total\r\n", 0), 0u);
+    ASSERT_EQ(text.rfind("\xEF\xBB\xBFSample,Mineral,Point,SiO2,TiO2,Al2O3,Cr2O3,FeO,MnO,MgO,CaO,"
+                         "Na2O,K2O,Total\r\n",
+                         0),
+              0u);
     for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1))
         ASSERT_EQ(text[at - 1], '\r');
-    const batch_result got = compute_batch({{"EPMA-EXPORT.csv", text}}, options(combine_mode::mean, true));
-    const batch_result want = compute_batch({{"SUITE.PRN", suite_text()}}, options(combine_mode::none, true));
+    const batch_result got =
+        compute_batch({{"EPMA-EXPORT.csv", text}}, options(combine_mode::mean, true));
+    const batch_result want =
+        compute_batch({{"SUITE.PRN", suite_text()}}, options(combine_mode::none, true));
     same_rows(got, want, {"file"}, "EPMA-EXPORT.csv");
-    EXPECT_EQ(got.messages, (std::vector<std::string>{
-                                "EPMA-EXPORT.csv: columns \"Cr2O3\", \"Total\" ignored",
-                                "EPMA-EXPORT.csv: no column of Fe2O3: read as 0 (Fe2O3 as 0 is estimated "
-                                "by charge balance)"}));
+    EXPECT_EQ(got.messages,
+              (std::vector<std::string>{
+                  "EPMA-EXPORT.csv: columns \"Cr2O3\", \"Total\" ignored",
+                  "EPMA-EXPORT.csv: no column of Fe2O3: read as 0 (Fe2O3 as 0 is estimated "
+                  "by charge balance)"}));
     // Several spots of each mineral, as measured.
     for (const auto &r : got.rows) {
         EXPECT_TRUE(r[15].text == "2" || r[15].text == "3") << r[1].text;
