@@ -487,25 +487,31 @@ file_input read_table(const std::string &file, std::string_view bytes) {
         if (c >= 0) lay.last = std::max(lay.last, static_cast<std::size_t>(c));
 
     // What was read but will not be used, and what is missing, once per file.
-    std::sort(ignored.begin(), ignored.end());
     if (!ignored.empty())
         in.warnings.push_back(file + ": column" + (ignored.size() > 1 ? "s " : " ") + list(ignored) +
-                              (ignored.size() > 1 ? " ignored" : " ignored"));
+                              " ignored");
+    constexpr std::array<const char *, 3> suffixes{"_Grt", "_Cpx", "_Phe"};
+    std::vector<std::string> missing, absent;
+    bool ferric = false;
     for (std::size_t k = 0; k < (lay.wide ? 3u : 1u); k++) {
-        std::vector<std::string> missing;
-        for (int i = 1; i <= NEL; i++)
-            if (lay.at[k][static_cast<std::size_t>(i)] == 0)
-                missing.push_back(std::string(oxide_names[static_cast<std::size_t>(i - 1)]) +
-                                  (lay.wide ? std::string(" of ") + mineral_names[k] : ""));
-        if (missing.empty()) continue;
-        if (lay.wide && missing.size() == NEL) {
-            in.warnings.push_back(file + ": no " + mineral_names[k] + " column: every sample lacks its " +
-                                  mineral_names[k]);
+        const auto &at = lay.at[k];
+        if (lay.wide && std::all_of(at.begin() + 1, at.end(), [](int c) { return c == 0; })) {
+            absent.push_back(mineral_names[k]);
             continue;
         }
-        in.warnings.push_back(file + ": no column of " + list(missing) + ": read as 0" +
-                              (lay.at[k][FE2O3] == 0 ? " (Fe2O3 as 0 is estimated by charge balance)" : ""));
+        for (int i = 1; i <= NEL; i++)
+            if (at[static_cast<std::size_t>(i)] == 0) {
+                missing.push_back(std::string(oxide_names[static_cast<std::size_t>(i - 1)]) +
+                                  (lay.wide ? suffixes[k] : ""));
+                ferric = ferric || i == FE2O3;
+            }
     }
+    if (!missing.empty())
+        in.warnings.push_back(file + ": no " + list(missing) + " column" +
+                              (missing.size() > 1 ? "s" : "") + ": read as 0" +
+                              (ferric ? " (Fe2O3 as 0 is estimated by charge balance)" : ""));
+    if (!absent.empty())
+        in.warnings.push_back(file + ": no column of " + list(absent) + " oxides");
 
     // The rows.
     const bool comma = sep == ';' || sep == '\t';
