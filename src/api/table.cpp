@@ -167,8 +167,9 @@ std::vector<column> result_columns(const batch_options &o) {
                              {"note", c::text}};
     if (o.combine == combine_mode::mean)
         for (const char *m : short_names) cols.push_back({std::string("n_") + m, c::integer});
+    // Not "cpx": that column already names the clinopyroxene model.
     if (o.combine == combine_mode::each)
-        for (const char *m : short_names) cols.push_back({m, c::text});
+        for (const char *m : short_names) cols.push_back({std::string(m) + "_label", c::text});
     if (o.monte_carlo)
         for (const char *name : {"mc_seed", "P1_mean_kbar", "P1_sd_kbar", "P2_mean_kbar",
                                  "P2_sd_kbar", "T1_mean_C", "T1_sd_C", "T2_mean_C", "T2_sd_C",
@@ -249,7 +250,7 @@ std::vector<column> pair_columns(const batch_options &o) {
     std::vector<column> cols{{"file", c::text}, {"sample", c::text}, {"pass", c::integer},
                              {"T_C", c::number}, {"P_kbar", c::number}};
     if (o.combine == combine_mode::each)
-        for (const char *m : short_names) cols.push_back({m, c::text});
+        for (const char *m : short_names) cols.push_back({std::string(m) + "_label", c::text});
     return cols;
 }
 
