@@ -1,8 +1,9 @@
 #include "plot/results.hpp"
 
+#include "io/io.hpp"
+
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -41,10 +42,9 @@ std::string trim(const std::string &s) {
 bool blank(const std::string &line) { return trim(line).empty(); }
 
 std::optional<double> number(const std::string &word) {
-    double value = 0;
-    const char *end = word.data() + word.size();
-    const auto [ptr, ec] = std::from_chars(word.data(), end, value);
-    if (ec != std::errc() || ptr != end || !std::isfinite(value)) return std::nullopt;
+    // The program's own number syntax: the report and the pairs are its own output.
+    REAL value = 0;
+    if (!READREAL(word, value)) return std::nullopt;
     return value;
 }
 

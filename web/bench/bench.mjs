@@ -1,0 +1,25 @@
+// The page's calculation under node: 1,000 samples with both Monte-Carlo passes, Powell
+// temperatures, the diagram laid out. Best of five runs after one to warm up.
+//   node web/bench/bench.mjs build-web
+import { createRequire } from 'node:module';
+import { dirname, join, resolve } from 'node:path';
+import { fileURLToPath } from 'node:url';
+import { suiteBatch } from './samples.mjs';
+
+const here = dirname(fileURLToPath(import.meta.url));
+const build = resolve(process.argv[2] ?? 'build-web');
+const factory = createRequire(import.meta.url)(join(build, 'web', 'varno96-module.js'));
+const M = await factory();
+const bytes = suiteBatch(join(here, '..', '..', 'examples', 'SUITE.PRN'), 1000);
+const options = { model: '7', temperature: '650', powell: true, 'monte-carlo': true, seed: '-42' };
+const times = [];
+for (let run = 0; run < 6; run++) {
+    const start = performance.now();
+    const r = M.compute([{ name: 'BENCH.PRN', bytes }], options, () => {});
+    const ms = performance.now() - start;
+    if (r.error || r.optionErrors || r.rows.length !== 1000 || r.failed !== 0)
+        throw new Error(`benchmark batch failed: ${r.error ?? JSON.stringify(r.optionErrors ?? r.failed)}`);
+    if (run > 0) times.push(ms);
+}
+console.log(`node: 1000 samples, both Monte-Carlo passes: best ${Math.min(...times).toFixed(0)} ms, ` +
+            `median ${times.sort((a, b) => a - b)[2].toFixed(0)} ms`);

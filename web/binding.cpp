@@ -1,0 +1,398 @@
+// The calculation as the browser page calls it (embind): the option fields as typed, the
+// tables as bytes, and back the rows as text, the CSV files as bytes, the messages of
+// varno96-batch, and the P-T diagram laid out on its page, ready to be drawn as SVG.
+#include "api/table.hpp"
+#include "io/io.hpp"
+#include "plot/labels.hpp"
+#include "plot/plot.hpp"
+#include "plot/scene.hpp"
+#include "plot/text.hpp"
+
+#include <emscripten/bind.h>
+#include <emscripten/val.h>
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+
+namespace varno96::web {
+
+using emscripten::val;
+
+namespace {
+
+// ---- Options ---------------------------------------------------------------------------
+
+struct checked_options {
+    batch_options o;
+    val errors = val::object(); // field id -> refusal, in varno96-batch's words
+    bool ok = true;
+};
+
+void refuse(checked_options &c, const char *field, const std::string &why) {
+    if (!c.errors.hasOwnProperty(field)) c.errors.set(field, why);
+    c.ok = false;
+}
+
+std::string text_of(const val &fields, const char *name) {
+    const val v = fields[name];
+    return v.isString() ? v.as<std::string>() : std::string();
+}
+bool flag_of(const val &fields, const char *name) {
+    const val v = fields[name];
+    return v.isTrue();
+}
+
+// A number field in the syntax of the options; empty when `required` is false gives nothing.
+std::optional<double> number_field(checked_options &c, const val &fields, const char *name,
+                                   bool required) {
+    std::string text = text_of(fields, name);
+    if (text.find_first_not_of(" \t") == std::string::npos) {
+        if (required) refuse(c, name, "required");
+        return std::nullopt;
+    }
+    REAL x = 0;
+    if (!READFIELD(text, x)) {
+        refuse(c, name, "not a number: " + text);
+        return std::nullopt;
+    }
+    return x;
+}
+
+// A whole number, as varno96-batch takes --model and --seed.
+std::optional<long long> whole_field(checked_options &c, const val &fields, const char *name,
+                                     int low, int high, bool required) {
+    const std::string text = text_of(fields, name);
+    if (text.empty()) {
+        if (required) refuse(c, name, "required");
+        return std::nullopt;
+    }
+    const std::size_t sign = text[0] == '-' || text[0] == '+';
+    if (text.size() > sign && text.size() < 12 &&
+        text.find_first_not_of("0123456789", sign) == std::string::npos) {
+        const long long n = std::stoll(text);
+        if (n >= low && n <= high) return n;
+    }
+    refuse(c, name,
+           "must be a whole number from " + std::to_string(low) + " to " + std::to_string(high) +
+               ": " + text);
+    return std::nullopt;
+}
+
+checked_options check(const val &fields) {
+    checked_options c;
+    batch_options &o = c.o;
+    if (const auto m = whole_field(c, fields, "model", 1, NMODELS, true)) o.model = *m;
+    if (const auto t = number_field(c, fields, "temperature", true)) o.temperature = *t;
+    o.one_site = flag_of(fields, "one-site");
+    o.powell = flag_of(fields, "powell");
+    o.at = number_field(c, fields, "at", false);
+    if (o.powell && o.at) refuse(c, "at", "--at excludes --powell");
+    if (const auto u = number_field(c, fields, "uncertainty", false)) {
+        o.uncertainty = *u;
+        if (*u < 0) refuse(c, "uncertainty", "must not be negative: " + text_of(fields, "uncertainty"));
+    }
+    o.monte_carlo = flag_of(fields, "monte-carlo");
+    o.seed = whole_field(c, fields, "seed", -99, -1, false);
+    const std::string combine = text_of(fields, "combine");
+    if (!combine.empty()) {
+        if (const auto mode = combine_of(combine))
+            o.combine = *mode;
+        else
+            refuse(c, "combine", "must be mean or each: " + combine);
+    }
+    o.formulae = flag_of(fields, "formulae");
+    // Whatever the library refuses beyond the fields' own checks, under the option it names.
+    if (c.ok) {
+        const std::string why = option_error(o);
+        if (!why.empty()) {
+            const std::size_t colon = why.find(": ");
+            std::string field = why.rfind("--", 0) == 0 && colon != std::string::npos
+                                    ? why.substr(2, colon - 2)
+                                    : std::string("model");
+            refuse(c, field.c_str(), colon != std::string::npos ? why.substr(colon + 2) : why);
+        }
+    }
+    return c;
+}
+
+val check_options(const val &fields) { return check(fields).errors; }
+
+val model_titles() {
+    val titles = val::array();
+    for (int i = 1; i <= NMODELS; i++) {
+        std::string t = MODEL[i];
+        while (!t.empty() && t.back() == ' ') t.pop_back();
+        titles.call<void>("push", t);
+    }
+    return titles;
+}
+
+// ---- The diagram's page ----------------------------------------------------------------
+
+// The page of the PLplot pictures, in mm, with the same frame, mark and label sizes, so that
+// names are placed by the same rules.
+constexpr double page_w = 180, page_h = 160;
+constexpr double char_mm = 3.0;                   // character height at scale 1
+constexpr double label_char = 0.75 * char_mm;     // names of samples
+constexpr double legend_row = 4.6, legend_pad = 2.4;
+
+struct page_map {
+    plot::axis_range t, p;
+    plot::rect frame; // mm, y upwards from the page's foot
+    void to_mm(const plot::pt_point &q, double &x, double &y) const {
+        x = frame.x0 + (q.t_c - t.lo) / (t.hi - t.lo) * (frame.x1 - frame.x0);
+        y = frame.y0 + (q.p_kbar - p.lo) / (p.hi - p.lo) * (frame.y1 - frame.y0);
+    }
+};
+
+// Points appended to `flat` as SVG coordinates (y downwards); their [start, end) in it.
+val svg_points(const page_map &m, const std::vector<plot::pt_point> &points,
+               std::vector<double> &flat) {
+    const double start = static_cast<double>(flat.size());
+    for (const plot::pt_point &q : points) {
+        double x = 0, y = 0;
+        m.to_mm(q, x, y);
+        flat.push_back(x);
+        flat.push_back(page_h - y);
+    }
+    return val::array(std::vector<double>{start, static_cast<double>(flat.size())});
+}
+
+val svg_bar(const page_map &m, const plot::error_bar &b) {
+    double x = 0, y0 = 0, y1 = 0;
+    m.to_mm({b.t_c, b.p_low}, x, y0);
+    m.to_mm({b.t_c, b.p_high}, x, y1);
+    val v = val::object();
+    v.set("x", x);
+    v.set("y0", page_h - y0);
+    v.set("y1", page_h - y1);
+    return v;
+}
+
+val svg_rect(const plot::rect &r) {
+    val v = val::object();
+    v.set("x0", r.x0);
+    v.set("y0", page_h - r.y1);
+    v.set("x1", r.x1);
+    v.set("y1", page_h - r.y0);
+    return v;
+}
+
+val diagram(const std::vector<plot::batch_sample> &samples, int left_off, const std::string &title) {
+    const plot::batch_scene scene = plot::make_batch_scene(samples, left_off, title);
+    bool any_ellipse = false, any_bar = false;
+    for (const plot::batch_mark &mk : scene.marks)
+        if (mk.spread) (mk.spread->bar2 ? any_bar : any_ellipse) = true;
+    val legend = val::array();
+    const auto entry = [&legend](const char *text, const char *kind) {
+        val e = val::object();
+        e.set("text", std::string(text));
+        e.set("kind", std::string(kind));
+        legend.call<void>("push", e);
+    };
+    entry("Sample result (T, P)", "mark");
+    if (any_ellipse) {
+        entry("1σ ellipse of Monte-Carlo pass 2 (analyses and mixing parameters)", "ellipse1");
+        entry("2σ ellipse", "ellipse2");
+    }
+    if (any_bar) {
+        entry("±1σ in P of Monte-Carlo pass 2 (fixed T)", "bar1");
+        entry("±2σ in P", "bar2");
+    }
+    const double legend_h = 2 * legend_pad + legend_row * legend["length"].as<double>();
+    page_map m{scene.t_axis, scene.p_axis, {}};
+    m.frame = {0.12 * page_w, legend_h + 0.1 * page_h, 0.95 * page_w, 0.88 * page_h};
+
+    // Marks, and the lines a name should not cross, as the PLplot pictures take them.
+    std::vector<plot::rect> marks, lines;
+    std::vector<plot::label_request> requests;
+    for (const plot::batch_mark &mk : scene.marks) {
+        double x = 0, y = 0;
+        m.to_mm(mk.at, x, y);
+        marks.push_back({x - 1.4, y - 1.4, x + 1.4, y + 1.4});
+        const std::string name = plot::utf8_text(mk.label);
+        requests.push_back({x, y,
+                            0.6 * 1.25 * label_char * static_cast<double>(plot::text_length(name)) + 0.8,
+                            label_char * 1.5});
+        if (!mk.spread) continue;
+        for (std::size_t i = 0; i < mk.spread->ellipse1.size(); i += 3) {
+            m.to_mm(mk.spread->ellipse1[i], x, y);
+            lines.push_back({x - 0.4, y - 0.4, x + 0.4, y + 0.4});
+        }
+        if (const auto &bar = mk.spread->bar2) {
+            double y0 = 0, y1 = 0;
+            m.to_mm({bar->t_c, bar->p_low}, x, y0);
+            m.to_mm({bar->t_c, bar->p_high}, x, y1);
+            lines.push_back({x - 0.6, y0, x + 0.6, y1});
+        }
+    }
+    const auto places = plot::place_labels(requests, marks, lines, m.frame, 1.6);
+
+    val out = val::object();
+    out.set("width", page_w);
+    out.set("height", page_h);
+    out.set("title", plot::utf8_text(scene.title));
+    out.set("subtitle", std::string(scene.marks.empty() ? "No sample with a result" : ""));
+    out.set("tLabel", scene.t_label);
+    out.set("sampleAxis", scene.sample_axis);
+    out.set("tAxis", val::array(std::vector<double>{scene.t_axis.lo, scene.t_axis.hi}));
+    out.set("pAxis", val::array(std::vector<double>{scene.p_axis.lo, scene.p_axis.hi}));
+    out.set("frame", svg_rect(m.frame));
+    out.set("legend", legend);
+    out.set("legendHeight", legend_h);
+    out.set("labelSize", 1.25 * label_char); // the font's em
+    out.set("charSize", 1.25 * char_mm);
+    val list = val::array();
+    std::vector<double> points; // of every ellipse
+    for (std::size_t i = 0; i < scene.marks.size(); i++) {
+        const plot::batch_mark &mk = scene.marks[i];
+        val v = val::object();
+        v.set("label", plot::utf8_text(mk.label));
+        double x = 0, y = 0;
+        m.to_mm(mk.at, x, y);
+        v.set("x", x);
+        v.set("y", page_h - y);
+        v.set("box", svg_rect(places[i].box));
+        if (places[i].distant) {
+            const plot::rect &b = places[i].box;
+            const double lx = std::clamp(x, b.x0, b.x1), ly = std::clamp(y, b.y0, b.y1);
+            v.set("leader", val::array(std::vector<double>{x, page_h - y, lx, page_h - ly}));
+        }
+        if (mk.spread) {
+            if (mk.spread->bar2) {
+                v.set("bar1", svg_bar(m, *mk.spread->bar1));
+                v.set("bar2", svg_bar(m, *mk.spread->bar2));
+            } else {
+                v.set("ellipse1", svg_points(m, mk.spread->ellipse1, points));
+                v.set("ellipse2", svg_points(m, mk.spread->ellipse2, points));
+            }
+        }
+        list.call<void>("push", v);
+    }
+    out.set("marks", list);
+    out.set("points", val::global("Float64Array")
+                          .new_(emscripten::typed_memory_view(points.size(), points.data())));
+    return out;
+}
+
+// ---- The batch -------------------------------------------------------------------------
+
+val bytes_of(const std::string &s) {
+    return val::global("Uint8Array").new_(emscripten::typed_memory_view(s.size(), s.data()));
+}
+
+std::string string_of(const val &bytes) {
+    std::string s(bytes["length"].as<std::size_t>(), '\0');
+    val(emscripten::typed_memory_view(s.size(), s.data())).call<void>("set", bytes);
+    return s;
+}
+
+// The files, then the answers that shaped every point, as varno96-batch titles its diagram.
+std::string diagram_title(const std::vector<std::string> &names, const batch_options &o) {
+    std::string title;
+    for (const std::string &f : names) title += (title.empty() ? "" : ", ") + f;
+    title += ": model " + std::to_string(o.model) + (o.one_site ? ", 1-site" : ", 2-site") + " Cpx";
+    if (o.powell) title += ", Powell T";
+    return title;
+}
+
+// inputs: [{name, bytes}]; fields: the option fields by id; progress(done, total).
+val compute(const val &inputs, const val &fields, const val &progress) {
+    val out = val::object();
+    const checked_options c = check(fields);
+    if (!c.ok) {
+        out.set("optionErrors", c.errors);
+        return out;
+    }
+    const batch_options &o = c.o;
+    try {
+        const choices how = choices_of(o);
+        val messages = val::array();
+        std::size_t failed = 0;
+        std::vector<std::string> names;
+        std::vector<sample_input> samples;
+        const auto n_inputs = inputs["length"].as<std::size_t>();
+        for (std::size_t i = 0; i < n_inputs; i++) {
+            const std::string name = inputs[i]["name"].as<std::string>();
+            names.push_back(name);
+            file_input in;
+            try {
+                in = read_table(name, string_of(inputs[i]["bytes"]));
+            } catch (const std::runtime_error &e) {
+                in.error = e.what();
+            }
+            for (const std::string &said : file_messages(in, name))
+                messages.call<void>("push", plot::utf8_text(said));
+            if (!in.error.empty() || in.samples.empty()) failed++;
+            for (sample_input &s : in.samples) samples.push_back(std::move(s));
+        }
+        const std::vector<sample_unit> units = sample_units(samples, o.combine);
+        std::string csv = csv_header(result_columns(o));
+        std::string pairs = csv_header(pair_columns(o));
+        val columns = val::array();
+        for (const column &col : result_columns(o)) {
+            val v = val::object();
+            v.set("name", col.name);
+            v.set("kind", std::string(col.type == column::text     ? "text"
+                                      : col.type == column::number ? "number"
+                                                                   : "integer"));
+            columns.call<void>("push", v);
+        }
+        val rows = val::array(), ok_rows = val::array();
+        std::vector<plot::batch_sample> points;
+        int left_off = 0;
+        compute_units(
+            units, how, 1,
+            [&](std::size_t i, const sample_result &r) {
+                const sample_unit &u = units[i];
+                const std::vector<cell> cells = result_cells(u, r, how, o);
+                csv += csv_line(cells);
+                for (const auto &row : pair_cells(u, r, o)) pairs += csv_line(row);
+                val row = val::array();
+                for (const cell &x : cells) row.call<void>("push", plot::utf8_text(x.text));
+                rows.call<void>("push", row);
+                const bool ok = u.problem.empty() && r.ok;
+                ok_rows.call<void>("push", ok);
+                if (!ok) {
+                    failed++;
+                    left_off++;
+                    return;
+                }
+                std::string name = u.in->name;
+                if (!u.labels[0].empty())
+                    name += " " + u.labels[0] + "/" + u.labels[1] + "/" + u.labels[2];
+                plot::batch_sample s{name, r.rows[1].t_c, r.rows[1].p_kbar, {}, r.t_varies};
+                if (r.passes) s.pass2 = (*r.passes)[1].pairs;
+                points.push_back(std::move(s));
+            },
+            [&](std::size_t done, std::size_t total) {
+                if (!progress.isUndefined()) progress(done, total);
+            });
+        out.set("columns", columns);
+        out.set("rows", rows);
+        out.set("ok", ok_rows);
+        out.set("messages", messages);
+        out.set("failed", failed);
+        out.set("seed", static_cast<int>(how.seed));
+        out.set("csv", bytes_of(csv));
+        if (o.monte_carlo) out.set("pairs", bytes_of(pairs));
+        if (!units.empty()) out.set("diagram", diagram(points, left_off, diagram_title(names, o)));
+    } catch (const std::exception &e) {
+        out.set("error", plot::utf8_text(e.what()));
+    } catch (const RUNEND &e) {
+        out.set("error", plot::utf8_text(e.MESSAGE));
+    }
+    return out;
+}
+
+} // namespace
+
+EMSCRIPTEN_BINDINGS(varno96) {
+    emscripten::function("modelTitles", &model_titles);
+    emscripten::function("checkOptions", &check_options);
+    emscripten::function("compute", &compute);
+    emscripten::function("version", +[] { return std::string(VERSION); });
+}
+
+} // namespace varno96::web

@@ -1,0 +1,91 @@
+// The module under node against varno96-batch: the example files and tables of every layout,
+// for a grid of options, give the same CSV, pairs and messages, byte for byte; and the option
+// fields are refused in the batch's words.
+import assert from 'node:assert/strict';
+import { readFileSync } from 'node:fs';
+import { join } from 'node:path';
+import { test } from 'node:test';
+import { batchArgs, loadModule, runBatch, scratchInputs } from './common.mjs';
+
+const M = await loadModule();
+const { dir, names } = scratchInputs();
+const inputs = names.map((name) => ({ name, bytes: new Uint8Array(readFileSync(join(dir, name))) }));
+
+// Every option value at least once, across the seven garnet models.
+const variants = [
+    {},
+    { powell: true },
+    { at: '600' },
+    { 'one-site': true, uncertainty: '2.5' },
+    { 'monte-carlo': true, seed: '-42', powell: true },
+    { 'monte-carlo': true, seed: '-7', 'one-site': true, uncertainty: '.5' },
+    { combine: 'mean', formulae: true },
+    { combine: 'each', 'monte-carlo': true, seed: '-3', powell: true },
+];
+const grid = [];
+for (let model = 1; model <= 7; model++)
+    for (const v of variants) grid.push({ model: String(model), temperature: String(550 + 25 * model), ...v });
+
+test('every file and layout, a grid of options: the CSV, pairs and messages of varno96-batch', () => {
+    for (const fields of grid) {
+        const what = batchArgs(fields).join(' ');
+        const r = M.compute(inputs, fields, () => {});
+        const b = runBatch(dir, names, fields);
+        assert.equal(r.error, undefined, what);
+        assert.equal(Buffer.from(r.csv).toString('latin1'), b.csv.toString('latin1'), what);
+        if (fields['monte-carlo']) assert.equal(Buffer.from(r.pairs).toString('latin1'), b.pairs.toString('latin1'), what);
+        else assert.equal(r.pairs, undefined, what);
+        assert.deepEqual(r.messages, b.messages, what);
+        assert.equal(r.failed > 0, b.status === 1, what);
+        assert.equal(r.rows.length, b.csv.toString('latin1').split('\r\n').length - 2, what);
+    }
+});
+
+test('each file alone, as a page with one file computes it', () => {
+    const fields = { model: '7', temperature: '650', combine: 'mean' };
+    for (const input of inputs) {
+        const r = M.compute([input], fields, () => {});
+        const b = runBatch(dir, [input.name], fields);
+        assert.equal(Buffer.from(r.csv).toString('latin1'), b.csv.toString('latin1'), input.name);
+        assert.deepEqual(r.messages, b.messages, input.name);
+    }
+});
+
+test('option fields refused as varno96-batch refuses them, under the field concerned', () => {
+    const base = { model: '7', temperature: '650' };
+    const cases = [
+        ['model', { model: '' }],
+        ['model', { model: '8' }],
+        ['temperature', { temperature: '' }],
+        ['temperature', { temperature: '650,5' }],
+        ['temperature', { temperature: 'x' }],
+        ['at', { at: '1e999' }],
+        ['at', { at: '600', powell: true }],
+        ['uncertainty', { uncertainty: '-1' }],
+        ['uncertainty', { uncertainty: 'abc' }],
+        ['seed', { seed: '5' }],
+        ['seed', { seed: '-100' }],
+        ['seed', { seed: '-4.5' }],
+        ['combine', { combine: 'all' }],
+    ];
+    for (const [field, change] of cases) {
+        const fields = { ...base, ...change };
+        const errors = M.checkOptions(fields);
+        const b = runBatch(dir, ['EC1.PRN'], fields);
+        assert.equal(b.status, 2, JSON.stringify(change));
+        // "--seed: must be ...", "--model is required", "--powell excludes --at"
+        const said = b.messages[0].replace(/^--[a-z-]+: /, '').replace(/^--[a-z-]+ is required$/, 'required');
+        const expected = said === '--powell excludes --at' ? '--at excludes --powell' : said;
+        assert.deepEqual(Object.keys(errors), [field], JSON.stringify(change));
+        assert.equal(errors[field], expected, JSON.stringify(change));
+        assert.deepEqual(M.compute(inputs, fields, () => {}).optionErrors, errors);
+    }
+    assert.deepEqual(M.checkOptions({ ...base, at: '600', uncertainty: '0', seed: '-99', combine: 'each' }), {});
+});
+
+test('progress counts every row and ends at the total', () => {
+    const seen = [];
+    const r = M.compute([inputs[0]], { model: '7', temperature: '650' }, (done, total) => seen.push([done, total]));
+    assert.deepEqual(seen.at(-1), [r.rows.length, r.rows.length]);
+    assert.ok(seen.every(([done, total], i) => total === r.rows.length && (i === 0 || done >= seen[i - 1][0])));
+});
