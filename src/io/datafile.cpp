@@ -12,9 +12,10 @@ static void READFAILED(const TEXTFILE &F) {
     FATAL("cannot read " + F.NAME + ": " + (errno != 0 ? std::strerror(errno) : "read error"));
 }
 
-// Next character; character 26 past the end of the file.
+// Next character; character 26 past the end of the file. A channel belongs to one thread:
+// its characters are read without taking the stream lock each time.
 static int READCH(TEXTFILE &F) {
-    const int CH = std::getc(F.F);
+    const int CH = getc_unlocked(F.F);
     if (CH != EOF) return CH;
     if (std::ferror(F.F)) READFAILED(F);
     return CTRLZ;
@@ -22,7 +23,7 @@ static int READCH(TEXTFILE &F) {
 
 // True when the next character ends the line, or the file is exhausted.
 static bool EOLN(TEXTFILE &F) {
-    const int CH = std::getc(F.F);
+    const int CH = getc_unlocked(F.F);
     if (CH == EOF) {
         if (std::ferror(F.F)) READFAILED(F);
         return true;
@@ -33,14 +34,14 @@ static bool EOLN(TEXTFILE &F) {
 
 // Consumes an LF that directly follows.
 static void SKIPLF(TEXTFILE &F) {
-    const int CH = std::getc(F.F);
+    const int CH = getc_unlocked(F.F);
     if (CH != LF && CH != EOF) std::ungetc(CH, F.F);
 }
 
 // Consumes the rest of the line and its end: CR LF, a bare CR or a bare LF.
 static void SKIPLINE(TEXTFILE &F) {
     int CH;
-    do CH = std::getc(F.F);
+    do CH = getc_unlocked(F.F);
     while (CH != EOF && CH != CR && CH != LF);
     if (CH == CR) SKIPLF(F);
 }

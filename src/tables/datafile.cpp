@@ -74,13 +74,20 @@ std::vector<text_line> split_fields(const std::string &name,
     file.NAME = name;
     file.F = fmemopen(buffer.data(), buffer.size(), "rb");
     if (file.F == nullptr) throw std::runtime_error(name + ": " + std::strerror(errno));
+    struct closer {
+        std::FILE *f;
+        ~closer() {
+            funlockfile(f);
+            std::fclose(f);
+        }
+    } const close{file.F};
+    flockfile(file.F); // once for the whole text, not for every character
     for (const auto &[number, line] : lines) {
         text_line fields{number, {}};
         do fields.fields.push_back(READSTR(file, field_width));
         while (!ENDLN);
         result.push_back(std::move(fields));
     }
-    std::fclose(file.F);
     return result;
 }
 
