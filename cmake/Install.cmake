@@ -98,6 +98,14 @@ draws the Monte-Carlo temperature-pressure pairs of a run as a P-T diagram.")
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
   # Library packages (libc6, libstdc++6, libgcc-s1, libplplot17 ...) from the linked programs.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  # The Python module (python/) needs the interpreter it was built for, and pandas.
+  get_property(python_depends GLOBAL PROPERTY VARNO96_PYTHON_DEPENDS)
+  if(python_depends)
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS "${python_depends}")
+    string(APPEND CPACK_PACKAGE_DESCRIPTION "
+
+The Python module varno96 does the same for pandas DataFrames.")
+  endif()
   if("varno96-plot" IN_LIST installed)
     # PLplot loads its output drivers at run time: svg, pdf and ps come with libplplot17, the
     # better PDF and PostScript drivers with plplot-driver-cairo.
