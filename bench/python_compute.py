@@ -77,7 +77,7 @@ def main():
     long, wide = frames(n)
     print(f"varno96 {varno96.__version__}, {n} samples, CPUs allowed: {len(os.sched_getaffinity(0))}")
     for label, frame in (("wide", wide), ("long", long)):
-        t = best(lambda: varno96.compute(frame, model=7, temperature=650))
+        t = best(lambda: varno96.compute(frame, model=7, temperature=650, jobs=1))
         print(f"compute, {label} DataFrame, no Monte-Carlo: {t:.4f} s ({t / n * 1e6:.2f} us per sample)")
 
     # Monte-Carlo: the module against the program on one table, one thread each.
@@ -85,7 +85,7 @@ def main():
     _, mc_frame = frames(m)
     batch = os.path.join(BUILD, "varno96-batch")
     options = dict(model=7, temperature=650, powell=True, monte_carlo=True, seed=-42)
-    t_module = best(lambda: varno96.compute(mc_frame, **options), repeat=3)
+    t_module = best(lambda: varno96.compute(mc_frame, **options, jobs=1), repeat=3)
     print(f"compute, Monte-Carlo, {m} samples, 1 thread: {t_module:.3f} s ({t_module / m * 1e6:.0f} us per sample)")
     if os.path.exists(batch):
         with tempfile.NamedTemporaryFile("w", suffix=".csv", delete=False) as f:
@@ -105,8 +105,9 @@ def main():
 
         def pool():
             with ThreadPoolExecutor(2) as ex:
-                list(ex.map(lambda part: varno96.compute(part, **options), halves))
-        t_one = best(lambda: varno96.compute(mc_frame, **options), repeat=3, clock=time.perf_counter)
+                list(ex.map(lambda part: varno96.compute(part, **options, jobs=1), halves))
+        t_one = best(lambda: varno96.compute(mc_frame, **options, jobs=1), repeat=3,
+                     clock=time.perf_counter)
         t_pool = best(pool, repeat=3, clock=time.perf_counter)
         t_jobs = best(lambda: varno96.compute(mc_frame, **options, jobs=2), repeat=3,
                       clock=time.perf_counter)

@@ -29,6 +29,10 @@ CATIONS = ["Si", "Ti", "Al", "Fe3", "Fe2", "Mn", "Mg", "Ca", "Na", "K"]
 needs_batch = pytest.mark.skipif(not os.path.exists(BATCH), reason="VARNO96_BATCH not set")
 
 
+def assert_same(a, b):
+    pd.testing.assert_frame_equal(a, b, check_exact=True)
+
+
 def decimals(column):
     """The batch's decimals of a number column."""
     if column.startswith(("T", "mc_")):
@@ -150,7 +154,8 @@ def test_dataframes_agree_with_the_batch_on_their_csv(layout, kwargs, args, tmp_
         rows = varno96.compute(frame, **kwargs, name="frame.csv")
     header, expected, messages = batch(args + ["frame.csv"], str(tmp_path))
     assert list(rows.columns) == header and as_text(rows) == expected
-    assert [str(w.message) for w in said] == messages == ['frame.csv: column "Total" ignored']
+    assert [str(w.message) for w in said] == messages and len(messages) == 1
+    assert '"Total"' in messages[0]
     # The same digits as the data file, sample for sample.
     _, from_file, _ = batch(args + ["SUITE.PRN"], EXAMPLES)
     assert [r[1:] for r in as_text(rows)] == [r[1:] for r in from_file]
@@ -181,14 +186,14 @@ def test_clock_seed_and_threads():
     seed = int(drawn.loc[0, "mc_seed"])
     assert -99 <= seed <= -1 and (drawn["mc_seed"] == seed).all()
     again = varno96.compute(frame, model=7, temperature=650, monte_carlo=True, seed=seed, jobs=2)
-    pd.testing.assert_frame_equal(drawn, again)
+    assert_same(drawn, again)
     # Calls from a pool of threads, computing at once, give the rows of one call each.
     with ThreadPoolExecutor(4) as pool:
         results = list(pool.map(lambda s: varno96.compute(frame, model=7, temperature=650,
                                                          monte_carlo=True, seed=s),
                                 [seed] * 4))
     for r in results:
-        pd.testing.assert_frame_equal(drawn, r)
+        assert_same(drawn, r)
 
 
 def test_pairs_count():
@@ -209,19 +214,29 @@ def test_cells_below_detection_and_missing_columns():
     with warnings.catch_warnings(record=True) as said:
         warnings.simplefilter("always")
         for frame in (holes, missing, extra):
-            pd.testing.assert_frame_equal(varno96.compute(frame, model=7, temperature=650), expected)
-    assert [str(w.message) for w in said] == [
-        "DataFrame: no column of Fe2O3: read as 0 (Fe2O3 as 0 is estimated by charge balance)",
-        'DataFrame: columns "Cr2O3", "Total" ignored']
+            assert_same(varno96.compute(frame, model=7, temperature=650), expected)
+    said = [str(w.message) for w in said]  # the words are the batch's, checked against it above
+    assert len(said) == 2 and all(m.startswith("DataFrame: ") for m in said)
+    assert "Fe2O3" in said[0] and '"Cr2O3", "Total" ignored' in said[1]
     # A word in an oxide cell is no silent zero.
     typo = long.astype({"MgO": object})
     typo.loc[0, "MgO"] = "6,4O"
     note = varno96.compute(typo, model=7, temperature=650).loc[0, "note"]
     assert note == 'DataFrame line 2, column MgO: "6,4O" is not a number'
+    # Every digit of a number reaches the calculation, and names with the table's separators
+    # and quotes stay whole: a frame computes as its own text.
+    odd = long.copy()
+    odd[OXIDES] = odd[OXIDES] * (1 + 1e-13)
+    odd["Sample"] = odd["Sample"].replace({"EC1": 'EC "1",\tcore;'})
+    odd = odd.rename(columns={"FeO": "FeO,total"})
+    as_frame = varno96.compute(odd, model=7, temperature=650, name="text")
+    assert as_frame.loc[0, "sample"] == 'EC "1",\tcore;'
+    assert_same(as_frame, varno96.compute(odd.to_csv(index=False), model=7, temperature=650))
+    assert not (as_frame["P_kbar"] == expected["P_kbar"]).all()
     # The sample as the index, in the wide layout; a decimal comma as text.
     wide = suite_wide(long).set_index("Sample").astype({"SiO2_Grt": object})
     wide.loc["EC1", "SiO2_Grt"] = "38,50"
-    pd.testing.assert_frame_equal(varno96.compute(wide, model=7, temperature=650), expected)
+    assert_same(varno96.compute(wide, model=7, temperature=650), expected)
 
 
 def test_empty_frame_and_texts():
@@ -232,8 +247,8 @@ def test_empty_frame_and_texts():
     from_text = varno96.compute(text, model=7, temperature=650)
     from_utf16 = varno96.compute(b"\xff\xfe" + text.encode("utf-16-le"), model=7, temperature=650)
     from_path = varno96.compute(os.path.join(EXAMPLES, "EC1D.PRN"), model=7, temperature=650, name="text")
-    pd.testing.assert_frame_equal(from_text, from_utf16)
-    pd.testing.assert_frame_equal(from_text, from_path)
+    assert_same(from_text, from_utf16)
+    assert_same(from_text, from_path)
 
 
 @pytest.mark.parametrize("data,kwargs,error,message", [

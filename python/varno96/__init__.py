@@ -9,6 +9,7 @@ batch's decimals, the batch's digits.
 >>> rows[["sample", "T_C", "P_kbar"]]                               # doctest: +SKIP
 """
 
+import os
 import warnings
 
 import pandas as pd
@@ -56,9 +57,18 @@ models = pd.DataFrame(
 )
 
 
+def _processors():
+    try:
+        return len(os.sched_getaffinity(0))
+    except AttributeError:  # not on Linux
+        return os.cpu_count() or 1
+
+
 def _run(data, name, with_pairs, options):
     if options["combine"] is not None and not isinstance(options["combine"], str):
         raise TypeError("combine: 'mean', 'each' or None")
+    if options["jobs"] is None:
+        options["jobs"] = _processors()
     inputs = _frames.table_inputs(data, name)
     result = _compute(inputs, **options, pairs=with_pairs)
     for message in result["messages"]:
@@ -68,7 +78,7 @@ def _run(data, name, with_pairs, options):
 
 def compute(data, *, model, temperature, powell=False, at=None, one_site=False,
             uncertainty=1.0, monte_carlo=False, seed=None, combine=None, formulae=False,
-            name=None, jobs=1):
+            name=None, jobs=None):
     """Compute every sample of a table of analyses, as ``varno96-batch`` does.
 
     Parameters
@@ -107,8 +117,9 @@ def compute(data, *, model, temperature, powell=False, at=None, one_site=False,
     name : str or list of str, optional
         The file name the ``file`` column and the messages give an input; by default the
         path as given, ``"DataFrame"`` or ``"text"``.
-    jobs : int, default 1
-        Threads computing the samples; the rows do not depend on it.
+    jobs : int, optional
+        Threads computing the samples; by default one per processor this process may use.
+        The rows do not depend on it.
 
     Returns
     -------
@@ -148,7 +159,7 @@ def compute(data, *, model, temperature, powell=False, at=None, one_site=False,
 
 def pairs(data, *, model, temperature, powell=False, at=None, one_site=False,
           uncertainty=1.0, monte_carlo=True, seed=None, combine=None, formulae=False,
-          name=None, jobs=1):
+          name=None, jobs=None):
     """The Monte-Carlo temperature-pressure pairs of every sample, as ``varno96-batch --pt``
     writes them.
 
