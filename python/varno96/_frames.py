@@ -21,10 +21,9 @@ def frame_input(name, frame):
     if any(level is not None for level in frame.index.names):
         frame = frame.reset_index()
     names, columns = [], []
-    for label in frame.columns:
-        series = frame[label]
-        if isinstance(series, pd.DataFrame):  # one label naming several columns
-            raise ValueError(f"column {column_name(label)!r} is given more than once")
+    # By position: two columns of one name go to the reader, which says which oxide they give.
+    for i, label in enumerate(frame.columns):
+        series = frame.iloc[:, i]
         dtype = series.dtype
         if pd.api.types.is_numeric_dtype(dtype) and not pd.api.types.is_bool_dtype(dtype):
             values = series.to_numpy(dtype=np.float64, na_value=np.nan)
