@@ -96,6 +96,8 @@ class records {
 public:
     records(std::string_view text, char sep) : text_(text), sep_(sep) {}
 
+    std::vector<int> unclosed; // lines of quotes read as characters, never closed
+
     // The next record that is not blank, and the line it starts on; false at the end.
     bool next(std::vector<std::string> &fields, int &line) {
         while (pos_ < text_.size()) {
@@ -139,6 +141,8 @@ private:
             std::size_t q = pos_;
             while (q < text_.size() && text_[q] == ' ') q++;
             if (q < text_.size() && text_[q] == '"') {
+                const int opened = line_;
+                bool closed = false;
                 pos_ = q + 1;
                 while (pos_ < text_.size()) {
                     const char c = text_[pos_];
@@ -149,12 +153,21 @@ private:
                             continue;
                         }
                         pos_++;
+                        closed = true;
                         break;
                     }
                     if (c == '\n' || (c == '\r' && !(pos_ + 1 < text_.size() && text_[pos_ + 1] == '\n')))
                         line_++;
                     f += c;
                     pos_++;
+                }
+                // A quote never closed would take every row after it into one field: it is
+                // read as a character of its field instead, and said.
+                if (!closed) {
+                    unclosed.push_back(opened);
+                    pos_ = q;
+                    line_ = opened;
+                    f.clear();
                 }
             }
             // Unquoted text, or what follows a closing quote, up to the separator.
@@ -422,9 +435,13 @@ file_input read_table(const std::string &file, std::string_view bytes) {
     std::map<role, std::pair<int, int>> roles; // column and rank
     bool suffixed = false, plain = false;
     std::vector<std::pair<std::size_t, named_oxide>> oxides;
+    std::vector<std::size_t> headless; // columns without a heading
     for (std::size_t c = 0; c < fields.size(); c++) {
         const std::string h(trimmed(fields[c]));
-        if (h.empty()) continue;
+        if (h.empty()) {
+            headless.push_back(c);
+            continue;
+        }
         if (const auto ox = oxide_of(name_key(h))) {
             oxides.push_back({c, *ox});
             (ox->suffix == mineral::unknown ? plain : suffixed) = true;
@@ -520,6 +537,7 @@ file_input read_table(const std::string &file, std::string_view bytes) {
     std::vector<int> empty_rows;
     const std::string file_sample = file == "-" ? "standard input" : base_name(file);
     int row_number = 0;
+    std::map<std::size_t, int> headless_used; // a column without heading, the first line with a value
     std::size_t last_sample = 0; // rows of one sample usually follow each other
     index.reserve(bytes.size() / 256);
     while (rec.next(fields, line)) {
@@ -560,6 +578,8 @@ file_input read_table(const std::string &file, std::string_view bytes) {
                                (sep == 0 ? " (a blank inside a field moves the values along)" : ""));
             continue;
         }
+        for (const std::size_t c : headless)
+            if (c < fields.size() && !trimmed(fields[c]).empty()) headless_used.emplace(c, line);
         for (std::size_t k = lay.wide ? 0 : k0; k <= (lay.wide ? 2 : k0); k++) {
             const std::size_t set = lay.wide ? k : 0;
             analysis a;
@@ -602,6 +622,13 @@ file_input read_table(const std::string &file, std::string_view bytes) {
             if (s.analyses[k].empty())
                 add_problem(s, file + " line " + std::to_string(s.line) + ": no " + mineral_names[k] +
                                    " analysis of sample " + s.name);
+    for (const auto &[c, first] : headless_used)
+        in.warnings.push_back(file + ": column " + std::to_string(c + 1) +
+                              " has no heading: its values (from line " + std::to_string(first) +
+                              ") are ignored");
+    for (const int l : rec.unclosed)
+        in.warnings.push_back(file + " line " + std::to_string(l) +
+                              ": a quote is not closed; it is read as a character");
     if (!others.empty()) {
         std::vector<std::string> names;
         for (const auto &[name, n] : others) names.push_back(quoted(name) + " (" + std::to_string(n) + ")");
