@@ -51,7 +51,7 @@ TEST(Tables, TheExportGivesTheSuiteRowsFromAFileAndFromStandardInput) {
         EXPECT_EQ(in.at(r, "file"), "standard input");
     }
     EXPECT_EQ(file.err, "varno96-batch: EPMA-EXPORT.csv: columns \"Cr2O3\", \"Total\" ignored\n"
-                        "varno96-batch: EPMA-EXPORT.csv: no column of Fe2O3: read as 0 (Fe2O3 as 0 "
+                        "varno96-batch: EPMA-EXPORT.csv: no Fe2O3 column: read as 0 (Fe2O3 as 0 "
                         "is estimated by charge balance)\n");
     EXPECT_EQ(lines(piped.err).size(), 2u);
     EXPECT_NE(piped.err.find("varno96-batch: standard input: columns"), std::string::npos)
@@ -93,7 +93,7 @@ TEST(Tables, AFileThatCannotBeReadLeavesTheOthersGoing) {
     const names said = lines(r.err);
     ASSERT_EQ(said.size(), 4u) << r.err;
     EXPECT_NE(said[0].find("NONE.csv"), std::string::npos) << said[0];
-    EXPECT_NE(said[1].find("EC1.csv: no column of Fe2O3"), std::string::npos) << said[1];
+    EXPECT_NE(said[1].find("EC1.csv: no Fe2O3 column"), std::string::npos) << said[1];
     EXPECT_NE(said[2].find("NOMIN.csv line 1: no mineral column"), std::string::npos) << said[2];
     EXPECT_NE(said[3].find(".: cannot read"), std::string::npos) << said[3];
     const csv_table rows = parse_csv(r.out);

@@ -149,11 +149,11 @@ const std::vector<reading_case> cases{
     {"sigma_FeO", ec1().head("FeO", "ΣFeO").text()},
     {"FeOt_with_unit", ec1().head("FeO", "FeOt (wt%)").text()},
     {"Fe2O3t", ec1().head("FeO", "Fe2O3t").drop("Fe2O3").text(),
-     {{note, total_fe2o3}, {warning, "no column of Fe2O3: read as 0 (" + below}}, {{FEO, as_feo}}},
+     {{note, total_fe2o3}, {warning, "no Fe2O3 column: read as 0 (" + below}}, {{FEO, as_feo}}},
     {"Fe2O3_T_in_parentheses", ec1().head("FeO", "Fe2O3(T)").drop("Fe2O3").text(),
-     {{note, total_fe2o3}, {warning, "no column of Fe2O3"}}, {{FEO, as_feo}}},
+     {{note, total_fe2o3}, {warning, "no Fe2O3 column"}}, {{FEO, as_feo}}},
     {"Fe2O3_star", ec1().head("FeO", "Fe2O3*").drop("Fe2O3").text(),
-     {{note, total_fe2o3}, {warning, "no column of Fe2O3"}}, {{FEO, as_feo}}},
+     {{note, total_fe2o3}, {warning, "no Fe2O3 column"}}, {{FEO, as_feo}}},
 
     // Sample, mineral and label columns.
     {"sample_id", ec1().head("Sample", "Sample ID").text()},
@@ -209,7 +209,7 @@ const std::vector<reading_case> cases{
     {"wide_with_a_plain_oxide", wide({"_Grt", "_Cpx", "_Phe"}, "Sample", "MgO"),
      {{warning, "column \"MgO\" (no mineral suffix) ignored"}}, {}, "EC1", ""},
     {"wide_biotite_is_not_phengite", wide({"_Grt", "_Cpx", "_Bt"}),
-     {{warning, "\"SiO2_Bt\""}, {warning, "no phengite column: every sample lacks its phengite"},
+     {{warning, "\"SiO2_Bt\""}, {warning, "F.csv: no column of phengite oxides"},
       {problem, "F.csv line 2: no phengite analysis of sample EC1"}}},
 
     // Cells below detection read as 0, without a note.
@@ -284,7 +284,7 @@ const std::vector<reading_case> cases{
     {"column_without_heading_named_by_number", ec1().add({"", "0.02", "0.03", "0.01"}).text(),
      {{warning, "column 14"}}},
     {"missing_oxides_named_once", ec1().drop("TiO2").drop("Fe2O3").text(),
-     {{warning, "F.csv: no column of TiO2, Fe2O3: read as 0 (" + below}}, {{TIO2, 0}}},
+     {{warning, "F.csv: no TiO2, Fe2O3 columns: read as 0 (" + below}}, {{TIO2, 0}}},
     {"other_minerals_named_once",
      ec1().row({"EC1", "Ky", "", "37", "", "62", "", "0.3", "", "", "", "", ""})
           .row({"EC1", "Qz", "", "99.8", "", "", "", "", "", "", "", "", ""})

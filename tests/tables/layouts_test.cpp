@@ -441,7 +441,7 @@ TEST(Example, EpmaExportIsTheSuiteSpotBySpot) {
     EXPECT_EQ(got.messages,
               (std::vector<std::string>{
                   "EPMA-EXPORT.csv: columns \"Cr2O3\", \"Total\" ignored",
-                  "EPMA-EXPORT.csv: no column of Fe2O3: read as 0 (Fe2O3 as 0 is estimated "
+                  "EPMA-EXPORT.csv: no Fe2O3 column: read as 0 (Fe2O3 as 0 is estimated "
                   "by charge balance)"}));
     // Several spots of each mineral, as measured.
     for (const auto &r : got.rows) {
