@@ -225,6 +225,8 @@ const std::vector<reading_case> cases{
     {"dash", ec1().set(1, "K2O", "-").text()},
     {"blanks", ec1().set(1, "K2O", "  ").text()},
     {"leading_point", ec1().set(1, "TiO2", ".05").text()},
+    {"leading_decimal_comma", ec1().set(1, "TiO2", ",05").text(';')},
+    {"sign_and_exponent", ec1().set(1, "SiO2", "+3.85e1").set(1, "Al2O3", "2.17E+01").text()},
     // Below background: 0, and the note names line and column.
     {"negative", ec1().set(1, "K2O", "-0.02").text(),
      {{note, "F.csv line 2, column K2O: -0.02 below background, read as 0"}}},
