@@ -297,21 +297,50 @@ std::string diagram_title(const std::vector<std::string> &names, const batch_opt
     return title;
 }
 
-// inputs: [{name, bytes}]; fields: the option fields by id; progress(done, total).
-val compute(const val &inputs, const val &fields, const val &progress) {
-    val out = val::object();
-    const checked_options c = check(fields);
-    if (!c.ok) {
-        out.set("optionErrors", c.errors);
-        return out;
+// One batch computed: the table, messages and diagram at once; the Monte-Carlo pairs file
+// (hundreds of thousands of lines for a large batch) when it is asked for, from the results
+// kept until the batch is deleted.
+class batch {
+public:
+    // inputs: [{name, bytes}]; fields: the option fields by id; progress(done, total).
+    batch(const val &inputs, const val &fields, const val &progress) {
+        const checked_options c = check(fields);
+        if (!c.ok) {
+            result_.set("optionErrors", c.errors);
+            return;
+        }
+        o_ = c.o;
+        try {
+            run(inputs, progress);
+        } catch (const std::exception &e) {
+            result_.set("error", plot::utf8_text(e.what()));
+        } catch (const RUNEND &e) {
+            result_.set("error", plot::utf8_text(e.MESSAGE));
+        }
     }
-    const batch_options &o = c.o;
-    try {
-        const choices how = choices_of(o);
+    val result() const { return result_; }
+    // The pairs file of varno96-batch --pt; nothing without Monte-Carlo.
+    val pairs() const {
+        if (!o_.monte_carlo || results_.size() != units_.size()) return val::undefined();
+        std::string csv = csv_header(pair_columns(o_));
+        for (std::size_t i = 0; i < units_.size(); i++)
+            for (const auto &row : pair_cells(units_[i], results_[i], o_)) csv += csv_line(row);
+        return bytes_of(csv);
+    }
+
+private:
+    batch_options o_;
+    choices how_;
+    std::vector<sample_input> samples_;
+    std::vector<sample_unit> units_; // pointing into samples_
+    std::vector<sample_result> results_;
+    val result_ = val::object();
+
+    void run(const val &inputs, const val &progress) {
+        how_ = choices_of(o_);
         val messages = val::array();
         std::size_t failed = 0;
         std::vector<std::string> names;
-        std::vector<sample_input> samples;
         const auto n_inputs = inputs["length"].as<std::size_t>();
         for (std::size_t i = 0; i < n_inputs; i++) {
             const std::string name = inputs[i]["name"].as<std::string>();
@@ -325,13 +354,12 @@ val compute(const val &inputs, const val &fields, const val &progress) {
             for (const std::string &said : file_messages(in, name))
                 messages.call<void>("push", plot::utf8_text(said));
             if (!in.error.empty() || in.samples.empty()) failed++;
-            for (sample_input &s : in.samples) samples.push_back(std::move(s));
+            for (sample_input &s : in.samples) samples_.push_back(std::move(s));
         }
-        const std::vector<sample_unit> units = sample_units(samples, o.combine);
-        std::string csv = csv_header(result_columns(o));
-        std::string pairs = csv_header(pair_columns(o));
+        units_ = sample_units(samples_, o_.combine);
+        std::string csv = csv_header(result_columns(o_));
         val columns = val::array();
-        for (const column &col : result_columns(o)) {
+        for (const column &col : result_columns(o_)) {
             val v = val::object();
             v.set("name", col.name);
             v.set("kind", std::string(col.type == column::text     ? "text"
@@ -339,21 +367,25 @@ val compute(const val &inputs, const val &fields, const val &progress) {
                                                                    : "integer"));
             columns.call<void>("push", v);
         }
-        val rows = val::array(), ok_rows = val::array();
+        // The rows' texts in one string, cells and rows apart by the unit and record
+        // separators, which utf8_text leaves in no text.
+        std::string texts;
+        val ok_rows = val::array();
         std::vector<plot::batch_sample> points;
         int left_off = 0;
+        results_.reserve(units_.size());
         compute_units(
-            units, how, 1,
+            units_, how_, 1,
             [&](std::size_t i, const sample_result &r) {
-                const sample_unit &u = units[i];
-                const std::vector<cell> cells = result_cells(u, r, how, o);
+                const sample_unit &u = units_[i];
+                const std::vector<cell> cells = result_cells(u, r, how_, o_);
                 csv += csv_line(cells);
-                for (const auto &row : pair_cells(u, r, o)) pairs += csv_line(row);
-                val row = val::array();
-                for (const cell &x : cells) row.call<void>("push", plot::utf8_text(x.text));
-                rows.call<void>("push", row);
+                for (std::size_t k = 0; k < cells.size(); k++)
+                    texts += (k ? "\x1f" : "") + plot::utf8_text(cells[k].text);
+                texts += '\x1e';
                 const bool ok = u.problem.empty() && r.ok;
                 ok_rows.call<void>("push", ok);
+                results_.push_back(r);
                 if (!ok) {
                     failed++;
                     left_off++;
@@ -369,29 +401,27 @@ val compute(const val &inputs, const val &fields, const val &progress) {
             [&](std::size_t done, std::size_t total) {
                 if (!progress.isUndefined()) progress(done, total);
             });
-        out.set("columns", columns);
-        out.set("rows", rows);
-        out.set("ok", ok_rows);
-        out.set("messages", messages);
-        out.set("failed", failed);
-        out.set("seed", static_cast<int>(how.seed));
-        out.set("csv", bytes_of(csv));
-        if (o.monte_carlo) out.set("pairs", bytes_of(pairs));
-        if (!units.empty()) out.set("diagram", diagram(points, left_off, diagram_title(names, o)));
-    } catch (const std::exception &e) {
-        out.set("error", plot::utf8_text(e.what()));
-    } catch (const RUNEND &e) {
-        out.set("error", plot::utf8_text(e.MESSAGE));
+        result_.set("columns", columns);
+        result_.set("rows", texts);
+        result_.set("ok", ok_rows);
+        result_.set("messages", messages);
+        result_.set("failed", failed);
+        result_.set("seed", static_cast<int>(how_.seed));
+        result_.set("csv", bytes_of(csv));
+        result_.set("monteCarlo", o_.monte_carlo);
+        if (!units_.empty()) result_.set("diagram", diagram(points, left_off, diagram_title(names, o_)));
     }
-    return out;
-}
+};
 
 } // namespace
 
 EMSCRIPTEN_BINDINGS(varno96) {
     emscripten::function("modelTitles", &model_titles);
     emscripten::function("checkOptions", &check_options);
-    emscripten::function("compute", &compute);
+    emscripten::class_<batch>("Batch")
+        .constructor<const val &, const val &, const val &>()
+        .function("result", &batch::result)
+        .function("pairs", &batch::pairs);
     emscripten::function("version", +[] { return std::string(VERSION); });
 }
 

@@ -51,6 +51,8 @@
         } else if (msg.type === 'result') {
             finish();
             show(msg);
+        } else if (msg.type === 'pairs') {
+            offer('download-pairs', msg.bytes, 'text/csv', `${baseName()}-pt.csv`);
         } else if (msg.type === 'failed') {
             if (msg.id !== undefined) {
                 const f = files.find((g) => g.id === msg.id);
@@ -184,6 +186,7 @@
     function clearResults() {
         $('results').tHead.replaceChildren();
         $('results').tBodies[0].replaceChildren();
+        $('pager').hidden = true;
         $('messages').replaceChildren();
         $('diagram').replaceChildren();
         for (const url of urls) URL.revokeObjectURL(url);
@@ -213,7 +216,8 @@
             say(`Nothing computed: ${r.error}`, true);
             return;
         }
-        const n = r.rows.length;
+        const rows = r.rows.split('\x1e').slice(0, -1).map((row) => row.split('\x1f'));
+        const n = rows.length;
         if (n === 0) {
             say('No sample was read: see the messages.', true);
             return;
@@ -222,16 +226,16 @@
         const base = baseName();
         let text = `${n} ${n === 1 ? 'row' : 'rows'}`;
         if (without) text += `, ${without} without a result (the note says why)`;
-        if (r.pairs) text += `; Monte-Carlo seed ${r.seed}`;
+        if (r.monteCarlo) text += `; Monte-Carlo seed ${r.seed}`;
         text += `; computed in ${(r.ms / 1000).toFixed(2)} s.`;
         say(text, without > 0 || r.failed > 0);
-        showTable(r);
+        showTable(r.columns, rows, r.ok);
         offer('download-csv', r.csv, 'text/csv', `${base}.csv`);
-        if (r.pairs) offer('download-pairs', r.pairs, 'text/csv', `${base}-pt.csv`);
         if (r.diagram) {
             drawDiagram($('diagram'), r.diagram);
-            const svg = new XMLSerializer().serializeToString($('diagram'));
-            offer('download-svg', `<?xml version="1.0" encoding="UTF-8"?>\n${svg}\n`, 'image/svg+xml', `${base}.svg`);
+            $('download-svg').download = `${base}.svg`;
+            $('download-svg').href = '#diagram';
+            $('download-svg').removeAttribute('aria-disabled');
         }
     }
 
@@ -248,32 +252,51 @@
         $(id).removeAttribute('aria-disabled');
     }
 
-    function showTable(r) {
-        const table = $('results');
+    // The table a hundred rows at a time: a browser lays out thousands of rows of thirty
+    // columns slowly, and nobody reads them on one screen.
+    const pageRows = 100;
+    let table = null; // { columns, rows, ok, first }
+
+    function showTable(columns, rows, ok) {
+        table = { columns, rows, ok, first: 0 };
         const head = document.createElement('tr');
-        const numeric = r.columns.map((c) => c.kind !== 'text');
-        for (const c of r.columns) {
+        for (const c of columns) {
             const th = document.createElement('th');
             th.scope = 'col';
             th.textContent = c.name;
             if (c.kind !== 'text') th.className = 'num';
             head.append(th);
         }
-        table.tHead.append(head);
+        $('results').tHead.replaceChildren(head);
+        showRows();
+    }
+
+    function showRows() {
+        const { columns, rows, ok, first } = table;
+        const numeric = columns.map((c) => c.kind !== 'text');
         const body = document.createDocumentFragment();
-        r.rows.forEach((row, i) => {
+        for (let i = first; i < Math.min(rows.length, first + pageRows); i++) {
             const tr = document.createElement('tr');
-            if (!r.ok[i]) tr.className = 'no-result';
-            row.forEach((text, k) => {
+            if (!ok[i]) tr.className = 'no-result';
+            rows[i].forEach((text, k) => {
                 const td = document.createElement('td');
                 td.textContent = text;
                 if (numeric[k]) td.className = 'num';
-                else if (r.columns[k].name === 'note' && text) td.className = 'note';
+                else if (columns[k].name === 'note' && text) td.className = 'note';
                 tr.append(td);
             });
             body.append(tr);
-        });
-        table.tBodies[0].append(body);
+        }
+        $('results').tBodies[0].replaceChildren(body);
+        $('pager').hidden = rows.length <= pageRows;
+        $('page-rows').textContent = `Rows ${first + 1}–${Math.min(rows.length, first + pageRows)} of ${rows.length}`;
+        $('previous-rows').disabled = first === 0;
+        $('next-rows').disabled = first + pageRows >= rows.length;
+    }
+
+    function turn(by) {
+        table.first = Math.max(0, Math.min(table.rows.length - 1, table.first + by * pageRows));
+        showRows();
     }
 
     // ---- The diagram --------------------------------------------------------------------
@@ -384,6 +407,8 @@
         compute();
     });
     $('stop').addEventListener('click', stop);
+    $('previous-rows').addEventListener('click', () => turn(-1));
+    $('next-rows').addEventListener('click', () => turn(1));
     $('data-file').addEventListener('change', () => {
         addFiles([...$('data-file').files]);
         $('data-file').value = '';
@@ -410,6 +435,14 @@
         $(id).addEventListener('click', (e) => {
             if ($(id).getAttribute('aria-disabled') === 'true') e.preventDefault();
         });
+    // The SVG file is written when it is asked for: a thousand ellipses make megabytes.
+    $('download-svg').addEventListener('click', () => {
+        if ($('download-svg').getAttribute('href') !== '#diagram') return;
+        const svg = new XMLSerializer().serializeToString($('diagram'));
+        const url = URL.createObjectURL(new Blob([`<?xml version="1.0" encoding="UTF-8"?>\n${svg}\n`], { type: 'image/svg+xml' }));
+        urls.push(url);
+        $('download-svg').href = url;
+    });
 
     startWorker();
 })();

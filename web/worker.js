@@ -1,6 +1,6 @@
 // The page's work, off the main thread so that the page stays responsive: workbooks read
 // with SheetJS, tables computed by the WebAssembly module. Messages in: init, open, check,
-// compute; out: ready, opened, checked, progress, result, failed.
+// compute; out: ready, opened, checked, progress, result, pairs, failed.
 /* global varno96Module, XLSX */
 'use strict';
 
@@ -67,17 +67,26 @@ onmessage = async (event) => {
         } else if (msg.type === 'compute') {
             const started = performance.now();
             let shown = 0;
-            const r = m.compute(tables(msg.inputs, msg.paste), msg.fields, (done, total) => {
+            const batch = new m.Batch(tables(msg.inputs, msg.paste), msg.fields, (done, total) => {
                 const now = performance.now();
                 if (now - shown > 50 || done === total) {
                     shown = now;
                     postMessage({ type: 'progress', done, total });
                 }
             });
-            r.type = 'result';
-            r.ms = performance.now() - started;
-            const moved = [r.csv?.buffer, r.pairs?.buffer, r.diagram?.points?.buffer].filter(Boolean);
-            postMessage(r, moved);
+            try {
+                const r = batch.result();
+                r.type = 'result';
+                r.ms = performance.now() - started;
+                postMessage(r, [r.csv?.buffer, r.diagram?.points?.buffer].filter(Boolean));
+                // The pairs file after the table: the page shows the results meanwhile.
+                if (r.monteCarlo && r.csv) {
+                    const bytes = batch.pairs();
+                    postMessage({ type: 'pairs', bytes, ms: performance.now() - started }, [bytes.buffer]);
+                }
+            } finally {
+                batch.delete();
+            }
         }
     } catch (err) {
         postMessage({ type: 'failed', id: msg.id, error: String(err?.message ?? err) });

@@ -2,10 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
 #include <limits>
-#include <unordered_map>
-#include <utility>
 
 namespace varno96::plot {
 
@@ -40,47 +37,53 @@ rect candidate(const label_request &l, int slot, double d) {
     return {x, y, x + l.width, y + l.height};
 }
 
-// Boxes sorted into square cells, so that a label meets only the boxes near it: a batch of a
-// thousand samples has tens of thousands of boxes along its ellipses.
+// Boxes sorted into square cells over an area (what lies outside falls into its edge cells),
+// so that a label meets only the boxes near it: a batch of a thousand samples has tens of
+// thousands of boxes along its ellipses.
 class box_grid {
 public:
-    explicit box_grid(double cell) : cell_(cell) {}
+    box_grid(const rect &area, double cell)
+        : area_(area), cell_(cell), nx_(count(area.x1 - area.x0)), ny_(count(area.y1 - area.y0)),
+          cells_(static_cast<std::size_t>(nx_ * ny_)) {}
     void add(const rect &box) {
-        const auto index = static_cast<std::uint32_t>(boxes_.size());
-        boxes_.push_back(box);
-        seen_.push_back(0);
-        for (long i = key(box.x0); i <= key(box.x1); i++)
-            for (long j = key(box.y0); j <= key(box.y1); j++) cells_[cell(i, j)].push_back(index);
+        const entry e{box, ix(box.x0), iy(box.y0)};
+        for (int j = e.j0; j <= iy(box.y1); j++)
+            for (int i = e.i0; i <= ix(box.x1); i++) at(i, j).push_back(e);
     }
     // Adds weight x the overlap of `box` with each box added (the boxes in no cell it touches
-    // would add nothing), or stops once the sum reaches `enough`.
+    // add nothing), or stops once the sum reaches `enough`.
     void add_overlaps(const rect &box, double weight, double &sum, double enough) const {
-        visit_++;
-        for (long i = key(box.x0); i <= key(box.x1); i++)
-            for (long j = key(box.y0); j <= key(box.y1); j++) {
-                const auto at = cells_.find(cell(i, j));
-                if (at == cells_.end()) continue;
-                for (std::uint32_t k : at->second)
-                    if (seen_[k] != visit_) {
-                        seen_[k] = visit_;
-                        sum += weight * overlap(box, boxes_[k]);
-                    }
+        const int i0 = ix(box.x0), i1 = ix(box.x1), j0 = iy(box.y0), j1 = iy(box.y1);
+        for (int j = j0; j <= j1; j++)
+            for (int i = i0; i <= i1; i++) {
+                for (const entry &e : at(i, j)) {
+                    const double o = overlap(box, e.box);
+                    // A box in several cells counts in the first of them that this one meets.
+                    if (o > 0 && i == std::max(e.i0, i0) && j == std::max(e.j0, j0)) sum += weight * o;
+                }
                 if (sum >= enough) return;
             }
     }
 
 private:
+    struct entry {
+        rect box;
+        int i0, j0; // its first cell
+    };
+    rect area_;
     double cell_;
-    std::vector<rect> boxes_;
-    std::unordered_map<std::uint64_t, std::vector<std::uint32_t>> cells_;
-    mutable std::vector<std::uint64_t> seen_; // the last visit that counted each box
-    mutable std::uint64_t visit_ = 0;
-    static std::uint64_t cell(long i, long j) {
-        return static_cast<std::uint64_t>(static_cast<std::uint32_t>(i)) << 32 | static_cast<std::uint32_t>(j);
+    int nx_, ny_;
+    std::vector<std::vector<entry>> cells_;
+    int count(double length) const { return std::max(1, static_cast<int>(std::ceil(length / cell_))); }
+    int index(double v, double from, int n) const {
+        const double k = std::floor((v - from) / cell_);
+        return std::isnan(k) ? 0 : static_cast<int>(std::clamp(k, 0.0, static_cast<double>(n - 1)));
     }
-    // Far beyond the page (1 m) cells are lumped at its edge.
-    long key(double v) const {
-        return std::isnan(v) ? 0 : static_cast<long>(std::floor(std::clamp(v, -1000.0, 1000.0) / cell_));
+    int ix(double x) const { return index(x, area_.x0, nx_); }
+    int iy(double y) const { return index(y, area_.y0, ny_); }
+    std::vector<entry> &at(int i, int j) { return cells_[static_cast<std::size_t>(j * nx_ + i)]; }
+    const std::vector<entry> &at(int i, int j) const {
+        return cells_[static_cast<std::size_t>(j * nx_ + i)];
     }
 };
 
@@ -92,7 +95,10 @@ std::vector<label_place> place_labels(std::span<const label_request> labels,
     constexpr double farther = 4; // mm^2 for each step out
     constexpr double cell_mm = 1.5;
     std::vector<label_place> placed;
-    box_grid taken(cell_mm), near_marks(cell_mm), near_lines(cell_mm);
+    // Labels stand at most a few of their heights beyond the frame; what lies farther out
+    // shares the edge cells.
+    const rect area{frame.x0 - 50, frame.y0 - 50, frame.x1 + 50, frame.y1 + 50};
+    box_grid taken(area, cell_mm), near_marks(area, cell_mm), near_lines(area, cell_mm);
     for (const rect &m : marks) near_marks.add(m);
     for (const rect &l : lines) near_lines.add(l);
     // Covering another label or a mark costs most, a line less, beyond the frame most of all.

@@ -73,3 +73,17 @@ export function runBatch(dir, names, fields) {
 export function loadModule() {
     return createRequire(import.meta.url)(join(webBuild, 'web', 'varno96-module.js'))();
 }
+
+// A batch as the worker computes it: the result with its rows as arrays of texts, and the
+// pairs file.
+export function computeBatch(M, inputs, fields, progress = () => {}) {
+    const batch = new M.Batch(inputs, fields, progress);
+    try {
+        const r = batch.result();
+        if (typeof r.rows === 'string') r.rows = r.rows.split('\x1e').slice(0, -1).map((row) => row.split('\x1f'));
+        r.pairs = batch.pairs();
+        return r;
+    } finally {
+        batch.delete();
+    }
+}

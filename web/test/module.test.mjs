@@ -5,7 +5,7 @@ import assert from 'node:assert/strict';
 import { readFileSync } from 'node:fs';
 import { join } from 'node:path';
 import { test } from 'node:test';
-import { batchArgs, loadModule, runBatch, scratchInputs } from './common.mjs';
+import { batchArgs, computeBatch, loadModule, runBatch, scratchInputs } from './common.mjs';
 
 const M = await loadModule();
 const { dir, names } = scratchInputs();
@@ -29,7 +29,7 @@ for (let model = 1; model <= 7; model++)
 test('every file and layout, a grid of options: the CSV, pairs and messages of varno96-batch', () => {
     for (const fields of grid) {
         const what = batchArgs(fields).join(' ');
-        const r = M.compute(inputs, fields, () => {});
+        const r = computeBatch(M, inputs, fields);
         const b = runBatch(dir, names, fields);
         assert.equal(r.error, undefined, what);
         assert.equal(Buffer.from(r.csv).toString('latin1'), b.csv.toString('latin1'), what);
@@ -44,7 +44,7 @@ test('every file and layout, a grid of options: the CSV, pairs and messages of v
 test('each file alone, as a page with one file computes it', () => {
     const fields = { model: '7', temperature: '650', combine: 'mean' };
     for (const input of inputs) {
-        const r = M.compute([input], fields, () => {});
+        const r = computeBatch(M, [input], fields);
         const b = runBatch(dir, [input.name], fields);
         assert.equal(Buffer.from(r.csv).toString('latin1'), b.csv.toString('latin1'), input.name);
         assert.deepEqual(r.messages, b.messages, input.name);
@@ -78,14 +78,14 @@ test('option fields refused as varno96-batch refuses them, under the field conce
         const expected = said === '--powell excludes --at' ? '--at excludes --powell' : said;
         assert.deepEqual(Object.keys(errors), [field], JSON.stringify(change));
         assert.equal(errors[field], expected, JSON.stringify(change));
-        assert.deepEqual(M.compute(inputs, fields, () => {}).optionErrors, errors);
+        assert.deepEqual(computeBatch(M, inputs, fields).optionErrors, errors);
     }
     assert.deepEqual(M.checkOptions({ ...base, at: '600', uncertainty: '0', seed: '-99', combine: 'each' }), {});
 });
 
 test('progress counts every row and ends at the total', () => {
     const seen = [];
-    const r = M.compute([inputs[0]], { model: '7', temperature: '650' }, (done, total) => seen.push([done, total]));
+    const r = computeBatch(M, [inputs[0]], { model: '7', temperature: '650' }, (done, total) => seen.push([done, total]));
     assert.deepEqual(seen.at(-1), [r.rows.length, r.rows.length]);
     assert.ok(seen.every(([done, total], i) => total === r.rows.length && (i === 0 || done >= seen[i - 1][0])));
 });

@@ -119,7 +119,10 @@ for (const mc of [false, true]) {
         const csv = await download('download-csv');
         assert.equal(csv.name, 'SUITE.csv');
         assert.ok(csv.bytes.equals(b.csv));
-        if (mc) assert.ok((await download('download-pairs')).bytes.equals(b.pairs));
+        if (mc) {
+            await page.waitForSelector('#download-pairs[href]'); // written after the table
+            assert.ok((await download('download-pairs')).bytes.equals(b.pairs));
+        }
         else assert.equal(await page.$eval('#download-pairs', (a) => a.getAttribute('aria-disabled')), 'true');
         // One mark and one name for each sample with a result, each 1σ ellipse with Monte-Carlo.
         const results = csvRows(b.csv.toString('utf8')).slice(1).filter((r) => r[5] !== '').length;
@@ -188,4 +191,23 @@ test('from the keyboard alone: pasted cells, the options, Enter computes', async
     writeFileSync(join(dir, 'pasted cells'), pasted);
     const b = runBatch(dir, ['pasted cells'], { model: '7', temperature: '650' });
     assert.deepEqual(await table(), csvRows(b.csv.toString('utf8')));
+});
+
+test('a large batch: the table a hundred rows a page, the download whole', async () => {
+    const { suiteBatch } = await import('../bench/samples.mjs');
+    writeFileSync(join(dir, 'LARGE.PRN'), suiteBatch(join(source, 'examples', 'SUITE.PRN'), 250));
+    const fields = { model: '3', temperature: '600', at: '620' };
+    await compute([join(dir, 'LARGE.PRN')], fields);
+    const expected = csvRows(runBatch(dir, ['LARGE.PRN'], fields).csv.toString('utf8'));
+    const pages = [];
+    for (;;) {
+        pages.push(await page.$eval('#page-rows', (e) => e.textContent));
+        const rows = await table();
+        const first = 1 + 100 * (pages.length - 1);
+        assert.deepEqual(rows, [expected[0], ...expected.slice(first, first + 100)]);
+        if (await page.$eval('#next-rows', (b) => b.disabled)) break;
+        await page.click('#next-rows');
+    }
+    assert.deepEqual(pages, ['Rows 1–100 of 250', 'Rows 101–200 of 250', 'Rows 201–250 of 250']);
+    assert.deepEqual(csvRows((await download('download-csv')).bytes.toString('utf8')), expected);
 });

@@ -1,0 +1,50 @@
+// The page in headless Chromium: 1,000 samples with both Monte-Carlo passes, Powell
+// temperatures. Gives the worker's computing time (module and workbook glue) and the time
+// from the click to the table, messages and diagram shown. Best of three after one to warm up.
+//   node web/bench/page-bench.mjs build-web
+import { mkdtempSync, writeFileSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { dirname, join, resolve } from 'node:path';
+import { fileURLToPath, pathToFileURL } from 'node:url';
+import puppeteer from 'puppeteer-core';
+import { suiteBatch } from './samples.mjs';
+
+const here = dirname(fileURLToPath(import.meta.url));
+const build = resolve(process.argv[2] ?? 'build-web');
+const scratch = mkdtempSync(join(tmpdir(), 'varno96-bench-'));
+const file = join(scratch, 'BENCH.PRN');
+writeFileSync(file, suiteBatch(join(here, '..', '..', 'examples', 'SUITE.PRN'), 1000));
+
+const browser = await puppeteer.launch({
+    executablePath: process.env.VARNO96_CHROMIUM ?? '/usr/bin/chromium',
+    headless: true,
+    args: ['--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking',
+           '--disable-component-update', '--disable-sync', `--user-data-dir=${join(scratch, 'profile')}`],
+});
+const page = await browser.newPage();
+await page.goto(pathToFileURL(join(build, 'varno96.html')).href);
+await page.waitForFunction(() => document.body.dataset.state === 'ready');
+await (await page.$('#data-file')).uploadFile(file);
+await page.waitForSelector('#file-list li');
+await page.select('#model', '7');
+await page.type('#temperature', '650');
+await page.type('#seed', '-42');
+await page.click('#powell');
+await page.click('#monte-carlo');
+const worker = [], shown = [];
+for (let run = 0; run < 4; run++) {
+    const start = Date.now();
+    await page.click('#compute');
+    await page.waitForFunction(() => document.body.dataset.state === 'done', { timeout: 120000 });
+    await page.evaluate(() => new Promise((r) => requestAnimationFrame(() => r())));
+    const wall = Date.now() - start;
+    const status = await page.$eval('#status', (e) => e.textContent);
+    if (!status.startsWith('1000 rows;')) throw new Error(`benchmark batch failed: ${status}`);
+    if (run > 0) {
+        worker.push(1000 * Number(status.match(/computed in ([0-9.]+) s/)[1]));
+        shown.push(wall);
+    }
+}
+await browser.close();
+console.log(`chromium: 1000 samples, both Monte-Carlo passes: computing best ${Math.min(...worker).toFixed(0)} ms ` +
+            `(median ${worker.sort((a, b) => a - b)[1].toFixed(0)}); click to results shown best ${Math.min(...shown)} ms`);
