@@ -133,7 +133,7 @@ val model_titles() {
 // The page of the PLplot pictures, in mm, with the same frame, mark and label sizes, so that
 // names are placed by the same rules.
 constexpr double page_w = 180, page_h = 160;
-constexpr double char_mm = 3.0;                   // character height at scale 1
+constexpr double char_mm = 3.40077; // character height at scale 1, as PLplot sets it on this page
 constexpr double label_char = 0.75 * char_mm;     // names of samples
 constexpr double legend_row = 4.6, legend_pad = 2.4;
 

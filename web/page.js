@@ -187,6 +187,8 @@
         $('results').tHead.replaceChildren();
         $('results').tBodies[0].replaceChildren();
         $('pager').hidden = true;
+        $('table-region').hidden = true;
+        $('figure').hidden = true;
         $('messages').replaceChildren();
         $('diagram').replaceChildren();
         for (const url of urls) URL.revokeObjectURL(url);
@@ -232,6 +234,7 @@
         showTable(r.columns, rows, r.ok);
         offer('download-csv', r.csv, 'text/csv', `${base}.csv`);
         if (r.diagram) {
+            $('figure').hidden = false;
             drawDiagram($('diagram'), r.diagram);
             $('download-svg').download = `${base}.svg`;
             $('download-svg').href = '#diagram';
@@ -268,6 +271,7 @@
             head.append(th);
         }
         $('results').tHead.replaceChildren(head);
+        $('table-region').hidden = false;
         showRows();
     }
 
