@@ -5,6 +5,8 @@
 'use strict';
 
 const ready = varno96Module();
+ready.catch((err) =>
+    postMessage({ type: 'failed', error: `this browser cannot run the calculation (${err?.message ?? err})` }));
 const opened = new Map(); // id -> { name, bytes } or { name, book }
 
 // A workbook by its name, or by its first bytes (zip: xlsx, ods; OLE: xls).

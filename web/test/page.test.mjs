@@ -211,3 +211,23 @@ test('a large batch: the table a hundred rows a page, the download whole', async
     assert.deepEqual(pages, ['Rows 1–100 of 250', 'Rows 101–200 of 250', 'Rows 201–250 of 250']);
     assert.deepEqual(csvRows((await download('download-csv')).bytes.toString('utf8')), expected);
 });
+
+test('Stop ends a long calculation and the page computes again', async () => {
+    const { suiteBatch } = await import('../bench/samples.mjs');
+    writeFileSync(join(dir, 'LONG.PRN'), suiteBatch(join(source, 'examples', 'SUITE.PRN'), 20000));
+    await open();
+    await (await page.$('#data-file')).uploadFile(join(dir, 'LONG.PRN'));
+    await page.waitForSelector('#file-list li');
+    await setOptions({ ...suiteFields, 'monte-carlo': true });
+    await page.click('#compute');
+    await page.waitForFunction(() => document.getElementById('progress').value > 0);
+    await page.click('#stop');
+    assert.equal(await page.$eval('#status', (e) => e.textContent), 'Stopped: nothing was computed.');
+    assert.deepEqual(await table(), []);
+    await page.waitForFunction(() => document.body.dataset.state === 'ready');
+    await setOptions({ ...suiteFields, 'monte-carlo': false });
+    await page.click('#compute');
+    await page.waitForFunction(() => document.body.dataset.state === 'done', { timeout: 60000 });
+    assert.match(await page.$eval('#status', (e) => e.textContent), /^20000 rows;/);
+    assert.equal((await table()).length, 101);
+});
