@@ -13,7 +13,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 namespace varno96::web {
 
@@ -38,10 +41,7 @@ std::string text_of(const val &fields, const char *name) {
     const val v = fields[name];
     return v.isString() ? v.as<std::string>() : std::string();
 }
-bool flag_of(const val &fields, const char *name) {
-    const val v = fields[name];
-    return v.isTrue();
-}
+bool flag_of(const val &fields, const char *name) { return fields[name].isTrue(); }
 
 // A number field in the syntax of the options; empty when `required` is false gives nothing.
 std::optional<double> number_field(checked_options &c, const val &fields, const char *name,
@@ -102,15 +102,15 @@ checked_options check(const val &fields) {
             refuse(c, "combine", "must be mean or each: " + combine);
     }
     o.formulae = flag_of(fields, "formulae");
-    // Whatever the library refuses beyond the fields' own checks, under the option it names.
+    // Whatever the library refuses beyond the fields' own checks, under the option it names
+    // first ("--seed: must be ...", "--at excludes --powell").
     if (c.ok) {
         const std::string why = option_error(o);
         if (!why.empty()) {
-            const std::size_t colon = why.find(": ");
-            std::string field = why.rfind("--", 0) == 0 && colon != std::string::npos
-                                    ? why.substr(2, colon - 2)
-                                    : std::string("model");
-            refuse(c, field.c_str(), colon != std::string::npos ? why.substr(colon + 2) : why);
+            const std::size_t end = why.find_first_of(": ", 2);
+            const std::string field = why.substr(2, end == std::string::npos ? end : end - 2);
+            const bool colon = end != std::string::npos && why.compare(end, 2, ": ") == 0;
+            refuse(c, field.c_str(), colon ? why.substr(end + 2) : why);
         }
     }
     return c;
@@ -134,7 +134,7 @@ val model_titles() {
 // names are placed by the same rules.
 constexpr double page_w = 180, page_h = 160;
 constexpr double char_mm = 3.40077; // character height at scale 1, as PLplot sets it on this page
-constexpr double label_char = 0.75 * char_mm;     // names of samples
+constexpr double label_char = 0.75 * char_mm; // names of samples
 constexpr double legend_row = 4.6, legend_pad = 2.4;
 
 struct page_map {

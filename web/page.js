@@ -203,7 +203,8 @@
         clearResults();
         if (r.optionErrors) {
             showFieldErrors(r.optionErrors);
-            say('Nothing computed: an option is refused (see the field).', true);
+            const elsewhere = Object.entries(r.optionErrors).filter(([id]) => !fieldIds.includes(id));
+            say(`Nothing computed: an option is refused (${elsewhere.map(([id, why]) => `${id}: ${why}`).join('; ') || 'see the field'}).`, true);
             document.querySelector('[aria-invalid="true"]')?.focus();
             return;
         }
