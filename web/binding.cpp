@@ -297,9 +297,9 @@ std::string diagram_title(const std::vector<std::string> &names, const batch_opt
     return title;
 }
 
-// One batch computed: the table, messages and diagram at once; the Monte-Carlo pairs file
-// (hundreds of thousands of lines for a large batch) when it is asked for, from the results
-// kept until the batch is deleted.
+// One batch computed: the table and messages at once; the diagram and the Monte-Carlo pairs
+// file (hundreds of thousands of lines for a large batch) when they are asked for, from the
+// results kept until the batch is deleted, so that the page shows the table first.
 class batch {
 public:
     // inputs: [{name, bytes}]; fields: the option fields by id; progress(done, total).
@@ -319,6 +319,12 @@ public:
         }
     }
     val result() const { return result_; }
+    // The diagram laid out on its page; nothing when no sample was read.
+    val diagram() const {
+        if (units_.empty()) return val::undefined();
+        return web::diagram(points_, static_cast<int>(units_.size() - points_.size()),
+                            diagram_title(names_, o_));
+    }
     // The pairs file of varno96-batch --pt; nothing without Monte-Carlo.
     val pairs() const {
         if (!o_.monte_carlo || results_.size() != units_.size()) return val::undefined();
@@ -334,17 +340,18 @@ private:
     std::vector<sample_input> samples_;
     std::vector<sample_unit> units_; // pointing into samples_
     std::vector<sample_result> results_;
+    std::vector<std::string> names_;        // of the inputs
+    std::vector<plot::batch_sample> points_; // the rows with a result
     val result_ = val::object();
 
     void run(const val &inputs, const val &progress) {
         how_ = choices_of(o_);
         val messages = val::array();
         std::size_t failed = 0;
-        std::vector<std::string> names;
         const auto n_inputs = inputs["length"].as<std::size_t>();
         for (std::size_t i = 0; i < n_inputs; i++) {
             const std::string name = inputs[i]["name"].as<std::string>();
-            names.push_back(name);
+            names_.push_back(name);
             file_input in;
             try {
                 in = read_table(name, string_of(inputs[i]["bytes"]));
@@ -371,8 +378,6 @@ private:
         // separators, which utf8_text leaves in no text.
         std::string texts;
         val ok_rows = val::array();
-        std::vector<plot::batch_sample> points;
-        int left_off = 0;
         results_.reserve(units_.size());
         compute_units(
             units_, how_, 1,
@@ -388,7 +393,6 @@ private:
                 results_.push_back(r);
                 if (!ok) {
                     failed++;
-                    left_off++;
                     return;
                 }
                 std::string name = u.in->name;
@@ -396,7 +400,7 @@ private:
                     name += " " + u.labels[0] + "/" + u.labels[1] + "/" + u.labels[2];
                 plot::batch_sample s{name, r.rows[1].t_c, r.rows[1].p_kbar, {}, r.t_varies};
                 if (r.passes) s.pass2 = (*r.passes)[1].pairs;
-                points.push_back(std::move(s));
+                points_.push_back(std::move(s));
             },
             [&](std::size_t done, std::size_t total) {
                 if (!progress.isUndefined()) progress(done, total);
@@ -409,7 +413,6 @@ private:
         result_.set("seed", static_cast<int>(how_.seed));
         result_.set("csv", bytes_of(csv));
         result_.set("monteCarlo", o_.monte_carlo);
-        if (!units_.empty()) result_.set("diagram", diagram(points, left_off, diagram_title(names, o_)));
     }
 };
 
@@ -421,6 +424,7 @@ EMSCRIPTEN_BINDINGS(varno96) {
     emscripten::class_<batch>("Batch")
         .constructor<const val &, const val &, const val &>()
         .function("result", &batch::result)
+        .function("diagram", &batch::diagram)
         .function("pairs", &batch::pairs);
     emscripten::function("version", +[] { return std::string(VERSION); });
 }

@@ -24,6 +24,7 @@
         worker.onerror = (e) => {
             e.preventDefault();
             finish();
+            document.body.dataset.state = 'done';
             say(`The calculation stopped: ${e.message || 'an error in the page'}.`, true);
         };
         worker.postMessage({ type: 'init' });
@@ -51,8 +52,12 @@
         } else if (msg.type === 'result') {
             finish();
             show(msg);
+        } else if (msg.type === 'diagram') {
+            showDiagram(msg.diagram);
         } else if (msg.type === 'pairs') {
             offer('download-pairs', msg.bytes, 'text/csv', `${baseName()}-pt.csv`);
+        } else if (msg.type === 'finished') {
+            document.body.dataset.state = 'done'; // table, diagram and files all shown
         } else if (msg.type === 'failed') {
             if (msg.id !== undefined) {
                 const f = files.find((g) => g.id === msg.id);
@@ -63,6 +68,7 @@
                 return;
             }
             finish();
+            document.body.dataset.state = 'done';
             say(`The calculation stopped: ${msg.error}`, true);
         }
     }
@@ -163,7 +169,6 @@
 
     function finish() {
         busy = false;
-        document.body.dataset.state = 'done';
         $('compute').disabled = false;
         $('stop').hidden = true;
         $('progress').hidden = true;
@@ -172,6 +177,7 @@
     function stop() {
         worker.terminate();
         finish();
+        document.body.dataset.state = 'done';
         startWorker();
         say('Stopped: nothing was computed.');
     }
@@ -234,13 +240,15 @@
         say(text, without > 0 || r.failed > 0);
         showTable(r.columns, rows, r.ok);
         offer('download-csv', r.csv, 'text/csv', `${base}.csv`);
-        if (r.diagram) {
-            $('figure').hidden = false;
-            drawDiagram($('diagram'), r.diagram);
-            $('download-svg').download = `${base}.svg`;
-            $('download-svg').href = '#diagram';
-            $('download-svg').removeAttribute('aria-disabled');
-        }
+    }
+
+    function showDiagram(d) {
+        if (!$('results').tBodies[0].rows.length) return; // no sample read
+        $('figure').hidden = false;
+        drawDiagram($('diagram'), d);
+        $('download-svg').download = `${baseName()}.svg`;
+        $('download-svg').href = '#diagram';
+        $('download-svg').removeAttribute('aria-disabled');
     }
 
     function baseName() {

@@ -1,6 +1,7 @@
 // The page's work, off the main thread so that the page stays responsive: workbooks read
 // with SheetJS, tables computed by the WebAssembly module. Messages in: init, open, check,
-// compute; out: ready, opened, checked, progress, result, pairs, failed.
+// compute; out: ready, opened, checked, progress, result, diagram, pairs, finished,
+// failed.
 /* global varno96Module, XLSX */
 'use strict';
 
@@ -80,14 +81,17 @@ onmessage = async (event) => {
                 const r = batch.result();
                 r.type = 'result';
                 r.ms = performance.now() - started;
-                postMessage(r, [r.csv?.buffer, r.diagram?.points?.buffer].filter(Boolean));
-                // The pairs file after the table: the page shows the results meanwhile.
+                postMessage(r, r.csv ? [r.csv.buffer] : []);
+                // The diagram and the pairs file after the table: the page shows it meanwhile.
+                const diagram = batch.diagram();
+                if (diagram) postMessage({ type: 'diagram', diagram, ms: performance.now() - started }, [diagram.points.buffer]);
                 if (r.monteCarlo && r.csv) {
                     const bytes = batch.pairs();
                     postMessage({ type: 'pairs', bytes, ms: performance.now() - started }, [bytes.buffer]);
                 }
             } finally {
                 batch.delete();
+                postMessage({ type: 'finished' });
             }
         }
     } catch (err) {

@@ -89,3 +89,30 @@ test('progress counts every row and ends at the total', () => {
     assert.deepEqual(seen.at(-1), [r.rows.length, r.rows.length]);
     assert.ok(seen.every(([done, total], i) => total === r.rows.length && (i === 0 || done >= seen[i - 1][0])));
 });
+
+test('the diagram: a mark and a name for each row with a result, spreads as --plot draws them', () => {
+    const suite = inputs.find((i) => i.name === 'SUITE.PRN');
+    const cases = [
+        [{ powell: true, 'monte-carlo': true, seed: '-42' }, 'ellipses', ', Powell T'],
+        [{ 'monte-carlo': true, seed: '-42' }, 'bars', ''],
+        [{ at: '600' }, 'none', ''],
+    ];
+    for (const [change, spread, titleEnd] of cases) {
+        const batch = new M.Batch([suite], { model: '7', temperature: '650', ...change }, () => {});
+        const r = batch.result(), d = batch.diagram();
+        batch.delete();
+        const names = r.rows.split('\x1e').slice(0, -1).map((row) => row.split('\x1f')).filter((_, i) => r.ok[i]).map((row) => row[1]);
+        assert.deepEqual(d.marks.map((m) => m.label), names);
+        assert.equal(d.title, `SUITE.PRN: model 7, 2-site Cpx${titleEnd} (1 sample without a result not shown)`);
+        // At one temperature the samples stand side by side along the axis, in batch order.
+        assert.equal(d.sampleAxis, spread !== 'ellipses');
+        for (const m of d.marks) {
+            assert.equal(Boolean(m.ellipse1 && m.ellipse2), spread === 'ellipses');
+            assert.equal(Boolean(m.bar1 && m.bar2), spread === 'bars');
+            // The name beside its mark, inside the page; a leader where it stands apart.
+            assert.ok(m.box.x0 >= 0 && m.box.x1 <= d.width && m.box.y0 >= 0 && m.box.y1 <= d.height);
+            assert.ok(Math.hypot(m.x - (m.box.x0 + m.box.x1) / 2, m.y - (m.box.y0 + m.box.y1) / 2) < 20 || m.leader);
+        }
+        if (spread === 'bars') assert.ok(d.marks.every((m) => m.bar2.y0 > m.bar1.y0 && m.bar2.y1 < m.bar1.y1));
+    }
+});
