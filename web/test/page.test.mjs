@@ -15,6 +15,7 @@ import { runBatch, scratchInputs, source, webBuild } from './common.mjs';
 const XLSX = createRequire(import.meta.url)('xlsx');
 const { dir } = scratchInputs();
 let browser, page;
+const requested = []; // every address the page asked for that is not on this computer
 
 // RFC 4180 as varno96-batch writes it: CR LF lines, quoted fields with doubled quotes.
 function csvRows(text) {
@@ -105,6 +106,7 @@ before(async () => {
     page = await browser.newPage();
     await page.setViewport({ width: 1200, height: 900 });
     page.on('pageerror', (e) => assert.fail(`error in the page: ${e.message}`));
+    page.on('request', (r) => /^(file|blob|data):/.test(r.url()) || requested.push(r.url()));
 });
 after(() => browser?.close());
 
@@ -230,4 +232,8 @@ test('Stop ends a long calculation and the page computes again', async () => {
     await page.waitForFunction(() => document.body.dataset.state === 'done', { timeout: 60000 });
     assert.match(await page.$eval('#status', (e) => e.textContent), /^5000 rows;/);
     assert.equal((await table()).length, 101);
+});
+
+test('nothing left the computer in all of the above', () => {
+    assert.deepEqual(requested, []);
 });
