@@ -111,7 +111,7 @@ def compute(data, *, model, temperature, powell=False, at=None, one_site=False,
     combine : {None, "mean", "each"}
         Several analyses of a mineral in a sample: no result (None), their oxide-by-oxide
         mean (columns ``n_grt``, ``n_cpx``, ``n_phe``), or one row per combination (columns
-        ``grt``, ``cpx``, ``phe`` name the analyses).
+        ``grt_label``, ``cpx_label``, ``phe_label`` name the analyses).
     formulae : bool, default False
         Add each mineral's recalculated analysis and cations per formula unit.
     name : str or list of str, optional
@@ -171,9 +171,9 @@ def pairs(data, *, model, temperature, powell=False, at=None, one_site=False,
     -------
     pandas.DataFrame
         Columns ``file``, ``sample``, ``pass`` (1: analyses perturbed, 2: mixing parameters
-        too), ``T_C``, ``P_kbar``, and with ``combine="each"`` the analyses ``grt``, ``cpx``,
-        ``phe``. Up to 200 rows per pass and sample: runs without a value are left out, and
-        samples without a result have none.
+        too), ``T_C``, ``P_kbar``, and with ``combine="each"`` the analyses ``grt_label``,
+        ``cpx_label``, ``phe_label``. Up to 200 rows per pass and sample: runs without a
+        value are left out, and samples without a result have none.
 
     Raises
     ------

@@ -81,8 +81,7 @@ def result_frame(columns, values):
                 data[i] = column.astype(np.int64)
         else:
             data[i] = column
-    # By position: with combine="each" the batch has two columns named cpx (the model and the
-    # analysis), and both are kept.
+    # By position, so that a column is never lost to another of the same name.
     frame = pd.DataFrame(data, columns=range(len(columns)))
     frame.columns = [name for name, _ in columns]
     return frame
