@@ -568,14 +568,16 @@ file_input read_table(const std::string &file, std::string_view bytes) {
             last_sample = it->second;
         }
         sample_input &s = in.samples[last_sample];
-        // A row cut short, or running on (a blank inside a field of a blank-separated
-        // table), would put values in the wrong columns.
+        // A row cut short, or running on (a blank inside a field of a blank-separated table,
+        // a decimal comma in a comma-separated one), would put values in the wrong columns.
         std::size_t width = fields.size();
         while (width > 0 && trimmed(fields[width - 1]).empty()) width--;
-        if (fields.size() <= lay.last || (sep == 0 && width > header.size())) {
+        if (fields.size() <= lay.last || width > header.size()) {
+            const char *why = sep == 0     ? " (a blank inside a field moves the values along)"
+                              : sep == ',' ? " (a decimal comma splits a value in two)"
+                                           : "";
             add_problem(s, where() + ": " + std::to_string(width) + " fields, the header has " +
-                               std::to_string(header.size()) +
-                               (sep == 0 ? " (a blank inside a field moves the values along)" : ""));
+                               std::to_string(header.size()) + why);
             continue;
         }
         for (const std::size_t c : headless)
