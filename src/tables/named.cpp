@@ -21,10 +21,21 @@ std::string lowered(std::string_view s) {
     return r;
 }
 
+// Without blanks, tabs and the no-break spaces a spreadsheet leaves around a cell.
 std::string_view trimmed(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-    return s;
+    constexpr std::string_view nbsp = "\xC2\xA0";
+    for (;;) {
+        if (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+            s.remove_prefix(1);
+        else if (s.substr(0, 2) == nbsp)
+            s.remove_prefix(2);
+        else if (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+            s.remove_suffix(1);
+        else if (s.size() >= 2 && s.substr(s.size() - 2) == nbsp)
+            s.remove_suffix(2);
+        else
+            return s;
+    }
 }
 
 void put_utf8(std::string &out, unsigned code) {
@@ -317,7 +328,8 @@ cell_reading read_cell(std::string_view raw, bool comma, REAL &x) {
     if (s.empty() || s == "-" || s[0] == '<') return cell_reading::below_detection;
     if (std::isalpha(static_cast<unsigned char>(s[0])) && s.size() <= 6) {
         std::string w = lowered(s);
-        for (const char *mark : {"n.d.", "n.d", "nd", "n.a.", "n.a", "na", "bdl", "b.d.l.", "b.d.l", "bd", "b.d."})
+        for (const char *mark : {"n.d.", "n.d", "nd", "n.a.", "n.a", "na", "n/a", "bdl", "b.d.l.",
+                                 "b.d.l", "bd", "b.d."})
             if (w == mark) return cell_reading::below_detection;
     }
     bool ok;
@@ -568,6 +580,9 @@ file_input read_table(const std::string &file, std::string_view bytes) {
             last_sample = it->second;
         }
         sample_input &s = in.samples[last_sample];
+        if (lay.sample >= 0 && name.empty())
+            add_problem(s, where() + ": the " + header[static_cast<std::size_t>(lay.sample)] +
+                               " cell is empty");
         // A row cut short, or running on (a blank inside a field of a blank-separated table,
         // a decimal comma in a comma-separated one), would put values in the wrong columns.
         std::size_t width = fields.size();
