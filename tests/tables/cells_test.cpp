@@ -224,6 +224,8 @@ const std::vector<reading_case> cases{
     {"less_than", ec1().set(1, "K2O", "<0.01").text()},
     {"dash", ec1().set(1, "K2O", "-").text()},
     {"blanks", ec1().set(1, "K2O", "  ").text()},
+    {"n_slash_a", ec1().set(1, "K2O", "N/A").text()},
+    {"no_break_spaces", ec1().set(1, "SiO2", "\xC2\xA0" "38.50\xC2\xA0").text()},
     {"leading_point", ec1().set(1, "TiO2", ".05").text()},
     {"leading_decimal_comma", ec1().set(1, "TiO2", ",05").text(';')},
     {"sign_and_exponent", ec1().set(1, "SiO2", "+3.85e1").set(1, "Al2O3", "2.17E+01").text()},
@@ -292,6 +294,8 @@ const std::vector<reading_case> cases{
           .row({"EC1", "Qz", "", "99.8", "", "", "", "", "", "", "", "", ""})
           .row({"EC1", "Ky", "", "37", "", "62", "", "0.3", "", "", "", "", ""}).text(),
      {{warning, "F.csv: rows of other minerals ignored: \"Ky\" (2), \"Qz\" (1)"}}},
+    {"empty_sample_cell", ec1().set(1, "Sample", "").text(),
+     {{problem, "F.csv line 2: the Sample cell is empty"}}, {}, ""},
     {"row_without_mineral", ec1().row({"EC1", "", "x", "37", "", "", "", "", "", "", "", "", ""}).text(),
      {{warning, "\"(none)\" (1)"}}},
 };
