@@ -2,7 +2,8 @@
 // temperatures. Gives the worker's computing time to the table, and the time from the click
 // to everything shown (table, diagram, the pairs file ready). Best of three after one to warm
 // up.
-//   node web/bench/page-bench.mjs build-web
+//   node web/bench/page-bench.mjs build-web            (Chromium)
+//   VARNO96_FIREFOX=/usr/bin/firefox-esr node web/bench/page-bench.mjs build-web
 import { mkdtempSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { dirname, join, resolve } from 'node:path';
@@ -16,12 +17,16 @@ const scratch = mkdtempSync(join(tmpdir(), 'varno96-bench-'));
 const file = join(scratch, 'BENCH.PRN');
 writeFileSync(file, suiteBatch(join(here, '..', '..', 'examples', 'SUITE.PRN'), 1000));
 
-const browser = await puppeteer.launch({
-    executablePath: process.env.VARNO96_CHROMIUM ?? '/usr/bin/chromium',
-    headless: true,
-    args: ['--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking',
-           '--disable-component-update', '--disable-sync', `--user-data-dir=${join(scratch, 'profile')}`],
-});
+const firefox = process.env.VARNO96_FIREFOX;
+const browser = await puppeteer.launch(
+    firefox
+        ? { browser: 'firefox', executablePath: firefox, headless: true }
+        : {
+              executablePath: process.env.VARNO96_CHROMIUM ?? '/usr/bin/chromium',
+              headless: true,
+              args: ['--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking',
+                     '--disable-component-update', '--disable-sync', `--user-data-dir=${join(scratch, 'profile')}`],
+          });
 const page = await browser.newPage();
 await page.goto(pathToFileURL(join(build, 'varno96.html')).href);
 await page.waitForFunction(() => document.body.dataset.state === 'ready');
@@ -53,6 +58,6 @@ for (let run = 0; run < 4; run++) {
     }
 }
 await browser.close();
-console.log(`chromium: 1000 samples, both Monte-Carlo passes: computing best ${Math.min(...worker).toFixed(0)} ms ` +
+console.log(`${firefox ? 'firefox' : 'chromium'}: 1000 samples, both Monte-Carlo passes: computing best ${Math.min(...worker).toFixed(0)} ms ` +
             `(median ${worker.sort((a, b) => a - b)[1].toFixed(0)}); from the click to the table shown: best ` +
             `${Math.min(...table)} ms; to the diagram shown and the pairs file ready: best ${Math.min(...shown)} ms`);
