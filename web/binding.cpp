@@ -87,7 +87,7 @@ checked_options check(const val &fields) {
     o.one_site = flag_of(fields, "one-site");
     o.powell = flag_of(fields, "powell");
     o.at = number_field(c, fields, "at", false);
-    if (o.powell && o.at) refuse(c, "at", "--at excludes --powell");
+    if (o.powell && o.at) refuse(c, "at", "--powell excludes --at");
     if (const auto u = number_field(c, fields, "uncertainty", false)) {
         o.uncertainty = *u;
         if (*u < 0) refuse(c, "uncertainty", "must not be negative: " + text_of(fields, "uncertainty"));
@@ -103,7 +103,7 @@ checked_options check(const val &fields) {
     }
     o.formulae = flag_of(fields, "formulae");
     // Whatever the library refuses beyond the fields' own checks, under the option it names
-    // first ("--seed: must be ...", "--at excludes --powell").
+    // first ("--seed: must be ...", "--powell excludes --at").
     if (c.ok) {
         const std::string why = option_error(o);
         if (!why.empty()) {

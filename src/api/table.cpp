@@ -63,7 +63,7 @@ std::string option_error(const batch_options &o) {
         return "--uncertainty: must not be negative: " + number_text(o.uncertainty);
     if (o.seed && (*o.seed < -99 || *o.seed > -1))
         return "--seed: must be a whole number from -99 to -1: " + std::to_string(*o.seed);
-    if (o.powell && o.at) return "--at excludes --powell";
+    if (o.powell && o.at) return "--powell excludes --at";
     return {};
 }
 

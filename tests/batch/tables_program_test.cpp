@@ -1,6 +1,7 @@
 // varno96-batch on tables whose header names the columns: the shipped export from a file and
 // from standard input, the same bytes on any number of threads, and a file that cannot be read
 // among others that can.
+#include "api/table.hpp"
 #include "batch/support.hpp"
 
 #include <gtest/gtest.h>
@@ -101,6 +102,43 @@ TEST(Tables, AFileThatCannotBeReadLeavesTheOthersGoing) {
     EXPECT_EQ(rows.at(0, "file"), "EC1.csv");
     EXPECT_EQ(rows.at(0, "P_kbar"), rows.at(1, "P_kbar")); // EC1 of the suite
     EXPECT_EQ(rows.at(0, "note"), "");
+}
+
+// The library's refusal of options, which the page and the Python module show, is the one
+// varno96-batch prints for the same options.
+TEST(Tables, TheLibraryRefusesOptionsInTheBatchsWords) {
+    struct refusal {
+        names args;
+        varno96::batch_options o;
+    };
+    const auto with = [](auto change) {
+        varno96::batch_options o;
+        o.model = 7, o.temperature = 650;
+        change(o);
+        return o;
+    };
+    const std::vector<refusal> cases{
+        {{"-m", "8"}, with([](auto &o) { o.model = 8; })},
+        {{"-m", "0"}, with([](auto &o) { o.model = 0; })},
+        {{"-u", "-1"}, with([](auto &o) { o.uncertainty = -1; })},
+        {{"-u", "-0.5"}, with([](auto &o) { o.uncertainty = -0.5; })},
+        {{"--seed", "0"}, with([](auto &o) { o.seed = 0; })},
+        {{"--seed", "-100"}, with([](auto &o) { o.seed = -100; })},
+        {{"--powell", "--at", "600"}, with([](auto &o) { o.powell = true, o.at = 600; })},
+        {{"--at", "600", "--powell"}, with([](auto &o) { o.powell = true, o.at = 600; })},
+    };
+    scratch dir;
+    dir.write("S.PRN", suite_text());
+    for (const refusal &c : cases) {
+        names args{"-m", "7", "-t", "650", "S.PRN"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const run_result r = run(VARNO96_BATCH, args, dir);
+        EXPECT_EQ(r.status, 2);
+        const std::string want = varno96::option_error(c.o);
+        EXPECT_FALSE(want.empty());
+        EXPECT_EQ(lines(r.err).at(0), "varno96-batch: " + want);
+    }
+    EXPECT_EQ(varno96::option_error(with([](auto &) {})), "");
 }
 
 } // namespace
