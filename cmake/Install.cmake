@@ -12,6 +12,9 @@ include(GNUInstallDirs)
 option(VARNO96_MANPAGES "Generate the manual pages with help2man" ON)
 set(VARNO96_MAINTAINER "varno96 maintainers <varno96@example.org>"
     CACHE STRING "Maintainer field of the Debian package: name <e-mail>")
+# The browser page is made by a separate Emscripten build (build-web/varno96.html); naming it
+# here ships it with the documentation and in the package.
+set(VARNO96_PAGE "" CACHE FILEPATH "varno96.html made by the Emscripten build, to install")
 
 # Programs in the order of their manual pages; each has man/<program>.h2m.
 set(VARNO96_PROGRAMS varno96 varno96-batch varno96-plot)
@@ -65,6 +68,13 @@ function(varno96_install_rules)
   # The example P-T diagram, made with varno96-plot and kept with the sources; under docs/
   # as in the source tree, where the README links to it.
   install(FILES docs/example-run.svg DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs OPTIONAL)
+  if(VARNO96_PAGE)
+    if(NOT EXISTS "${VARNO96_PAGE}")
+      message(FATAL_ERROR "VARNO96_PAGE names ${VARNO96_PAGE}, which does not exist: build the "
+                          "page first (emcmake cmake -S . -B build-web ...)")
+    endif()
+    install(FILES "${VARNO96_PAGE}" DESTINATION ${CMAKE_INSTALL_DOCDIR})
+  endif()
 
   varno96_package("${installed}")
 endfunction()
@@ -89,8 +99,9 @@ garnet-clinopyroxene temperature, with optional Monte-Carlo propagation of
 the analytical and mixing-model uncertainty.
 
 The interactive program varno96 asks for one sample at the console;
-varno96-batch computes whole data files into a CSV table; varno96-plot
-draws the Monte-Carlo temperature-pressure pairs of a run as a P-T diagram.")
+varno96-batch computes whole tables, as microprobes and spreadsheets export
+them, into a CSV table; varno96-plot draws the Monte-Carlo
+temperature-pressure pairs of a run as a P-T diagram.")
   set(CPACK_GENERATOR DEB)
   set(CPACK_STRIP_FILES ON)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
