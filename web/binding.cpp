@@ -288,15 +288,6 @@ std::string string_of(const val &bytes) {
     return s;
 }
 
-// The files, then the answers that shaped every point, as varno96-batch titles its diagram.
-std::string diagram_title(const std::vector<std::string> &names, const batch_options &o) {
-    std::string title;
-    for (const std::string &f : names) title += (title.empty() ? "" : ", ") + f;
-    title += ": model " + std::to_string(o.model) + (o.one_site ? ", 1-site" : ", 2-site") + " Cpx";
-    if (o.powell) title += ", Powell T";
-    return title;
-}
-
 // One batch computed: the table and messages at once; the diagram and the Monte-Carlo pairs
 // file (hundreds of thousands of lines for a large batch) when they are asked for, from the
 // results kept until the batch is deleted, so that the page shows the table first.
@@ -323,7 +314,7 @@ public:
     val diagram() const {
         if (units_.empty()) return val::undefined();
         return web::diagram(points_, static_cast<int>(units_.size() - points_.size()),
-                            diagram_title(names_, o_));
+                            batch_title(names_, how_));
     }
     // The pairs file of varno96-batch --pt; nothing without Monte-Carlo.
     val pairs() const {
@@ -395,10 +386,7 @@ private:
                     failed++;
                     return;
                 }
-                std::string name = u.in->name;
-                if (!u.labels[0].empty())
-                    name += " " + u.labels[0] + "/" + u.labels[1] + "/" + u.labels[2];
-                plot::batch_sample s{name, r.rows[1].t_c, r.rows[1].p_kbar, {}, r.t_varies};
+                plot::batch_sample s{unit_name(u), r.rows[1].t_c, r.rows[1].p_kbar, {}, r.t_varies};
                 if (r.passes) s.pass2 = (*r.passes)[1].pairs;
                 points_.push_back(std::move(s));
             },

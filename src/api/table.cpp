@@ -346,6 +346,22 @@ void compute_units(const std::vector<sample_unit> &units, const choices &how, un
     if (progress) progress(units.size(), units.size());
 }
 
+std::string unit_name(const sample_unit &u) {
+    std::string name = u.in->name;
+    if (!u.labels[0].empty()) name += " " + u.labels[0] + "/" + u.labels[1] + "/" + u.labels[2];
+    return name;
+}
+
+std::string batch_title(const std::vector<std::string> &files, const choices &how) {
+    std::string title;
+    for (const std::string &f : files)
+        title += (title.empty() ? "" : ", ") + f.substr(f.find_last_of("/\\") + 1);
+    title += ": model " + std::to_string(how.model) + (how.one_site ? ", 1-site" : ", 2-site") +
+             " Cpx";
+    if (how.powell) title += ", Powell T";
+    return title;
+}
+
 std::vector<std::string> file_messages(const file_input &in, const std::string &file) {
     std::vector<std::string> said = in.warnings;
     if (!in.error.empty())

@@ -111,6 +111,12 @@ batch_result compute_batch(const std::vector<table_text> &inputs, const batch_op
                            bool with_pairs = true, unsigned threads = 1,
                            const std::function<void(std::size_t, std::size_t)> &progress = {});
 
+// A row's name in a diagram: its sample, and with combine each the analyses combined.
+std::string unit_name(const sample_unit &u);
+// The title of a batch's diagram: the files without their folders, then the answers that
+// shaped every point ("SUITE.PRN: model 7, 2-site Cpx, Powell T").
+std::string batch_title(const std::vector<std::string> &files, const choices &how);
+
 // The messages of one file read, as varno96-batch reports them: its error and warnings.
 std::vector<std::string> file_messages(const file_input &in, const std::string &file);
 

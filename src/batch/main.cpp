@@ -149,20 +149,8 @@ void report(const std::string &message) {
 }
 
 #ifdef VARNO96_HAVE_PLOT
-// The files, then the answers that shaped every point: "SUITE.PRN: model 7, 2-site Cpx, Powell T".
-std::string diagram_title(const options &o) {
-    std::string title;
-    for (const auto &f : o.files) title += (title.empty() ? "" : ", ") + f.substr(f.rfind('/') + 1);
-    title += ": model " + std::to_string(o.how.model) + (o.how.one_site ? ", 1-site" : ", 2-site") +
-             " Cpx";
-    if (o.how.powell) title += ", Powell T";
-    return title;
-}
-
 plot::batch_sample plotted(const sample_unit &u, const sample_result &r) {
-    std::string name = u.in->name;
-    if (!u.labels[0].empty()) name += " " + u.labels[0] + "/" + u.labels[1] + "/" + u.labels[2];
-    plot::batch_sample s{name, r.rows[1].t_c, r.rows[1].p_kbar, {}, r.t_varies};
+    plot::batch_sample s{unit_name(u), r.rows[1].t_c, r.rows[1].p_kbar, {}, r.t_varies};
     if (r.passes) s.pass2 = (*r.passes)[1].pairs;
     return s;
 }
@@ -253,7 +241,7 @@ int run(const options &o) {
     out.commit();
     if (pairs) pairs->commit();
 #ifdef VARNO96_HAVE_PLOT
-    if (!o.plot.empty()) plot::write_batch_diagram(points, left_off, diagram_title(o), o.plot);
+    if (!o.plot.empty()) plot::write_batch_diagram(points, left_off, batch_title(o.files, o.how), o.plot);
 #endif
     return status;
 }
