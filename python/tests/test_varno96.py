@@ -253,7 +253,7 @@ def test_empty_frame_and_texts():
 
 @pytest.mark.parametrize("data,kwargs,error,message", [
     ("SUITE", dict(model=8), ValueError, "--model: must be a whole number from 1 to 7: 8"),
-    ("SUITE", dict(powell=True, at=600), ValueError, "--at excludes --powell"),
+    ("SUITE", dict(powell=True, at=600), ValueError, "--powell excludes --at"),
     ("SUITE", dict(seed=0), ValueError, "--seed: must be a whole number from -99 to -1: 0"),
     ("SUITE", dict(uncertainty=-1), ValueError, "--uncertainty: must not be negative: -1"),
     ("SUITE", dict(combine="median"), ValueError, "--combine: must be mean or each: median"),
