@@ -29,23 +29,23 @@ class TableWarning(UserWarning):
 _REFERENCES = [
     "Ganguly J., Saxena S.K. (1984) Mixing properties of aluminosilicate garnets: constraints "
     "from natural and experimental data, and applications to geothermo-barometry. American "
-    "Mineralogist 69, 88-97.",
+    "Mineralogist 69, 88–97.",
     "Geiger C.A., Newton R.C., Kleppa O.J. (1987) Enthalpy of mixing of synthetic "
-    "almandine-grossular and almandine-pyrope garnets from high-temperature solution "
-    "calorimetry. Geochimica et Cosmochimica Acta 51, 1755-1763.",
-    "Newton R.C., Haselton H.T. (1981) Thermodynamics of the garnet-plagioclase-Al2SiO5-quartz "
+    "almandine–grossular and almandine–pyrope garnets from high-temperature solution "
+    "calorimetry. Geochimica et Cosmochimica Acta 51, 1755–1763.",
+    "Newton R.C., Haselton H.T. (1981) Thermodynamics of the garnet–plagioclase–Al2SiO5–quartz "
     "geobarometer. In: Newton R.C., Navrotsky A., Wood B.J. (eds) Thermodynamics of Minerals "
-    "and Melts. Advances in Physical Geochemistry 1, Springer, New York, 131-147. "
+    "and Melts. Advances in Physical Geochemistry 1, Springer, New York, 131–147. "
     "doi:10.1007/978-1-4612-5871-1_7",
     "Newton & Haselton (1981), with Hackler R.T., Wood B.J. (1989) Experimental determination "
-    "of Fe and Mg exchange between garnet and olivine and estimation of Fe-Mg mixing "
-    "properties in garnet. American Mineralogist 74, 994-999.",
+    "of Fe and Mg exchange between garnet and olivine and estimation of Fe–Mg mixing "
+    "properties in garnet. American Mineralogist 74, 994–999.",
     "",
-    "Berman R.G. (1990) Mixing properties of Ca-Mg-Fe-Mn garnets. American Mineralogist 75, "
-    "328-344.",
+    "Berman R.G. (1990) Mixing properties of Ca–Mg–Fe–Mn garnets. American Mineralogist 75, "
+    "328–344.",
     "Sengupta P., Dasgupta S., Bhattacharya P.K., et al. (1989) Mixing behavior in quaternary "
-    "garnet solid solution and an extended Ganguly-Saxena model. Contributions to Mineralogy "
-    "and Petrology 103, 223-227.",
+    "garnet solid solution and an extended Ganguly–Saxena model. Contributions to Mineralogy "
+    "and Petrology 103, 223–227.",
 ]
 
 # The garnet mixing models: the menu number (the ``model`` argument) as the index, the title as
