@@ -77,13 +77,17 @@ BENCHMARK(read_1000_samples);
 // A microprobe export as it comes: named columns in their own order, Cr2O3 and Total, a label,
 // two spots of garnet, one of each other mineral, below-detection marks. Items are lines.
 std::string export_table(int samples) {
-    std::string text = "Sample,Mineral,Point,SiO2,TiO2,Al2O3,Cr2O3,FeO,MnO,MgO,CaO,Na2O,K2O,Total\r\n";
+    std::string text =
+        "Sample,Mineral,Point,SiO2,TiO2,Al2O3,Cr2O3,FeO,MnO,MgO,CaO,Na2O,K2O,Total\r\n";
     for (int n = 1; n <= samples; n++) {
         const std::string s = "S" + std::to_string(n);
-        text += s + ",Grt," + s + "-1,38.50,0.05,21.70,0.02,25.00,0.50,6.40,8.60,0.02,b.d.l.,100.79\r\n";
+        text += s + ",Grt," + s +
+                "-1,38.50,0.05,21.70,0.02,25.00,0.50,6.40,8.60,0.02,b.d.l.,100.79\r\n";
         text += s + ",Grt," + s + "-2,38.61,0.04,21.62,0.01,24.81,0.52,6.49,8.52,0.03,,100.65\r\n";
-        text += s + ",Omp," + s + "-3,55.60,0.08,9.80,0.03,4.40,0.03,8.20,13.60,7.10,0.01,98.85\r\n";
-        text += s + ",Phe," + s + "-4,50.80,0.55,26.40,0.01,2.10,0.02,3.30,0.02,0.55,10.60,94.35\r\n";
+        text +=
+            s + ",Omp," + s + "-3,55.60,0.08,9.80,0.03,4.40,0.03,8.20,13.60,7.10,0.01,98.85\r\n";
+        text +=
+            s + ",Phe," + s + "-4,50.80,0.55,26.40,0.01,2.10,0.02,3.30,0.02,0.55,10.60,94.35\r\n";
     }
     return text;
 }
@@ -101,7 +105,8 @@ void export_read_and_computed(benchmark::State &state) {
     const std::string text = export_table(50000);
     batch_options o;
     o.model = 7, o.temperature = 650, o.combine = combine_mode::mean, o.seed = -1;
-    for (auto _ : state) benchmark::DoNotOptimize(compute_batch({{"EXPORT.csv", text}}, o, false, 1));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(compute_batch({{"EXPORT.csv", text}}, o, false, 1));
     state.SetItemsProcessed(state.iterations() * 200000);
 }
 BENCHMARK(export_read_and_computed)->Unit(benchmark::kMillisecond);
@@ -118,7 +123,8 @@ void monte_carlo_on_threads(benchmark::State &state) {
     for (auto _ : state)
         compute_units(units, how, static_cast<unsigned>(state.range(0)),
                       [&](std::size_t, const sample_result &r) { computed += r.ok; });
-    if (computed != units.size() * state.iterations()) state.SkipWithError("a sample has no result");
+    if (computed != units.size() * state.iterations())
+        state.SkipWithError("a sample has no result");
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(units.size()));
 }
 BENCHMARK(monte_carlo_on_threads)->Arg(1)->Arg(2)->UseRealTime()->Unit(benchmark::kMillisecond);

@@ -69,8 +69,7 @@ sample_result compute_sample(const sample_wt &in, const choices &how) {
         return ok;
     };
     if (!recalculated(0, GARNET, GRTWT) || !recalculated(1, CPX, CPXWT) ||
-        !recalculated(2, WHITEMICA, MICAWT) ||
-        !TRIALPRESSURE())
+        !recalculated(2, WHITEMICA, MICAWT) || !TRIALPRESSURE())
         return no_result(r, NOVALUE);
     const bool estimated = POWELLT();
     const std::string no_estimate = NOVALUE;

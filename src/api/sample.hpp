@@ -55,9 +55,9 @@ struct sample_wt {
 struct sample_result {
     bool ok = false;
     std::array<std::optional<formula>, 3> formulae; // of the minerals recalculated
-    std::array<table_row, 3> rows{}; // T - 50, T, T + 50
-    std::optional<double> t_powell;  // the estimate, when it has a value
-    bool t_varies = false;           // the table and the runs use Powell temperatures
+    std::array<table_row, 3> rows{};                // T - 50, T, T + 50
+    std::optional<double> t_powell;                 // the estimate, when it has a value
+    bool t_varies = false; // the table and the runs use Powell temperatures
     std::optional<std::array<pass_result, 2>> passes;
     std::string note;
 };

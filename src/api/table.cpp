@@ -86,8 +86,7 @@ std::optional<combine_mode> combine_of(std::string_view word) {
     return std::nullopt;
 }
 
-std::vector<sample_unit> sample_units(const std::vector<sample_input> &samples,
-                                      combine_mode mode) {
+std::vector<sample_unit> sample_units(const std::vector<sample_input> &samples, combine_mode mode) {
     std::vector<sample_unit> units;
     units.reserve(samples.size());
     for (const sample_input &s : samples) {
@@ -95,7 +94,8 @@ std::vector<sample_unit> sample_units(const std::vector<sample_input> &samples,
         u.in = &s;
         for (std::size_t k = 0; k < 3; k++) u.count[k] = static_cast<int>(s.analyses[k].size());
         u.problem = s.problem;
-        const bool repeated = std::any_of(u.count.begin(), u.count.end(), [](int n) { return n > 1; });
+        const bool repeated =
+            std::any_of(u.count.begin(), u.count.end(), [](int n) { return n > 1; });
         if (u.problem.empty() && repeated && mode == combine_mode::none) {
             std::string counts;
             for (std::size_t k = 0; k < 3; k++)
@@ -116,8 +116,9 @@ std::vector<sample_unit> sample_units(const std::vector<sample_input> &samples,
         const std::size_t combinations =
             s.analyses[0].size() * s.analyses[1].size() * s.analyses[2].size();
         if (mode == combine_mode::each && combinations > max_combinations) {
-            u.problem = s.file + " line " + std::to_string(s.line) + ": sample " + s.name + " has " +
-                        std::to_string(combinations) + " combinations of its analyses, more than " +
+            u.problem = s.file + " line " + std::to_string(s.line) + ": sample " + s.name +
+                        " has " + std::to_string(combinations) +
+                        " combinations of its analyses, more than " +
                         std::to_string(max_combinations) + "; --combine mean uses them all";
             units.push_back(std::move(u));
             continue;
@@ -132,8 +133,8 @@ std::vector<sample_unit> sample_units(const std::vector<sample_input> &samples,
                         std::size_t k = 0;
                         for (const analysis *a : {&g, &c, &m}) {
                             noted(e, *a);
-                            e.labels[k++] = a->label.empty() ? "line " + std::to_string(a->line)
-                                                             : a->label;
+                            e.labels[k++] =
+                                a->label.empty() ? "line " + std::to_string(a->line) : a->label;
                         }
                         units.push_back(std::move(e));
                     }
@@ -157,13 +158,20 @@ std::vector<sample_unit> sample_units(const std::vector<sample_input> &samples,
 
 std::vector<column> result_columns(const batch_options &o) {
     using c = column;
-    std::vector<column> cols{{"file", c::text},         {"sample", c::text},
-                             {"model", c::integer},     {"cpx", c::text},
-                             {"T_C", c::number},        {"P_kbar", c::number},
-                             {"P_minus50_kbar", c::number}, {"P_plus50_kbar", c::number},
-                             {"lna_prp", c::number},    {"lna_grs", c::number},
-                             {"lna_di", c::number},     {"lna_mica", c::number},
-                             {"lnK", c::number},        {"T_powell_C", c::number},
+    std::vector<column> cols{{"file", c::text},
+                             {"sample", c::text},
+                             {"model", c::integer},
+                             {"cpx", c::text},
+                             {"T_C", c::number},
+                             {"P_kbar", c::number},
+                             {"P_minus50_kbar", c::number},
+                             {"P_plus50_kbar", c::number},
+                             {"lna_prp", c::number},
+                             {"lna_grs", c::number},
+                             {"lna_di", c::number},
+                             {"lna_mica", c::number},
+                             {"lnK", c::number},
+                             {"T_powell_C", c::number},
                              {"note", c::text}};
     if (o.combine == combine_mode::mean)
         for (const char *m : short_names) cols.push_back({std::string("n_") + m, c::integer});
@@ -171,12 +179,13 @@ std::vector<column> result_columns(const batch_options &o) {
     if (o.combine == combine_mode::each)
         for (const char *m : short_names) cols.push_back({std::string(m) + "_label", c::text});
     if (o.monte_carlo)
-        for (const char *name : {"mc_seed", "P1_mean_kbar", "P1_sd_kbar", "P2_mean_kbar",
-                                 "P2_sd_kbar", "T1_mean_C", "T1_sd_C", "T2_mean_C", "T2_sd_C",
-                                 "mc_left_out"})
-            cols.push_back({name, name == std::string("mc_seed") || name == std::string("mc_left_out")
-                                      ? c::integer
-                                      : c::number});
+        for (const char *name :
+             {"mc_seed", "P1_mean_kbar", "P1_sd_kbar", "P2_mean_kbar", "P2_sd_kbar", "T1_mean_C",
+              "T1_sd_C", "T2_mean_C", "T2_sd_C", "mc_left_out"})
+            cols.push_back(
+                {name, name == std::string("mc_seed") || name == std::string("mc_left_out")
+                           ? c::integer
+                           : c::number});
     if (o.formulae)
         for (const char *m : short_names) {
             for (int i = 1; i <= NEL; i++)
@@ -184,8 +193,9 @@ std::vector<column> result_columns(const batch_options &o) {
                                 c::number});
             cols.push_back({std::string(m) + "_total", c::number});
             for (int i = 1; i <= NEL; i++)
-                cols.push_back({std::string(m) + "_" + cation_names[static_cast<std::size_t>(i - 1)],
-                                c::number});
+                cols.push_back(
+                    {std::string(m) + "_" + cation_names[static_cast<std::size_t>(i - 1)],
+                     c::number});
             cols.push_back({std::string(m) + "_sum", c::number});
         }
     return cols;
@@ -227,19 +237,21 @@ std::vector<cell> result_cells(const sample_unit &u, const sample_result &r, con
         const bool passes = ok && r.passes;
         const pass_result &p1 = passes ? (*r.passes)[0] : blank;
         const pass_result &p2 = passes ? (*r.passes)[1] : blank;
-        for (const cell &c : {number_cell(p1.p_mean, 3), number_cell(p1.p_sd, 3),
-                              number_cell(p2.p_mean, 3), number_cell(p2.p_sd, 3),
-                              number_cell(p1.t_mean, 0), number_cell(p1.t_sd, 0),
-                              number_cell(p2.t_mean, 0), number_cell(p2.t_sd, 0)})
+        for (const cell &c :
+             {number_cell(p1.p_mean, 3), number_cell(p1.p_sd, 3), number_cell(p2.p_mean, 3),
+              number_cell(p2.p_sd, 3), number_cell(p1.t_mean, 0), number_cell(p1.t_sd, 0),
+              number_cell(p2.t_mean, 0), number_cell(p2.t_sd, 0)})
             f.push_back(c);
         f.push_back(passes ? integer_cell(p1.left_out + p2.left_out) : text_cell({}));
     }
     if (o.formulae)
         for (const std::optional<formula> &m : r.formulae) {
             const bool shown = u.problem.empty() && m.has_value();
-            for (int i = 1; i <= NEL; i++) f.push_back(number_cell(shown ? opt(m->wt[i]) : opt(), 2));
+            for (int i = 1; i <= NEL; i++)
+                f.push_back(number_cell(shown ? opt(m->wt[i]) : opt(), 2));
             f.push_back(number_cell(shown ? opt(m->total) : opt(), 2));
-            for (int i = 1; i <= NEL; i++) f.push_back(number_cell(shown ? opt(m->cat[i]) : opt(), 3));
+            for (int i = 1; i <= NEL; i++)
+                f.push_back(number_cell(shown ? opt(m->cat[i]) : opt(), 3));
             f.push_back(number_cell(shown ? opt(m->sum) : opt(), 3));
         }
     return f;
@@ -247,8 +259,11 @@ std::vector<cell> result_cells(const sample_unit &u, const sample_result &r, con
 
 std::vector<column> pair_columns(const batch_options &o) {
     using c = column;
-    std::vector<column> cols{{"file", c::text}, {"sample", c::text}, {"pass", c::integer},
-                             {"T_C", c::number}, {"P_kbar", c::number}};
+    std::vector<column> cols{{"file", c::text},
+                             {"sample", c::text},
+                             {"pass", c::integer},
+                             {"T_C", c::number},
+                             {"P_kbar", c::number}};
     if (o.combine == combine_mode::each)
         for (const char *m : short_names) cols.push_back({std::string(m) + "_label", c::text});
     return cols;
@@ -260,8 +275,11 @@ std::vector<std::vector<cell>> pair_cells(const sample_unit &u, const sample_res
     if (!u.problem.empty() || !r.ok || !r.passes) return rows;
     for (int j = 1; j <= 2; j++)
         for (const auto &[t, p] : (*r.passes)[static_cast<std::size_t>(j - 1)].pairs) {
-            std::vector<cell> row{text_cell(u.in->file), text_cell(u.in->name), integer_cell(j),
-                                  {FMT(t, 0, 0), t}, {FMT(p, 0, 2), p}};
+            std::vector<cell> row{text_cell(u.in->file),
+                                  text_cell(u.in->name),
+                                  integer_cell(j),
+                                  {FMT(t, 0, 0), t},
+                                  {FMT(p, 0, 2), p}};
             if (o.combine == combine_mode::each)
                 for (const std::string &label : u.labels) row.push_back(text_cell(label));
             rows.push_back(std::move(row));
@@ -356,8 +374,8 @@ std::string batch_title(const std::vector<std::string> &files, const choices &ho
     std::string title;
     for (const std::string &f : files)
         title += (title.empty() ? "" : ", ") + f.substr(f.find_last_of("/\\") + 1);
-    title += ": model " + std::to_string(how.model) + (how.one_site ? ", 1-site" : ", 2-site") +
-             " Cpx";
+    title +=
+        ": model " + std::to_string(how.model) + (how.one_site ? ", 1-site" : ", 2-site") + " Cpx";
     if (how.powell) title += ", Powell T";
     return title;
 }

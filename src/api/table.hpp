@@ -46,10 +46,10 @@ std::optional<combine_mode> combine_of(std::string_view word);
 struct sample_unit {
     const sample_input *in = nullptr;
     sample_wt wt;
-    std::array<int, 3> count{};           // analyses of each mineral taken
-    std::array<std::string, 3> labels{};  // with combine each: the analysis of each mineral
-    std::string problem;                  // why it cannot be computed
-    std::string note;                     // what the reader changed in its analyses
+    std::array<int, 3> count{};          // analyses of each mineral taken
+    std::array<std::string, 3> labels{}; // with combine each: the analysis of each mineral
+    std::string problem;                 // why it cannot be computed
+    std::string note;                    // what the reader changed in its analyses
 };
 
 // With combine each, a sample with more combinations gets no result rather than a run without

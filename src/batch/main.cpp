@@ -65,8 +65,7 @@ void add_options(CLI::App &app, options &o) {
                             "Monte-Carlo error propagation: two passes of 200 runs");
     cli::add_seed(app, o.seed);
     app.add_option_function<std::string>(
-           "--combine",
-           [&o](const std::string &word) { o.batch.combine = *combine_of(word); },
+           "--combine", [&o](const std::string &word) { o.batch.combine = *combine_of(word); },
            "Several analyses of a mineral in a sample: their mean, or each combination (default: "
            "no result)")
         ->type_name("mean|each")
@@ -184,7 +183,8 @@ std::string read_input(const std::string &path) {
     if (path != "-") return read_whole(path);
     std::string text;
     char buffer[65536];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, stdin)) > 0;) text.append(buffer, n);
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, stdin)) > 0;)
+        text.append(buffer, n);
     if (std::ferror(stdin)) throw std::runtime_error("standard input: cannot read");
     return text;
 }
@@ -198,9 +198,7 @@ int run(const options &o) {
         file_input in;
         try {
             in = read_table(path == "-" ? "standard input" : path, read_input(path));
-        } catch (const std::runtime_error &e) {
-            in.error = e.what();
-        }
+        } catch (const std::runtime_error &e) { in.error = e.what(); }
         for (const std::string &message : file_messages(in, path)) report(message);
         if (!in.error.empty() || in.samples.empty()) status = cli::exit_failure;
         for (auto &s : in.samples) samples.push_back(std::move(s));
@@ -241,7 +239,8 @@ int run(const options &o) {
     out.commit();
     if (pairs) pairs->commit();
 #ifdef VARNO96_HAVE_PLOT
-    if (!o.plot.empty()) plot::write_batch_diagram(points, left_off, batch_title(o.files, o.how), o.plot);
+    if (!o.plot.empty())
+        plot::write_batch_diagram(points, left_off, batch_title(o.files, o.how), o.plot);
 #endif
     return status;
 }

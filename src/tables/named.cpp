@@ -62,7 +62,8 @@ std::string from_utf16(std::string_view bytes, bool little) {
     std::string out;
     out.reserve(bytes.size() / 2);
     const auto unit = [&](std::size_t i) {
-        const auto a = static_cast<unsigned char>(bytes[i]), b = static_cast<unsigned char>(bytes[i + 1]);
+        const auto a = static_cast<unsigned char>(bytes[i]),
+                   b = static_cast<unsigned char>(bytes[i + 1]);
         return little ? a | (b << 8) : (a << 8) | b;
     };
     for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
@@ -167,7 +168,8 @@ private:
                         closed = true;
                         break;
                     }
-                    if (c == '\n' || (c == '\r' && !(pos_ + 1 < text_.size() && text_[pos_ + 1] == '\n')))
+                    if (c == '\n' ||
+                        (c == '\r' && !(pos_ + 1 < text_.size() && text_[pos_ + 1] == '\n')))
                         line_++;
                     f += c;
                     pos_++;
@@ -218,7 +220,8 @@ std::string name_key(std::string_view header) {
     std::string s;
     for (std::size_t i = 0; i < header.size(); i++) {
         const auto c = static_cast<unsigned char>(header[i]);
-        if (c == 0xE2 && i + 2 < header.size() && static_cast<unsigned char>(header[i + 1]) == 0x82) {
+        if (c == 0xE2 && i + 2 < header.size() &&
+            static_cast<unsigned char>(header[i + 1]) == 0x82) {
             const auto d = static_cast<unsigned char>(header[i + 2]);
             if (d >= 0x80 && d <= 0x89) { // U+2080..U+2089
                 s += static_cast<char>('0' + (d - 0x80));
@@ -226,7 +229,8 @@ std::string name_key(std::string_view header) {
                 continue;
             }
         }
-        if (c == 0xCE && i + 1 < header.size() && static_cast<unsigned char>(header[i + 1]) == 0xA3) {
+        if (c == 0xCE && i + 1 < header.size() &&
+            static_cast<unsigned char>(header[i + 1]) == 0xA3) {
             s += '$'; // Σ, a sum
             i++;
             continue;
@@ -262,14 +266,16 @@ struct oxide_name {
 const std::vector<std::pair<std::string, oxide_name>> &oxide_keys() {
     static const std::vector<std::pair<std::string, oxide_name>> keys = [] {
         std::vector<std::pair<std::string, oxide_name>> k;
-        for (int i = 1; i <= NEL; i++) k.push_back({lowered(oxide_names[static_cast<std::size_t>(i - 1)]), {i, iron::none}});
+        for (int i = 1; i <= NEL; i++)
+            k.push_back({lowered(oxide_names[static_cast<std::size_t>(i - 1)]), {i, iron::none}});
         for (const char *n : {"feot", "feo*", "feotot", "feototal", "$feo", "feo$"})
             k.push_back({n, {FEO, iron::total_feo}});
         for (const char *n : {"fe2o3t", "fe2o3*", "fe2o3tot", "fe2o3total", "$fe2o3"})
             k.push_back({n, {FEO, iron::total_fe2o3}});
         // Longest first, so that "feot" is not taken for "feo" followed by "t".
-        std::stable_sort(k.begin(), k.end(),
-                         [](const auto &a, const auto &b) { return a.first.size() > b.first.size(); });
+        std::stable_sort(k.begin(), k.end(), [](const auto &a, const auto &b) {
+            return a.first.size() > b.first.size();
+        });
         return k;
     }();
     return keys;
@@ -361,7 +367,8 @@ std::string list(const std::vector<std::string> &items) {
 }
 
 void add_problem(sample_input &s, const std::string &what) {
-    if (s.problem.find(what) == std::string::npos) s.problem += (s.problem.empty() ? "" : "; ") + what;
+    if (s.problem.find(what) == std::string::npos)
+        s.problem += (s.problem.empty() ? "" : "; ") + what;
 }
 
 std::string base_name(const std::string &file) {
@@ -411,7 +418,8 @@ mineral mineral_of(std::string_view field, bool numbered) {
 file_input read_table(const std::string &file, std::string_view bytes) {
     file_input in;
     std::string decoded;
-    if (bytes.size() >= 2 && (bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF")) {
+    if (bytes.size() >= 2 &&
+        (bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF")) {
         decoded = from_utf16(bytes.substr(2), bytes[0] == '\xFF');
         bytes = decoded;
     } else if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {
@@ -462,7 +470,9 @@ file_input read_table(const std::string &file, std::string_view bytes) {
         if (const auto r = role_of(h)) {
             const auto it = roles.find(r->first);
             if (it == roles.end() || r->second < it->second.second) {
-                if (it != roles.end()) ignored.push_back(quoted(trimmed(fields[static_cast<std::size_t>(it->second.first)])));
+                if (it != roles.end())
+                    ignored.push_back(
+                        quoted(trimmed(fields[static_cast<std::size_t>(it->second.first)])));
                 roles[r->first] = {static_cast<int>(c), r->second};
             } else {
                 ignored.push_back(quoted(h));
@@ -474,9 +484,12 @@ file_input read_table(const std::string &file, std::string_view bytes) {
     if (oxides.empty()) {
         std::string found;
         for (const std::string &f : fields) found += (found.empty() ? "" : " ") + f;
-        in.error = at_header + ": the header names no oxide column (SiO2, Al2O3, FeO, ...) and is "
-                   "not one of six fields and the oxides SiO2 TiO2 Al2O3 Fe2O3 FeO MnO MgO CaO Na2O "
-                   "K2O (found: " + found + ")";
+        in.error =
+            at_header +
+            ": the header names no oxide column (SiO2, Al2O3, FeO, ...) and is "
+            "not one of six fields and the oxides SiO2 TiO2 Al2O3 Fe2O3 FeO MnO MgO CaO Na2O "
+            "K2O (found: " +
+            found + ")";
         return in;
     }
     lay.wide = suffixed;
@@ -488,10 +501,13 @@ file_input read_table(const std::string &file, std::string_view bytes) {
         const auto k = static_cast<std::size_t>(lay.wide ? ox.suffix : mineral::garnet);
         int &slot = lay.at[k][static_cast<std::size_t>(ox.oxide.slot)];
         if (slot != 0) {
-            in.error = at_header + ": columns " + quoted(trimmed(fields[static_cast<std::size_t>(slot - 1)])) +
-                       " and " + quoted(trimmed(fields[c])) + " both give " +
-                       (ox.oxide.slot == FEO ? "the iron" : oxide_names[static_cast<std::size_t>(ox.oxide.slot - 1)]) +
-                       (lay.wide ? std::string(" of ") + mineral_names[k] : "");
+            in.error =
+                at_header + ": columns " +
+                quoted(trimmed(fields[static_cast<std::size_t>(slot - 1)])) + " and " +
+                quoted(trimmed(fields[c])) + " both give " +
+                (ox.oxide.slot == FEO ? "the iron"
+                                      : oxide_names[static_cast<std::size_t>(ox.oxide.slot - 1)]) +
+                (lay.wide ? std::string(" of ") + mineral_names[k] : "");
             return in;
         }
         slot = static_cast<int>(c) + 1;
@@ -507,7 +523,8 @@ file_input read_table(const std::string &file, std::string_view bytes) {
         lay.mineral_col = -1;
     }
     if (!lay.wide && lay.mineral_col < 0) {
-        in.error = at_header + ": no mineral column (Mineral, Min or Phase) to tell garnet, "
+        in.error = at_header +
+                   ": no mineral column (Mineral, Min or Phase) to tell garnet, "
                    "clinopyroxene and phengite apart, and no oxide column with a mineral suffix "
                    "(SiO2_Grt, SiO2_Cpx, SiO2_Phe)";
         return in;
@@ -517,8 +534,8 @@ file_input read_table(const std::string &file, std::string_view bytes) {
 
     // What was read but will not be used, and what is missing, once per file.
     if (!ignored.empty())
-        in.warnings.push_back(file + ": column" + (ignored.size() > 1 ? "s " : " ") + list(ignored) +
-                              " ignored");
+        in.warnings.push_back(file + ": column" + (ignored.size() > 1 ? "s " : " ") +
+                              list(ignored) + " ignored");
     constexpr std::array<const char *, 3> suffixes{"_Grt", "_Cpx", "_Phe"};
     std::vector<std::string> missing, absent;
     bool ferric = false;
@@ -539,8 +556,7 @@ file_input read_table(const std::string &file, std::string_view bytes) {
         in.warnings.push_back(file + ": no " + list(missing) + " column" +
                               (missing.size() > 1 ? "s" : "") + ": read as 0" +
                               (ferric ? " (Fe2O3 as 0 is estimated by charge balance)" : ""));
-    if (!absent.empty())
-        in.warnings.push_back(file + ": no column of " + list(absent) + " oxides");
+    if (!absent.empty()) in.warnings.push_back(file + ": no column of " + list(absent) + " oxides");
 
     // The rows.
     const bool comma = sep == ';' || sep == '\t';
@@ -549,7 +565,8 @@ file_input read_table(const std::string &file, std::string_view bytes) {
     std::vector<int> empty_rows;
     const std::string file_sample = file == "-" ? "standard input" : base_name(file);
     int row_number = 0;
-    std::map<std::size_t, int> headless_used; // a column without heading, the first line with a value
+    std::map<std::size_t, int>
+        headless_used;           // a column without heading, the first line with a value
     std::size_t last_sample = 0; // rows of one sample usually follow each other
     index.reserve(bytes.size() / 256);
     while (rec.next(fields, line)) {
@@ -560,7 +577,8 @@ file_input read_table(const std::string &file, std::string_view bytes) {
                        ? trimmed(fields[static_cast<std::size_t>(c)])
                        : std::string_view();
         };
-        const std::string row_name = lay.sample >= 0 || !lay.wide ? std::string() : "row " + std::to_string(row_number);
+        const std::string row_name =
+            lay.sample >= 0 || !lay.wide ? std::string() : "row " + std::to_string(row_number);
         const std::string_view name = lay.sample >= 0 ? field(lay.sample)
                                       : lay.wide      ? std::string_view(row_name)
                                                       : std::string_view(file_sample);
@@ -618,14 +636,15 @@ file_input read_table(const std::string &file, std::string_view bytes) {
                               " below background, read as 0";
                     break;
                 case cell_reading::not_a_number:
-                    add_problem(s, where() + ", column " + header[static_cast<std::size_t>(c)] + ": " +
-                                       quoted(raw) + " is not a number");
+                    add_problem(s, where() + ", column " + header[static_cast<std::size_t>(c)] +
+                                       ": " + quoted(raw) + " is not a number");
                     break;
                 }
             }
             if (lay.fe2o3_total[set] && a.wt[FEO] != 0) {
                 a.wt[FEO] = a.wt[FEO] * 0.89981; // FeO/Fe2O3 per iron: 71.846 / 79.845
-                a.note += std::string(a.note.empty() ? "" : "; ") + "total iron given as Fe2O3 read as FeO (x 0.89981)";
+                a.note += std::string(a.note.empty() ? "" : "; ") +
+                          "total iron given as Fe2O3 read as FeO (x 0.89981)";
             }
             if (!has) {
                 if (!lay.wide) empty_rows.push_back(line);
@@ -637,8 +656,8 @@ file_input read_table(const std::string &file, std::string_view bytes) {
     for (sample_input &s : in.samples)
         for (std::size_t k = 0; k < 3; k++)
             if (s.analyses[k].empty())
-                add_problem(s, file + " line " + std::to_string(s.line) + ": no " + mineral_names[k] +
-                                   " analysis of sample " + s.name);
+                add_problem(s, file + " line " + std::to_string(s.line) + ": no " +
+                                   mineral_names[k] + " analysis of sample " + s.name);
     for (const auto &[c, first] : headless_used)
         in.warnings.push_back(file + ": column " + std::to_string(c + 1) +
                               " has no heading: its values (from line " + std::to_string(first) +
@@ -648,7 +667,8 @@ file_input read_table(const std::string &file, std::string_view bytes) {
                               ": a quote is not closed; it is read as a character");
     if (!others.empty()) {
         std::vector<std::string> names;
-        for (const auto &[name, n] : others) names.push_back(quoted(name) + " (" + std::to_string(n) + ")");
+        for (const auto &[name, n] : others)
+            names.push_back(quoted(name) + " (" + std::to_string(n) + ")");
         in.warnings.push_back(file + ": rows of other minerals ignored: " + list(names));
     }
     if (!empty_rows.empty()) {

@@ -14,14 +14,13 @@
 namespace varno96 {
 
 // Column names of the ten oxides in the order of an analysis, and of their cations.
-inline constexpr std::array<const char *, NEL> oxide_names{
-    "SiO2", "TiO2", "Al2O3", "Fe2O3", "FeO", "MnO", "MgO", "CaO", "Na2O", "K2O"};
-inline constexpr std::array<const char *, NEL> cation_names{"Si",  "Ti", "Al", "Fe3", "Fe2",
-                                                            "Mn",  "Mg", "Ca", "Na",  "K"};
+inline constexpr std::array<const char *, NEL> oxide_names{"SiO2", "TiO2", "Al2O3", "Fe2O3", "FeO",
+                                                           "MnO",  "MgO",  "CaO",   "Na2O",  "K2O"};
+inline constexpr std::array<const char *, NEL> cation_names{"Si", "Ti", "Al", "Fe3", "Fe2",
+                                                            "Mn", "Mg", "Ca", "Na",  "K"};
 
 enum class mineral { garnet, clinopyroxene, phengite, unknown };
-inline constexpr std::array<const char *, 3> mineral_names{"garnet", "clinopyroxene",
-                                                           "phengite"};
+inline constexpr std::array<const char *, 3> mineral_names{"garnet", "clinopyroxene", "phengite"};
 
 // One analysis in wt%, all iron as FeO unless Fe2O3 was given.
 struct analysis {
@@ -36,7 +35,7 @@ struct analysis {
 struct sample_input {
     std::string file;
     std::string name;
-    int line = 0; // line of the sample's first analysis
+    int line = 0;                                  // line of the sample's first analysis
     std::array<std::vector<analysis>, 3> analyses; // garnet, clinopyroxene, phengite
     std::string problem;
 };

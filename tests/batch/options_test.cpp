@@ -82,8 +82,8 @@ TEST_P(Run, StatusOneLineEachAndWhatIsWritten) {
     const auto [header, samples] = suite();
     scratch dir;
     dir.write("S.PRN", header + samples[0].lines + samples[1].lines);
-    dir.write("BAD.PRN", "No Sample Min # Descr Ox Si Ti Al Fe3 Fe2 Mn Mg Ca Na K\r\n" +
-                             samples[2].lines);
+    dir.write("BAD.PRN",
+              "No Sample Min # Descr Ox Si Ti Al Fe3 Fe2 Mn Mg Ca Na K\r\n" + samples[2].lines);
     dir.write("HEAD.PRN", header);
     const run_result r = run(VARNO96_BATCH, c.args, dir);
     EXPECT_EQ(r.status, c.status);

@@ -138,7 +138,10 @@ TEST(Tables, TheLibraryRefusesOptionsInTheBatchsWords) {
         EXPECT_FALSE(want.empty());
         EXPECT_EQ(lines(r.err).at(0), "varno96-batch: " + want);
     }
-    EXPECT_EQ(varno96::option_error(with([](auto &) {})), "");
+    for (long long model = 1; model <= NMODELS; model++)
+        EXPECT_EQ(varno96::option_error(with([=](auto &o) { o.model = model; })), "");
+    EXPECT_EQ(varno96::option_error(with([](auto &o) { o.seed = -1, o.uncertainty = 0; })), "");
+    EXPECT_EQ(varno96::option_error(with([](auto &o) { o.seed = -99, o.at = 600; })), "");
 }
 
 } // namespace

@@ -1,7 +1,8 @@
 // Batch reader: any bytes as a table, through the reader (either layout), the calculation of
-// every sample under each way of combining analyses and each garnet model (and the Monte-Carlo passes for the first computable
-// sample) and the CSV rows. Every sample gets either its numbers or a note; number columns
-// hold finite decimal numbers or nothing; every row reads back as the fields it was made of.
+// every sample under each way of combining analyses and each garnet model (and the Monte-Carlo
+// passes for the first computable sample) and the CSV rows. Every sample gets either its numbers or
+// a note; number columns hold finite decimal numbers or nothing; every row reads back as the fields
+// it was made of.
 #include "api/table.hpp"
 #include "fuzz_support.hpp"
 
@@ -90,7 +91,8 @@ void check_row(const varno96::sample_unit &u, const varno96::sample_result &r, c
         const std::string &n = columns[i].name, &f = fields[i];
         if (columns[i].type == varno96::column::text) continue;
         if (!f.empty() && !decimal(f)) finding("column " + n + " holds " + f);
-        if (f.empty() != std::isnan(cells[i].value)) finding("column " + n + " text and value disagree");
+        if (f.empty() != std::isnan(cells[i].value))
+            finding("column " + n + " text and value disagree");
         const bool result = n == "T_C" || n == "P_kbar" || n == "P_minus50_kbar" ||
                             n == "P_plus50_kbar" || n.starts_with("ln");
         if (ok && result && f.empty()) finding("a computed sample has no " + n);

@@ -271,6 +271,29 @@ TEST(Layouts, EveryLayoutWithEveryLineEndGivesTheRowsOfTheDataFile) {
         }
 }
 
+// Sample names beyond the basic plane of Unicode, as surrogate pairs in UTF-16, come out as
+// four-byte UTF-8; an unpaired surrogate as U+FFFD.
+TEST(Layouts, Utf16NamesBeyondTheBasicPlane) {
+    std::string text;
+    const auto unit = [&](unsigned u) {
+        text += static_cast<char>(u & 0xFF), text += static_cast<char>(u >> 8);
+    };
+    const auto ascii = [&](const std::string &a) {
+        for (char c : a) unit(static_cast<unsigned char>(c));
+    };
+    unit(0xFEFF);
+    ascii("Sample\tMineral\tSiO2\r\n");
+    // U+10000, U+FFFF (one unit), U+1F600, then a lone high surrogate.
+    for (const char *mineral : {"Grt", "Cpx", "Phe"}) {
+        unit(0xD800), unit(0xDC00), unit(0xFFFF), unit(0xD83D), unit(0xDE00), unit(0xD800);
+        ascii(std::string("\t") + mineral + "\t40\r\n");
+    }
+    const file_input in = read_table("U.txt", text);
+    ASSERT_EQ(in.samples.size(), 1u) << in.error;
+    EXPECT_EQ(in.samples[0].name, "\xF0\x90\x80\x80\xEF\xBF\xBF\xF0\x9F\x98\x80\xEF\xBF\xBD");
+    EXPECT_EQ(in.samples[0].analyses[0].at(0).wt[SIO2], 40);
+}
+
 // ---- Several analyses of a mineral ----------------------------------------------------
 
 // The suite with each analysis measured at several spots: the garnet at two (2 % low, 3 %
