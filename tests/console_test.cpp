@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -243,6 +245,17 @@ TEST(Formatting, RightAlignedNeverCut) {
     EXPECT_EQ(PAD("KB12", 9), "     KB12");
     EXPECT_EQ(PAD("", 2), "  ");
     EXPECT_EQ(PAD("ABCDEFGHIJK", 9), "ABCDEFGHIJK");
+}
+
+// The digits are printf's "%*.*f", at the edges too: ties, negative zero, tiny and huge values.
+TEST(Formatting, DigitsOfPrintf) {
+    for (const REAL X : {0.0, -0.0, -0.001, 0.005, 0.015, 1.005, 2.5, -2.5, 0.125, 1e-300, 5e-324,
+                         1e22, 1e300, -123456789.0125, 4503599627370497.5})
+        for (const int D : {0, 1, 2, 3, 4}) {
+            char WANT[400];
+            std::snprintf(WANT, sizeof WANT, "%*.*f", 10, D, X);
+            EXPECT_EQ(FMT(X, 10, D), WANT) << X << " with " << D;
+        }
 }
 
 TEST(Formatting, ValueWithoutAValueEndsTheRun) {

@@ -1,6 +1,7 @@
 #include "io/textio.hpp"
 
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 
@@ -10,6 +11,11 @@ std::string FMT(REAL X, int W, int D) {
     // Every value was checked where it arose; one that has none must never be printed.
     if (!std::isfinite(X)) FATAL("no result: a number is out of range");
     char BUF[400];
+#if defined(__GLIBCXX__)
+    // to_chars writes the digits printf's "%.*f" writes, several times faster.
+    const auto [END, EC] = std::to_chars(BUF, BUF + sizeof BUF, X, std::chars_format::fixed, D);
+    if (EC == std::errc()) return PAD(std::string_view(BUF, static_cast<std::size_t>(END - BUF)), W);
+#endif
     std::snprintf(BUF, sizeof BUF, "%*.*f", W, D, X);
     return BUF;
 }
