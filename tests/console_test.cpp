@@ -6,9 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <limits>
 #include <random>

@@ -14,7 +14,8 @@ std::string FMT(REAL X, int W, int D) {
 #if defined(__GLIBCXX__)
     // to_chars writes the digits printf's "%.*f" writes, several times faster.
     const auto [END, EC] = std::to_chars(BUF, BUF + sizeof BUF, X, std::chars_format::fixed, D);
-    if (EC == std::errc()) return PAD(std::string_view(BUF, static_cast<std::size_t>(END - BUF)), W);
+    if (EC == std::errc())
+        return PAD(std::string_view(BUF, static_cast<std::size_t>(END - BUF)), W);
 #endif
     std::snprintf(BUF, sizeof BUF, "%*.*f", W, D, X);
     return BUF;
