@@ -5,10 +5,11 @@
 #include "stats/stats.hpp"
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
+#include <condition_variable>
 #include <exception>
 #include <limits>
+#include <mutex>
 #include <thread>
 
 namespace varno96 {
@@ -332,36 +333,67 @@ void compute_units(const std::vector<sample_unit> &units, const choices &how, un
         if (progress) progress(units.size(), units.size());
         return;
     }
-    if (progress) progress(0, units.size());
-    // Blocks large enough that starting the threads costs nothing, small enough that the
-    // results of one block (Monte-Carlo pairs included) stay a few megabytes.
-    const std::size_t block = 1024;
-    std::vector<sample_result> results;
-    for (std::size_t first = 0; first < units.size(); first += block) {
-        const std::size_t n = std::min(block, units.size() - first);
-        results.assign(n, sample_result{});
-        std::atomic<std::size_t> next{0}, done{0};
-        std::exception_ptr failure;
-        std::atomic<bool> failed{false};
-        const auto work = [&](bool reports) {
+    // `threads` workers compute the units in order of taking; this thread hands each result to
+    // `row` as soon as the results before it are handed on, so that writing the rows overlaps
+    // the computing. A window bounds the results waiting (Monte-Carlo pairs included).
+    const std::size_t n = units.size(), window = std::min<std::size_t>(n, 64 * threads);
+    std::vector<sample_result> slots(window);
+    std::vector<char> ready(window, 0);
+    std::mutex m;
+    std::condition_variable done, room;
+    std::size_t next = 0, handed = 0; // units taken by a worker, and handed to `row`
+    bool stop = false;
+    std::exception_ptr failure;
+    const auto fail = [&](std::exception_ptr e) { // with m held
+        if (!failure) failure = e;
+        stop = true;
+        done.notify_all();
+        room.notify_all();
+    };
+    const auto work = [&] {
+        std::unique_lock lock(m);
+        for (;;) {
+            room.wait(lock, [&] { return stop || next >= n || next < handed + window; });
+            if (stop || next >= n) return;
+            const std::size_t i = next++;
+            lock.unlock();
+            sample_result r;
             try {
-                for (std::size_t i; !failed && (i = next++) < n;) {
-                    results[i] = one(units[first + i]);
-                    const std::size_t finished = ++done;
-                    if (reports && progress) progress(first + finished, units.size());
-                }
+                r = one(units[i]);
             } catch (...) {
-                if (!failed.exchange(true)) failure = std::current_exception();
+                lock.lock();
+                fail(std::current_exception());
+                return;
             }
-        };
-        std::vector<std::thread> pool;
-        for (unsigned t = 1; t < threads && t < n; t++) pool.emplace_back(work, false);
-        work(true); // progress is told on the calling thread only
-        for (std::thread &t : pool) t.join();
-        if (failure) std::rethrow_exception(failure);
-        for (std::size_t i = 0; i < n; i++) row(first + i, results[i]);
+            lock.lock();
+            slots[i % window] = std::move(r);
+            ready[i % window] = 1;
+            if (i == handed) done.notify_one();
+        }
+    };
+    std::vector<std::thread> pool;
+    for (unsigned t = 0; t < threads && t < n; t++) pool.emplace_back(work);
+    try {
+        for (std::size_t i = 0; i < n; i++) {
+            std::unique_lock lock(m);
+            done.wait(lock, [&] { return stop || ready[i % window]; });
+            if (stop) break;
+            const sample_result r = std::move(slots[i % window]);
+            ready[i % window] = 0;
+            lock.unlock();
+            if (progress) progress(i, n);
+            row(i, r);
+            lock.lock();
+            handed = i + 1;
+            room.notify_all();
+        }
+    } catch (...) {
+        const std::lock_guard lock(m);
+        fail(std::current_exception());
     }
-    if (progress) progress(units.size(), units.size());
+    for (std::thread &t : pool) t.join();
+    if (failure) std::rethrow_exception(failure);
+    if (progress) progress(n, n);
 }
 
 std::string unit_name(const sample_unit &u) {

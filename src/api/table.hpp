@@ -85,8 +85,10 @@ std::string csv_line(const std::vector<cell> &cells);
 std::string csv_header(const std::vector<column> &columns);
 
 // Computes every unit, on `threads` threads (1: this one), and hands each result to `row` in
-// the order of the units, on the calling thread. `progress(done, total)` is called now and
-// then. The results do not depend on the number of threads.
+// the order of the units, on the calling thread, while the next are computed.
+// `progress(done, total)` is called before each row and at the end. The results do not depend
+// on the number of threads; an exception from a unit or from `row` ends the computing and is
+// thrown on.
 void compute_units(const std::vector<sample_unit> &units, const choices &how, unsigned threads,
                    const std::function<void(std::size_t, const sample_result &)> &row,
                    const std::function<void(std::size_t, std::size_t)> &progress = {});
