@@ -40,6 +40,7 @@ std::string read_whole(const std::string &path) {
     std::FILE *file = std::fopen(path.c_str(), "rb");
     if (file == nullptr) throw failed("cannot open", errno);
     std::string text;
+    if (const auto size = fs::file_size(path, ec); !ec) text.reserve(size);
     char buffer[1 << 16];
     for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
         text.append(buffer, got);
