@@ -75,7 +75,8 @@ frame_input frame_of(const py::list &names, const py::list &columns, std::size_t
 }
 
 // Columns of cells as Python values: a list of str for text, a float64 array otherwise.
-py::list columns_of(const std::vector<column> &columns, const std::vector<std::vector<cell>> &rows) {
+py::list columns_of(const std::vector<column> &columns,
+                    const std::vector<std::vector<cell>> &rows) {
     py::list out;
     for (std::size_t c = 0; c < columns.size(); c++) {
         if (columns[c].type == column::text) {
@@ -86,8 +87,8 @@ py::list columns_of(const std::vector<column> &columns, const std::vector<std::v
             for (std::size_t r = 0; r < rows.size(); r++) {
                 const std::string &t = rows[r][c].text;
                 if (!last_text || t != *last_text) {
-                    last = py::reinterpret_steal<py::object>(
-                        PyUnicode_DecodeUTF8(t.data(), static_cast<Py_ssize_t>(t.size()), "replace"));
+                    last = py::reinterpret_steal<py::object>(PyUnicode_DecodeUTF8(
+                        t.data(), static_cast<Py_ssize_t>(t.size()), "replace"));
                     if (!last) throw py::error_already_set();
                     last_text = &t;
                 }
@@ -146,8 +147,8 @@ outcome run(const std::vector<table_text> &inputs, const batch_options &o, bool 
 
 py::dict compute(const py::list &items, long long model, double temperature, bool powell,
                  std::optional<double> at, bool one_site, double uncertainty, bool monte_carlo,
-                 std::optional<long long> seed, std::optional<std::string> combine,
-                 bool formulae, bool with_pairs, unsigned jobs) {
+                 std::optional<long long> seed, std::optional<std::string> combine, bool formulae,
+                 bool with_pairs, unsigned jobs) {
     batch_options o;
     o.model = model;
     o.temperature = temperature;
@@ -175,8 +176,9 @@ py::dict compute(const py::list &items, long long model, double temperature, boo
         if (t.size() == 2)
             in.text = t[1].cast<std::string>();
         else
-            frames.emplace_back(inputs.size(), frame_of(t[1].cast<py::list>(), t[2].cast<py::list>(),
-                                                        t[3].cast<std::size_t>()));
+            frames.emplace_back(
+                inputs.size(),
+                frame_of(t[1].cast<py::list>(), t[2].cast<py::list>(), t[3].cast<std::size_t>()));
         inputs.push_back(std::move(in));
     }
     outcome out;
@@ -218,13 +220,12 @@ PYBIND11_MODULE(_varno96, m) {
     py::register_exception_translator([](std::exception_ptr p) {
         try {
             if (p) std::rethrow_exception(p);
-        } catch (const RUNEND &e) {
-            PyErr_SetString(PyExc_RuntimeError, e.MESSAGE.c_str());
-        }
+        } catch (const RUNEND &e) { PyErr_SetString(PyExc_RuntimeError, e.MESSAGE.c_str()); }
     });
     m.def("compute", &varno96::compute, "inputs"_a, py::kw_only(), "model"_a, "temperature"_a,
-          "powell"_a, "at"_a, "one_site"_a, "uncertainty"_a, "monte_carlo"_a, "seed"_a,
-          "combine"_a, "formulae"_a, "pairs"_a, "jobs"_a,
+          "powell"_a, "at"_a, "one_site"_a, "uncertainty"_a, "monte_carlo"_a, "seed"_a, "combine"_a,
+          "formulae"_a, "pairs"_a, "jobs"_a,
           "Reads and computes the tables `inputs`; see varno96.compute.");
-    m.def("model_titles", &varno96::model_titles, "The garnet models' titles, as the menu shows them.");
+    m.def("model_titles", &varno96::model_titles,
+          "The garnet models' titles, as the menu shows them.");
 }

@@ -90,7 +90,8 @@ checked_options check(const val &fields) {
     if (o.powell && o.at) refuse(c, "at", "--powell excludes --at");
     if (const auto u = number_field(c, fields, "uncertainty", false)) {
         o.uncertainty = *u;
-        if (*u < 0) refuse(c, "uncertainty", "must not be negative: " + text_of(fields, "uncertainty"));
+        if (*u < 0)
+            refuse(c, "uncertainty", "must not be negative: " + text_of(fields, "uncertainty"));
     }
     o.monte_carlo = flag_of(fields, "monte-carlo");
     o.seed = whole_field(c, fields, "seed", -99, -1, false);
@@ -179,7 +180,8 @@ val svg_rect(const plot::rect &r) {
     return v;
 }
 
-val diagram(const std::vector<plot::batch_sample> &samples, int left_off, const std::string &title) {
+val diagram(const std::vector<plot::batch_sample> &samples, int left_off,
+            const std::string &title) {
     const plot::batch_scene scene = plot::make_batch_scene(samples, left_off, title);
     bool any_ellipse = false, any_bar = false;
     for (const plot::batch_mark &mk : scene.marks)
@@ -212,9 +214,9 @@ val diagram(const std::vector<plot::batch_sample> &samples, int left_off, const 
         m.to_mm(mk.at, x, y);
         marks.push_back({x - 1.4, y - 1.4, x + 1.4, y + 1.4});
         const std::string name = plot::utf8_text(mk.label);
-        requests.push_back({x, y,
-                            0.6 * 1.25 * label_char * static_cast<double>(plot::text_length(name)) + 0.8,
-                            label_char * 1.5});
+        requests.push_back(
+            {x, y, 0.6 * 1.25 * label_char * static_cast<double>(plot::text_length(name)) + 0.8,
+             label_char * 1.5});
         if (!mk.spread) continue;
         for (std::size_t i = 0; i < mk.spread->ellipse1.size(); i += 3) {
             m.to_mm(mk.spread->ellipse1[i], x, y);
@@ -305,9 +307,7 @@ public:
             run(inputs, progress);
         } catch (const std::exception &e) {
             result_.set("error", plot::utf8_text(e.what()));
-        } catch (const RUNEND &e) {
-            result_.set("error", plot::utf8_text(e.MESSAGE));
-        }
+        } catch (const RUNEND &e) { result_.set("error", plot::utf8_text(e.MESSAGE)); }
     }
     val result() const { return result_; }
     // The diagram laid out on its page; nothing when no sample was read.
@@ -331,7 +331,7 @@ private:
     std::vector<sample_input> samples_;
     std::vector<sample_unit> units_; // pointing into samples_
     std::vector<sample_result> results_;
-    std::vector<std::string> names_;        // of the inputs
+    std::vector<std::string> names_;         // of the inputs
     std::vector<plot::batch_sample> points_; // the rows with a result
     val result_ = val::object();
 
@@ -346,9 +346,7 @@ private:
             file_input in;
             try {
                 in = read_table(name, string_of(inputs[i]["bytes"]));
-            } catch (const std::runtime_error &e) {
-                in.error = e.what();
-            }
+            } catch (const std::runtime_error &e) { in.error = e.what(); }
             for (const std::string &said : file_messages(in, name))
                 messages.call<void>("push", plot::utf8_text(said));
             if (!in.error.empty() || in.samples.empty()) failed++;
@@ -414,7 +412,8 @@ EMSCRIPTEN_BINDINGS(varno96) {
         .function("result", &batch::result)
         .function("diagram", &batch::diagram)
         .function("pairs", &batch::pairs);
-    emscripten::function("version", +[] { return std::string(VERSION); });
+    emscripten::function(
+        "version", +[] { return std::string(VERSION); });
 }
 
 } // namespace varno96::web

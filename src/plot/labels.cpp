@@ -59,7 +59,8 @@ public:
                 for (const entry &e : at(i, j)) {
                     const double o = overlap(box, e.box);
                     // A box in several cells counts in the first of them that this one meets.
-                    if (o > 0 && i == std::max(e.i0, i0) && j == std::max(e.j0, j0)) sum += weight * o;
+                    if (o > 0 && i == std::max(e.i0, i0) && j == std::max(e.j0, j0))
+                        sum += weight * o;
                 }
                 if (sum >= enough) return;
             }
@@ -74,7 +75,9 @@ private:
     double cell_;
     int nx_, ny_;
     std::vector<std::vector<entry>> cells_;
-    int count(double length) const { return std::max(1, static_cast<int>(std::ceil(length / cell_))); }
+    int count(double length) const {
+        return std::max(1, static_cast<int>(std::ceil(length / cell_)));
+    }
     int index(double v, double from, int n) const {
         const double k = std::floor((v - from) / cell_);
         return std::isnan(k) ? 0 : static_cast<int>(std::clamp(k, 0.0, static_cast<double>(n - 1)));
