@@ -453,7 +453,7 @@ file_input read_table(const std::string &file, std::string_view bytes) {
     layout lay;
     std::vector<std::string> ignored;
     std::map<role, std::pair<int, int>> roles; // column and rank
-    bool suffixed = false, plain = false;
+    bool suffixed = false;
     std::vector<std::pair<std::size_t, named_oxide>> oxides;
     std::vector<std::size_t> headless; // columns without a heading
     for (std::size_t c = 0; c < fields.size(); c++) {
@@ -464,7 +464,7 @@ file_input read_table(const std::string &file, std::string_view bytes) {
         }
         if (const auto ox = oxide_of(name_key(h))) {
             oxides.push_back({c, *ox});
-            (ox->suffix == mineral::unknown ? plain : suffixed) = true;
+            suffixed = suffixed || ox->suffix != mineral::unknown;
             continue;
         }
         if (const auto r = role_of(h)) {
@@ -514,7 +514,6 @@ file_input read_table(const std::string &file, std::string_view bytes) {
         lay.fe2o3_total[k] = lay.fe2o3_total[k] || ox.oxide.total == iron::total_fe2o3;
         lay.last = std::max(lay.last, c);
     }
-    (void)plain;
     if (roles.count(role::sample)) lay.sample = roles[role::sample].first;
     if (roles.count(role::mineral)) lay.mineral_col = roles[role::mineral].first;
     if (roles.count(role::label)) lay.label = roles[role::label].first;
