@@ -429,14 +429,11 @@ file_input read_table(const std::string &file, std::string_view bytes) {
 
     // The header: the first line that is not blank.
     std::size_t start = 0;
-    int header_line = 1;
     for (;;) {
         const std::size_t end = std::min(bytes.find_first_of("\r\n", start), bytes.size());
         if (trimmed(bytes.substr(start, end - start)).size() > 0 || end >= bytes.size()) break;
         start = end + (bytes.compare(end, 2, "\r\n") == 0 ? 2 : 1);
-        header_line++;
     }
-    const std::string at_header = file + " line " + std::to_string(header_line);
     const std::size_t header_end = std::min(bytes.find_first_of("\r\n", start), bytes.size());
     const char sep = separator_of(bytes.substr(start, header_end - start));
     records rec(bytes, sep);
@@ -446,6 +443,7 @@ file_input read_table(const std::string &file, std::string_view bytes) {
         in.error = file + ": no header line";
         return in;
     }
+    const std::string at_header = file + " line " + std::to_string(line);
 
     // Name the columns.
     std::vector<std::string> header;
