@@ -117,6 +117,28 @@ std::vector<std::vector<std::string>> batch_pairs(const csv_table &pt, const std
     return r;
 }
 
+// The formula table of the dialogue's console, by batch column: each mineral's line of oxides
+// with their total, and the line of cations with their sum below it.
+fields dialogue_formulae(const std::string &console) {
+    const std::vector<std::string> oxides{"SiO2", "TiO2", "Al2O3", "Fe2O3", "FeO",  "MnO",
+                                          "MgO",  "CaO",  "Na2O",  "K2O",   "total"},
+        cations{"Si", "Ti", "Al", "Fe3", "Fe2", "Mn", "Mg", "Ca", "Na", "K", "sum"};
+    fields f;
+    const auto out = lines(console);
+    for (const auto &[label, prefix] : std::vector<std::pair<std::string, std::string>>{
+             {"Garnet  ", "grt_"}, {"Clinopx ", "cpx_"}, {"Phengite", "phe_"}}) {
+        const auto at = std::find_if(out.begin(), out.end(),
+                                     [&](const std::string &l) { return l.rfind(label, 0) == 0; });
+        if (out.end() - at < 2) continue;
+        const auto wt = words(*at), cat = words(at[1]);
+        for (std::size_t j = 0; j < oxides.size(); j++) {
+            f[prefix + oxides[j]] = wt.at(j + 1);
+            f[prefix + cations[j]] = cat.at(j);
+        }
+    }
+    return f;
+}
+
 class Agreement : public ::testing::TestWithParam<setting> {};
 
 TEST_P(Agreement, EverySampleOfTheSuiteGivesTheDialoguesDigits) {
@@ -129,7 +151,7 @@ TEST_P(Agreement, EverySampleOfTheSuiteGivesTheDialoguesDigits) {
         seed = {"--seed", s.seed};
         args.insert(args.end(), {"--seed", s.seed, "--pt", "pt.csv"});
     }
-    args.insert(args.end(), {"SUITE.PRN", "-o", "rows.csv"});
+    args.insert(args.end(), {"--formulae", "SUITE.PRN", "-o", "rows.csv"});
     const run_result b = run(VARNO96_BATCH, args, batch_dir);
     EXPECT_EQ(b.status, 1) << b.err; // RT2 has no result
     EXPECT_EQ(b.err, "");
@@ -149,11 +171,19 @@ TEST_P(Agreement, EverySampleOfTheSuiteGivesTheDialoguesDigits) {
             EXPECT_EQ(rows.at(i, "note") + "\n", d.err.substr(9));
             for (const char *column : {"T_C", "P_kbar", "lnK", "T_powell_C"})
                 EXPECT_EQ(rows.at(i, column), "") << column;
+            // The minerals after the one without a value are not recalculated.
+            EXPECT_NE(rows.at(i, "grt_SiO2"), "");
+            for (const char *column : {"cpx_SiO2", "cpx_sum", "phe_K2O", "phe_Si"})
+                EXPECT_EQ(rows.at(i, column), "") << column;
         } else {
             EXPECT_EQ(d.err, "");
             const std::string report = dir.read("VARNO.RES");
             const fields want = dialogue_numbers(report, d.out);
             for (const auto &[column, value] : want) EXPECT_EQ(rows.at(i, column), value) << column;
+            const fields formulae = dialogue_formulae(d.out);
+            EXPECT_EQ(formulae.size(), 3u * 22);
+            for (const auto &[column, value] : formulae)
+                EXPECT_EQ(rows.at(i, column), value) << column;
             EXPECT_EQ(want.count("mc_left_out"), s.seed ? 1u : 0u);
             if (!s.seed || want.at("mc_left_out") == "0") { EXPECT_EQ(rows.at(i, "note"), ""); }
             for (const std::string &r : lines(report)) { // why runs were left out
