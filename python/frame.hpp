@@ -1,23 +1,63 @@
-// A pandas DataFrame as the text of a table the reader reads: tab-separated with a header row,
-// so that a frame's columns are named, matched and read exactly as a file's are.
+// The batch as the Python module runs it: tables given as text or as a DataFrame's columns
+// (read by their names, a large wide frame a part at a time), a temperature per sample if
+// asked, and the rows and pairs gathered as columns of values rather than rows of cells.
 #pragma once
 
+#include "api/table.hpp"
+
 #include <cstddef>
+#include <functional>
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace varno96 {
 
-// One column of a frame: numbers (NaN: an empty cell), or the text of each cell.
-struct frame_column {
+// One input: a table's text, or a frame's columns.
+struct call_input {
     std::string name;
-    const double *numbers = nullptr; // rows values, or nullptr for text
-    std::vector<std::string> texts;
+    std::string text;
+    std::optional<columns_input> frame;
+    // A frame's trial temperature of each row, taken when it is read as one sample per row;
+    // empty: by sample name.
+    std::vector<double> row_temperatures;
 };
 
-// The header and one line per row; a number is written with the fewest digits that read back
-// as the same double, a NaN as an empty cell (below detection), and a field holding a tab, a
-// quote or a line end (or, in the header, a comma or semicolon) is quoted as RFC 4180 has it.
-std::string frame_text(const std::vector<frame_column> &columns, std::size_t rows);
+struct call_options {
+    batch_options batch;
+    bool with_pairs = false;
+    unsigned jobs = 1;
+    std::size_t part = 65536; // rows of a wide frame read and computed at a time
+    // The trial temperature of each sample by name, where a frame's rows have none;
+    // `by_sample` false: batch.temperature for every sample.
+    bool by_sample = false;
+    std::map<std::string, double> sample_temperatures;
+    // Called between rows now and then; an exception from it ends the call.
+    std::function<void()> check;
+};
+
+// Columns of a table: numbers, whole numbers (as double) or texts, one value per row.
+struct value_columns {
+    std::vector<column> columns;
+    std::vector<std::vector<double>> numbers; // empty for a text column
+    std::vector<std::vector<std::string>> texts;
+
+    explicit value_columns(std::vector<column> c);
+    std::size_t rows() const;
+    void add(const std::vector<cell> &row);
+};
+
+struct call_result {
+    value_columns rows, pairs;
+    std::vector<std::string> messages;
+    long long seed = 0;
+    std::vector<std::size_t> input_rows; // the rows of each input
+    std::vector<char> input_wide;        // whether each input has one sample per row
+};
+
+// Reads and computes every input as varno96-batch does; an input that is not a table at all
+// throws std::invalid_argument, as does a sample without a temperature.
+call_result run_call(std::vector<call_input> &inputs, const call_options &o);
 
 } // namespace varno96

@@ -9,6 +9,8 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <algorithm>
+
 #include <charconv>
 #include <cmath>
 #include <optional>
@@ -40,19 +42,24 @@ std::string cell_text(PyObject *o) {
     return py::str(o).cast<std::string>();
 }
 
-// A frame handed over as (name, column names, columns, rows): each column a float64 array
-// (NaN where empty) or an object array.
+// A frame handed over as (name, column names, columns, rows, rows apart, row names): each
+// column a float64 array (NaN where empty), whose numbers are read where they are, or an
+// object array, whose cells are taken as texts.
 struct frame_input {
-    std::vector<frame_column> columns;
+    columns_input table;
     std::vector<py::array> kept; // the arrays whose numbers the columns point at
-    std::size_t rows = 0;
 };
 
-frame_input frame_of(const py::list &names, const py::list &columns, std::size_t rows) {
+frame_input frame_of(const py::tuple &t) {
     frame_input f;
-    f.rows = rows;
+    f.table.file = t[0].cast<std::string>();
+    const py::list names = t[1].cast<py::list>(), columns = t[2].cast<py::list>();
+    const auto rows = t[3].cast<std::size_t>();
+    f.table.rows = rows;
+    f.table.rows_apart = t[4].cast<bool>();
+    if (!t[5].is_none()) f.table.row_names = t[5].cast<std::vector<std::string>>();
     for (std::size_t c = 0; c < columns.size(); c++) {
-        frame_column col;
+        table_column col;
         col.name = names[c].cast<std::string>();
         const py::array a = columns[c].cast<py::array>();
         if (a.ndim() != 1 || static_cast<std::size_t>(a.shape(0)) != rows)
@@ -69,23 +76,24 @@ frame_input frame_of(const py::list &names, const py::list &columns, std::size_t
         } else {
             throw py::type_error("column " + col.name + ": float64 or object values expected");
         }
-        f.columns.push_back(std::move(col));
+        f.table.columns.push_back(std::move(col));
     }
     return f;
 }
 
-// Columns of cells as Python values: a list of str for text, a float64 array otherwise.
-py::list columns_of(const std::vector<column> &columns,
-                    const std::vector<std::vector<cell>> &rows) {
+// Columns of values as Python values: a list of str for text, a float64 array otherwise; each
+// column's memory given back as soon as it is made.
+py::list columns_of(value_columns &v) {
     py::list out;
-    for (std::size_t c = 0; c < columns.size(); c++) {
-        if (columns[c].type == column::text) {
-            py::list texts(rows.size());
+    for (std::size_t c = 0; c < v.columns.size(); c++) {
+        if (v.columns[c].type == column::text) {
+            std::vector<std::string> &column = v.texts[c];
+            py::list texts(column.size());
             // Repeated texts (the file, the clinopyroxene model) share one str.
             py::object last;
             const std::string *last_text = nullptr;
-            for (std::size_t r = 0; r < rows.size(); r++) {
-                const std::string &t = rows[r][c].text;
+            for (std::size_t r = 0; r < column.size(); r++) {
+                const std::string &t = column[r];
                 if (!last_text || t != *last_text) {
                     last = py::reinterpret_steal<py::object>(PyUnicode_DecodeUTF8(
                         t.data(), static_cast<Py_ssize_t>(t.size()), "replace"));
@@ -95,11 +103,13 @@ py::list columns_of(const std::vector<column> &columns,
                 texts[r] = last;
             }
             out.append(texts);
+            std::vector<std::string>().swap(column);
         } else {
-            py::array_t<double> values(static_cast<py::ssize_t>(rows.size()));
-            double *v = values.mutable_data();
-            for (std::size_t r = 0; r < rows.size(); r++) v[r] = rows[r][c].value;
+            std::vector<double> &column = v.numbers[c];
+            py::array_t<double> values(static_cast<py::ssize_t>(column.size()));
+            std::copy(column.begin(), column.end(), values.mutable_data());
             out.append(values);
+            std::vector<double>().swap(column);
         }
     }
     return out;
@@ -114,44 +124,23 @@ py::list described(const std::vector<column> &columns) {
     return out;
 }
 
-struct outcome {
-    std::vector<std::string> messages;
-    std::vector<std::vector<cell>> rows, pairs;
-    long long seed = 0;
-};
-
-// Reads every input and computes its samples, as varno96-batch does; an input that is not a
-// table at all is an error rather than a message, so that a call on one table does not
-// quietly give no rows.
-outcome run(const std::vector<table_text> &inputs, const batch_options &o, bool with_pairs,
-            unsigned jobs) {
-    outcome out;
-    std::vector<sample_input> samples;
-    for (const table_text &t : inputs) {
-        file_input in = read_table(t.name, t.text);
-        if (!in.error.empty()) throw py::value_error(in.error);
-        for (std::string &m : file_messages(in, t.name)) out.messages.push_back(std::move(m));
-        for (sample_input &s : in.samples) samples.push_back(std::move(s));
-    }
-    const choices how = choices_of(o);
-    out.seed = how.seed;
-    const std::vector<sample_unit> units = sample_units(samples, o.combine);
-    out.rows.reserve(units.size());
-    compute_units(units, how, jobs, [&](std::size_t i, const sample_result &r) {
-        out.rows.push_back(result_cells(units[i], r, how, o));
-        if (with_pairs)
-            for (auto &p : pair_cells(units[i], r, o)) out.pairs.push_back(std::move(p));
-    });
-    return out;
-}
-
-py::dict compute(const py::list &items, long long model, double temperature, bool powell,
-                 std::optional<double> at, bool one_site, double uncertainty, bool monte_carlo,
-                 std::optional<long long> seed, std::optional<std::string> combine, bool formulae,
-                 bool with_pairs, unsigned jobs) {
-    batch_options o;
+// `temperature`: a number for every sample, or a dict of them by sample name; an input
+// (name, text) or (name, column names, columns, rows, rows apart, row names, row
+// temperatures).
+py::dict compute(const py::list &items, long long model, const py::object &temperature,
+                 bool powell, std::optional<double> at, bool one_site, double uncertainty,
+                 bool monte_carlo, std::optional<long long> seed,
+                 std::optional<std::string> combine, bool formulae, bool with_pairs,
+                 unsigned jobs, std::size_t part) {
+    call_options c;
+    batch_options &o = c.batch;
     o.model = model;
-    o.temperature = temperature;
+    if (py::isinstance<py::dict>(temperature)) {
+        c.by_sample = true;
+        c.sample_temperatures = temperature.cast<std::map<std::string, double>>();
+    } else {
+        o.temperature = temperature.cast<double>();
+    }
     o.powell = powell;
     o.at = at;
     o.one_site = one_site;
@@ -166,34 +155,51 @@ py::dict compute(const py::list &items, long long model, double temperature, boo
     }
     if (const std::string why = option_error(o); !why.empty()) throw py::value_error(why);
     if (jobs < 1) throw py::value_error("jobs: must be 1 or more");
+    c.jobs = jobs;
+    c.with_pairs = with_pairs;
+    c.part = part;
+    // Ctrl-C: the interpreter's signal handlers run between rows, the lock taken briefly.
+    c.check = [] {
+        py::gil_scoped_acquire held;
+        if (PyErr_CheckSignals() != 0) throw py::error_already_set();
+    };
 
-    // (name, text) or (name, column names, columns, rows).
-    std::vector<table_text> inputs;
-    std::vector<std::pair<std::size_t, frame_input>> frames;
+    std::vector<call_input> inputs;
+    std::vector<frame_input> frames;
+    frames.reserve(items.size());
     for (const py::handle item : items) {
         const py::tuple t = item.cast<py::tuple>();
-        table_text in{t[0].cast<std::string>(), {}};
-        if (t.size() == 2)
+        call_input in;
+        in.name = t[0].cast<std::string>();
+        if (t.size() == 2) {
             in.text = t[1].cast<std::string>();
-        else
-            frames.emplace_back(
-                inputs.size(),
-                frame_of(t[1].cast<py::list>(), t[2].cast<py::list>(), t[3].cast<std::size_t>()));
+        } else {
+            frames.push_back(frame_of(t));
+            in.frame = std::move(frames.back().table);
+            if (!t[6].is_none()) in.row_temperatures = t[6].cast<std::vector<double>>();
+        }
         inputs.push_back(std::move(in));
     }
-    outcome out;
+    call_result out{value_columns({}), value_columns({}), {}, 0, {}, {}};
+    std::optional<std::string> refused;
     {
         py::gil_scoped_release free;
-        for (auto &[i, f] : frames) inputs[i].text = frame_text(f.columns, f.rows);
-        out = run(inputs, o, with_pairs, jobs);
+        try {
+            out = run_call(inputs, c);
+        } catch (const std::invalid_argument &e) {
+            refused = e.what();
+        }
     }
+    if (refused) throw py::value_error(*refused);
     py::dict result;
-    result["columns"] = described(result_columns(o));
-    result["values"] = columns_of(result_columns(o), out.rows);
-    result["pair_columns"] = described(pair_columns(o));
-    result["pairs"] = columns_of(pair_columns(o), out.pairs);
+    result["columns"] = described(out.rows.columns);
+    result["values"] = columns_of(out.rows);
+    result["pair_columns"] = described(out.pairs.columns);
+    result["pairs"] = columns_of(out.pairs);
     result["messages"] = out.messages;
     result["seed"] = out.seed;
+    result["input_rows"] = out.input_rows;
+    result["input_wide"] = std::vector<bool>(out.input_wide.begin(), out.input_wide.end());
     return result;
 }
 
@@ -224,7 +230,7 @@ PYBIND11_MODULE(_varno96, m) {
     });
     m.def("compute", &varno96::compute, "inputs"_a, py::kw_only(), "model"_a, "temperature"_a,
           "powell"_a, "at"_a, "one_site"_a, "uncertainty"_a, "monte_carlo"_a, "seed"_a, "combine"_a,
-          "formulae"_a, "pairs"_a, "jobs"_a,
+          "formulae"_a, "pairs"_a, "jobs"_a, "part"_a = 65536,
           "Reads and computes the tables `inputs`; see varno96.compute.");
     m.def("model_titles", &varno96::model_titles,
           "The garnet models' titles, as the menu shows them.");

@@ -12,9 +12,10 @@ batch's decimals, the batch's digits.
 import os
 import warnings
 
+import numpy as np
 import pandas as pd
 
-from . import _frames
+from . import _frames, _options, _varno96
 from ._varno96 import __version__, model_titles as _model_titles
 from ._varno96 import compute as _compute
 
@@ -57,6 +58,11 @@ models = pd.DataFrame(
 )
 
 
+# The batch's options, with their kinds and bounds, as the compiled part describes them.
+_OPTIONS = _options.Options(_varno96.options() if hasattr(_varno96, "options")
+                            else _options.FALLBACK)
+
+
 def _processors():
     try:
         return len(os.sched_getaffinity(0))
@@ -64,37 +70,66 @@ def _processors():
         return os.cpu_count() or 1
 
 
-def _run(data, name, with_pairs, options):
-    if options["combine"] is not None and not isinstance(options["combine"], str):
-        raise TypeError("combine: 'mean', 'each' or None")
-    if options["jobs"] is None:
-        options["jobs"] = _processors()
-    inputs = _frames.table_inputs(data, name)
-    result = _compute(inputs, **options, pairs=with_pairs)
+def _temperatures(temperature):
+    """A per-sample temperature (a mapping or a Series) checked value by value, as a dict by
+    sample name; None for one temperature."""
+    if not _frames.is_mapping(temperature):
+        return None
+    if isinstance(temperature, pd.Series) and not temperature.index.is_unique:
+        duplicated = temperature.index[temperature.index.duplicated()].unique().tolist()
+        raise ValueError(f"temperature must have one value per sample, got several for "
+                         f"{duplicated}")
+    out = {}
+    for key, value in temperature.items():
+        out[key] = _OPTIONS.value("temperature", value, label=f"temperature[{key!r}]")
+    if not out:
+        raise ValueError("temperature must have a value per sample, got an empty mapping")
+    return out
+
+
+def _run(data, minerals, on, name, with_pairs, options):
+    given = {k: v for k, v in minerals.items() if v is not None}
+    if given or on is not None:
+        if data is not None:
+            raise TypeError("give either data or garnet=, cpx= and mica=, not both")
+        data = _frames.per_mineral_frame(minerals, on)
+    elif data is None:
+        raise TypeError("data, or garnet=, cpx= and mica=, must be given")
+    per_sample = _temperatures(options["temperature"])
+    checked = _OPTIONS.checked({k: (0.0 if k == "temperature" and per_sample is not None
+                                    else v) for k, v in options.items()})
+    if per_sample is not None:
+        checked["temperature"] = {str(k): v for k, v in per_sample.items()}
+    if checked["jobs"] is None:
+        checked["jobs"] = _processors()
+    items, inputs = _frames.table_inputs(data, name, per_sample)
+    result = _compute(inputs, **checked, pairs=with_pairs)
     for message in result["messages"]:
         warnings.warn(message, TableWarning, stacklevel=3)
-    return result
+    return items, result
 
 
-def compute(data, *, model, temperature, powell=False, at=None, one_site=False,
+def compute(data=None, *, model, temperature, powell=False, at=None, one_site=False,
             uncertainty=1.0, monte_carlo=False, seed=None, combine=None, formulae=False,
-            name=None, jobs=None):
+            name=None, jobs=None, garnet=None, cpx=None, mica=None, on=None):
     """Compute every sample of a table of analyses, as ``varno96-batch`` does.
 
     Parameters
     ----------
-    data : str, os.PathLike, bytes, pandas.DataFrame or list of these
+    data : str, os.PathLike, bytes, pandas.DataFrame or list of these, optional
         A path to any table ``varno96-batch`` reads; the text of one (a str holding a line
         end, or bytes, UTF-16 included); or a DataFrame in either layout of a table: one
         analysis per row with a sample and a mineral column (``Sample``, ``Mineral``, ...), or
         one sample per row with suffixed oxide columns (``SiO2_Grt``, ``SiO2_Cpx``,
-        ``SiO2_Phe``, ...). Column names and their synonyms are those of the tables; a named
-        index is read as columns; an empty or NaN cell is below detection (0). A list is
-        computed as one batch, in order.
+        ``SiO2_Phe``, ...). A DataFrame is read by its column names, with the names and
+        synonyms of the tables; a named index is read as columns; an empty or NaN cell is
+        below detection (0). A list is computed as one batch, in order.
     model : int
         The garnet mixing model, 1 to 7 (see ``varno96.models``).
-    temperature : float
-        The trial temperature, degrees Celsius.
+    temperature : float, dict or pandas.Series
+        The trial temperature, degrees Celsius; or one per sample, by the sample's name (or,
+        for a frame of one sample per row, by its index label). Each sample is computed as a
+        call with its temperature alone would compute it.
     powell : bool, default False
         Use the Powell (1985) garnet-clinopyroxene temperature, in the Monte-Carlo runs too.
     at : float, optional
@@ -120,6 +155,13 @@ def compute(data, *, model, temperature, powell=False, at=None, one_site=False,
     jobs : int, optional
         Threads computing the samples; by default one per processor this process may use.
         The rows do not depend on it.
+    garnet, cpx, mica : pandas.DataFrame, optional
+        Instead of ``data``: one frame of analyses per mineral (several spots of a sample as
+        ``combine`` says), matched on the column ``on``. Blanks around the headers are
+        dropped.
+    on : str, optional
+        The column of ``garnet``, ``cpx`` and ``mica`` naming the sample; by default their
+        index.
 
     Returns
     -------
@@ -129,15 +171,22 @@ def compute(data, *, model, temperature, powell=False, at=None, one_site=False,
         ``mc_seed`` and the counts as int64 (``mc_left_out`` as Int64, empty without a
         result), names and ``note`` as str. A sample without a result is a row whose
         ``note`` says why. Rounded to the batch's decimals, each value is the batch's text.
+        The index is the frame's: for a frame of one sample per row its index, for one of
+        one analysis per row the sample (with ``combine="each"`` also the analyses), so that
+        ``frame.join(rows)`` works; files and texts have the default index.
 
     Raises
     ------
+    TypeError
+        An argument of the wrong type (``powell must be True or False, got 'no'``).
     ValueError
-        An option out of range or in conflict with another, in the batch's words (``--model:
-        must be a whole number from 1 to 7: 8``), or an input that is not a table (the message
-        names it and its line).
+        An option out of range or in conflict with another (``model must be an integer from
+        1 to 7, got 8``), or an input that is not a table (the message names it and its
+        line; for a DataFrame whose columns name no oxide, its columns).
     OSError
         A file that cannot be read.
+    KeyboardInterrupt
+        Ctrl-C, within a fraction of a second.
 
     Warns
     -----
@@ -153,13 +202,15 @@ def compute(data, *, model, temperature, powell=False, at=None, one_site=False,
     options = dict(model=model, temperature=temperature, powell=powell, at=at,
                    one_site=one_site, uncertainty=uncertainty, monte_carlo=monte_carlo,
                    seed=seed, combine=combine, formulae=formulae, jobs=jobs)
-    result = _run(data, name, False, options)
-    return _frames.result_frame(result["columns"], result["values"])
+    minerals = dict(garnet=garnet, cpx=cpx, mica=mica)
+    items, result = _run(data, minerals, on, name, False, options)
+    index = _frames.result_index(items, result, result["values"], result["columns"], combine)
+    return _frames.result_frame(result["columns"], result["values"], index)
 
 
-def pairs(data, *, model, temperature, powell=False, at=None, one_site=False,
+def pairs(data=None, *, model, temperature, powell=False, at=None, one_site=False,
           uncertainty=1.0, monte_carlo=True, seed=None, combine=None, formulae=False,
-          name=None, jobs=None):
+          name=None, jobs=None, garnet=None, cpx=None, mica=None, on=None):
     """The Monte-Carlo temperature-pressure pairs of every sample, as ``varno96-batch --pt``
     writes them.
 
@@ -177,13 +228,16 @@ def pairs(data, *, model, temperature, powell=False, at=None, one_site=False,
 
     Raises
     ------
-    ValueError, OSError
-        As ``compute``; also when ``monte_carlo`` is false.
+    TypeError, ValueError, OSError, KeyboardInterrupt
+        As ``compute``; ValueError also when ``monte_carlo`` is false.
     """
-    if not monte_carlo:
-        raise ValueError("the pairs are those of the Monte-Carlo runs: monte_carlo must be true")
+    if monte_carlo is not True and not (isinstance(monte_carlo, np.bool_) and monte_carlo):
+        _OPTIONS.value("monte_carlo", monte_carlo)
+        raise ValueError("monte_carlo must be True for the pairs, which are those of the "
+                         "Monte-Carlo runs")
     options = dict(model=model, temperature=temperature, powell=powell, at=at,
                    one_site=one_site, uncertainty=uncertainty, monte_carlo=monte_carlo,
                    seed=seed, combine=combine, formulae=formulae, jobs=jobs)
-    result = _run(data, name, True, options)
+    minerals = dict(garnet=garnet, cpx=cpx, mica=mica)
+    _, result = _run(data, minerals, on, name, True, options)
     return _frames.result_frame(result["pair_columns"], result["pairs"])

@@ -1,5 +1,6 @@
-"""DataFrames to tables and results to DataFrames, for the compiled part."""
+"""DataFrames to the compiled part's inputs and its columns to DataFrames."""
 
+import collections.abc
 import os
 
 import numpy as np
@@ -14,14 +15,26 @@ def column_name(name):
     return str(name)
 
 
-def frame_input(name, frame):
-    """A DataFrame as (name, column names, columns, rows): a named index becomes columns (the
-    sample as the index, say); numbers as float64 with NaN where empty, anything else as
-    objects, missing values as None."""
+def _row_temperatures(frame, temperature):
+    """The temperature of each row by its index label, when the mapping has every label."""
+    if temperature is None:
+        return None
+    try:
+        return [float(temperature[label]) for label in frame.index]
+    except (KeyError, IndexError, TypeError):
+        return None
+
+
+def frame_input(name, frame, temperature=None):
+    """A DataFrame as the compiled part takes it: (name, column names, columns, rows, rows
+    apart, row names, row temperatures). Columns are read by their names: a named index
+    becomes columns (the sample as the index, say); numbers as float64 with NaN where empty,
+    anything else as objects."""
+    row_names = [str(label) for label in frame.index]
+    rows = _row_temperatures(frame, temperature)
     if any(level is not None for level in frame.index.names):
         frame = frame.reset_index()
     names, columns = [], []
-    # By position: two columns of one name go to the reader, which says which oxide they give.
     for i, label in enumerate(frame.columns):
         series = frame.iloc[:, i]
         dtype = series.dtype
@@ -31,10 +44,48 @@ def frame_input(name, frame):
             values = series.to_numpy(dtype=object, na_value=None)
         names.append(column_name(label))
         columns.append(np.ascontiguousarray(values))
-    return (name, names, columns, len(frame))
+    return (name, names, columns, len(frame), True, row_names, rows)
 
 
-def table_inputs(data, name):
+MINERALS = (("garnet", "Grt"), ("cpx", "Cpx"), ("mica", "Phe"))
+
+
+def per_mineral_frame(frames, on):
+    """One frame per mineral (garnet, cpx, mica) as one frame of one analysis per row: the
+    key column `on` (or each frame's index) as the sample, headers without their blanks."""
+    parts = []
+    for keyword, mineral in MINERALS:
+        frame = frames.get(keyword)
+        if frame is None:
+            raise TypeError(f"{keyword}: a DataFrame of {keyword} analyses is needed with "
+                            "garnet=, cpx= and mica=")
+        if not isinstance(frame, pd.DataFrame):
+            raise TypeError(f"{keyword} must be a pandas DataFrame, not {type(frame).__name__}")
+        if on is not None and on not in frame.columns:
+            if on in frame.index.names:
+                frame = frame.reset_index()
+            else:
+                raise ValueError(f"{keyword}: no column {on!r} to match the samples on "
+                                 f"(columns: {[str(c) for c in frame.columns]})")
+        key = frame[on] if on is not None else pd.Series(frame.index, index=frame.index)
+        if isinstance(key, pd.DataFrame):
+            raise ValueError(f"{keyword}: several columns {on!r}")
+        rest = frame.drop(columns=[on]) if on is not None else frame.reset_index(drop=True)
+        stripped = {}
+        for label in rest.columns:
+            plain = column_name(label).strip()
+            if plain in stripped:
+                raise ValueError(f"{keyword}: columns {stripped[plain]!r} and "
+                                 f"{column_name(label)!r} both give {plain!r}")
+            stripped[plain] = column_name(label)
+        rest = rest.set_axis(list(stripped), axis=1)
+        rest.insert(0, "Mineral", mineral)
+        rest.insert(0, "Sample", key.to_numpy())
+        parts.append(rest.reset_index(drop=True))
+    return pd.concat(parts, ignore_index=True, sort=False)
+
+
+def table_inputs(data, name, temperature=None):
     """The inputs of one call: a path, a table's text, bytes, a DataFrame, or a list of
     these, each with the name the results and messages give it."""
     items = list(data) if isinstance(data, (list, tuple)) else [data]
@@ -42,16 +93,17 @@ def table_inputs(data, name):
         names = [None] * len(items)
     elif isinstance(name, str):
         if len(items) != 1:
-            raise ValueError("name: one name per input, as a list")
+            raise ValueError("name must be one name per input, as a list")
         names = [name]
     else:
         names = list(name)
         if len(names) != len(items):
-            raise ValueError(f"name: {len(names)} names for {len(items)} inputs")
+            raise ValueError(f"name must be one name per input: {len(names)} names for "
+                             f"{len(items)} inputs")
     inputs = []
     for item, given in zip(items, names):
         if isinstance(item, pd.DataFrame):
-            inputs.append(frame_input(given or "DataFrame", item))
+            inputs.append(frame_input(given or "DataFrame", item, temperature))
         elif isinstance(item, bytes):
             inputs.append((given or "text", item))
         elif isinstance(item, str) and ("\n" in item or "\r" in item):
@@ -62,26 +114,51 @@ def table_inputs(data, name):
                 inputs.append((given or path, file.read()))
         else:
             raise TypeError(
-                "data: a path, a table's text, a pandas DataFrame or a list of these, "
+                "data must be a path, a table's text, a pandas DataFrame or a list of these, "
                 f"not {type(item).__name__}")
-    return inputs
+    return items, inputs
 
 
-def result_frame(columns, values):
+def result_index(items, result, values, columns, combine):
+    """The index of the rows: a wide frame's rows keep its index; a long frame's rows are
+    indexed by their sample (and the analyses combined, with combine="each"). Files, texts
+    and lists mixing the layouts keep the default index."""
+    if not items or not all(isinstance(i, pd.DataFrame) for i in items):
+        return None
+    wide = result["input_wide"]
+    names = [n for n, _ in columns]
+    if all(wide):
+        pieces = [frame.index for frame in items]
+        index = pieces[0].append(pieces[1:]) if len(pieces) > 1 else pieces[0]
+        return index if len(index) == sum(result["input_rows"]) else None
+    if any(wide):
+        return None
+    levels = ["sample"] + (["grt_label", "cpx_label", "phe_label"] if combine == "each" else [])
+    arrays = [values[names.index(level)] for level in levels]
+    if len(arrays) == 1:
+        return pd.Index(arrays[0], dtype=object)
+    return pd.MultiIndex.from_arrays(arrays)
+
+
+def result_frame(columns, values, index=None):
     """The compiled part's columns as a DataFrame: numbers as float64 (NaN where the table
     has no value), whole numbers as int64 (Int64 where a cell may be empty), text as str."""
     data = {}
     for i, ((name, kind), column) in enumerate(zip(columns, values)):
         if kind == "text":
-            data[i] = pd.Series(column, dtype=object)
+            data[i] = pd.Series(column, dtype=object, index=index)
         elif kind == "integer":
             if name == "mc_left_out" or np.isnan(column).any():
-                data[i] = pd.array(column, dtype="Int64")  # NaN becomes <NA>
+                data[i] = pd.Series(pd.array(column, dtype="Int64"), index=index)  # NaN: <NA>
             else:
-                data[i] = column.astype(np.int64)
+                data[i] = pd.Series(column.astype(np.int64), index=index)
         else:
-            data[i] = column
+            data[i] = pd.Series(column, index=index, copy=False)
     # By position, so that a column is never lost to another of the same name.
-    frame = pd.DataFrame(data, columns=range(len(columns)))
+    frame = pd.DataFrame(data, columns=range(len(columns)), index=index, copy=False)
     frame.columns = [name for name, _ in columns]
     return frame
+
+
+def is_mapping(value):
+    return isinstance(value, (collections.abc.Mapping, pd.Series))

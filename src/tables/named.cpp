@@ -5,6 +5,8 @@
 #include "io/io.hpp"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <map>
 #include <optional>
 #include <unordered_map>
@@ -415,6 +417,366 @@ mineral mineral_of(std::string_view field, bool numbered) {
     return mineral::unknown;
 }
 
+namespace {
+
+// A header as Python writes a str (its repr), for the names of a DataFrame's columns.
+std::string python_repr(std::string_view s) {
+    const char q =
+        s.find('\'') != std::string_view::npos && s.find('"') == std::string_view::npos ? '"'
+                                                                                         : '\'';
+    std::string r(1, q);
+    for (const char c : s) {
+        if (c == '\\' || c == q)
+            r += std::string{'\\', c};
+        else if (c == '\n')
+            r += "\\n";
+        else if (c == '\r')
+            r += "\\r";
+        else if (c == '\t')
+            r += "\\t";
+        else
+            r += c;
+    }
+    return r + q;
+}
+
+// The columns a header row names: false with in.error when it cannot be read; what it leaves
+// unused or missing in in.warnings when `warn`. With `python_names`, columns in conflict are
+// shown as Python writes their names, blanks and all.
+bool name_columns(const std::string &file, const std::string &at_header,
+                  const std::vector<std::string> &fields, bool python_names, bool warn,
+                  layout &lay, std::vector<std::size_t> &headless, file_input &in) {
+    std::vector<std::string> ignored;
+    std::map<role, std::pair<int, int>> roles; // column and rank
+    bool suffixed = false;
+    std::vector<std::pair<std::size_t, named_oxide>> oxides;
+    for (std::size_t c = 0; c < fields.size(); c++) {
+        const std::string h(trimmed(fields[c]));
+        if (h.empty()) {
+            headless.push_back(c);
+            continue;
+        }
+        if (const auto ox = oxide_of(name_key(h))) {
+            oxides.push_back({c, *ox});
+            suffixed = suffixed || ox->suffix != mineral::unknown;
+            continue;
+        }
+        if (const auto r = role_of(h)) {
+            const auto it = roles.find(r->first);
+            if (it == roles.end() || r->second < it->second.second) {
+                if (it != roles.end())
+                    ignored.push_back(
+                        quoted(trimmed(fields[static_cast<std::size_t>(it->second.first)])));
+                roles[r->first] = {static_cast<int>(c), r->second};
+            } else {
+                ignored.push_back(quoted(h));
+            }
+            continue;
+        }
+        ignored.push_back(quoted(h));
+    }
+    if (oxides.empty() && python_names) {
+        std::string found;
+        for (const std::string &f : fields) found += (found.empty() ? "" : ", ") + python_repr(f);
+        in.error = at_header + ": no column names an oxide (SiO2, Al2O3, FeO, ...); the columns: [" +
+                   found + "]";
+        return false;
+    }
+    if (oxides.empty()) {
+        std::string found;
+        for (const std::string &f : fields) found += (found.empty() ? "" : " ") + f;
+        in.error =
+            at_header +
+            ": the header names no oxide column (SiO2, Al2O3, FeO, ...) and is "
+            "not one of six fields and the oxides SiO2 TiO2 Al2O3 Fe2O3 FeO MnO MgO CaO Na2O "
+            "K2O (found: " +
+            found + ")";
+        return false;
+    }
+    lay.wide = suffixed;
+    for (const auto &[c, ox] : oxides) {
+        if (lay.wide && ox.suffix == mineral::unknown) {
+            ignored.push_back(quoted(trimmed(fields[c])) + " (no mineral suffix)");
+            continue;
+        }
+        const auto k = static_cast<std::size_t>(lay.wide ? ox.suffix : mineral::garnet);
+        int &slot = lay.at[k][static_cast<std::size_t>(ox.oxide.slot)];
+        if (slot != 0) {
+            const auto shown = [&](std::size_t col) {
+                return python_names ? python_repr(fields[col]) : quoted(trimmed(fields[col]));
+            };
+            in.error =
+                at_header + ": columns " + shown(static_cast<std::size_t>(slot - 1)) + " and " +
+                shown(c) + " both give " +
+                (ox.oxide.slot == FEO ? "the iron"
+                                      : oxide_names[static_cast<std::size_t>(ox.oxide.slot - 1)]) +
+                (lay.wide ? std::string(" of ") + mineral_names[k] : "");
+            return false;
+        }
+        slot = static_cast<int>(c) + 1;
+        lay.fe2o3_total[k] = lay.fe2o3_total[k] || ox.oxide.total == iron::total_fe2o3;
+        lay.last = std::max(lay.last, c);
+    }
+    if (roles.count(role::sample)) lay.sample = roles[role::sample].first;
+    if (roles.count(role::mineral)) lay.mineral_col = roles[role::mineral].first;
+    if (roles.count(role::label)) lay.label = roles[role::label].first;
+    if (lay.wide && lay.mineral_col >= 0) {
+        ignored.push_back(quoted(trimmed(fields[static_cast<std::size_t>(lay.mineral_col)])));
+        lay.mineral_col = -1;
+    }
+    if (!lay.wide && lay.mineral_col < 0) {
+        in.error = at_header +
+                   ": no mineral column (Mineral, Min or Phase) to tell garnet, "
+                   "clinopyroxene and phengite apart, and no oxide column with a mineral suffix "
+                   "(SiO2_Grt, SiO2_Cpx, SiO2_Phe)";
+        return false;
+    }
+    for (int c : {lay.sample, lay.mineral_col, lay.label})
+        if (c >= 0) lay.last = std::max(lay.last, static_cast<std::size_t>(c));
+    if (!warn) return true;
+
+    // What was read but will not be used, and what is missing, once per file.
+    if (!ignored.empty())
+        in.warnings.push_back(file + ": column" + (ignored.size() > 1 ? "s " : " ") +
+                              list(ignored) + " ignored");
+    constexpr std::array<const char *, 3> suffixes{"_Grt", "_Cpx", "_Phe"};
+    std::vector<std::string> missing, absent;
+    bool ferric = false;
+    for (std::size_t k = 0; k < (lay.wide ? 3u : 1u); k++) {
+        const auto &at = lay.at[k];
+        if (lay.wide && std::all_of(at.begin() + 1, at.end(), [](int c) { return c == 0; })) {
+            absent.push_back(mineral_names[k]);
+            continue;
+        }
+        for (int i = 1; i <= NEL; i++)
+            if (at[static_cast<std::size_t>(i)] == 0) {
+                missing.push_back(std::string(oxide_names[static_cast<std::size_t>(i - 1)]) +
+                                  (lay.wide ? suffixes[k] : ""));
+                ferric = ferric || i == FE2O3;
+            }
+    }
+    if (!missing.empty())
+        in.warnings.push_back(file + ": no " + list(missing) + " column" +
+                              (missing.size() > 1 ? "s" : "") + ": read as 0" +
+                              (ferric ? " (Fe2O3 as 0 is estimated by charge balance)" : ""));
+    if (!absent.empty()) in.warnings.push_back(file + ": no column of " + list(absent) + " oxides");
+    return true;
+}
+
+// The rows of a text, record by record: each field as the text has it.
+class text_rows {
+public:
+    text_rows(records &rec, char sep) : rec_(rec), sep_(sep) {}
+
+    bool next(int &line) {
+        if (!rec_.next(fields_, line)) return false;
+        number_++;
+        return true;
+    }
+    int number() const { return number_; }
+    std::string_view field(std::size_t c) const {
+        return c < fields_.size() ? trimmed(fields_[c]) : std::string_view();
+    }
+    // A row cut short, or running on (a blank inside a field of a blank-separated table, a
+    // decimal comma in a comma-separated one), would put values in the wrong columns.
+    std::string width_problem(const layout &lay, std::size_t header_size) const {
+        std::size_t width = fields_.size();
+        while (width > 0 && trimmed(fields_[width - 1]).empty()) width--;
+        if (fields_.size() > lay.last && width <= header_size) return {};
+        const char *why = sep_ == 0     ? " (a blank inside a field moves the values along)"
+                          : sep_ == ',' ? " (a decimal comma splits a value in two)"
+                                        : "";
+        return std::to_string(width) + " fields, the header has " + std::to_string(header_size) +
+               why;
+    }
+    // An oxide cell: its reading, with `has` set when the cell is not empty.
+    cell_reading oxide(std::size_t c, bool comma, REAL &x, bool &has) const {
+        const std::string_view raw = field(c);
+        has = has || !raw.empty();
+        return read_cell(raw, comma, x);
+    }
+    std::string text(std::size_t c) const { return std::string(field(c)); }
+
+private:
+    records &rec_;
+    char sep_;
+    std::vector<std::string> fields_;
+    int number_ = 0;
+};
+
+// The rows [first, last) of a table given as columns; the header is line 1, so row r is line
+// r + 2. Rows without any value are left out, as blank lines of a text are.
+class column_rows {
+public:
+    column_rows(const columns_input &t, std::size_t first, std::size_t last)
+        : t_(t), row_(first), last_(last) {}
+
+    bool next(int &line) {
+        for (; row_ < last_; row_++) {
+            if (t_.rows_apart || !blank(row_)) {
+                current_ = row_++;
+                line = static_cast<int>(current_) + 2;
+                return true;
+            }
+        }
+        return false;
+    }
+    int number() const { return static_cast<int>(current_) + 1; }
+    std::size_t row() const { return current_; }
+    std::string_view field(std::size_t c) const {
+        const table_column &col = t_.columns[c];
+        if (!col.numbers) return trimmed(col.texts[current_]);
+        const double x = col.numbers[current_];
+        if (std::isnan(x)) return {};
+        return {buffer_, std::to_chars(buffer_, buffer_ + sizeof buffer_, x).ptr};
+    }
+    std::string width_problem(const layout &, std::size_t) const { return {}; }
+    cell_reading oxide(std::size_t c, bool comma, REAL &x, bool &has) const {
+        const table_column &col = t_.columns[c];
+        if (!col.numbers) {
+            const std::string_view raw = trimmed(col.texts[current_]);
+            has = has || !raw.empty();
+            return read_cell(raw, comma, x);
+        }
+        const double v = col.numbers[current_];
+        x = 0;
+        if (std::isnan(v)) return cell_reading::below_detection;
+        has = true;
+        if (!std::isfinite(v)) return cell_reading::not_a_number;
+        if (v < 0) return cell_reading::negative;
+        x = v == 0 ? 0 : v; // no -0
+        return cell_reading::value;
+    }
+    std::string text(std::size_t c) const { return std::string(field(c)); }
+
+private:
+    bool blank(std::size_t r) const {
+        for (const table_column &col : t_.columns)
+            if (col.numbers ? !std::isnan(col.numbers[r]) : !trimmed(col.texts[r]).empty())
+                return false;
+        return true;
+    }
+    const columns_input &t_;
+    std::size_t row_, last_, current_ = 0;
+    mutable char buffer_[32];
+};
+
+// Reads the rows into samples: in.samples, their problems, and what the rows leave unused in
+// in.warnings. With `apart`, each row of a wide table is a sample of its own.
+template <class Rows>
+void read_rows(Rows &rows, const std::string &file, const layout &lay,
+               const std::vector<std::string> &header, const std::vector<std::size_t> &headless,
+               bool comma, bool apart, const std::vector<std::string> &row_names,
+               file_input &in) {
+    std::unordered_map<std::string, std::size_t> index;
+    std::map<std::string, int> others; // rows of other minerals, by name
+    std::vector<int> empty_rows;
+    const std::string file_sample = file == "-" ? "standard input" : base_name(file);
+    std::map<std::size_t, int>
+        headless_used;           // a column without heading, the first line with a value
+    std::size_t last_sample = 0; // rows of one sample usually follow each other
+    int line = 0;
+    apart = apart && lay.wide;
+    in.wide = lay.wide;
+    while (rows.next(line)) {
+        const auto where = [&] { return file + " line " + std::to_string(line); };
+        std::string row_name;
+        if (lay.sample < 0 && lay.wide) {
+            const auto r = static_cast<std::size_t>(rows.number() - 1);
+            row_name = r < row_names.size() ? row_names[r] : "row " + std::to_string(rows.number());
+        }
+        const std::string_view name = lay.sample >= 0 ? rows.field(static_cast<std::size_t>(lay.sample))
+                                      : lay.wide      ? std::string_view(row_name)
+                                                      : std::string_view(file_sample);
+        std::size_t k0 = 0;
+        if (!lay.wide) {
+            const mineral m = mineral_of(rows.field(static_cast<std::size_t>(lay.mineral_col)), true);
+            if (m == mineral::unknown) {
+                const std::string what(rows.field(static_cast<std::size_t>(lay.mineral_col)));
+                others[what.empty() ? "(none)" : what]++;
+                continue;
+            }
+            k0 = static_cast<std::size_t>(m);
+        }
+        if (apart) {
+            last_sample = in.samples.size();
+            in.samples.push_back(sample_input{file, std::string(name), line, {}, {}});
+        } else if (in.samples.empty() || in.samples[last_sample].name != name) {
+            const auto [it, added] = index.try_emplace(std::string(name), in.samples.size());
+            if (added) in.samples.push_back(sample_input{file, std::string(name), line, {}, {}});
+            last_sample = it->second;
+        }
+        sample_input &s = in.samples[last_sample];
+        if (lay.sample >= 0 && name.empty())
+            add_problem(s, where() + ": the " + header[static_cast<std::size_t>(lay.sample)] +
+                               " cell is empty");
+        if (const std::string why = rows.width_problem(lay, header.size()); !why.empty()) {
+            add_problem(s, where() + ": " + why);
+            continue;
+        }
+        for (const std::size_t c : headless)
+            if (!rows.field(c).empty()) headless_used.emplace(c, line);
+        for (std::size_t k = lay.wide ? 0 : k0; k <= (lay.wide ? 2 : k0); k++) {
+            const std::size_t set = lay.wide ? k : 0;
+            analysis a;
+            a.line = line;
+            if (lay.label >= 0) a.label = rows.field(static_cast<std::size_t>(lay.label));
+            bool has = false;
+            for (int i = 1; i <= NEL; i++) {
+                const int c = lay.at[set][static_cast<std::size_t>(i)] - 1;
+                if (c < 0) continue;
+                const auto col = static_cast<std::size_t>(c);
+                switch (rows.oxide(col, comma, a.wt[i], has)) {
+                case cell_reading::value:
+                case cell_reading::below_detection:
+                    break;
+                case cell_reading::negative:
+                    a.note += std::string(a.note.empty() ? "" : "; ") + where() + ", column " +
+                              header[col] + ": " + rows.text(col) + " below background, read as 0";
+                    break;
+                case cell_reading::not_a_number:
+                    add_problem(s, where() + ", column " + header[col] + ": " +
+                                       quoted(rows.text(col)) + " is not a number");
+                    break;
+                }
+            }
+            if (lay.fe2o3_total[set] && a.wt[FEO] != 0) {
+                a.wt[FEO] = a.wt[FEO] * 0.89981; // FeO/Fe2O3 per iron: 71.846 / 79.845
+                a.note += std::string(a.note.empty() ? "" : "; ") +
+                          "total iron given as Fe2O3 read as FeO (x 0.89981)";
+            }
+            if (!has) {
+                if (!lay.wide) empty_rows.push_back(line);
+                continue;
+            }
+            s.analyses[k].push_back(std::move(a));
+        }
+    }
+    for (sample_input &s : in.samples)
+        for (std::size_t k = 0; k < 3; k++)
+            if (s.analyses[k].empty())
+                add_problem(s, file + " line " + std::to_string(s.line) + ": no " +
+                                   mineral_names[k] + " analysis of sample " + s.name);
+    for (const auto &[c, first] : headless_used)
+        in.warnings.push_back(file + ": column " + std::to_string(c + 1) +
+                              " has no heading: its values (from line " + std::to_string(first) +
+                              ") are ignored");
+    if (!others.empty()) {
+        std::vector<std::string> names;
+        for (const auto &[name, n] : others)
+            names.push_back(quoted(name) + " (" + std::to_string(n) + ")");
+        in.warnings.push_back(file + ": rows of other minerals ignored: " + list(names));
+    }
+    if (!empty_rows.empty()) {
+        std::vector<std::string> lines;
+        for (int l : empty_rows) lines.push_back(std::to_string(l));
+        in.warnings.push_back(file + ": rows without any oxide value ignored, on line" +
+                              (lines.size() > 1 ? "s " : " ") + list(lines));
+    }
+}
+
+} // namespace
+
 file_input read_table(const std::string &file, std::string_view bytes) {
     file_input in;
     std::string decoded;
@@ -443,237 +805,35 @@ file_input read_table(const std::string &file, std::string_view bytes) {
         in.error = file + ": no header line";
         return in;
     }
-    const std::string at_header = file + " line " + std::to_string(line);
-
-    // Name the columns.
     std::vector<std::string> header;
     for (const std::string &f : fields) header.emplace_back(trimmed(f));
     layout lay;
-    std::vector<std::string> ignored;
-    std::map<role, std::pair<int, int>> roles; // column and rank
-    bool suffixed = false;
-    std::vector<std::pair<std::size_t, named_oxide>> oxides;
-    std::vector<std::size_t> headless; // columns without a heading
-    for (std::size_t c = 0; c < fields.size(); c++) {
-        const std::string h(trimmed(fields[c]));
-        if (h.empty()) {
-            headless.push_back(c);
-            continue;
-        }
-        if (const auto ox = oxide_of(name_key(h))) {
-            oxides.push_back({c, *ox});
-            suffixed = suffixed || ox->suffix != mineral::unknown;
-            continue;
-        }
-        if (const auto r = role_of(h)) {
-            const auto it = roles.find(r->first);
-            if (it == roles.end() || r->second < it->second.second) {
-                if (it != roles.end())
-                    ignored.push_back(
-                        quoted(trimmed(fields[static_cast<std::size_t>(it->second.first)])));
-                roles[r->first] = {static_cast<int>(c), r->second};
-            } else {
-                ignored.push_back(quoted(h));
-            }
-            continue;
-        }
-        ignored.push_back(quoted(h));
-    }
-    if (oxides.empty()) {
-        std::string found;
-        for (const std::string &f : fields) found += (found.empty() ? "" : " ") + f;
-        in.error =
-            at_header +
-            ": the header names no oxide column (SiO2, Al2O3, FeO, ...) and is "
-            "not one of six fields and the oxides SiO2 TiO2 Al2O3 Fe2O3 FeO MnO MgO CaO Na2O "
-            "K2O (found: " +
-            found + ")";
+    std::vector<std::size_t> headless;
+    if (!name_columns(file, file + " line " + std::to_string(line), fields, false, true, lay,
+                      headless, in))
         return in;
-    }
-    lay.wide = suffixed;
-    for (const auto &[c, ox] : oxides) {
-        if (lay.wide && ox.suffix == mineral::unknown) {
-            ignored.push_back(quoted(trimmed(fields[c])) + " (no mineral suffix)");
-            continue;
-        }
-        const auto k = static_cast<std::size_t>(lay.wide ? ox.suffix : mineral::garnet);
-        int &slot = lay.at[k][static_cast<std::size_t>(ox.oxide.slot)];
-        if (slot != 0) {
-            in.error =
-                at_header + ": columns " +
-                quoted(trimmed(fields[static_cast<std::size_t>(slot - 1)])) + " and " +
-                quoted(trimmed(fields[c])) + " both give " +
-                (ox.oxide.slot == FEO ? "the iron"
-                                      : oxide_names[static_cast<std::size_t>(ox.oxide.slot - 1)]) +
-                (lay.wide ? std::string(" of ") + mineral_names[k] : "");
-            return in;
-        }
-        slot = static_cast<int>(c) + 1;
-        lay.fe2o3_total[k] = lay.fe2o3_total[k] || ox.oxide.total == iron::total_fe2o3;
-        lay.last = std::max(lay.last, c);
-    }
-    if (roles.count(role::sample)) lay.sample = roles[role::sample].first;
-    if (roles.count(role::mineral)) lay.mineral_col = roles[role::mineral].first;
-    if (roles.count(role::label)) lay.label = roles[role::label].first;
-    if (lay.wide && lay.mineral_col >= 0) {
-        ignored.push_back(quoted(trimmed(fields[static_cast<std::size_t>(lay.mineral_col)])));
-        lay.mineral_col = -1;
-    }
-    if (!lay.wide && lay.mineral_col < 0) {
-        in.error = at_header +
-                   ": no mineral column (Mineral, Min or Phase) to tell garnet, "
-                   "clinopyroxene and phengite apart, and no oxide column with a mineral suffix "
-                   "(SiO2_Grt, SiO2_Cpx, SiO2_Phe)";
-        return in;
-    }
-    for (int c : {lay.sample, lay.mineral_col, lay.label})
-        if (c >= 0) lay.last = std::max(lay.last, static_cast<std::size_t>(c));
-
-    // What was read but will not be used, and what is missing, once per file.
-    if (!ignored.empty())
-        in.warnings.push_back(file + ": column" + (ignored.size() > 1 ? "s " : " ") +
-                              list(ignored) + " ignored");
-    constexpr std::array<const char *, 3> suffixes{"_Grt", "_Cpx", "_Phe"};
-    std::vector<std::string> missing, absent;
-    bool ferric = false;
-    for (std::size_t k = 0; k < (lay.wide ? 3u : 1u); k++) {
-        const auto &at = lay.at[k];
-        if (lay.wide && std::all_of(at.begin() + 1, at.end(), [](int c) { return c == 0; })) {
-            absent.push_back(mineral_names[k]);
-            continue;
-        }
-        for (int i = 1; i <= NEL; i++)
-            if (at[static_cast<std::size_t>(i)] == 0) {
-                missing.push_back(std::string(oxide_names[static_cast<std::size_t>(i - 1)]) +
-                                  (lay.wide ? suffixes[k] : ""));
-                ferric = ferric || i == FE2O3;
-            }
-    }
-    if (!missing.empty())
-        in.warnings.push_back(file + ": no " + list(missing) + " column" +
-                              (missing.size() > 1 ? "s" : "") + ": read as 0" +
-                              (ferric ? " (Fe2O3 as 0 is estimated by charge balance)" : ""));
-    if (!absent.empty()) in.warnings.push_back(file + ": no column of " + list(absent) + " oxides");
-
-    // The rows.
-    const bool comma = sep == ';' || sep == '\t';
-    std::unordered_map<std::string, std::size_t> index;
-    std::map<std::string, int> others; // rows of other minerals, by name
-    std::vector<int> empty_rows;
-    const std::string file_sample = file == "-" ? "standard input" : base_name(file);
-    int row_number = 0;
-    std::map<std::size_t, int>
-        headless_used;           // a column without heading, the first line with a value
-    std::size_t last_sample = 0; // rows of one sample usually follow each other
-    index.reserve(bytes.size() / 256);
-    while (rec.next(fields, line)) {
-        row_number++;
-        const auto where = [&] { return file + " line " + std::to_string(line); };
-        const auto field = [&](int c) -> std::string_view {
-            return c >= 0 && static_cast<std::size_t>(c) < fields.size()
-                       ? trimmed(fields[static_cast<std::size_t>(c)])
-                       : std::string_view();
-        };
-        const std::string row_name =
-            lay.sample >= 0 || !lay.wide ? std::string() : "row " + std::to_string(row_number);
-        const std::string_view name = lay.sample >= 0 ? field(lay.sample)
-                                      : lay.wide      ? std::string_view(row_name)
-                                                      : std::string_view(file_sample);
-        std::size_t k0 = 0;
-        if (!lay.wide) {
-            const mineral m = mineral_of(field(lay.mineral_col), true);
-            if (m == mineral::unknown) {
-                const std::string what(field(lay.mineral_col));
-                others[what.empty() ? "(none)" : what]++;
-                continue;
-            }
-            k0 = static_cast<std::size_t>(m);
-        }
-        if (in.samples.empty() || in.samples[last_sample].name != name) {
-            const auto [it, added] = index.try_emplace(std::string(name), in.samples.size());
-            if (added) in.samples.push_back(sample_input{file, std::string(name), line, {}, {}});
-            last_sample = it->second;
-        }
-        sample_input &s = in.samples[last_sample];
-        if (lay.sample >= 0 && name.empty())
-            add_problem(s, where() + ": the " + header[static_cast<std::size_t>(lay.sample)] +
-                               " cell is empty");
-        // A row cut short, or running on (a blank inside a field of a blank-separated table,
-        // a decimal comma in a comma-separated one), would put values in the wrong columns.
-        std::size_t width = fields.size();
-        while (width > 0 && trimmed(fields[width - 1]).empty()) width--;
-        if (fields.size() <= lay.last || width > header.size()) {
-            const char *why = sep == 0     ? " (a blank inside a field moves the values along)"
-                              : sep == ',' ? " (a decimal comma splits a value in two)"
-                                           : "";
-            add_problem(s, where() + ": " + std::to_string(width) + " fields, the header has " +
-                               std::to_string(header.size()) + why);
-            continue;
-        }
-        for (const std::size_t c : headless)
-            if (c < fields.size() && !trimmed(fields[c]).empty()) headless_used.emplace(c, line);
-        for (std::size_t k = lay.wide ? 0 : k0; k <= (lay.wide ? 2 : k0); k++) {
-            const std::size_t set = lay.wide ? k : 0;
-            analysis a;
-            a.line = line;
-            if (lay.label >= 0) a.label = field(lay.label);
-            bool has = false;
-            for (int i = 1; i <= NEL; i++) {
-                const int c = lay.at[set][static_cast<std::size_t>(i)] - 1;
-                if (c < 0) continue;
-                const std::string_view raw = field(c);
-                has = has || !raw.empty();
-                switch (read_cell(raw, comma, a.wt[i])) {
-                case cell_reading::value:
-                case cell_reading::below_detection:
-                    break;
-                case cell_reading::negative:
-                    a.note += std::string(a.note.empty() ? "" : "; ") + where() + ", column " +
-                              header[static_cast<std::size_t>(c)] + ": " + std::string(raw) +
-                              " below background, read as 0";
-                    break;
-                case cell_reading::not_a_number:
-                    add_problem(s, where() + ", column " + header[static_cast<std::size_t>(c)] +
-                                       ": " + quoted(raw) + " is not a number");
-                    break;
-                }
-            }
-            if (lay.fe2o3_total[set] && a.wt[FEO] != 0) {
-                a.wt[FEO] = a.wt[FEO] * 0.89981; // FeO/Fe2O3 per iron: 71.846 / 79.845
-                a.note += std::string(a.note.empty() ? "" : "; ") +
-                          "total iron given as Fe2O3 read as FeO (x 0.89981)";
-            }
-            if (!has) {
-                if (!lay.wide) empty_rows.push_back(line);
-                continue;
-            }
-            s.analyses[k].push_back(std::move(a));
-        }
-    }
-    for (sample_input &s : in.samples)
-        for (std::size_t k = 0; k < 3; k++)
-            if (s.analyses[k].empty())
-                add_problem(s, file + " line " + std::to_string(s.line) + ": no " +
-                                   mineral_names[k] + " analysis of sample " + s.name);
-    for (const auto &[c, first] : headless_used)
-        in.warnings.push_back(file + ": column " + std::to_string(c + 1) +
-                              " has no heading: its values (from line " + std::to_string(first) +
-                              ") are ignored");
+    text_rows rows(rec, sep);
+    read_rows(rows, file, lay, header, headless, sep == ';' || sep == '\t', false, {}, in);
     for (const int l : rec.unclosed)
         in.warnings.push_back(file + " line " + std::to_string(l) +
                               ": a quote is not closed; it is read as a character");
-    if (!others.empty()) {
-        std::vector<std::string> names;
-        for (const auto &[name, n] : others)
-            names.push_back(quoted(name) + " (" + std::to_string(n) + ")");
-        in.warnings.push_back(file + ": rows of other minerals ignored: " + list(names));
-    }
-    if (!empty_rows.empty()) {
-        std::vector<std::string> lines;
-        for (int l : empty_rows) lines.push_back(std::to_string(l));
-        in.warnings.push_back(file + ": rows without any oxide value ignored, on line" +
-                              (lines.size() > 1 ? "s " : " ") + list(lines));
-    }
+    return in;
+}
+
+file_input read_columns(const columns_input &t, std::size_t first, std::size_t last,
+                        bool header_warnings) {
+    file_input in;
+    std::vector<std::string> header;
+    for (const table_column &c : t.columns) header.emplace_back(trimmed(c.name));
+    layout lay;
+    std::vector<std::size_t> headless;
+    std::vector<std::string> names;
+    for (const table_column &c : t.columns) names.push_back(c.name);
+    if (!name_columns(t.file, t.file + " line 1", names, true, header_warnings, lay, headless,
+                      in))
+        return in;
+    column_rows rows(t, first, std::min(last, t.rows));
+    read_rows(rows, t.file, lay, header, headless, true, t.rows_apart, t.row_names, in);
     return in;
 }
 

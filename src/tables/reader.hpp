@@ -47,6 +47,7 @@ struct file_input {
     std::vector<sample_input> samples;
     std::string error;
     std::vector<std::string> warnings;
+    bool wide = false; // one sample per row: oxide columns with a mineral suffix
 };
 
 // Grt, Gt, Garnet; Cpx, Omp, Omph, Omphacite; Phe, Ph, Phen, Phengite, Ms, Mu, Musc,
@@ -57,6 +58,31 @@ mineral mineral_of(std::string_view field, bool numbered = false);
 // Reads `text`, the contents of the file `file` (UTF-8 with or without a byte-order mark, or
 // UTF-16 with one).
 file_input read_table(const std::string &file, std::string_view text);
+
+// A table handed over as columns rather than as text (a DataFrame's): each column numbers
+// (NaN: an empty cell) or texts, read as the cells of a file are.
+struct table_column {
+    std::string name;
+    const double *numbers = nullptr; // one per row, or nullptr for texts
+    std::vector<std::string> texts;  // one per row otherwise
+};
+struct columns_input {
+    std::string file; // the name the messages give
+    std::vector<table_column> columns;
+    std::size_t rows = 0;
+    // Each row of a wide table a sample of its own, never merged with another of its name;
+    // without a sample column, named by row_names (or "row N").
+    bool rows_apart = false;
+    std::vector<std::string> row_names;
+};
+
+// Reads the rows [first, last) of `t` as read_table reads a table with its header row (never
+// as the data-file layout): its names matched alike, numbers taken as they are, texts read as
+// a file's cells (a decimal comma as one), the header counted as line 1 and row r as line
+// r + 2. The header's warnings only when `header_warnings`; columns two of which give one
+// oxide are named as Python writes them.
+file_input read_columns(const columns_input &t, std::size_t first, std::size_t last,
+                        bool header_warnings = true);
 
 namespace detail {
 // Today's data-file layout, when the header is one: false leaves `in` untouched.

@@ -1,0 +1,138 @@
+"""The batch's options as keyword arguments: each checked against the table of options of
+the compiled part (name, kind, bounds, choices, default, excludes, needs) before the
+computation, so that a wrong type is a TypeError and a wrong value a ValueError, each naming
+the keyword as Python spells it."""
+
+import math
+import numbers
+
+import numpy as np
+
+
+def _shown(value):
+    return repr(value) if isinstance(value, str) else str(value)
+
+
+def _is_bool(value):
+    return isinstance(value, (bool, np.bool_))
+
+
+class Options:
+    """The checks built from `table`, a list of dicts as `_varno96.options()` gives them."""
+
+    def __init__(self, table):
+        self.table = list(table)
+        self.by_python = {o["python"]: o for o in self.table}
+        self.by_name = {o["name"]: o for o in self.table}
+
+    def _range_words(self, option):
+        low, high = option.get("min"), option.get("max")
+        if low is not None and high is not None:
+            return f" from {_shown(low)} to {_shown(high)}"
+        if low is not None:
+            return f" of at least {_shown(low)}"
+        if high is not None:
+            return f" of at most {_shown(high)}"
+        return ""
+
+    def value(self, keyword, value, label=None):
+        """`value` of the option `keyword` as the compiled part takes it; TypeError or
+        ValueError naming `label` (by default the keyword)."""
+        option = self.by_python[keyword]
+        label = label or keyword
+        kind = option["kind"]
+        if value is None:
+            if option.get("default") is None and kind != "flag":
+                return None
+            raise TypeError(f"{label} must be {self._kind_words(option)}, got None")
+        if kind == "flag":
+            if not _is_bool(value):
+                raise TypeError(f"{label} must be True or False, got {_shown(value)}")
+            return bool(value)
+        if kind == "choice":
+            choices = option.get("choices") or []
+            if not isinstance(value, str):
+                raise TypeError(f"{label} must be {self._kind_words(option)}, got {_shown(value)}")
+            if value not in choices:
+                raise ValueError(f"{label} must be {self._kind_words(option)}, got {value!r}")
+            return value
+        if _is_bool(value) or not isinstance(value, numbers.Real):
+            raise TypeError(f"{label} must be {self._kind_words(option)}, got "
+                            f"{type(value).__name__} {_shown(value)}")
+        if kind == "integer":
+            if isinstance(value, numbers.Integral):
+                number = int(value)
+            elif math.isfinite(value) and float(value).is_integer():
+                number = int(value)
+            else:
+                raise ValueError(f"{label} must be {self._kind_words(option)}, got {value}")
+        else:
+            number = float(value)
+            if not math.isfinite(number):
+                raise ValueError(f"{label} must be {self._kind_words(option)}, got {value}")
+        low, high = option.get("min"), option.get("max")
+        if (low is not None and number < low) or (high is not None and number > high):
+            raise ValueError(f"{label} must be {self._kind_words(option)}, got {value}")
+        return number
+
+    def _kind_words(self, option):
+        kind = option["kind"]
+        if kind == "flag":
+            return "True or False"
+        if kind == "choice":
+            words = " or ".join(repr(c) for c in option.get("choices") or [])
+            return words + (" or None" if option.get("default") is None else "")
+        what = "an integer" if kind == "integer" else "a finite number"
+        return what + self._range_words(option)
+
+    def given(self, keyword, value):
+        """Whether `value` of the option is one the user chose: a flag set, a value that is
+        not the default."""
+        option = self.by_python[keyword]
+        if option["kind"] == "flag":
+            return bool(value)
+        return value is not None and value != option.get("default")
+
+    def checked(self, options):
+        """The options (a dict by keyword) checked one by one, then against each other."""
+        out = {}
+        for keyword, value in options.items():
+            out[keyword] = self.value(keyword, value) if keyword in self.by_python else value
+        for keyword, value in out.items():
+            option = self.by_python.get(keyword)
+            if option is None or not self.given(keyword, value):
+                continue
+            for other_name in option.get("excludes") or []:
+                other = self.by_name[other_name]["python"]
+                if other in out and self.given(other, out[other]):
+                    raise ValueError(f"{keyword}={options[keyword]!r} excludes "
+                                     f"{other}={options[other]!r}")
+            for other_name in option.get("needs") or []:
+                other = self.by_name[other_name]["python"]
+                if other in out and not self.given(other, out[other]):
+                    needed = "True" if self.by_name[other_name]["kind"] == "flag" else "a value"
+                    raise ValueError(f"{keyword}={options[keyword]!r} needs {other}={needed}")
+        return out
+
+
+def _option(name, kind, default=None, low=None, high=None, choices=None, excludes=(),
+            needs=()):
+    return dict(name=name, python=name, page=name, kind=kind, min=low, max=high,
+                choices=list(choices or []), default=default, help="", excludes=list(excludes),
+                needs=list(needs))
+
+
+# The table of a compiled part that does not describe its options.
+FALLBACK = [
+    _option("model", "integer", None, 1, 7),
+    _option("one_site", "flag", False),
+    _option("temperature", "number"),
+    _option("powell", "flag", False, excludes=["at"]),
+    _option("at", "number", excludes=["powell"]),
+    _option("uncertainty", "number", 1.0, 0),
+    _option("monte_carlo", "flag", False),
+    _option("seed", "integer", None, -99, -1),
+    _option("combine", "choice", None, choices=["mean", "each"]),
+    _option("formulae", "flag", False),
+    _option("jobs", "integer", None, 1),
+]
