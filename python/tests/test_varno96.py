@@ -341,3 +341,93 @@ def test_suite_example_runs_headless(tmp_path):
     except ImportError:
         return
     assert (tmp_path / "suite-PT.png").stat().st_size > 10000
+
+
+def test_rows_carry_their_input_index():
+    long = suite_long()
+    wide = suite_wide(long)
+    # Two rows of one name stay two samples; the index is the frame's, for join.
+    twice = pd.concat([wide, wide.iloc[[0]]]).set_axis(list("abcdefgh"))
+    rows = varno96.compute(twice, model=7, temperature=650)
+    assert list(rows.index) == list("abcdefgh")
+    assert (rows.loc["h"].drop("file") == rows.loc["a"].drop("file")).all()
+    assert twice.join(rows[["P_kbar"]])["P_kbar"].notna().sum() == 7
+    # Without a sample column a row is named by its index label.
+    unnamed = varno96.compute(wide.drop(columns="Sample"), model=7, temperature=650)
+    assert list(unnamed["sample"]) == [str(i) for i in range(7)]
+    # A long frame: the sample, with the analyses combined under combine="each".
+    each = varno96.compute(long.assign(Point=range(len(long))), model=7, temperature=650,
+                           combine="each")
+    assert each.index.nlevels == 4 and each.index[0] == ("EC1", "0", "1", "2")
+    assert list(varno96.compute(long, model=7, temperature=650).index) == list(rows["sample"][:7])
+
+
+def test_frames_are_read_by_their_names():
+    """A data file read by pandas is read by its column names: the same rows as the file,
+    and a word in an oxide cell is the note of its sample, not a zero."""
+    path = os.path.join(EXAMPLES, "SUITE.PRN")
+    frame = pd.read_csv(path, sep=r"\s+")
+    with warnings.catch_warnings():
+        warnings.simplefilter("ignore")
+        from_file = varno96.compute(path, model=7, temperature=650)
+        assert_same(varno96.compute(frame, model=7, temperature=650, name=path)
+                    .reset_index(drop=True), from_file)
+        frame = frame.astype({"MgO": object})
+        frame.loc[3, "MgO"] = "n.v."
+        rows = varno96.compute(frame, model=7, temperature=650)
+    assert rows.loc["A7", "note"] == 'DataFrame line 5, column MgO: "n.v." is not a number'
+    assert math.isnan(rows.loc["A7", "P_kbar"])
+
+
+def test_one_frame_per_mineral():
+    long = suite_long()
+    expected = varno96.compute(long, model=7, temperature=650, combine="mean")
+    parts = {}
+    for keyword, mineral in (("garnet", "Grt"), ("cpx", "Cpx"), ("mica", "Phe")):
+        part = long[long["Mineral"] == mineral].drop(columns="Mineral")
+        parts[keyword] = part.rename(columns={"SiO2": "SiO2  ", "Sample": " Sample"})
+    rows = varno96.compute(**parts, on=" Sample", model=7, temperature=650, combine="mean")
+    assert_same(rows, expected)
+    by_index = {k: v.set_index(" Sample") for k, v in parts.items()}
+    assert_same(varno96.compute(**by_index, model=7, temperature=650, combine="mean"), expected)
+    clash = dict(parts, cpx=parts["cpx"].assign(SiO2=1.0))
+    with pytest.raises(ValueError, match=r"cpx: columns 'SiO2  ' and 'SiO2' both give 'SiO2'"):
+        varno96.compute(**clash, on=" Sample", model=7, temperature=650)
+
+
+def test_temperature_per_sample_is_separate_calls():
+    long = suite_long()
+    temperatures = {s: 600.0 + 25 * i for i, s in enumerate(long["Sample"].unique())}
+    options = dict(model=7, monte_carlo=True, seed=-5, jobs=2)
+    rows = varno96.compute(long, temperature=temperatures, **options)
+    pairs = varno96.pairs(long, temperature=pd.Series(temperatures), **options)
+    for sample, t in temperatures.items():
+        one = long[long["Sample"] == sample]
+        assert_same(rows.loc[[sample]], varno96.compute(one, temperature=t, **options))
+        alone = varno96.pairs(one, temperature=t, **options)
+        assert_same(pairs[pairs["sample"] == sample].reset_index(drop=True), alone)
+    # A wide frame: by its index labels.
+    wide = suite_wide(long).set_index("Sample")
+    by_row = varno96.compute(wide, temperature=pd.Series(temperatures), **options)
+    assert_same(by_row.rename_axis(None), rows)
+
+
+def test_ctrl_c_stops_a_long_compute(tmp_path):
+    script = tmp_path / "long.py"
+    script.write_text(
+        "import sys, pandas as pd, varno96\n"
+        f"frame = pd.read_csv({os.path.join(EXAMPLES, 'SUITE.PRN')!r}, sep=r'\\s+')\n"
+        "frame = pd.concat([frame.assign(Sample=frame['Sample'] + str(i)) for i in range(3000)])\n"
+        "print('started', flush=True)\n"
+        "varno96.compute(frame, model=7, temperature=650, monte_carlo=True, seed=-1, jobs=1)\n"
+        "print('finished', flush=True)\n")
+    child = subprocess.Popen([sys.executable, "-W", "ignore", str(script)],
+                             stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+    assert child.stdout.readline() == "started\n"
+    import time
+    time.sleep(1.0)
+    sent = time.monotonic()
+    child.send_signal(__import__("signal").SIGINT)
+    out, err = child.communicate(timeout=30)
+    assert time.monotonic() - sent < 2.0
+    assert "KeyboardInterrupt" in err and "finished" not in out
