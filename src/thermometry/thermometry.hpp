@@ -121,8 +121,9 @@ inline constexpr double t_min_k = 200 + 273.15, t_max_k = 1500 + 273.15;
 
 // Every Margules parameter of the garnet models is W_H - T W_S + P W_V and enters ln K divided by
 // RT, and the ideal terms do not depend on T, so for one composition ln K = a + (b + c P) / T
-// exactly (c = 0 unless a model has W_V). The barometer P = A + B T + C T ln K is then a
-// straight line in T, and each intersection the meeting of two straight lines.
+// exactly (c = 0 unless a model has W_V: of the seven, Berman 1990 only). A Monte-Carlo run's
+// random change of a W adds to W_H and keeps the form. The barometer P = A + B T + C T ln K is
+// then a straight line in T, and each intersection the meeting of two straight lines.
 struct lnk_form {
     double a, b, c;
     constexpr double at(double t_k, double p_kbar) const { return a + (b + c * p_kbar) / t_k; }
@@ -166,9 +167,10 @@ outcome<pt> intersect(const line &thermometer, const lnk_function &lnk, double p
 
 // Every calibration against the barometer for one sample or Monte-Carlo run: lnk is fitted once
 // (2 or 3 evaluations) and confirmed at the check point (1 more); the intersections are then
-// in closed form. Where the check fails (misfit above 1e-9), each intersection is iterated
-// instead, from the closed-form answer. A calibration without its mineral pair has the pair's
-// reason.
+// in closed form: 3 evaluations, 4 with depends_on_p. Where the check fails (misfit above
+// 1e-9, e.g. depends_on_p false for a model with W_V) each intersection is iterated instead,
+// from the closed-form answer (about 3 more evaluations each); where the fit has no value, from
+// the middle of p1..p2. A calibration without its mineral pair has the pair's reason.
 std::array<outcome<pt>, n_calibrations> intersect_all(const outcome<exchange> &cpx_pair,
                                                       const outcome<exchange> &phe_pair,
                                                       const lnk_function &lnk,
