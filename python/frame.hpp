@@ -3,7 +3,7 @@
 // asked, and the rows and pairs gathered as columns of values rather than rows of cells.
 #pragma once
 
-#include "api/table.hpp"
+#include "api/batch.hpp"
 
 #include <cstddef>
 #include <functional>
@@ -45,6 +45,7 @@ struct value_columns {
 
     explicit value_columns(std::vector<column> c);
     std::size_t rows() const;
+    void reserve(std::size_t rows);
     void add(const std::vector<cell> &row);
 };
 
@@ -56,8 +57,8 @@ struct call_result {
     std::vector<char> input_wide;        // whether each input has one sample per row
 };
 
-// Reads and computes every input as varno96-batch does; an input that is not a table at all
-// throws std::invalid_argument, as does a sample without a temperature.
+// Reads and computes every input as varno96-batch does, through run_batch; an input that is
+// not a table at all throws std::invalid_argument, as does a sample without a temperature.
 call_result run_call(std::vector<call_input> &inputs, const call_options &o);
 
 } // namespace varno96

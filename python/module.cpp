@@ -3,7 +3,8 @@
 // package varno96 makes DataFrames of them.
 #include "frame.hpp"
 
-#include "api/table.hpp"
+#include "api/batch.hpp"
+#include "api/options.hpp"
 
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
@@ -203,6 +204,40 @@ py::dict compute(const py::list &items, long long model, const py::object &tempe
     return result;
 }
 
+// The option table, for the package's checks of its keyword arguments.
+py::list options() {
+    py::list out;
+    for (const option_spec &s : batch_option_table) {
+        py::dict d;
+        d["name"] = std::string(s.name);
+        d["python"] = std::string(s.python);
+        d["page"] = std::string(s.label);
+        d["kind"] = s.kind == option_kind::integer  ? "integer"
+                    : s.kind == option_kind::number ? "number"
+                    : s.kind == option_kind::flag   ? "flag"
+                                                    : "choice";
+        d["min"] = s.low ? py::object(py::float_(*s.low)) : py::none();
+        d["max"] = s.high ? py::object(py::float_(*s.high)) : py::none();
+        py::list choices;
+        for (std::string_view rest = s.choices; !rest.empty();) {
+            const std::size_t bar = rest.find('|');
+            choices.append(std::string(rest.substr(0, bar)));
+            rest = bar == std::string_view::npos ? std::string_view() : rest.substr(bar + 1);
+        }
+        d["choices"] = choices;
+        d["default"] = s.default_text.empty() ? py::none() : py::object(py::str(std::string(s.default_text)));
+        d["required"] = s.required;
+        d["help"] = std::string(s.help);
+        py::list excludes, needs;
+        if (!s.excludes.empty()) excludes.append(std::string(s.excludes));
+        if (!s.needs.empty()) needs.append(std::string(s.needs));
+        d["excludes"] = excludes;
+        d["needs"] = needs;
+        out.append(d);
+    }
+    return out;
+}
+
 // The menu titles of the garnet models, without the padding of the menu.
 std::vector<std::string> model_titles() {
     std::vector<std::string> titles;
@@ -222,16 +257,11 @@ PYBIND11_MODULE(_varno96, m) {
     using namespace pybind11::literals;
     m.doc() = "The compiled part of varno96: use the package varno96.";
     m.attr("__version__") = VARNO96_RELEASE;
-    // The core's way of ending a run: in a library, a read failure of the data-file reader.
-    py::register_exception_translator([](std::exception_ptr p) {
-        try {
-            if (p) std::rethrow_exception(p);
-        } catch (const RUNEND &e) { PyErr_SetString(PyExc_RuntimeError, e.MESSAGE.c_str()); }
-    });
     m.def("compute", &varno96::compute, "inputs"_a, py::kw_only(), "model"_a, "temperature"_a,
           "powell"_a, "at"_a, "one_site"_a, "uncertainty"_a, "monte_carlo"_a, "seed"_a, "combine"_a,
           "formulae"_a, "pairs"_a, "jobs"_a, "part"_a = 65536,
           "Reads and computes the tables `inputs`; see varno96.compute.");
+    m.def("options", &varno96::options, "The batch options: names, kinds, ranges and help.");
     m.def("model_titles", &varno96::model_titles,
           "The garnet models' titles, as the menu shows them.");
 }

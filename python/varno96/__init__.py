@@ -59,8 +59,7 @@ models = pd.DataFrame(
 
 
 # The batch's options, with their kinds and bounds, as the compiled part describes them.
-_OPTIONS = _options.Options(_varno96.options() if hasattr(_varno96, "options")
-                            else _options.FALLBACK)
+_OPTIONS = _options.Options(_varno96.options())
 
 
 def _processors():

@@ -10,6 +10,8 @@ import numpy as np
 
 
 def _shown(value):
+    if isinstance(value, float) and value.is_integer():
+        return str(int(value))  # the table's bounds: 1.0 reads 1
     return repr(value) if isinstance(value, str) else str(value)
 
 
@@ -42,7 +44,7 @@ class Options:
         label = label or keyword
         kind = option["kind"]
         if value is None:
-            if option.get("default") is None and kind != "flag":
+            if not option.get("required") and kind != "flag":
                 return None
             raise TypeError(f"{label} must be {self._kind_words(option)}, got None")
         if kind == "flag":
@@ -81,17 +83,15 @@ class Options:
             return "True or False"
         if kind == "choice":
             words = " or ".join(repr(c) for c in option.get("choices") or [])
-            return words + (" or None" if option.get("default") is None else "")
+            return words + ("" if option.get("required") else " or None")
         what = "an integer" if kind == "integer" else "a finite number"
         return what + self._range_words(option)
 
     def given(self, keyword, value):
-        """Whether `value` of the option is one the user chose: a flag set, a value that is
-        not the default."""
-        option = self.by_python[keyword]
-        if option["kind"] == "flag":
+        """Whether the option was given: a flag set, a value that is not None."""
+        if self.by_python[keyword]["kind"] == "flag":
             return bool(value)
-        return value is not None and value != option.get("default")
+        return value is not None
 
     def checked(self, options):
         """The options (a dict by keyword) checked one by one, then against each other."""
@@ -114,25 +114,3 @@ class Options:
                     raise ValueError(f"{keyword}={options[keyword]!r} needs {other}={needed}")
         return out
 
-
-def _option(name, kind, default=None, low=None, high=None, choices=None, excludes=(),
-            needs=()):
-    return dict(name=name, python=name, page=name, kind=kind, min=low, max=high,
-                choices=list(choices or []), default=default, help="", excludes=list(excludes),
-                needs=list(needs))
-
-
-# The table of a compiled part that does not describe its options.
-FALLBACK = [
-    _option("model", "integer", None, 1, 7),
-    _option("one_site", "flag", False),
-    _option("temperature", "number"),
-    _option("powell", "flag", False, excludes=["at"]),
-    _option("at", "number", excludes=["powell"]),
-    _option("uncertainty", "number", 1.0, 0),
-    _option("monte_carlo", "flag", False),
-    _option("seed", "integer", None, -99, -1),
-    _option("combine", "choice", None, choices=["mean", "each"]),
-    _option("formulae", "flag", False),
-    _option("jobs", "integer", None, 1),
-]
