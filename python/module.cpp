@@ -58,7 +58,18 @@ frame_input frame_of(const py::tuple &t) {
     const auto rows = t[3].cast<std::size_t>();
     f.table.rows = rows;
     f.table.rows_apart = t[4].cast<bool>();
-    if (!t[5].is_none()) f.table.row_names = t[5].cast<std::vector<std::string>>();
+    // The row names: the labels of the frame's index, a (start, step) of a range index or a
+    // list of texts.
+    if (py::isinstance<py::tuple>(t[5])) {
+        const auto range = t[5].cast<std::pair<long long, long long>>();
+        f.table.row_name = [range](std::size_t r) {
+            return std::to_string(range.first + static_cast<long long>(r) * range.second);
+        };
+    } else if (!t[5].is_none()) {
+        f.table.row_name = [names = t[5].cast<std::vector<std::string>>()](std::size_t r) {
+            return names[r];
+        };
+    }
     for (std::size_t c = 0; c < columns.size(); c++) {
         table_column col;
         col.name = names[c].cast<std::string>();
@@ -82,38 +93,45 @@ frame_input frame_of(const py::tuple &t) {
     return f;
 }
 
-// Columns of values as Python values: a list of str for text, a float64 array otherwise; each
-// column's memory given back as soon as it is made.
-py::list columns_of(value_columns &v) {
-    py::list out;
-    for (std::size_t c = 0; c < v.columns.size(); c++) {
-        if (v.columns[c].type == column::text) {
-            std::vector<std::string> &column = v.texts[c];
-            py::list texts(column.size());
-            // Repeated texts (the file, the clinopyroxene model) share one str.
-            py::object last;
-            const std::string *last_text = nullptr;
-            for (std::size_t r = 0; r < column.size(); r++) {
-                const std::string &t = column[r];
-                if (!last_text || t != *last_text) {
-                    last = py::reinterpret_steal<py::object>(PyUnicode_DecodeUTF8(
-                        t.data(), static_cast<Py_ssize_t>(t.size()), "replace"));
-                    if (!last) throw py::error_already_set();
-                    last_text = &t;
-                }
-                texts[r] = last;
-            }
-            out.append(texts);
-            std::vector<std::string>().swap(column);
-        } else {
-            std::vector<double> &column = v.numbers[c];
-            py::array_t<double> values(static_cast<py::ssize_t>(column.size()));
-            std::copy(column.begin(), column.end(), values.mutable_data());
-            out.append(values);
-            std::vector<double>().swap(column);
-        }
+// Columns of values as Python values: a list of str for text; the other columns as the rows
+// of one float64 array (block), the numbers before the whole numbers, so that a DataFrame
+// takes the numbers as they are. Each column's memory is given back once copied.
+py::tuple columns_of(value_columns &v) {
+    std::vector<std::size_t> order;
+    for (const auto kind : {column::number, column::integer})
+        for (std::size_t c = 0; c < v.columns.size(); c++)
+            if (v.columns[c].type == kind) order.push_back(c);
+    const auto rows = static_cast<py::ssize_t>(v.rows());
+    py::array_t<double> block({static_cast<py::ssize_t>(order.size()), rows});
+    std::vector<py::object> out(v.columns.size());
+    for (std::size_t j = 0; j < order.size(); j++) {
+        std::vector<double> &column = v.numbers[order[j]];
+        double *row = block.mutable_data() + static_cast<py::ssize_t>(j) * rows;
+        std::copy(column.begin(), column.end(), row);
+        std::vector<double>().swap(column);
+        out[order[j]] = block[py::int_(j)];
     }
-    return out;
+    for (std::size_t c = 0; c < v.columns.size(); c++) {
+        if (v.columns[c].type != column::text) continue;
+        std::vector<std::string> &column = v.texts[c];
+        py::list texts(column.size());
+        // Repeated texts (the file, the clinopyroxene model) share one str.
+        py::object last;
+        const std::string *last_text = nullptr;
+        for (std::size_t r = 0; r < column.size(); r++) {
+            const std::string &t = column[r];
+            if (!last_text || t != *last_text) {
+                last = py::reinterpret_steal<py::object>(PyUnicode_DecodeUTF8(
+                    t.data(), static_cast<Py_ssize_t>(t.size()), "replace"));
+                if (!last) throw py::error_already_set();
+                last_text = &t;
+            }
+            texts[r] = last;
+        }
+        std::vector<std::string>().swap(column);
+        out[c] = std::move(texts);
+    }
+    return py::make_tuple(py::cast(out), block);
 }
 
 py::list described(const std::vector<column> &columns) {
@@ -194,9 +212,13 @@ py::dict compute(const py::list &items, long long model, const py::object &tempe
     if (refused) throw py::value_error(*refused);
     py::dict result;
     result["columns"] = described(out.rows.columns);
-    result["values"] = columns_of(out.rows);
+    const py::tuple rows = columns_of(out.rows);
+    result["values"] = rows[0];
+    result["block"] = rows[1];
     result["pair_columns"] = described(out.pairs.columns);
-    result["pairs"] = columns_of(out.pairs);
+    const py::tuple pairs = columns_of(out.pairs);
+    result["pairs"] = pairs[0];
+    result["pair_block"] = pairs[1];
     result["messages"] = out.messages;
     result["seed"] = out.seed;
     result["input_rows"] = out.input_rows;

@@ -204,7 +204,7 @@ def compute(data=None, *, model, temperature, powell=False, at=None, one_site=Fa
     minerals = dict(garnet=garnet, cpx=cpx, mica=mica)
     items, result = _run(data, minerals, on, name, False, options)
     index = _frames.result_index(items, result, result["values"], result["columns"], combine)
-    return _frames.result_frame(result["columns"], result["values"], index)
+    return _frames.result_frame(result["columns"], result["values"], result["block"], index)
 
 
 def pairs(data=None, *, model, temperature, powell=False, at=None, one_site=False,
@@ -239,4 +239,4 @@ def pairs(data=None, *, model, temperature, powell=False, at=None, one_site=Fals
                    seed=seed, combine=combine, formulae=formulae, jobs=jobs)
     minerals = dict(garnet=garnet, cpx=cpx, mica=mica)
     _, result = _run(data, minerals, on, name, True, options)
-    return _frames.result_frame(result["pair_columns"], result["pairs"])
+    return _frames.result_frame(result["pair_columns"], result["pairs"], result["pair_block"])

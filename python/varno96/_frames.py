@@ -30,7 +30,11 @@ def frame_input(name, frame, temperature=None):
     apart, row names, row temperatures). Columns are read by their names: a named index
     becomes columns (the sample as the index, say); numbers as float64 with NaN where empty,
     anything else as objects."""
-    row_names = [str(label) for label in frame.index]
+    index = frame.index
+    if isinstance(index, pd.RangeIndex):
+        row_names = (index.start, index.step)
+    else:
+        row_names = [str(label) for label in index]
     rows = _row_temperatures(frame, temperature)
     if any(level is not None for level in frame.index.names):
         frame = frame.reset_index()
@@ -38,7 +42,9 @@ def frame_input(name, frame, temperature=None):
     for i, label in enumerate(frame.columns):
         series = frame.iloc[:, i]
         dtype = series.dtype
-        if pd.api.types.is_numeric_dtype(dtype) and not pd.api.types.is_bool_dtype(dtype):
+        if dtype == np.float64:
+            values = series.to_numpy()  # the frame's own numbers, NaN where empty
+        elif pd.api.types.is_numeric_dtype(dtype) and not pd.api.types.is_bool_dtype(dtype):
             values = series.to_numpy(dtype=np.float64, na_value=np.nan)
         else:
             values = series.to_numpy(dtype=object, na_value=None)
@@ -140,22 +146,24 @@ def result_index(items, result, values, columns, combine):
     return pd.MultiIndex.from_arrays(arrays)
 
 
-def result_frame(columns, values, index=None):
+def result_frame(columns, values, block, index=None):
     """The compiled part's columns as a DataFrame: numbers as float64 (NaN where the table
-    has no value), whole numbers as int64 (Int64 where a cell may be empty), text as str."""
-    data = {}
+    has no value), whole numbers as int64 (Int64 where a cell may be empty), text as str.
+    The numbers come as the first rows of `block`, which the frame keeps without a copy."""
+    numbers = [i for i, (_, kind) in enumerate(columns) if kind == "number"]
+    frame = pd.DataFrame(block[:len(numbers)].T, index=index, columns=numbers, copy=False)
+    # The other columns in their places, by position, so that a column is never lost to
+    # another of the same name.
     for i, ((name, kind), column) in enumerate(zip(columns, values)):
+        if kind == "number":
+            continue
         if kind == "text":
-            data[i] = pd.Series(column, dtype=object, index=index)
-        elif kind == "integer":
-            if name == "mc_left_out" or np.isnan(column).any():
-                data[i] = pd.Series(pd.array(column, dtype="Int64"), index=index)  # NaN: <NA>
-            else:
-                data[i] = pd.Series(column.astype(np.int64), index=index)
+            value = pd.Series(column, dtype=object, index=index)
+        elif name == "mc_left_out" or np.isnan(column).any():
+            value = pd.Series(pd.array(column, dtype="Int64"), index=index)  # NaN: <NA>
         else:
-            data[i] = pd.Series(column, index=index, copy=False)
-    # By position, so that a column is never lost to another of the same name.
-    frame = pd.DataFrame(data, columns=range(len(columns)), index=index, copy=False)
+            value = pd.Series(column.astype(np.int64), index=index)
+        frame.insert(i, i, value)
     frame.columns = [name for name, _ in columns]
     return frame
 

@@ -666,8 +666,8 @@ private:
 template <class Rows>
 void read_rows(Rows &rows, const std::string &file, const layout &lay,
                const std::vector<std::string> &header, const std::vector<std::size_t> &headless,
-               bool comma, bool apart, const std::vector<std::string> &row_names,
-               file_input &in) {
+               bool comma, bool apart,
+               const std::function<std::string(std::size_t)> &row_name_of, file_input &in) {
     std::unordered_map<std::string, std::size_t> index;
     std::map<std::string, int> others; // rows of other minerals, by name
     std::vector<int> empty_rows;
@@ -683,7 +683,7 @@ void read_rows(Rows &rows, const std::string &file, const layout &lay,
         std::string row_name;
         if (lay.sample < 0 && lay.wide) {
             const auto r = static_cast<std::size_t>(rows.number() - 1);
-            row_name = r < row_names.size() ? row_names[r] : "row " + std::to_string(rows.number());
+            row_name = row_name_of ? row_name_of(r) : "row " + std::to_string(rows.number());
         }
         const std::string_view name = lay.sample >= 0 ? rows.field(static_cast<std::size_t>(lay.sample))
                                       : lay.wide      ? std::string_view(row_name)
@@ -833,7 +833,7 @@ file_input read_columns(const columns_input &t, std::size_t first, std::size_t l
                       in))
         return in;
     column_rows rows(t, first, std::min(last, t.rows));
-    read_rows(rows, t.file, lay, header, headless, true, t.rows_apart, t.row_names, in);
+    read_rows(rows, t.file, lay, header, headless, true, t.rows_apart, t.row_name, in);
     return in;
 }
 

@@ -7,6 +7,8 @@
 #include "state/state.hpp"
 
 #include <array>
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -71,9 +73,9 @@ struct columns_input {
     std::vector<table_column> columns;
     std::size_t rows = 0;
     // Each row of a wide table a sample of its own, never merged with another of its name;
-    // without a sample column, named by row_names (or "row N").
+    // without a sample column, row r is named row_name(r) (by default "row r + 1").
     bool rows_apart = false;
-    std::vector<std::string> row_names;
+    std::function<std::string(std::size_t)> row_name;
 };
 
 // Reads the rows [first, last) of `t` as read_table reads a table with its header row (never
