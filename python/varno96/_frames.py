@@ -95,6 +95,9 @@ def table_inputs(data, name, temperature=None):
     """The inputs of one call: a path, a table's text, bytes, a DataFrame, or a list of
     these, each with the name the results and messages give it."""
     items = list(data) if isinstance(data, (list, tuple)) else [data]
+    if not (name is None or isinstance(name, str) or
+            (isinstance(name, (list, tuple)) and all(isinstance(n, str) for n in name))):
+        raise TypeError(f"name must be a str or a list of str, got {type(name).__name__} {name!r}")
     if name is None:
         names = [None] * len(items)
     elif isinstance(name, str):

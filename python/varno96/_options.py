@@ -44,7 +44,7 @@ class Options:
         label = label or keyword
         kind = option["kind"]
         if value is None:
-            if not option.get("required") and kind != "flag":
+            if not option.get("required") and kind != "flag" and option.get("default") is None:
                 return None
             raise TypeError(f"{label} must be {self._kind_words(option)}, got None")
         if kind == "flag":
