@@ -443,3 +443,27 @@ def test_ctrl_c_stops_a_long_compute(tmp_path):
     out, err = child.communicate(timeout=30)
     assert time.monotonic() - sent < 2.0
     assert "KeyboardInterrupt" in err and "finished" not in out
+
+
+def test_a_wide_frame_in_parts(monkeypatch):
+    """A wide frame read and computed a few rows at a time gives the rows, pairs and
+    messages of one reading, with row temperatures across the parts."""
+    wide = suite_wide(suite_long()).assign(Total=100.0)
+    wide = pd.concat([wide] * 3, ignore_index=True)
+    temperatures = pd.Series(600.0 + 10 * np.arange(len(wide)), index=wide.index)
+    calls = [lambda f: f(wide, model=7, temperature=temperatures, monte_carlo=True, seed=-9),
+             lambda f: f([wide, wide.iloc[::-1]], model=7, temperature=650, combine="mean",
+                         seed=-9)]
+    for call in calls:
+        with warnings.catch_warnings(record=True) as whole_said:
+            warnings.simplefilter("always")
+            whole = call(varno96.compute), call(varno96.pairs)
+        monkeypatch.setattr(varno96, "_PART", 4)
+        with warnings.catch_warnings(record=True) as parts_said:
+            warnings.simplefilter("always")
+            parts = call(varno96.compute), call(varno96.pairs)
+        monkeypatch.setattr(varno96, "_PART", 65536)
+        for a, b in zip(whole, parts):
+            assert_same(a, b)
+        assert [str(w.message) for w in whole_said] == [str(w.message) for w in parts_said]
+    assert len(whole_said) == 4  # "Total" ignored, once per frame and call

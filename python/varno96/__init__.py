@@ -58,6 +58,10 @@ models = pd.DataFrame(
 )
 
 
+# Rows of a wide frame read and computed at a time: the memory of a call is the frame's, its
+# result's and a part's.
+_PART = 65536
+
 # The batch's options, with their kinds and bounds, as the compiled part describes them.
 _OPTIONS = _options.Options(_varno96.options())
 
@@ -102,7 +106,7 @@ def _run(data, minerals, on, name, with_pairs, options):
     if checked["jobs"] is None:
         checked["jobs"] = _processors()
     items, inputs = _frames.table_inputs(data, name, per_sample)
-    result = _compute(inputs, **checked, pairs=with_pairs)
+    result = _compute(inputs, **checked, pairs=with_pairs, part=_PART)
     for message in result["messages"]:
         warnings.warn(message, TableWarning, stacklevel=3)
     return items, result
