@@ -12,9 +12,8 @@ value_columns::value_columns(std::vector<column> c) : columns(std::move(c)) {
 }
 
 std::size_t value_columns::rows() const {
-    for (std::size_t c = 0; c < columns.size(); c++)
-        return columns[c].type == column::text ? texts[c].size() : numbers[c].size();
-    return 0;
+    if (columns.empty()) return 0;
+    return columns[0].type == column::text ? texts[0].size() : numbers[0].size();
 }
 
 void value_columns::reserve(std::size_t rows) {

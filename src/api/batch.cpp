@@ -19,7 +19,7 @@ batch_summary run(const std::vector<table_text> &inputs, const batch_options &o,
     out.columns = result_columns(o);
     out.pair_columns = pair_columns(o);
     std::vector<sample_input> samples;
-    std::vector<std::size_t> input_of; // of each sample
+    std::vector<std::size_t> input_of; // of each sample, for hooks.temperature
     for (const table_text &t : inputs) {
         out.names.push_back(t.name);
         file_input in;
@@ -31,7 +31,8 @@ batch_summary run(const std::vector<table_text> &inputs, const batch_options &o,
                                : read_table(t.name, t.text);
             } catch (const std::runtime_error &e) { in.error = e.what(); }
         out.wide.push_back(in.wide);
-        input_of.resize(input_of.size() + in.samples.size(), out.names.size() - 1);
+        if (hooks.temperature)
+            input_of.resize(input_of.size() + in.samples.size(), out.names.size() - 1);
         if (!in.error.empty() && hooks.unreadable) hooks.unreadable(t.name, in.error);
         if (hooks.message)
             for (const std::string &m : file_messages(in, t.name)) hooks.message(m);
