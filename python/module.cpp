@@ -284,6 +284,14 @@ PYBIND11_MODULE(_varno96, m) {
           "formulae"_a, "pairs"_a, "jobs"_a, "part"_a = 65536,
           "Reads and computes the tables `inputs`; see varno96.compute.");
     m.def("options", &varno96::options, "The batch options: names, kinds, ranges and help.");
+    m.def("oxide_columns", [](const std::vector<std::string> &headers) {
+        py::list out;
+        for (const std::string &h : headers) {
+            const std::string oxide = varno96::oxide_column(h);
+            out.append(oxide.empty() ? py::object(py::none()) : py::object(py::str(oxide)));
+        }
+        return out;
+    }, "The oxide each header names, as the header of its slot, or None.");
     m.def("model_titles", &varno96::model_titles,
           "The garnet models' titles, as the menu shows them.");
 }

@@ -402,8 +402,15 @@ def test_one_frame_per_mineral():
     assert_same(rows, expected)
     by_index = {k: v.set_index(" Sample") for k, v in parts.items()}
     assert_same(varno96.compute(**by_index, model=7, temperature=650, combine="mean"), expected)
-    clash = dict(parts, cpx=parts["cpx"].assign(SiO2=1.0))
-    with pytest.raises(ValueError, match=r"cpx: columns 'SiO2  ' and 'SiO2' both give 'SiO2'"):
+    # Suffixed names and synonyms, a key column of its own name in each frame.
+    suffixed = {k: v.rename(columns=lambda c: c.strip() + "_" + m if c.strip() in OXIDES
+                            else "Sample_ID_" + m).rename(columns={"FeO_" + m: "FeOt"})
+                for (k, v), m in zip(parts.items(), ("Gt", "Cpx", "Ms"))}
+    keys = {k: "Sample_ID_" + m for k, m in zip(suffixed, ("Gt", "Cpx", "Ms"))}
+    assert_same(varno96.compute(**suffixed, on=keys, model=7, temperature=650, combine="mean"),
+                expected)
+    clash = dict(parts, cpx=parts["cpx"].assign(SiO2_Cpx=1.0))
+    with pytest.raises(ValueError, match=r"cpx: columns 'SiO2  ' and 'SiO2_Cpx' both give SiO2"):
         varno96.compute(**clash, on=" Sample", model=7, temperature=650)
 
 

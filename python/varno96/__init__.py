@@ -95,7 +95,7 @@ def _run(data, minerals, on, name, with_pairs, options):
     if given or on is not None:
         if data is not None:
             raise TypeError("give either data or garnet=, cpx= and mica=, not both")
-        data = _frames.per_mineral_frame(minerals, on)
+        data = _frames.per_mineral_frame(minerals, on, _varno96.oxide_columns)
     elif data is None:
         raise TypeError("data, or garnet=, cpx= and mica=, must be given")
     per_sample = _temperatures(options["temperature"])
@@ -160,11 +160,12 @@ def compute(data=None, *, model, temperature, powell=False, at=None, one_site=Fa
         The rows do not depend on it.
     garnet, cpx, mica : pandas.DataFrame, optional
         Instead of ``data``: one frame of analyses per mineral (several spots of a sample as
-        ``combine`` says), matched on the column ``on``. Blanks around the headers are
+        ``combine`` says), matched on the column ``on``. An oxide column is read whatever
+        its synonym or mineral suffix (``SiO2_Gt``, ``FeOt``); blanks around the headers are
         dropped.
-    on : str, optional
-        The column of ``garnet``, ``cpx`` and ``mica`` naming the sample; by default their
-        index.
+    on : str or dict, optional
+        The column of ``garnet``, ``cpx`` and ``mica`` naming the sample, or a dict of one
+        per mineral (``{"garnet": "Sample_ID_Gt", ...}``); by default their index.
 
     Returns
     -------

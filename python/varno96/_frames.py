@@ -56,9 +56,11 @@ def frame_input(name, frame, temperature=None):
 MINERALS = (("garnet", "Grt"), ("cpx", "Cpx"), ("mica", "Phe"))
 
 
-def per_mineral_frame(frames, on):
+def per_mineral_frame(frames, on, oxide_columns):
     """One frame per mineral (garnet, cpx, mica) as one frame of one analysis per row: the
-    key column `on` (or each frame's index) as the sample, headers without their blanks."""
+    key column `on` (one name, or a dict of one per mineral; by default each frame's index)
+    as the sample, each oxide column under the name of its oxide whatever its spelling or
+    mineral suffix (SiO2_Gt, FeOt, " SiO2 "), other headers without their blanks."""
     parts = []
     for keyword, mineral in MINERALS:
         frame = frames.get(keyword)
@@ -67,27 +69,33 @@ def per_mineral_frame(frames, on):
                             "garnet=, cpx= and mica=")
         if not isinstance(frame, pd.DataFrame):
             raise TypeError(f"{keyword} must be a pandas DataFrame, not {type(frame).__name__}")
-        if on is not None and on not in frame.columns:
-            if on in frame.index.names:
+        key_name = on.get(keyword) if isinstance(on, dict) else on
+        if key_name is not None and key_name not in frame.columns:
+            if key_name in frame.index.names:
                 frame = frame.reset_index()
             else:
-                raise ValueError(f"{keyword}: no column {on!r} to match the samples on "
-                                 f"(columns: {[str(c) for c in frame.columns]})")
-        key = frame[on] if on is not None else pd.Series(frame.index, index=frame.index)
-        if isinstance(key, pd.DataFrame):
-            raise ValueError(f"{keyword}: several columns {on!r}")
-        rest = frame.drop(columns=[on]) if on is not None else frame.reset_index(drop=True)
-        stripped = {}
-        for label in rest.columns:
-            plain = column_name(label).strip()
-            if plain in stripped:
-                raise ValueError(f"{keyword}: columns {stripped[plain]!r} and "
-                                 f"{column_name(label)!r} both give {plain!r}")
-            stripped[plain] = column_name(label)
-        rest = rest.set_axis(list(stripped), axis=1)
+                raise ValueError(f"{keyword}: no column {key_name!r} to match the samples on "
+                                 f"(columns: {[column_name(c) for c in frame.columns]})")
+        if key_name is not None:
+            key = frame[key_name]
+            if isinstance(key, pd.DataFrame):
+                raise ValueError(f"{keyword}: several columns {key_name!r}")
+            rest = frame.drop(columns=[key_name])
+        else:
+            key = pd.Series(frame.index, index=frame.index)
+            rest = frame
+        headers = [column_name(label) for label in rest.columns]
+        named = {}
+        for header, oxide in zip(headers, oxide_columns(headers)):
+            plain = oxide or header.strip()
+            if plain in named:
+                raise ValueError(f"{keyword}: columns {named[plain]!r} and {header!r} both give "
+                                 f"{plain}")
+            named[plain] = header
+        rest = rest.set_axis(list(named), axis=1).reset_index(drop=True)
         rest.insert(0, "Mineral", mineral)
         rest.insert(0, "Sample", key.to_numpy())
-        parts.append(rest.reset_index(drop=True))
+        parts.append(rest)
     return pd.concat(parts, ignore_index=True, sort=False)
 
 

@@ -777,6 +777,13 @@ void read_rows(Rows &rows, const std::string &file, const layout &lay,
 
 } // namespace
 
+std::string oxide_column(std::string_view header) {
+    const auto ox = oxide_of(name_key(trimmed(header)));
+    if (!ox) return {};
+    if (ox->oxide.total == iron::total_fe2o3) return "Fe2O3T";
+    return oxide_names[static_cast<std::size_t>(ox->oxide.slot - 1)];
+}
+
 file_input read_table(const std::string &file, std::string_view bytes) {
     file_input in;
     std::string decoded;

@@ -86,6 +86,11 @@ struct columns_input {
 file_input read_columns(const columns_input &t, std::size_t first, std::size_t last,
                         bool header_warnings = true);
 
+// The oxide a column header names, spelled as the header of its slot ("SiO2", ..., "K2O", or
+// "Fe2O3T" for all iron given as Fe2O3), whatever its synonym, decoration or mineral suffix;
+// empty when it names none. Frames of one mineral each are aligned by it.
+std::string oxide_column(std::string_view header);
+
 namespace detail {
 // Today's data-file layout, when the header is one: false leaves `in` untouched.
 bool read_datafile_layout(const std::string &file, std::string_view text, file_input &in);
