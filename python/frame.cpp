@@ -34,8 +34,8 @@ call_result run_call(std::vector<call_input> &inputs, const call_options &c) {
     batch_options o = c.batch;
     // One seed for every input and part, drawn once when none is given.
     if (!o.seed) o.seed = choices_of(o).seed;
-    call_result out{value_columns(result_columns(o)), value_columns(pair_columns(o)), {}, *o.seed,
-                    {}, {}};
+    call_result out{
+        value_columns(result_columns(o)), value_columns(pair_columns(o)), {}, *o.seed, {}, {}};
     std::size_t expected = 0; // rows known in advance: a wide frame's
     for (const call_input &in : inputs)
         if (in.frame && in.frame->rows_apart) expected += in.frame->rows;

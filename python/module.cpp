@@ -121,8 +121,8 @@ py::tuple columns_of(value_columns &v) {
         for (std::size_t r = 0; r < column.size(); r++) {
             const std::string &t = column[r];
             if (!last_text || t != *last_text) {
-                last = py::reinterpret_steal<py::object>(PyUnicode_DecodeUTF8(
-                    t.data(), static_cast<Py_ssize_t>(t.size()), "replace"));
+                last = py::reinterpret_steal<py::object>(
+                    PyUnicode_DecodeUTF8(t.data(), static_cast<Py_ssize_t>(t.size()), "replace"));
                 if (!last) throw py::error_already_set();
                 last_text = &t;
             }
@@ -146,11 +146,10 @@ py::list described(const std::vector<column> &columns) {
 // `temperature`: a number for every sample, or a dict of them by sample name; an input
 // (name, text) or (name, column names, columns, rows, rows apart, row names, row
 // temperatures).
-py::dict compute(const py::list &items, long long model, const py::object &temperature,
-                 bool powell, std::optional<double> at, bool one_site, double uncertainty,
-                 bool monte_carlo, std::optional<long long> seed,
-                 std::optional<std::string> combine, bool formulae, bool with_pairs,
-                 unsigned jobs, std::size_t part) {
+py::dict compute(const py::list &items, long long model, const py::object &temperature, bool powell,
+                 std::optional<double> at, bool one_site, double uncertainty, bool monte_carlo,
+                 std::optional<long long> seed, std::optional<std::string> combine, bool formulae,
+                 bool with_pairs, unsigned jobs, std::size_t part) {
     call_options c;
     batch_options &o = c.batch;
     o.model = model;
@@ -205,9 +204,7 @@ py::dict compute(const py::list &items, long long model, const py::object &tempe
         py::gil_scoped_release free;
         try {
             out = run_call(inputs, c);
-        } catch (const std::invalid_argument &e) {
-            refused = e.what();
-        }
+        } catch (const std::invalid_argument &e) { refused = e.what(); }
     }
     if (refused) throw py::value_error(*refused);
     py::dict result;
@@ -247,7 +244,8 @@ py::list options() {
             rest = bar == std::string_view::npos ? std::string_view() : rest.substr(bar + 1);
         }
         d["choices"] = choices;
-        d["default"] = s.default_text.empty() ? py::none() : py::object(py::str(std::string(s.default_text)));
+        d["default"] =
+            s.default_text.empty() ? py::none() : py::object(py::str(std::string(s.default_text)));
         d["required"] = s.required;
         d["help"] = std::string(s.help);
         py::list excludes, needs;
@@ -284,14 +282,17 @@ PYBIND11_MODULE(_varno96, m) {
           "formulae"_a, "pairs"_a, "jobs"_a, "part"_a = 65536,
           "Reads and computes the tables `inputs`; see varno96.compute.");
     m.def("options", &varno96::options, "The batch options: names, kinds, ranges and help.");
-    m.def("oxide_columns", [](const std::vector<std::string> &headers) {
-        py::list out;
-        for (const std::string &h : headers) {
-            const std::string oxide = varno96::oxide_column(h);
-            out.append(oxide.empty() ? py::object(py::none()) : py::object(py::str(oxide)));
-        }
-        return out;
-    }, "The oxide each header names, as the header of its slot, or None.");
+    m.def(
+        "oxide_columns",
+        [](const std::vector<std::string> &headers) {
+            py::list out;
+            for (const std::string &h : headers) {
+                const std::string oxide = varno96::oxide_column(h);
+                out.append(oxide.empty() ? py::object(py::none()) : py::object(py::str(oxide)));
+            }
+            return out;
+        },
+        "The oxide each header names, as the header of its slot, or None.");
     m.def("model_titles", &varno96::model_titles,
           "The garnet models' titles, as the menu shows them.");
 }

@@ -68,8 +68,8 @@ struct batch_summary {
     std::vector<std::string> names; // of the inputs
     std::vector<bool> wide;         // of the inputs: read as one sample per row
     std::size_t rows = 0;
-    std::size_t failed_rows = 0;   // rows without a result
-    std::size_t failed_inputs = 0; // inputs not read, or without an analysis
+    std::size_t failed_rows = 0;            // rows without a result
+    std::size_t failed_inputs = 0;          // inputs not read, or without an analysis
     std::vector<plot::batch_sample> points; // of the rows with a result, with hooks.points
     std::string title;                      // of the diagram
 };

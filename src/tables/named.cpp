@@ -421,9 +421,9 @@ namespace {
 
 // A header as Python writes a str (its repr), for the names of a DataFrame's columns.
 std::string python_repr(std::string_view s) {
-    const char q =
-        s.find('\'') != std::string_view::npos && s.find('"') == std::string_view::npos ? '"'
-                                                                                         : '\'';
+    const char q = s.find('\'') != std::string_view::npos && s.find('"') == std::string_view::npos
+                       ? '"'
+                       : '\'';
     std::string r(1, q);
     for (const char c : s) {
         if (c == '\\' || c == q)
@@ -444,8 +444,8 @@ std::string python_repr(std::string_view s) {
 // unused or missing in in.warnings when `warn`. With `python_names`, columns in conflict are
 // shown as Python writes their names, blanks and all.
 bool name_columns(const std::string &file, const std::string &at_header,
-                  const std::vector<std::string> &fields, bool python_names, bool warn,
-                  layout &lay, std::vector<std::size_t> &headless, file_input &in) {
+                  const std::vector<std::string> &fields, bool python_names, bool warn, layout &lay,
+                  std::vector<std::size_t> &headless, file_input &in) {
     std::vector<std::string> ignored;
     std::map<role, std::pair<int, int>> roles; // column and rank
     bool suffixed = false;
@@ -478,8 +478,9 @@ bool name_columns(const std::string &file, const std::string &at_header,
     if (oxides.empty() && python_names) {
         std::string found;
         for (const std::string &f : fields) found += (found.empty() ? "" : ", ") + python_repr(f);
-        in.error = at_header + ": no column names an oxide (SiO2, Al2O3, FeO, ...); the columns: [" +
-                   found + "]";
+        in.error = at_header +
+                   ": no column names an oxide (SiO2, Al2O3, FeO, ...); the columns: [" + found +
+                   "]";
         return false;
     }
     if (oxides.empty()) {
@@ -666,8 +667,8 @@ private:
 template <class Rows>
 void read_rows(Rows &rows, const std::string &file, const layout &lay,
                const std::vector<std::string> &header, const std::vector<std::size_t> &headless,
-               bool comma, bool apart,
-               const std::function<std::string(std::size_t)> &row_name_of, file_input &in) {
+               bool comma, bool apart, const std::function<std::string(std::size_t)> &row_name_of,
+               file_input &in) {
     std::unordered_map<std::string, std::size_t> index;
     std::map<std::string, int> others; // rows of other minerals, by name
     std::vector<int> empty_rows;
@@ -685,12 +686,14 @@ void read_rows(Rows &rows, const std::string &file, const layout &lay,
             const auto r = static_cast<std::size_t>(rows.number() - 1);
             row_name = row_name_of ? row_name_of(r) : "row " + std::to_string(rows.number());
         }
-        const std::string_view name = lay.sample >= 0 ? rows.field(static_cast<std::size_t>(lay.sample))
-                                      : lay.wide      ? std::string_view(row_name)
-                                                      : std::string_view(file_sample);
+        const std::string_view name = lay.sample >= 0
+                                          ? rows.field(static_cast<std::size_t>(lay.sample))
+                                      : lay.wide ? std::string_view(row_name)
+                                                 : std::string_view(file_sample);
         std::size_t k0 = 0;
         if (!lay.wide) {
-            const mineral m = mineral_of(rows.field(static_cast<std::size_t>(lay.mineral_col)), true);
+            const mineral m =
+                mineral_of(rows.field(static_cast<std::size_t>(lay.mineral_col)), true);
             if (m == mineral::unknown) {
                 const std::string what(rows.field(static_cast<std::size_t>(lay.mineral_col)));
                 others[what.empty() ? "(none)" : what]++;
@@ -836,8 +839,7 @@ file_input read_columns(const columns_input &t, std::size_t first, std::size_t l
     std::vector<std::size_t> headless;
     std::vector<std::string> names;
     for (const table_column &c : t.columns) names.push_back(c.name);
-    if (!name_columns(t.file, t.file + " line 1", names, true, header_warnings, lay, headless,
-                      in))
+    if (!name_columns(t.file, t.file + " line 1", names, true, header_warnings, lay, headless, in))
         return in;
     column_rows rows(t, first, std::min(last, t.rows));
     read_rows(rows, t.file, lay, header, headless, true, t.rows_apart, t.row_name, in);
