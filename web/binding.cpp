@@ -83,6 +83,15 @@ checked_options check(const val &fields) {
             if (s.name == "formulae") o.formulae = on;
             continue;
         }
+        if (s.kind == option_kind::list) {
+            const std::string list = text_of(fields, s.name);
+            if (list.find_first_not_of(" ,") == std::string::npos) continue;
+            if (const auto keys = thermometers_of(list))
+                o.thermometers = *keys;
+            else
+                refuse(c, s.name, range_words(s) + ": " + list);
+            continue;
+        }
         if (s.kind == option_kind::choice) {
             const std::string word = text_of(fields, s.name);
             if (word.empty()) continue;
@@ -123,6 +132,7 @@ val option_table() {
         v.set("kind", std::string(s.kind == option_kind::integer  ? "integer"
                                   : s.kind == option_kind::number ? "number"
                                   : s.kind == option_kind::flag   ? "flag"
+                                  : s.kind == option_kind::list   ? "list"
                                                                   : "choice"));
         if (s.low) v.set("min", *s.low);
         if (s.high) v.set("max", *s.high);
