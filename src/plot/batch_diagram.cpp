@@ -48,11 +48,7 @@ void write_batch_diagram(const std::vector<batch_sample> &samples, int left_off,
     const batch_scene scene = make_batch_scene(samples, left_off, title);
     canvas c(path);
     const page_geometry page{c.page_width_mm(), c.page_height_mm(), c.char_height_mm()};
-    // The names measured as this canvas sets them.
-    const auto width = [&c](std::string_view utf8, double char_height) {
-        return c.text_width_mm(std::string(utf8)) * char_height / c.char_height_mm();
-    };
-    const batch_layout layout = layout_batch(scene, page, width);
+    const batch_layout layout = layout_batch(scene, page);
 
     std::vector<legend_entry> entries;
     for (const legend_row &row : layout.legend) entries.push_back(entry_of(row));

@@ -2,12 +2,28 @@
 
 #include "plot/text.hpp"
 
-#include <algorithm>
 
 namespace varno96::plot {
 
 double estimated_text_width(std::string_view utf8, double char_height) {
-    return 0.6 * 1.25 * char_height * static_cast<double>(text_length(utf8));
+    // Advance widths of DejaVu Sans (Debian's sans-serif) in hundredths of an em, from ' '
+    // to '~'; anything else counts as a capital.
+    static constexpr unsigned char ascii[95] = {
+        32, 40, 46, 84, 64, 95, 78, 28, 39, 39, 50, 84, 32, 36, 32, 34, // ' ' to '/'
+        64, 64, 64, 64, 64, 64, 64, 64, 64, 64, 34, 34, 84, 84, 84, 53, // '0' to '?'
+        100, 68, 69, 70, 77, 63, 58, 78, 75, 30, 30, 66, 56, 86, 75, 79, // '@' to 'O'
+        60, 79, 70, 64, 61, 73, 68, 99, 69, 61, 69, 39, 34, 39, 84, 50, // 'P' to '_'
+        50, 61, 64, 55, 64, 62, 35, 64, 63, 28, 28, 58, 28, 97, 63, 61, // '`' to 'o'
+        64, 64, 41, 52, 39, 63, 59, 82, 59, 59, 53, 64, 34, 64, 84};    // 'p' to '~'
+    double ems = 0;
+    for (std::size_t i = 0; i < utf8.size(); i++) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        if (c >= 32 && c < 127)
+            ems += ascii[c - 32] / 100.0;
+        else if ((c & 0xC0) != 0x80) // the first byte of a character beyond ASCII
+            ems += 0.7;
+    }
+    return 1.25 * char_height * ems;
 }
 
 mm_point batch_layout::to_mm(const pt_point &q) const {
@@ -65,6 +81,12 @@ obstacles obstacles_of(const batch_layout &layout, const batch_scene &scene) {
     return r;
 }
 
+std::string names_left_out(std::size_t left_out, std::size_t of) {
+    if (left_out == 1) return "1 name not written: no room beside its mark";
+    return std::to_string(left_out) + " of " + std::to_string(of) +
+           " names not written: no room beside their marks";
+}
+
 } // namespace
 
 batch_layout layout_batch(const batch_scene &scene, const page_geometry &page,
@@ -99,15 +121,16 @@ batch_layout layout_batch(const batch_scene &scene, const page_geometry &page,
     const obstacles avoid = obstacles_of(layout, scene);
     const auto places = place_labels(requests, avoid.marks, avoid.lines, layout.frame, 1.6);
     for (std::size_t i = 0; i < places.size(); i++) {
-        batch_label label{i, places[i].box, std::nullopt};
-        if (places[i].distant) {
-            // From the mark to the nearest point of the box.
-            const rect &b = label.box;
-            const mm_point at = layout.marks[i];
-            label.leader = {{at, {std::clamp(at.x, b.x0, b.x1), std::clamp(at.y, b.y0, b.y1)}}};
+        if (!places[i]) {
+            layout.unwritten++;
+            continue;
         }
+        batch_label label{i, places[i]->box, std::nullopt};
+        if (places[i]->distant)
+            label.leader = {{layout.marks[i], {places[i]->end_x, places[i]->end_y}}};
         layout.labels.push_back(label);
     }
+    if (layout.unwritten > 0) layout.subtitle = names_left_out(layout.unwritten, places.size());
     return layout;
 }
 

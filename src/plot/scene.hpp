@@ -88,8 +88,8 @@ struct page_geometry {
 // Width in mm of UTF-8 text set in characters `char_height` mm high.
 using text_width = std::function<double(std::string_view utf8, double char_height)>;
 
-// The estimate without a font at hand: PLplot's fonts have an em of 1.25 character heights,
-// and sans-serif text averages 0.6 em a character.
+// The estimate without a font at hand: the advance widths of the usual sans-serif font, in
+// ems of 1.25 character heights (as PLplot's devices set their fonts).
 double estimated_text_width(std::string_view utf8, double char_height);
 
 struct mm_point {
