@@ -15,7 +15,7 @@ namespace {
 using namespace varno96::plot;
 
 std::vector<batch_sample> crowded_batch(int n) {
-    const double centres[6][2] = {{520, 23}, {500, 25}, {470, 22.5},
+    const double centres[6][2] = {{520, 23}, {500, 25},   {470, 22.5},
                                   {560, 27}, {610, 18.5}, {440, 28.5}};
     const char *names[6] = {"EC1", "A7", "B12", "ZS14", "TM3", "DM8"};
     std::mt19937 random(7);
@@ -24,7 +24,10 @@ std::vector<batch_sample> crowded_batch(int n) {
     for (int i = 0; i < n; i++) {
         const auto &c = centres[i % 6];
         batch_sample s{std::string(names[i % 6]) + "-" + std::to_string(i + 1),
-                       c[0] + 80 * normal(random), c[1] + 2 * normal(random), {}, true};
+                       c[0] + 80 * normal(random),
+                       c[1] + 2 * normal(random),
+                       {},
+                       true};
         for (int k = 0; k < 200; k++) {
             const double u = normal(random), v = normal(random);
             s.pass2.emplace_back(s.t_c + 40 * u, s.p_kbar + 1.2 * u + 1.0 * v);

@@ -1,5 +1,4 @@
 // The diagram of a batch of samples, each with its name beside it, drawn as laid out.
-#include "plot/scene.hpp"
 #include "plot/canvas.hpp"
 #include "plot/plot.hpp"
 #include "plot/scene.hpp"
@@ -13,11 +12,16 @@ constexpr double sample_scale = 0.6;
 
 legend_entry entry_of(const legend_row &row) {
     switch (row.kind) {
-    case legend_kind::mark: return {row.text, ink, sample_glyph, sample_scale, 0, false};
-    case legend_kind::ellipse1: return {row.text, pass2_dark, nullptr, 1, 1.6, false};
-    case legend_kind::ellipse2: return {row.text, pass2_faint, nullptr, 1, 1.0, true};
-    case legend_kind::bar1: return {row.text, pass2_dark, nullptr, 1, 3.0, false};
-    case legend_kind::bar2: break;
+    case legend_kind::mark:
+        return {row.text, ink, sample_glyph, sample_scale, 0, false};
+    case legend_kind::ellipse1:
+        return {row.text, pass2_dark, nullptr, 1, 1.6, false};
+    case legend_kind::ellipse2:
+        return {row.text, pass2_faint, nullptr, 1, 1.0, true};
+    case legend_kind::bar1:
+        return {row.text, pass2_dark, nullptr, 1, 3.0, false};
+    case legend_kind::bar2:
+        break;
     }
     return {row.text, pass2_dark, nullptr, 1, 1.0, false};
 }

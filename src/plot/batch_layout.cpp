@@ -2,19 +2,18 @@
 
 #include "plot/text.hpp"
 
-
 namespace varno96::plot {
 
 double estimated_text_width(std::string_view utf8, double char_height) {
     // Advance widths of DejaVu Sans (Debian's sans-serif) in hundredths of an em, from ' '
     // to '~'; anything else counts as a capital.
     static constexpr unsigned char ascii[95] = {
-        32, 40, 46, 84, 64, 95, 78, 28, 39, 39, 50, 84, 32, 36, 32, 34, // ' ' to '/'
-        64, 64, 64, 64, 64, 64, 64, 64, 64, 64, 34, 34, 84, 84, 84, 53, // '0' to '?'
+        32,  40, 46, 84, 64, 95, 78, 28, 39, 39, 50, 84, 32, 36, 32, 34, // ' ' to '/'
+        64,  64, 64, 64, 64, 64, 64, 64, 64, 64, 34, 34, 84, 84, 84, 53, // '0' to '?'
         100, 68, 69, 70, 77, 63, 58, 78, 75, 30, 30, 66, 56, 86, 75, 79, // '@' to 'O'
-        60, 79, 70, 64, 61, 73, 68, 99, 69, 61, 69, 39, 34, 39, 84, 50, // 'P' to '_'
-        50, 61, 64, 55, 64, 62, 35, 64, 63, 28, 28, 58, 28, 97, 63, 61, // '`' to 'o'
-        64, 64, 41, 52, 39, 63, 59, 82, 59, 59, 53, 64, 34, 64, 84};    // 'p' to '~'
+        60,  79, 70, 64, 61, 73, 68, 99, 69, 61, 69, 39, 34, 39, 84, 50, // 'P' to '_'
+        50,  61, 64, 55, 64, 62, 35, 64, 63, 28, 28, 58, 28, 97, 63, 61, // '`' to 'o'
+        64,  64, 41, 52, 39, 63, 59, 82, 59, 59, 53, 64, 34, 64, 84};    // 'p' to '~'
     double ems = 0;
     for (std::size_t i = 0; i < utf8.size(); i++) {
         const auto c = static_cast<unsigned char>(utf8[i]);
@@ -108,16 +107,16 @@ batch_layout layout_batch(const batch_scene &scene, const page_geometry &page,
                          0.015 * page.height + legend_h};
     for (std::size_t i = 0; i < layout.legend.size(); i++)
         layout.legend[i].y = layout.legend_box.y1 - (static_cast<double>(i) + 0.5) * pitch;
-    layout.frame = {0.12 * page.width, layout.legend_box.y1 + 0.1 * page.height,
-                    0.95 * page.width, 0.88 * page.height};
+    layout.frame = {0.12 * page.width, layout.legend_box.y1 + 0.1 * page.height, 0.95 * page.width,
+                    0.88 * page.height};
 
     for (const batch_mark &m : scene.marks) layout.marks.push_back(layout.to_mm(m.at));
     std::vector<label_request> requests;
     for (std::size_t i = 0; i < scene.marks.size(); i++)
-        requests.push_back({layout.marks[i].x, layout.marks[i].y,
-                            width(utf8_text(scene.marks[i].label), layout.label_char) +
-                                2 * label_inset,
-                            1.5 * layout.label_char});
+        requests.push_back(
+            {layout.marks[i].x, layout.marks[i].y,
+             width(utf8_text(scene.marks[i].label), layout.label_char) + 2 * label_inset,
+             1.5 * layout.label_char});
     const obstacles avoid = obstacles_of(layout, scene);
     const auto places = place_labels(requests, avoid.marks, avoid.lines, layout.frame, 1.6);
     for (std::size_t i = 0; i < places.size(); i++) {

@@ -1,7 +1,7 @@
 #include "plot/canvas.hpp"
 
-#include "plot/scene.hpp"
 #include "plot/output.hpp"
+#include "plot/scene.hpp"
 #include "plot/text.hpp"
 
 #include <algorithm>
@@ -149,8 +149,8 @@ void canvas::axes(const axis_range &t_axis, const axis_range &p_axis, const rect
                   const std::string &t_label, bool t_numbers) {
     plstream &p = pl();
     const double w = page_mm_[1] - page_mm_[0], h = page_mm_[3] - page_mm_[2];
-    p.vpor((frame.x0 - page_mm_[0]) / w, (frame.x1 - page_mm_[0]) / w,
-           (frame.y0 - page_mm_[2]) / h, (frame.y1 - page_mm_[2]) / h);
+    p.vpor((frame.x0 - page_mm_[0]) / w, (frame.x1 - page_mm_[0]) / w, (frame.y0 - page_mm_[2]) / h,
+           (frame.y1 - page_mm_[2]) / h);
     p.wind(t_axis.lo, t_axis.hi, p_axis.lo, p_axis.hi);
     p.col0(ink);
     p.width(1);

@@ -82,8 +82,7 @@ public:
                 for (const entry &e : at(i, j)) {
                     const double o = overlap(box, e.box);
                     // A box in several cells counts in the first of them that this one meets.
-                    if (o > 0 && i == std::max(e.i0, i0) && j == std::max(e.j0, j0))
-                        sum += o;
+                    if (o > 0 && i == std::max(e.i0, i0) && j == std::max(e.j0, j0)) sum += o;
                 }
                 if (sum >= enough) return;
             }
@@ -103,8 +102,8 @@ public:
         for (int j = iy(std::min(y0, y1)); j <= iy(std::max(y0, y1)); j++)
             for (int i = ix(std::min(x0, x1)); i <= ix(std::max(x0, x1)); i++)
                 for (const entry &e : at(i, j)) {
-                    const bool start_in = e.box.x0 <= x0 && x0 <= e.box.x1 && e.box.y0 <= y0 &&
-                                          y0 <= e.box.y1;
+                    const bool start_in =
+                        e.box.x0 <= x0 && x0 <= e.box.x1 && e.box.y0 <= y0 && y0 <= e.box.y1;
                     if (!start_in && meets(e.box, x0, y0, x1, y1)) return true;
                 }
         return false;
@@ -140,8 +139,8 @@ private:
 
 std::vector<std::optional<label_place>> place_labels(std::span<const label_request> labels,
                                                      std::span<const rect> marks,
-                                                     std::span<const rect> lines,
-                                                     const rect &frame, double gap) {
+                                                     std::span<const rect> lines, const rect &frame,
+                                                     double gap) {
     constexpr double farther = 4; // mm^2 for each ring out
     constexpr double cell_mm = 1.5;
     std::vector<std::optional<label_place>> placed;
@@ -151,8 +150,7 @@ std::vector<std::optional<label_place>> place_labels(std::span<const label_reque
     for (std::size_t i = 0; i < marks.size(); i++) near_marks.add(marks[i], i);
     for (const rect &l : lines) near_lines.add(l);
     const auto inside = [&frame](const rect &box) {
-        return box.x0 >= frame.x0 && box.x1 <= frame.x1 && box.y0 >= frame.y0 &&
-               box.y1 <= frame.y1;
+        return box.x0 >= frame.x0 && box.x1 <= frame.x1 && box.y0 >= frame.y0 && box.y1 <= frame.y1;
     };
     for (std::size_t k = 0; k < labels.size(); k++) {
         const label_request &l = labels[k];
@@ -172,9 +170,8 @@ std::vector<std::optional<label_place>> place_labels(std::span<const label_reque
                                         std::clamp(l.y, box.y0, box.y1)};
                 // A leader that met a label, a leader or another mark on its way would
                 // point at the wrong one.
-                if (place.distant &&
-                    (taken.any_met(l.x, l.y, place.end_x, place.end_y) ||
-                     near_marks.any_met(l.x, l.y, place.end_x, place.end_y)))
+                if (place.distant && (taken.any_met(l.x, l.y, place.end_x, place.end_y) ||
+                                      near_marks.any_met(l.x, l.y, place.end_x, place.end_y)))
                     continue;
                 best_cost = c, best = place;
             }

@@ -38,7 +38,7 @@ struct label_place {
 // A label with no such position gets none: where the marks crowd, only some are written.
 std::vector<std::optional<label_place>> place_labels(std::span<const label_request> labels,
                                                      std::span<const rect> marks,
-                                                     std::span<const rect> lines,
-                                                     const rect &frame, double gap);
+                                                     std::span<const rect> lines, const rect &frame,
+                                                     double gap);
 
 } // namespace varno96::plot

@@ -122,7 +122,7 @@ struct batch_layout {
     // one row of legend_pitch mm for each entry, top down.
     rect legend_box;
     std::vector<legend_row> legend;
-    std::vector<mm_point> marks;   // one for each of the scene's marks
+    std::vector<mm_point> marks;     // one for each of the scene's marks
     std::vector<batch_label> labels; // the names written, in the order of the marks
     std::size_t unwritten = 0;       // names left out for want of room; their marks are drawn
     double label_char = 0;           // mm, the height of the names' characters

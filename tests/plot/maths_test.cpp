@@ -128,8 +128,9 @@ TEST(Labels, CrowdedMarksGetLabelsThatDoNotOverlap) {
         for (const rect &m : marks) EXPECT_EQ(overlap(box, m), 0) << i;
         for (std::size_t j = 0; j < i; j++) EXPECT_EQ(overlap(box, placed[j]->box), 0) << i << j;
         // Near its own mark.
-        EXPECT_LT(std::hypot((box.x0 + box.x1) / 2 - labels[i].x, (box.y0 + box.y1) / 2 - labels[i].y),
-                  25);
+        EXPECT_LT(
+            std::hypot((box.x0 + box.x1) / 2 - labels[i].x, (box.y0 + box.y1) / 2 - labels[i].y),
+            25);
     }
 }
 
