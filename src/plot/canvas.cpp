@@ -254,10 +254,11 @@ std::pair<double, double> canvas::legend(std::span<const legend_entry> entries, 
     PLFLT width = 0, height = 0;
     const PLINT side = from_right ? PL_POSITION_RIGHT : PL_POSITION_LEFT;
     p.legend(&width, &height, 0, side | PL_POSITION_BOTTOM | PL_POSITION_INSIDE, x, y, 0.06, paper,
-             ink, 1, static_cast<PLINT>(n), 1, static_cast<PLINT>(n), opt.data(), 0.8, 0.75, 1.9, 0,
-             text_colours.data(), text.data(), zero.data(), zero.data(), zero_f.data(),
-             zero_f.data(), line_colours.data(), line_styles.data(), line_widths.data(),
-             symbol_colours.data(), symbol_scales.data(), symbol_numbers.data(), symbols.data());
+             ink, 1, static_cast<PLINT>(n), 1, static_cast<PLINT>(n), opt.data(), 0.8, 0.75,
+             legend_pitch, 0, text_colours.data(), text.data(), zero.data(), zero.data(),
+             zero_f.data(), zero_f.data(), line_colours.data(), line_styles.data(),
+             line_widths.data(), symbol_colours.data(), symbol_scales.data(), symbol_numbers.data(),
+             symbols.data());
     return {width, height};
 }
 

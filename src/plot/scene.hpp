@@ -119,7 +119,7 @@ struct batch_layout {
     axis_range t_axis, p_axis; // the frame's ranges
     std::string subtitle;      // below the scene's title; empty for none
     // The legend, in the lower margin: its box (PLplot's legend takes its lower left corner),
-    // one row of legend_pitch mm for each entry, top down.
+    // and a row for each entry, top down, legend_pitch character heights apart.
     rect legend_box;
     std::vector<legend_row> legend;
     std::vector<mm_point> marks;     // one for each of the scene's marks
@@ -132,7 +132,7 @@ struct batch_layout {
 };
 
 // Sizes the layout and its front ends share (mm unless said otherwise).
-inline constexpr double legend_pitch = 1.9; // character heights from one legend row to the next
+inline constexpr double legend_pitch = 1.9; // from one legend row to the next, in characters
 inline constexpr double label_scale = 0.75; // of the names, to the page's characters
 inline constexpr double label_inset = 0.4;  // from a name's box to its text
 inline constexpr double mark_half = 1.4;    // of the square around a mark that names keep off
