@@ -392,25 +392,24 @@
         for (const m of d.marks) el(marks, 'circle', { cx: m.x, cy: m.y, r: 0.9 });
         const names = el(svg, 'g', { 'font-size': d.labelSize, fill: ink });
         for (const m of d.marks) {
+            if (!m.box) continue; // no room for the name
             if (m.leader) el(names, 'line', { x1: m.leader[0], y1: m.leader[1], x2: m.leader[2], y2: m.leader[3], stroke: grey, 'stroke-width': 0.15 });
             const b = m.box, h = b.y1 - b.y0;
             el(names, 'rect', { x: b.x0, y: b.y0 + 0.1 * h, width: b.x1 - b.x0, height: 0.8 * h, fill: 'rgba(255,255,255,0.8)' });
-            el(names, 'text', { x: b.x0 + 0.4, y: (b.y0 + b.y1) / 2 + 0.35 * d.labelSize * 0.8 }, m.label);
+            el(names, 'text', { x: b.x0 + d.labelInset, y: (b.y0 + b.y1) / 2 + 0.35 * d.labelSize * 0.8 }, m.label);
         }
 
-        // Legend in the lower margin.
+        // Legend in the lower margin, a row for each entry.
         const legend = el(svg, 'g', { 'font-size': 0.8 * cs });
-        const rowH = (d.legendHeight - 4.8) / Math.max(1, d.legend.length);
-        d.legend.forEach((e, i) => {
-            const yy = d.height - d.legendHeight + 2.4 + (i + 0.5) * rowH;
-            const x0 = 0.12 * d.width;
+        for (const e of d.legend) {
+            const x0 = e.x, yy = e.y;
             if (e.kind === 'mark') el(legend, 'circle', { cx: x0 + 4, cy: yy, r: 0.9, fill: ink });
             else if (e.kind === 'ellipse1') el(legend, 'path', { d: `M${x0} ${yy}h8`, stroke: dark, 'stroke-width': 0.4 });
             else if (e.kind === 'ellipse2') el(legend, 'path', { d: `M${x0} ${yy}h8`, stroke: faint, 'stroke-width': 0.25, 'stroke-dasharray': '1.6 1' });
             else if (e.kind === 'bar1') el(legend, 'path', { d: `M${x0} ${yy}h8`, stroke: dark, 'stroke-width': 0.75 });
             else el(legend, 'path', { d: `M${x0} ${yy}h8`, stroke: dark, 'stroke-width': 0.25 });
             el(legend, 'text', { x: x0 + 11, y: yy + 0.3 * 0.8 * cs }, e.text);
-        });
+        }
     }
 
     // ---- Wiring -------------------------------------------------------------------------
