@@ -3,7 +3,8 @@
 // package varno96 makes DataFrames of them.
 #include "frame.hpp"
 
-#include "api/table.hpp"
+#include "api/batch.hpp"
+#include "api/options.hpp"
 
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
@@ -126,22 +127,52 @@ struct outcome {
 outcome run(const std::vector<table_text> &inputs, const batch_options &o, bool with_pairs,
             unsigned jobs) {
     outcome out;
-    std::vector<sample_input> samples;
-    for (const table_text &t : inputs) {
-        file_input in = read_table(t.name, t.text);
-        if (!in.error.empty()) throw py::value_error(in.error);
-        for (std::string &m : file_messages(in, t.name)) out.messages.push_back(std::move(m));
-        for (sample_input &s : in.samples) samples.push_back(std::move(s));
+    batch_hooks hooks;
+    hooks.threads = jobs;
+    hooks.pairs = with_pairs;
+    hooks.unreadable = [](const std::string &, const std::string &error) {
+        throw py::value_error(error);
+    };
+    hooks.message = [&](const std::string &m) { out.messages.push_back(m); };
+    hooks.row = [&](const batch_row &r) {
+        out.rows.push_back(r.cells);
+        for (const auto &p : r.pairs) out.pairs.push_back(p);
+    };
+    out.seed = run_batch(inputs, o, hooks).how.seed;
+    return out;
+}
+
+// The option table, for the package's checks of its keyword arguments.
+py::list options() {
+    py::list out;
+    for (const option_spec &s : batch_option_table) {
+        py::dict d;
+        d["name"] = std::string(s.name);
+        d["python"] = std::string(s.python);
+        d["page"] = std::string(s.label);
+        d["kind"] = s.kind == option_kind::integer  ? "integer"
+                    : s.kind == option_kind::number ? "number"
+                    : s.kind == option_kind::flag   ? "flag"
+                                                    : "choice";
+        d["min"] = s.low ? py::object(py::float_(*s.low)) : py::none();
+        d["max"] = s.high ? py::object(py::float_(*s.high)) : py::none();
+        py::list choices;
+        for (std::string_view rest = s.choices; !rest.empty();) {
+            const std::size_t bar = rest.find('|');
+            choices.append(std::string(rest.substr(0, bar)));
+            rest = bar == std::string_view::npos ? std::string_view() : rest.substr(bar + 1);
+        }
+        d["choices"] = choices;
+        d["default"] = s.default_text.empty() ? py::none() : py::object(py::str(std::string(s.default_text)));
+        d["required"] = s.required;
+        d["help"] = std::string(s.help);
+        py::list excludes, needs;
+        if (!s.excludes.empty()) excludes.append(std::string(s.excludes));
+        if (!s.needs.empty()) needs.append(std::string(s.needs));
+        d["excludes"] = excludes;
+        d["needs"] = needs;
+        out.append(d);
     }
-    const choices how = choices_of(o);
-    out.seed = how.seed;
-    const std::vector<sample_unit> units = sample_units(samples, o.combine);
-    out.rows.reserve(units.size());
-    compute_units(units, how, jobs, [&](std::size_t i, const sample_result &r) {
-        out.rows.push_back(result_cells(units[i], r, how, o));
-        if (with_pairs)
-            for (auto &p : pair_cells(units[i], r, o)) out.pairs.push_back(std::move(p));
-    });
     return out;
 }
 
@@ -172,7 +203,7 @@ py::dict compute(const py::list &items, long long model, double temperature, boo
     std::vector<std::pair<std::size_t, frame_input>> frames;
     for (const py::handle item : items) {
         const py::tuple t = item.cast<py::tuple>();
-        table_text in{t[0].cast<std::string>(), {}};
+        table_text in{t[0].cast<std::string>(), {}, {}};
         if (t.size() == 2)
             in.text = t[1].cast<std::string>();
         else
@@ -216,16 +247,11 @@ PYBIND11_MODULE(_varno96, m) {
     using namespace pybind11::literals;
     m.doc() = "The compiled part of varno96: use the package varno96.";
     m.attr("__version__") = VARNO96_RELEASE;
-    // The core's way of ending a run: in a library, a read failure of the data-file reader.
-    py::register_exception_translator([](std::exception_ptr p) {
-        try {
-            if (p) std::rethrow_exception(p);
-        } catch (const RUNEND &e) { PyErr_SetString(PyExc_RuntimeError, e.MESSAGE.c_str()); }
-    });
     m.def("compute", &varno96::compute, "inputs"_a, py::kw_only(), "model"_a, "temperature"_a,
           "powell"_a, "at"_a, "one_site"_a, "uncertainty"_a, "monte_carlo"_a, "seed"_a, "combine"_a,
           "formulae"_a, "pairs"_a, "jobs"_a,
           "Reads and computes the tables `inputs`; see varno96.compute.");
+    m.def("options", &varno96::options, "The batch options: names, kinds, ranges and help.");
     m.def("model_titles", &varno96::model_titles,
           "The garnet models' titles, as the menu shows them.");
 }

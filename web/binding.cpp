@@ -1,7 +1,8 @@
 // The calculation as the browser page calls it (embind): the option fields as typed, the
 // tables as bytes, and back the rows as text, the CSV files as bytes, the messages of
 // varno96-batch, and the P-T diagram laid out on its page, ready to be drawn as SVG.
-#include "api/table.hpp"
+#include "api/batch.hpp"
+#include "api/options.hpp"
 #include "io/io.hpp"
 #include "plot/labels.hpp"
 #include "plot/plot.hpp"
@@ -12,6 +13,7 @@
 #include <emscripten/val.h>
 
 #include <algorithm>
+#include <deque>
 #include <cmath>
 #include <optional>
 #include <stdexcept>
@@ -28,96 +30,111 @@ namespace {
 
 struct checked_options {
     batch_options o;
-    val errors = val::object(); // field id -> refusal, in varno96-batch's words
+    val errors = val::object(); // field id -> refusal, in the words of the option table
     bool ok = true;
 };
 
-void refuse(checked_options &c, const char *field, const std::string &why) {
-    if (!c.errors.hasOwnProperty(field)) c.errors.set(field, why);
+void refuse(checked_options &c, std::string_view field, const std::string &why) {
+    const std::string id(field);
+    if (!c.errors.hasOwnProperty(id.c_str())) c.errors.set(id, why);
     c.ok = false;
 }
 
-std::string text_of(const val &fields, const char *name) {
-    const val v = fields[name];
+std::string text_of(const val &fields, std::string_view name) {
+    const val v = fields[std::string(name)];
     return v.isString() ? v.as<std::string>() : std::string();
 }
-bool flag_of(const val &fields, const char *name) { return fields[name].isTrue(); }
 
-// A number field in the syntax of the options; empty when `required` is false gives nothing.
-std::optional<double> number_field(checked_options &c, const val &fields, const char *name,
-                                   bool required) {
-    std::string text = text_of(fields, name);
+// A field of the table's kind, as varno96-batch takes the option; nothing when it is empty.
+std::optional<double> field_value(checked_options &c, const val &fields, const option_spec &s) {
+    const std::string text = text_of(fields, s.name);
     if (text.find_first_not_of(" \t") == std::string::npos) {
-        if (required) refuse(c, name, "required");
+        if (s.required) refuse(c, s.name, "required");
+        return std::nullopt;
+    }
+    if (s.kind == option_kind::integer) {
+        const std::size_t sign = text[0] == '-' || text[0] == '+';
+        if (text.size() > sign && text.size() < 12 &&
+            text.find_first_not_of("0123456789", sign) == std::string::npos)
+            return static_cast<double>(std::stoll(text));
+        refuse(c, s.name, range_words(s) + ": " + text);
         return std::nullopt;
     }
     REAL x = 0;
     if (!READFIELD(text, x)) {
-        refuse(c, name, "not a number: " + text);
+        refuse(c, s.name, "not a number: " + text);
         return std::nullopt;
     }
     return x;
 }
 
-// A whole number, as varno96-batch takes --model and --seed.
-std::optional<long long> whole_field(checked_options &c, const val &fields, const char *name,
-                                     int low, int high, bool required) {
-    const std::string text = text_of(fields, name);
-    if (text.empty()) {
-        if (required) refuse(c, name, "required");
-        return std::nullopt;
-    }
-    const std::size_t sign = text[0] == '-' || text[0] == '+';
-    if (text.size() > sign && text.size() < 12 &&
-        text.find_first_not_of("0123456789", sign) == std::string::npos) {
-        const long long n = std::stoll(text);
-        if (n >= low && n <= high) return n;
-    }
-    refuse(c, name,
-           "must be a whole number from " + std::to_string(low) + " to " + std::to_string(high) +
-               ": " + text);
-    return std::nullopt;
-}
-
+// The page's fields, by the ids of the option table; then the table's checks, each refusal
+// under the field of the option it names.
 checked_options check(const val &fields) {
     checked_options c;
     batch_options &o = c.o;
-    if (const auto m = whole_field(c, fields, "model", 1, NMODELS, true)) o.model = *m;
-    if (const auto t = number_field(c, fields, "temperature", true)) o.temperature = *t;
-    o.one_site = flag_of(fields, "one-site");
-    o.powell = flag_of(fields, "powell");
-    o.at = number_field(c, fields, "at", false);
-    if (o.powell && o.at) refuse(c, "at", "--powell excludes --at");
-    if (const auto u = number_field(c, fields, "uncertainty", false)) {
-        o.uncertainty = *u;
-        if (*u < 0)
-            refuse(c, "uncertainty", "must not be negative: " + text_of(fields, "uncertainty"));
-    }
-    o.monte_carlo = flag_of(fields, "monte-carlo");
-    o.seed = whole_field(c, fields, "seed", -99, -1, false);
-    const std::string combine = text_of(fields, "combine");
-    if (!combine.empty()) {
-        if (const auto mode = combine_of(combine))
-            o.combine = *mode;
-        else
-            refuse(c, "combine", "must be mean or each: " + combine);
-    }
-    o.formulae = flag_of(fields, "formulae");
-    // Whatever the library refuses beyond the fields' own checks, under the option it names
-    // first ("--seed: must be ...", "--powell excludes --at").
-    if (c.ok) {
-        const std::string why = option_error(o);
-        if (!why.empty()) {
-            const std::size_t end = why.find_first_of(": ", 2);
-            const std::string field = why.substr(2, end == std::string::npos ? end : end - 2);
-            const bool colon = end != std::string::npos && why.compare(end, 2, ": ") == 0;
-            refuse(c, field.c_str(), colon ? why.substr(end + 2) : why);
+    for (const option_spec &s : batch_option_table) {
+        if (s.name == "jobs") continue; // one thread per Web Worker
+        if (s.kind == option_kind::flag) {
+            const bool on = fields[std::string(s.name)].isTrue();
+            if (s.name == "one-site") o.one_site = on;
+            if (s.name == "powell") o.powell = on;
+            if (s.name == "monte-carlo") o.monte_carlo = on;
+            if (s.name == "formulae") o.formulae = on;
+            continue;
         }
+        if (s.kind == option_kind::choice) {
+            const std::string word = text_of(fields, s.name);
+            if (word.empty()) continue;
+            if (const auto mode = combine_of(word))
+                o.combine = *mode;
+            else
+                refuse(c, s.name, range_words(s) + ": " + word);
+            continue;
+        }
+        const auto x = field_value(c, fields, s);
+        if (!x) continue;
+        if (s.name == "model") o.model = static_cast<long long>(*x);
+        if (s.name == "temperature") o.temperature = *x;
+        if (s.name == "at") o.at = *x;
+        if (s.name == "uncertainty") o.uncertainty = *x;
+        if (s.name == "seed") o.seed = static_cast<long long>(*x);
     }
+    if (c.ok)
+        if (const auto r = check_options(o)) {
+            if (r->other)
+                refuse(c, r->other->name,
+                       "not with “" + std::string(r->option->label) + "”");
+            else
+                refuse(c, r->option->name, r->why + ": " + r->value);
+        }
     return c;
 }
 
-val check_options(const val &fields) { return check(fields).errors; }
+val check_options_of(const val &fields) { return check(fields).errors; }
+
+// The option table, for the page's controls and their explanations.
+val option_table() {
+    val list = val::array();
+    for (const option_spec &s : batch_option_table) {
+        val v = val::object();
+        v.set("name", std::string(s.name));
+        v.set("label", std::string(s.label));
+        v.set("kind", std::string(s.kind == option_kind::integer  ? "integer"
+                                  : s.kind == option_kind::number ? "number"
+                                  : s.kind == option_kind::flag   ? "flag"
+                                                                  : "choice"));
+        if (s.low) v.set("min", *s.low);
+        if (s.high) v.set("max", *s.high);
+        v.set("choices", std::string(s.choices));
+        v.set("default", std::string(s.default_text));
+        v.set("required", s.required);
+        v.set("help", std::string(s.help));
+        v.set("excludes", std::string(s.excludes));
+        list.call<void>("push", v);
+    }
+    return list;
+}
 
 val model_titles() {
     val titles = val::array();
@@ -305,16 +322,14 @@ public:
         o_ = c.o;
         try {
             run(inputs, progress);
-        } catch (const std::exception &e) {
-            result_.set("error", plot::utf8_text(e.what()));
-        } catch (const RUNEND &e) { result_.set("error", plot::utf8_text(e.MESSAGE)); }
+        } catch (const std::exception &e) { result_.set("error", plot::utf8_text(e.what())); }
     }
     val result() const { return result_; }
     // The diagram laid out on its page; nothing when no sample was read.
     val diagram() const {
         if (units_.empty()) return val::undefined();
-        return web::diagram(points_, static_cast<int>(units_.size() - points_.size()),
-                            batch_title(names_, how_));
+        return web::diagram(done_.points, static_cast<int>(done_.rows - done_.points.size()),
+                            done_.title);
     }
     // The pairs file of varno96-batch --pt; nothing without Monte-Carlo.
     val pairs() const {
@@ -327,35 +342,47 @@ public:
 
 private:
     batch_options o_;
-    choices how_;
-    std::vector<sample_input> samples_;
-    std::vector<sample_unit> units_; // pointing into samples_
+    batch_summary done_;
+    std::deque<sample_input> names_; // each row's file and sample, without its analyses
+    std::vector<sample_unit> units_; // pointing into names_
     std::vector<sample_result> results_;
-    std::vector<std::string> names_;         // of the inputs
-    std::vector<plot::batch_sample> points_; // the rows with a result
     val result_ = val::object();
 
     void run(const val &inputs, const val &progress) {
-        how_ = choices_of(o_);
         val messages = val::array();
-        std::size_t failed = 0;
+        std::vector<table_text> tables;
         const auto n_inputs = inputs["length"].as<std::size_t>();
-        for (std::size_t i = 0; i < n_inputs; i++) {
-            const std::string name = inputs[i]["name"].as<std::string>();
-            names_.push_back(name);
-            file_input in;
-            try {
-                in = read_table(name, string_of(inputs[i]["bytes"]));
-            } catch (const std::runtime_error &e) { in.error = e.what(); }
-            for (const std::string &said : file_messages(in, name))
-                messages.call<void>("push", plot::utf8_text(said));
-            if (!in.error.empty() || in.samples.empty()) failed++;
-            for (sample_input &s : in.samples) samples_.push_back(std::move(s));
-        }
-        units_ = sample_units(samples_, o_.combine);
-        std::string csv = csv_header(result_columns(o_));
+        for (std::size_t i = 0; i < n_inputs; i++)
+            tables.push_back({inputs[i]["name"].as<std::string>(),
+                              string_of(inputs[i]["bytes"]), {}});
+        std::string csv;
+        // The rows' texts in one string, cells and rows apart by the unit and record
+        // separators, which utf8_text leaves in no text.
+        std::string texts;
+        val ok_rows = val::array();
+        batch_hooks hooks;
+        hooks.points = true;
+        hooks.message = [&](const std::string &said) {
+            messages.call<void>("push", plot::utf8_text(said));
+        };
+        hooks.progress = [&](std::size_t done, std::size_t total) {
+            if (!progress.isUndefined()) progress(done, total);
+        };
+        hooks.row = [&](const batch_row &r) {
+            csv += csv_line(r.cells);
+            for (std::size_t k = 0; k < r.cells.size(); k++)
+                texts += (k ? "\x1f" : "") + plot::utf8_text(r.cells[k].text);
+            texts += '\x1e';
+            ok_rows.call<void>("push", r.ok);
+            // The pairs file is made when asked for, after the table is shown.
+            names_.push_back({r.unit.in->file, r.unit.in->name, 0, {}, {}});
+            units_.push_back(r.unit);
+            units_.back().in = &names_.back();
+            results_.push_back(r.result);
+        };
+        done_ = run_batch(tables, o_, hooks);
         val columns = val::array();
-        for (const column &col : result_columns(o_)) {
+        for (const column &col : done_.columns) {
             val v = val::object();
             v.set("name", col.name);
             v.set("kind", std::string(col.type == column::text     ? "text"
@@ -363,41 +390,13 @@ private:
                                                                    : "integer"));
             columns.call<void>("push", v);
         }
-        // The rows' texts in one string, cells and rows apart by the unit and record
-        // separators, which utf8_text leaves in no text.
-        std::string texts;
-        val ok_rows = val::array();
-        results_.reserve(units_.size());
-        compute_units(
-            units_, how_, 1,
-            [&](std::size_t i, const sample_result &r) {
-                const sample_unit &u = units_[i];
-                const std::vector<cell> cells = result_cells(u, r, how_, o_);
-                csv += csv_line(cells);
-                for (std::size_t k = 0; k < cells.size(); k++)
-                    texts += (k ? "\x1f" : "") + plot::utf8_text(cells[k].text);
-                texts += '\x1e';
-                const bool ok = u.problem.empty() && r.ok;
-                ok_rows.call<void>("push", ok);
-                results_.push_back(r);
-                if (!ok) {
-                    failed++;
-                    return;
-                }
-                plot::batch_sample s{unit_name(u), r.rows[1].t_c, r.rows[1].p_kbar, {}, r.t_varies};
-                if (r.passes) s.pass2 = (*r.passes)[1].pairs;
-                points_.push_back(std::move(s));
-            },
-            [&](std::size_t done, std::size_t total) {
-                if (!progress.isUndefined()) progress(done, total);
-            });
         result_.set("columns", columns);
         result_.set("rows", texts);
         result_.set("ok", ok_rows);
         result_.set("messages", messages);
-        result_.set("failed", failed);
-        result_.set("seed", static_cast<int>(how_.seed));
-        result_.set("csv", bytes_of(csv));
+        result_.set("failed", done_.failed_rows + done_.failed_inputs);
+        result_.set("seed", static_cast<int>(done_.how.seed));
+        result_.set("csv", bytes_of(csv_header(done_.columns) + csv));
         result_.set("monteCarlo", o_.monte_carlo);
     }
 };
@@ -406,7 +405,8 @@ private:
 
 EMSCRIPTEN_BINDINGS(varno96) {
     emscripten::function("modelTitles", &model_titles);
-    emscripten::function("checkOptions", &check_options);
+    emscripten::function("checkOptions", &check_options_of);
+    emscripten::function("options", &option_table);
     emscripten::class_<batch>("Batch")
         .constructor<const val &, const val &, const val &>()
         .function("result", &batch::result)

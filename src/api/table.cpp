@@ -1,5 +1,7 @@
 #include "api/table.hpp"
 
+#include "api/options.hpp"
+
 #include "io/io.hpp"
 #include "io/textio.hpp"
 #include "stats/stats.hpp"
@@ -18,17 +20,6 @@ namespace {
 
 constexpr double none = std::numeric_limits<double>::quiet_NaN();
 constexpr std::array<const char *, 3> short_names{"grt", "cpx", "phe"};
-
-std::string number_text(double x) {
-    // The shortest text that reads back as x, as the option was typed or near it.
-    std::string s = FMT(x, 0, 6);
-    while (s.find('.') != std::string::npos && (s.back() == '0' || s.back() == '.')) {
-        const bool point = s.back() == '.';
-        s.pop_back();
-        if (point) break;
-    }
-    return s;
-}
 
 cell text_cell(std::string text) { return {std::move(text), none}; }
 
@@ -52,20 +43,8 @@ std::string count(std::size_t n, const char *what) {
 } // namespace
 
 std::string option_error(const batch_options &o) {
-    if (o.model < 1 || o.model > NMODELS)
-        return "--model: must be a whole number from 1 to " + std::to_string(NMODELS) + ": " +
-               std::to_string(o.model);
-    if (!std::isfinite(o.temperature))
-        return "--temperature: not a number: " + number_text(o.temperature);
-    if (o.at && !std::isfinite(*o.at)) return "--at: not a number: " + number_text(*o.at);
-    if (!std::isfinite(o.uncertainty))
-        return "--uncertainty: not a number: " + number_text(o.uncertainty);
-    if (o.uncertainty < 0)
-        return "--uncertainty: must not be negative: " + number_text(o.uncertainty);
-    if (o.seed && (*o.seed < -99 || *o.seed > -1))
-        return "--seed: must be a whole number from -99 to -1: " + std::to_string(*o.seed);
-    if (o.powell && o.at) return "--powell excludes --at";
-    return {};
+    const auto refusal = check_options(o);
+    return refusal ? command_line_words(*refusal) : std::string();
 }
 
 choices choices_of(const batch_options &o) {
@@ -419,35 +398,6 @@ std::vector<std::string> file_messages(const file_input &in, const std::string &
     else if (in.samples.empty())
         said.push_back(file + ": no analysis after the header");
     return said;
-}
-
-batch_result compute_batch(const std::vector<table_text> &inputs, const batch_options &o,
-                           bool with_pairs, unsigned threads,
-                           const std::function<void(std::size_t, std::size_t)> &progress) {
-    batch_result out;
-    const choices how = choices_of(o);
-    out.seed = how.seed;
-    out.columns = result_columns(o);
-    out.pair_columns = pair_columns(o);
-    std::vector<sample_input> samples;
-    for (const table_text &t : inputs) {
-        file_input in = read_table(t.name, t.text);
-        for (std::string &m : file_messages(in, t.name)) out.messages.push_back(std::move(m));
-        if (!in.error.empty() || in.samples.empty()) out.failed++;
-        for (sample_input &s : in.samples) samples.push_back(std::move(s));
-    }
-    const std::vector<sample_unit> units = sample_units(samples, o.combine);
-    out.rows.reserve(units.size());
-    compute_units(
-        units, how, threads,
-        [&](std::size_t i, const sample_result &r) {
-            out.rows.push_back(result_cells(units[i], r, how, o));
-            if (!(units[i].problem.empty() && r.ok)) out.failed++;
-            if (with_pairs)
-                for (auto &p : pair_cells(units[i], r, o)) out.pairs.push_back(std::move(p));
-        },
-        progress);
-    return out;
 }
 
 } // namespace varno96

@@ -35,7 +35,8 @@ struct batch_options {
 };
 
 // The refusal of the first option out of its range or in conflict with another, in the words
-// of varno96-batch ("--model: must be a whole number from 1 to 7: 8"); empty when none.
+// of varno96-batch ("--model: must be a whole number from 1 to 7: 8"); empty when none. The
+// checks are those of the option table (api/options.hpp).
 std::string option_error(const batch_options &o);
 // The answers of the options, which must have no error; the seed given or drawn.
 choices choices_of(const batch_options &o);
@@ -92,26 +93,6 @@ std::string csv_header(const std::vector<column> &columns);
 void compute_units(const std::vector<sample_unit> &units, const choices &how, unsigned threads,
                    const std::function<void(std::size_t, const sample_result &)> &row,
                    const std::function<void(std::size_t, std::size_t)> &progress = {});
-
-// A whole batch as the front ends without files want it.
-struct table_text {
-    std::string name; // the file name the notes give
-    std::string text;
-};
-struct batch_result {
-    std::vector<column> columns;
-    std::vector<std::vector<cell>> rows;
-    std::vector<column> pair_columns;
-    std::vector<std::vector<cell>> pairs;
-    std::vector<std::string> messages; // what varno96-batch writes on standard error
-    std::size_t failed = 0;            // rows without a result, and files not read
-    long long seed = 0;                // the seed used
-};
-// Reads and computes `inputs`; the options must have no error. `pairs` false leaves the
-// pairs out.
-batch_result compute_batch(const std::vector<table_text> &inputs, const batch_options &o,
-                           bool with_pairs = true, unsigned threads = 1,
-                           const std::function<void(std::size_t, std::size_t)> &progress = {});
 
 // A row's name in a diagram: its sample, and with combine each the analyses combined.
 std::string unit_name(const sample_unit &u);

@@ -1,5 +1,6 @@
 // varno96-batch: many samples without the dialogue, one CSV row each.
-#include "api/table.hpp"
+#include "api/batch.hpp"
+#include "api/options.hpp"
 #include "cli/cli.hpp"
 #include "cli/files.hpp"
 #include "stats/stats.hpp"
@@ -13,6 +14,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
+#include <map>
 #include <optional>
 #include <stdexcept>
 #include <thread>
@@ -23,68 +25,65 @@ namespace {
 using namespace varno96;
 
 struct options {
-    choices how;
-    batch_options batch; // what the rows show: combinations, formulae
+    batch_options batch;
     std::vector<std::string> files;
     std::string output, pairs, plot;
-    std::optional<std::int16_t> seed;
     unsigned jobs = std::max(1u, std::thread::hardware_concurrency());
 };
 
+// The validator of an option of the table: its range, in the table's words.
+CLI::Validator checked(const option_spec &s) {
+    if (s.kind == option_kind::integer)
+        return cli::whole(static_cast<int>(*s.low), static_cast<int>(*s.high));
+    if (s.kind == option_kind::choice)
+        return CLI::Validator(
+            [&s](std::string &word) {
+                return combine_of(word) ? std::string() : range_words(s) + ": " + word;
+            },
+            "", std::string(s.choices));
+    return s.low && *s.low == 0 ? cli::non_negative : cli::number;
+}
+
+// Each option of the table, with the batch's field it sets.
 void add_options(CLI::App &app, options &o) {
     app.add_option("FILE", o.files,
                    "Analysis tables: data files, or tables whose header names the oxide columns "
                    "(- reads standard input)")
         ->required()
         ->type_name("FILE");
-    app.add_option("-m,--model", o.how.model, "Garnet mixing model, 1 to 7 (see the manual)")
-        ->required()
-        ->type_name("N")
-        ->check(cli::whole(1, NMODELS));
-    app.add_flag("--one-site", o.how.one_site,
-                 "One-site clinopyroxene (default: the disordered two-site model)");
-    app.add_option("-t,--temperature", o.how.t_c, "Trial temperature in degrees Celsius")
-        ->required()
-        ->type_name("C")
-        ->check(cli::number);
-    auto *powell = app.add_flag(
-        "--powell", o.how.powell,
-        "Use the Powell (1985) temperature, in the Monte-Carlo runs too; not with --at");
-    app.add_option("--at", o.how.at_c,
-                   "The table at this temperature (C) instead; the Powell estimate stays at the "
-                   "trial temperature's pressure")
-        ->type_name("C")
-        ->check(cli::number)
-        ->excludes(powell);
-    app.add_option("-u,--uncertainty", o.how.uncertainty,
-                   "Analytical uncertainty, per cent of a 100 wt% total")
-        ->capture_default_str()
-        ->type_name("PCT")
-        ->check(cli::non_negative);
-    auto *mc = app.add_flag("--monte-carlo", o.how.monte_carlo,
-                            "Monte-Carlo error propagation: two passes of 200 runs");
-    cli::add_seed(app, o.seed);
-    app.add_option_function<std::string>(
-           "--combine", [&o](const std::string &word) { o.batch.combine = *combine_of(word); },
-           "Several analyses of a mineral in a sample: their mean, or each combination (default: "
-           "no result)")
-        ->type_name("mean|each")
-        ->check(CLI::Validator(
-            [](std::string &word) {
-                return combine_of(word) ? std::string() : "must be mean or each: " + word;
-            },
-            "", "mean or each"));
-    app.add_flag("--formulae", o.batch.formulae,
-                 "Add each mineral's recalculated analysis and cations per formula unit");
-    app.add_option("-j,--jobs", o.jobs, "Compute on N threads (default: the number of cores)")
-        ->type_name("N")
-        ->check(cli::whole(1, 256));
+    batch_options &b = o.batch;
+    std::map<std::string_view, CLI::Option *> made;
+    for (const option_spec &s : batch_option_table) {
+        std::string names = "--" + std::string(s.name);
+        if (!s.short_name.empty()) names = "-" + std::string(s.short_name) + "," + names;
+        const std::string help(s.help);
+        CLI::Option *opt = nullptr;
+        if (s.name == "model") opt = app.add_option(names, b.model, help);
+        if (s.name == "one-site") opt = app.add_flag(names, b.one_site, help);
+        if (s.name == "temperature") opt = app.add_option(names, b.temperature, help);
+        if (s.name == "powell") opt = app.add_flag(names, b.powell, help);
+        if (s.name == "at") opt = app.add_option(names, b.at, help);
+        if (s.name == "uncertainty") opt = app.add_option(names, b.uncertainty, help);
+        if (s.name == "monte-carlo") opt = app.add_flag(names, b.monte_carlo, help);
+        if (s.name == "seed") opt = app.add_option(names, b.seed, help);
+        if (s.name == "combine")
+            opt = app.add_option_function<std::string>(
+                names, [&b](const std::string &word) { b.combine = *combine_of(word); }, help);
+        if (s.name == "formulae") opt = app.add_flag(names, b.formulae, help);
+        if (s.name == "jobs") opt = app.add_option(names, o.jobs, help);
+        if (s.kind != option_kind::flag) opt->type_name(std::string(s.value_name))->check(checked(s));
+        if (!s.default_text.empty()) opt->default_str(std::string(s.default_text));
+        if (s.required) opt->required();
+        made[s.name] = opt;
+    }
+    for (const option_spec &s : batch_option_table)
+        if (!s.excludes.empty()) made[s.name]->excludes(made.at(s.excludes));
     app.add_option("-o,--output", o.output, "Write the CSV to FILE instead of standard output")
         ->type_name("FILE");
     app.add_option("--pt", o.pairs,
                    "Also write every Monte-Carlo (T, P) pair as CSV to FILE; needs --monte-carlo")
         ->type_name("FILE")
-        ->needs(mc);
+        ->needs(made.at("monte-carlo"));
     auto *plot = app.add_option("--plot", o.plot,
                                 "Draw the P-T diagram of the batch to FILE (.svg, .pdf, .ps)")
                      ->type_name("FILE");
@@ -102,9 +101,10 @@ void add_options(CLI::App &app, options &o) {
 // "sample 12 of 240", updated in place on a terminal, at most ten times a second.
 class progress {
 public:
-    explicit progress(std::size_t total) : total_(total), shown_(total > 1 && isatty(2)) {}
-    void at(std::size_t i) {
-        if (!shown_) return;
+    explicit progress(bool wanted) : shown_(wanted && isatty(2)) {}
+    void at(std::size_t i, std::size_t total) {
+        total_ = total;
+        if (!shown_ || total < 2) return;
         const auto now = std::chrono::steady_clock::now();
         if (i + 1 < total_ && now - last_ < std::chrono::milliseconds(100)) return;
         last_ = now;
@@ -112,11 +112,11 @@ public:
         std::fflush(stderr);
     }
     ~progress() {
-        if (shown_) std::fputs("\r\033[K", stderr);
+        if (shown_ && total_ > 1) std::fputs("\r\033[K", stderr);
     }
 
 private:
-    std::size_t total_;
+    std::size_t total_ = 0;
     bool shown_;
     std::chrono::steady_clock::time_point last_{};
 };
@@ -146,14 +146,6 @@ private:
 void report(const std::string &message) {
     std::fprintf(stderr, "varno96-batch: %s\n", message.c_str());
 }
-
-#ifdef VARNO96_HAVE_PLOT
-plot::batch_sample plotted(const sample_unit &u, const sample_result &r) {
-    plot::batch_sample s{unit_name(u), r.rows[1].t_c, r.rows[1].p_kbar, {}, r.t_varies};
-    if (r.passes) s.pass2 = (*r.passes)[1].pairs;
-    return s;
-}
-#endif
 
 // An output that is an input, or two outputs that are one file: the run would destroy data.
 std::optional<std::string> clash(const options &o) {
@@ -192,57 +184,46 @@ std::string read_input(const std::string &path) {
 int run(const options &o) {
     for (const std::string *path : {&o.output, &o.pairs, &o.plot})
         if (!path->empty()) check_writable(*path);
-    int status = cli::exit_ok;
-    std::vector<sample_input> samples;
+    std::vector<table_text> inputs;
     for (const std::string &path : o.files) {
-        file_input in;
+        table_text in{path == "-" ? "standard input" : path, {}, {}};
         try {
-            in = read_table(path == "-" ? "standard input" : path, read_input(path));
+            in.text = read_input(path);
         } catch (const std::runtime_error &e) { in.error = e.what(); }
-        for (const std::string &message : file_messages(in, path)) report(message);
-        if (!in.error.empty() || in.samples.empty()) status = cli::exit_failure;
-        for (auto &s : in.samples) samples.push_back(std::move(s));
+        inputs.push_back(std::move(in));
     }
-    const std::vector<sample_unit> units = sample_units(samples, o.batch.combine);
     sink out(o.output);
     std::unique_ptr<sink> pairs;
     if (!o.pairs.empty()) pairs = std::make_unique<sink>(o.pairs);
     out.write(csv_header(result_columns(o.batch)));
     if (pairs) pairs->write(csv_header(pair_columns(o.batch)));
-#ifdef VARNO96_HAVE_PLOT
-    std::vector<plot::batch_sample> points;
-#endif
-    int left_off = 0;
+    batch_hooks hooks;
+    hooks.threads = o.jobs;
+    hooks.pairs = pairs != nullptr;
+    hooks.points = !o.plot.empty();
+    hooks.message = report;
+    hooks.row = [&](const batch_row &r) {
+        out.write(csv_line(r.cells));
+        if (pairs)
+            for (const auto &row : r.pairs) pairs->write(csv_line(row));
+    };
+    batch_summary done;
     {
         // Not over rows that go to the same terminal.
-        progress shown(o.output.empty() && isatty(1) ? 0 : units.size());
-        compute_units(
-            units, o.how, o.jobs,
-            [&](std::size_t i, const sample_result &r) {
-                const sample_unit &u = units[i];
-                out.write(csv_line(result_cells(u, r, o.how, o.batch)));
-                if (pairs)
-                    for (const auto &row : pair_cells(u, r, o.batch)) pairs->write(csv_line(row));
-                if (!u.problem.empty() || !r.ok) {
-                    status = cli::exit_failure;
-                    left_off++;
-                }
-#ifdef VARNO96_HAVE_PLOT
-                else if (!o.plot.empty())
-                    points.push_back(plotted(u, r));
-#endif
-            },
-            [&](std::size_t done, std::size_t total) {
-                if (total > 0) shown.at(std::min(done, total - 1));
-            });
+        progress shown(!(o.output.empty() && isatty(1)));
+        hooks.progress = [&](std::size_t i, std::size_t total) {
+            if (total > 0) shown.at(std::min(i, total - 1), total);
+        };
+        done = run_batch(inputs, o.batch, hooks);
     }
     out.commit();
     if (pairs) pairs->commit();
 #ifdef VARNO96_HAVE_PLOT
     if (!o.plot.empty())
-        plot::write_batch_diagram(points, left_off, batch_title(o.files, o.how), o.plot);
+        plot::write_batch_diagram(done.points, static_cast<int>(done.rows - done.points.size()),
+                                  done.title, o.plot);
 #endif
-    return status;
+    return done.failed_rows + done.failed_inputs > 0 ? cli::exit_failure : cli::exit_ok;
 }
 
 } // namespace
@@ -258,15 +239,10 @@ int main(int argc, char **argv) {
         report(*why + "; nothing was written");
         return cli::exit_usage;
     }
-    o.batch.monte_carlo = o.how.monte_carlo;
-    o.how.seed = o.seed ? *o.seed : CLOCKSEED();
     try {
         return run(o);
     } catch (const std::exception &e) {
         report(e.what());
-        return cli::exit_failure;
-    } catch (const RUNEND &e) { // a read error in the shared field reader
-        report(e.MESSAGE);
         return cli::exit_failure;
     }
 }

@@ -1,6 +1,7 @@
 // varno96-batch on tables whose header names the columns: the shipped export from a file and
 // from standard input, the same bytes on any number of threads, and a file that cannot be read
 // among others that can.
+#include "api/options.hpp"
 #include "api/table.hpp"
 #include "batch/support.hpp"
 
@@ -117,7 +118,7 @@ TEST(Tables, TheLibraryRefusesOptionsInTheBatchsWords) {
         change(o);
         return o;
     };
-    const std::vector<refusal> cases{
+    std::vector<refusal> cases{
         {{"-m", "8"}, with([](auto &o) { o.model = 8; })},
         {{"-m", "0"}, with([](auto &o) { o.model = 0; })},
         {{"-u", "-1"}, with([](auto &o) { o.uncertainty = -1; })},
@@ -127,6 +128,19 @@ TEST(Tables, TheLibraryRefusesOptionsInTheBatchsWords) {
         {{"--powell", "--at", "600"}, with([](auto &o) { o.powell = true, o.at = 600; })},
         {{"--at", "600", "--powell"}, with([](auto &o) { o.powell = true, o.at = 600; })},
     };
+    // Every bound of the option table, just beyond it.
+    for (const varno96::option_spec &s : varno96::batch_option_table) {
+        if (s.name == "jobs") continue; // the front end's own
+        for (const auto &[bound, step] : {std::pair{s.low, -1.0}, std::pair{s.high, 1.0}}) {
+            if (!bound) continue;
+            const double beyond = *bound + step;
+            varno96::batch_options o = with([](auto &) {});
+            if (s.name == "model") o.model = static_cast<long long>(beyond);
+            if (s.name == "seed") o.seed = static_cast<long long>(beyond);
+            if (s.name == "uncertainty") o.uncertainty = beyond;
+            cases.push_back({{"--" + std::string(s.name), varno96::number_text(beyond)}, o});
+        }
+    }
     scratch dir;
     dir.write("S.PRN", suite_text());
     for (const refusal &c : cases) {

@@ -3,7 +3,7 @@
 // passes for the first computable sample) and the CSV rows. Every sample gets either its numbers or
 // a note; number columns hold finite decimal numbers or nothing; every row reads back as the fields
 // it was made of.
-#include "api/table.hpp"
+#include "api/batch.hpp"
 #include "fuzz_support.hpp"
 
 #include <cmath>

@@ -2,7 +2,7 @@
 // end, gives the rows of the data file; several analyses of a mineral, averaged or taken in
 // each combination, give the rows of data files holding the mean or that combination; and the
 // shipped export of the suite, spot by spot, gives the suite's rows.
-#include "api/table.hpp"
+#include "api/batch.hpp"
 #include "support/scratch.hpp"
 
 #include <gtest/gtest.h>

@@ -1,0 +1,87 @@
+#include "api/batch.hpp"
+
+#include <utility>
+
+namespace varno96 {
+
+plot::batch_sample diagram_point(const sample_unit &u, const sample_result &r) {
+    plot::batch_sample s{unit_name(u), r.rows[1].t_c, r.rows[1].p_kbar, {}, r.t_varies};
+    if (r.passes) s.pass2 = (*r.passes)[1].pairs;
+    return s;
+}
+
+namespace {
+
+batch_summary run(const std::vector<table_text> &inputs, const batch_options &o,
+                  const batch_hooks &hooks) {
+    batch_summary out;
+    out.how = choices_of(o);
+    out.columns = result_columns(o);
+    out.pair_columns = pair_columns(o);
+    std::vector<sample_input> samples;
+    for (const table_text &t : inputs) {
+        out.names.push_back(t.name);
+        file_input in;
+        if (!t.error.empty())
+            in.error = t.error;
+        else
+            try {
+                in = read_table(t.name, t.text);
+            } catch (const std::runtime_error &e) { in.error = e.what(); }
+        if (!in.error.empty() && hooks.unreadable) hooks.unreadable(t.name, in.error);
+        if (hooks.message)
+            for (const std::string &m : file_messages(in, t.name)) hooks.message(m);
+        if (!in.error.empty() || in.samples.empty()) out.failed_inputs++;
+        for (sample_input &s : in.samples) samples.push_back(std::move(s));
+    }
+    const std::vector<sample_unit> units = sample_units(samples, o.combine);
+    out.rows = units.size();
+    const std::vector<std::vector<cell>> no_pairs;
+    compute_units(
+        units, out.how, hooks.threads,
+        [&](std::size_t i, const sample_result &r) {
+            const sample_unit &u = units[i];
+            const bool ok = u.problem.empty() && r.ok;
+            if (!ok) out.failed_rows++;
+            if (hooks.points && ok) out.points.push_back(diagram_point(u, r));
+            if (!hooks.row) return;
+            const std::vector<cell> cells = result_cells(u, r, out.how, o);
+            const auto pairs = hooks.pairs ? pair_cells(u, r, o) : no_pairs;
+            hooks.row(batch_row{i, u, r, cells, pairs, ok});
+        },
+        hooks.progress);
+    out.title = batch_title(out.names, out.how);
+    return out;
+}
+
+} // namespace
+
+batch_summary run_batch(const std::vector<table_text> &inputs, const batch_options &o,
+                        const batch_hooks &hooks) {
+    try {
+        return run(inputs, o, hooks);
+    } catch (const RUNEND &e) { throw run_error(e.MESSAGE); }
+}
+
+batch_result compute_batch(const std::vector<table_text> &inputs, const batch_options &o,
+                           bool with_pairs, unsigned threads,
+                           const std::function<void(std::size_t, std::size_t)> &progress) {
+    batch_result out;
+    batch_hooks hooks;
+    hooks.threads = threads;
+    hooks.pairs = with_pairs;
+    hooks.progress = progress;
+    hooks.message = [&](const std::string &m) { out.messages.push_back(m); };
+    hooks.row = [&](const batch_row &r) {
+        out.rows.push_back(r.cells);
+        for (const auto &p : r.pairs) out.pairs.push_back(p);
+    };
+    const batch_summary s = run_batch(inputs, o, hooks);
+    out.columns = s.columns;
+    out.pair_columns = s.pair_columns;
+    out.failed = s.failed_rows + s.failed_inputs;
+    out.seed = s.how.seed;
+    return out;
+}
+
+} // namespace varno96

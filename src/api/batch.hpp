@@ -1,0 +1,90 @@
+// A whole batch, the one way every front end computes one: the inputs read in order, their
+// samples computed (on threads when asked), and each row handed on in order with its cells,
+// its Monte-Carlo pairs and its point in the diagram.
+#pragma once
+
+#include "api/table.hpp"
+#include "plot/plot.hpp"
+
+#include <cstddef>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace varno96 {
+
+// One input: a file's name and contents, or the error that left it unread.
+struct table_text {
+    table_text(std::string name_, std::string text_, std::string error_ = {})
+        : name(std::move(name_)), text(std::move(text_)), error(std::move(error_)) {}
+    std::string name; // the file name the notes give
+    std::string text;
+    std::string error; // "PATH: cannot open: ..." when it could not be read
+};
+
+// A failure of the calculation's own reading or writing (the shared field reader, a number
+// without a value), as an exception of the library.
+struct run_error : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+struct batch_row {
+    std::size_t index;
+    const sample_unit &unit;
+    const sample_result &result;
+    const std::vector<cell> &cells;
+    const std::vector<std::vector<cell>> &pairs; // empty unless the hooks ask for them
+    bool ok;                                     // the row has a result
+};
+
+struct batch_hooks {
+    unsigned threads = 1;
+    bool pairs = false;  // make each row's pair cells
+    bool points = false; // keep each row's point of the diagram
+    // Before each row and at the end: rows done, rows in all.
+    std::function<void(std::size_t, std::size_t)> progress;
+    // Each row, in order, on the calling thread.
+    std::function<void(const batch_row &)> row;
+    // Each message of an input (warnings, an input not read), as varno96-batch writes it.
+    std::function<void(const std::string &)> message;
+    // An input that could not be read or is not a table at all, with its error; the default
+    // goes on with the other inputs (its error is also a message). A front end may throw.
+    std::function<void(const std::string &name, const std::string &error)> unreadable;
+};
+
+struct batch_summary {
+    choices how; // the seed drawn, when none was given
+    std::vector<column> columns, pair_columns;
+    std::vector<std::string> names; // of the inputs
+    std::size_t rows = 0;
+    std::size_t failed_rows = 0;   // rows without a result
+    std::size_t failed_inputs = 0; // inputs not read, or without an analysis
+    std::vector<plot::batch_sample> points; // of the rows with a result, with hooks.points
+    std::string title;                      // of the diagram
+};
+
+// Reads and computes `inputs` under `o`, which must have no error (check_options). Throws
+// run_error for a failure of the calculation's own input or output, and whatever a hook throws.
+batch_summary run_batch(const std::vector<table_text> &inputs, const batch_options &o,
+                        const batch_hooks &hooks);
+
+// A whole batch kept in memory, for tests and benchmarks.
+struct batch_result {
+    std::vector<column> columns;
+    std::vector<std::vector<cell>> rows;
+    std::vector<column> pair_columns;
+    std::vector<std::vector<cell>> pairs;
+    std::vector<std::string> messages; // what varno96-batch writes on standard error
+    std::size_t failed = 0;            // rows without a result, and files not read
+    long long seed = 0;                // the seed used
+};
+batch_result compute_batch(const std::vector<table_text> &inputs, const batch_options &o,
+                           bool with_pairs = true, unsigned threads = 1,
+                           const std::function<void(std::size_t, std::size_t)> &progress = {});
+
+// The point of a row with a result in the batch's diagram.
+plot::batch_sample diagram_point(const sample_unit &u, const sample_result &r);
+
+} // namespace varno96

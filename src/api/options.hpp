@@ -1,0 +1,58 @@
+// The options of a batch, defined once: varno96-batch makes its command line of them, the page
+// its fields and the Python module its keyword arguments, and all three refuse a value with
+// the same words.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace varno96 {
+
+struct batch_options;
+
+enum class option_kind { integer, number, flag, choice };
+
+struct option_spec {
+    std::string_view name;       // --name on the command line, the page's field id
+    std::string_view short_name; // -x, or empty
+    std::string_view python;     // the keyword argument
+    std::string_view label;      // the page's words
+    option_kind kind = option_kind::flag;
+    std::optional<double> low, high; // the range of a number, where it has one
+    std::string_view choices;        // of a choice, separated by '|'
+    std::string_view value_name;     // N, C, PCT
+    std::string_view default_text;   // shown as the default, or empty
+    bool required = false;
+    std::string_view help;
+    std::string_view excludes, needs; // names of other options, or empty
+};
+
+// The options in the order varno96-batch's help lists them.
+extern const std::array<option_spec, 11> batch_option_table;
+// The option of that long name; throws std::out_of_range for none.
+const option_spec &option_named(std::string_view name);
+
+// A value refused: the option, why ("must be a whole number from 1 to 7"), and the value as
+// given; or two options given together that exclude each other (`other`).
+struct option_refusal {
+    const option_spec *option = nullptr;
+    std::string why;
+    std::string value;
+    const option_spec *other = nullptr;
+};
+
+// The first option of `o` out of its range or in conflict with another; none when all are fine.
+// The jobs option is the front end's own and is not in batch_options.
+std::optional<option_refusal> check_options(const batch_options &o);
+// The range of a whole number or a number as the refusals say it.
+std::string range_words(const option_spec &s);
+// A refusal in the words of varno96-batch ("--model: must be a whole number from 1 to 7: 8",
+// "--powell excludes --at").
+std::string command_line_words(const option_refusal &r);
+
+// The shortest text that reads back as x ("650", "0.5", "nan").
+std::string number_text(double x);
+
+} // namespace varno96

@@ -1,0 +1,179 @@
+// Fe-Mg exchange thermometers (garnet-clinopyroxene and garnet-phengite) and where each meets
+// the barometer of prp + 2 grs + 3 cel = 6 di + 3 mu in the P-T plane.
+//
+// Units: T in kelvin, P in kbar, ln K and ln K_D natural logarithms. A result without a value
+// comes back empty with the reason in words; reasons are static text, so results are cheap to
+// make in the Monte-Carlo runs.
+//
+// Use, for one sample (or one Monte-Carlo run):
+//   const auto cpx_pair = thermometry::grt_cpx(grt_cat, cpx_cat);     // cations p.f.u.
+//   const auto phe_pair = thermometry::grt_phe(grt_cat, phe_cat);
+//   const auto found = thermometry::intersect_all(cpx_pair, phe_pair, lnk, {.depends_on_p = ...});
+//   found[index(key::kr00)].value->t_k ...
+// where lnk(T, P) is ln K of the sample's activities at T (and, for a garnet model whose
+// Margules parameters have a volume term, at P), NaN when it has none.
+#pragma once
+
+#include "state/state.hpp"
+
+#include <array>
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string_view>
+
+namespace varno96::thermometry {
+
+// A value, or the reason (static text) why there is none.
+template <typename T> struct outcome {
+    std::optional<T> value;
+    std::string_view why; // empty when there is a value
+    explicit operator bool() const { return value.has_value(); }
+};
+
+// ---- The calibrations -------------------------------------------------------------------------
+
+// The minerals whose Fe-Mg exchange a calibration uses.
+enum class mineral_pair { grt_cpx, grt_phe };
+
+// The calibrations, in the order of the table `calibrations`.
+enum class key { eg79, p85, k88, a94, kr00, kr78, gh82 };
+inline constexpr std::size_t n_calibrations = 7;
+constexpr std::size_t index(key k) { return static_cast<std::size_t>(k); }
+
+struct calibration {
+    key id;
+    std::string_view name;     // short name, e.g. "EG79"
+    std::string_view citation; // the paper
+    mineral_pair pair;
+    std::string_view note; // what the calibration assumes, for a report's notes
+    // Garnet X_Ca of the calibration's experiments, and what a report notes outside it.
+    double x_ca_min = 0, x_ca_max = 1;
+    std::string_view outside = {};
+};
+
+inline constexpr std::array<calibration, n_calibrations> calibrations{{
+    {key::eg79, "EG79", "Ellis D.J., Green D.H. (1979) Contrib. Mineral. Petrol. 71, 13-22",
+     mineral_pair::grt_cpx, "garnet-clinopyroxene Fe2+-Mg, ln K_D linear in garnet X_Ca"},
+    {key::p85, "P85", "Powell R. (1985) J. Metamorph. Geol. 3, 231-243", mineral_pair::grt_cpx,
+     "garnet-clinopyroxene Fe2+-Mg, a recalibration of Ellis & Green (1979)"},
+    {key::k88, "K88", "Krogh E.J. (1988) Contrib. Mineral. Petrol. 99, 44-48",
+     mineral_pair::grt_cpx, "garnet-clinopyroxene Fe2+-Mg, curvilinear in garnet X_Ca", 0.10, 0.50,
+     "K88 is calibrated for garnet X_Ca 0.10 to 0.50"},
+    {key::a94, "A94", "Ai Y. (1994) Contrib. Mineral. Petrol. 115, 467-473", mineral_pair::grt_cpx,
+     "garnet-clinopyroxene Fe2+-Mg, with garnet X_Ca and Mg#"},
+    {key::kr00, "KR00", "Krogh Ravna E. (2000) J. Metamorph. Geol. 18, 211-219",
+     mineral_pair::grt_cpx, "garnet-clinopyroxene Fe2+-Mg, with garnet X_Ca, X_Mn and X_Mg"},
+    {key::kr78, "KR78", "Krogh E.J., Raheim A. (1978) Contrib. Mineral. Petrol. 66, 75-80",
+     mineral_pair::grt_phe, "garnet-phengite Fe-Mg, all iron as analysed"},
+    {key::gh82, "GH82", "Green T.H., Hellman P.L. (1982) Lithos 15, 253-266, basaltic calibration",
+     mineral_pair::grt_phe, "garnet-phengite Fe-Mg, all iron as analysed, basaltic compositions"},
+}};
+
+constexpr const calibration &about(key k) { return calibrations[index(k)]; }
+// The calibration of a short name ("KR00", any case); empty when there is none.
+std::optional<key> find(std::string_view name);
+
+// ---- The exchange of one mineral pair ---------------------------------------------------------
+
+// What the thermometers need of a garnet and its partner.
+struct exchange {
+    double x_ca;  // garnet Ca/(Ca+Mg+Fe2++Mn)
+    double x_mn;  // garnet Mn/(Ca+Mg+Fe2++Mn)
+    double x_mg;  // garnet Mg/(Mg+Fe2+)
+    double ln_kd; // ln K_D of the pair, see grt_cpx and grt_phe
+};
+
+// From cations p.f.u. (the slots of VECTOR): K_D = (Fe2+/Mg)grt / (Fe2+/Mg)cpx.
+// No value when a mineral lacks Mg or Fe2+ (K_D not positive or not finite).
+outcome<exchange> grt_cpx(const VECTOR &grt, const VECTOR &cpx);
+// K_D = (Fe/Mg)grt / (Fe/Mg)phe with all iron, Fe2+ + Fe3+, as the calibrations measured it;
+// the garnet's X_Ca, X_Mn and X_Mg are those of grt_cpx.
+outcome<exchange> grt_phe(const VECTOR &grt, const VECTOR &phe);
+
+// ---- The thermometers: each linear in P ------------------------------------------------------
+
+// T(P) = t0 + dt_dp * P, T in kelvin, P in kbar.
+struct line {
+    double t0, dt_dp;
+    constexpr double at(double p_kbar) const { return t0 + dt_dp * p_kbar; }
+};
+
+// The thermometer of calibration k for one exchange; no value when its denominator
+// (ln K_D + constant) is zero or the line is not finite.
+outcome<line> thermometer(key k, const exchange &x);
+// T at P; no value also when T is not above 0 K.
+outcome<double> t_kelvin(key k, const exchange &x, double p_kbar);
+// The note for a garnet outside the calibration's X_Ca range (K88: 0.10-0.50); empty inside.
+std::string_view range_note(key k, const exchange &x);
+
+// ---- Where a thermometer meets the barometer --------------------------------------------------
+
+// ln K of the sample at T (kelvin) and P (kbar); NaN when it has no value.
+using lnk_function = std::function<double(double t_k, double p_kbar)>;
+
+struct pt {
+    double t_k, p_kbar;
+};
+
+// The window of answers: 200-1500 degrees Celsius.
+inline constexpr double t_min_k = 200 + 273.15, t_max_k = 1500 + 273.15;
+
+// Every Margules parameter of the garnet models is W_H - T W_S + P W_V and enters ln K divided by
+// RT, and the ideal terms do not depend on T, so for one composition ln K = a + (b + c P) / T
+// exactly (c = 0 unless a model has W_V: of the seven, Berman 1990 only). A Monte-Carlo run's
+// random change of a W adds to W_H and keeps the form. The barometer P = A + B T + C T ln K is
+// then a straight line in T, and each intersection the meeting of two straight lines.
+struct lnk_form {
+    double a, b, c;
+    constexpr double at(double t_k, double p_kbar) const { return a + (b + c * p_kbar) / t_k; }
+};
+
+// Where ln K is evaluated to find its form: (t1, p1), (t2, p1), with depends_on_p also (t1, p2),
+// and (check_t, check_p) to confirm it; the answers of a sample lie between.
+struct fit_points {
+    bool depends_on_p = false;
+    double t1_k = 500 + 273.15, t2_k = 1000 + 273.15;
+    double p1_kbar = 15, p2_kbar = 35;
+    double check_t_k = 750 + 273.15, check_p_kbar = 25;
+};
+
+// The form through 2 (3 with depends_on_p) values of lnk; no value when one of them has none.
+outcome<lnk_form> fit(const lnk_function &lnk, const fit_points &at = {});
+// |lnk - form| at the check point, one more evaluation; NaN when lnk has no value there.
+double misfit(const lnk_function &lnk, const lnk_form &form, const fit_points &at = {});
+
+// The barometer as a line P(T) = p0 + dp_dt T for ln K of that form; no value when the
+// pressure term cancels (1 - C c = 0).
+struct barometer_line {
+    double p0, dp_dt;
+};
+outcome<barometer_line> barometer(const lnk_form &form);
+
+// The meeting point of a thermometer and the barometer with ln K of that form, in closed form.
+// No value when they are parallel, or the point lies outside t_min_k..t_max_k.
+outcome<pt> intersect(const line &thermometer, const lnk_form &form);
+
+// The same by iteration on any lnk (secant on P, one lnk evaluation a step) from p_start_kbar:
+// T = thermometer(P) and P = barometer(T, lnk(T, P)), converged when successive steps move T
+// less than t_tol_k and P less than p_tol_kbar. No value when lnk has none on the way, after
+// max_steps without convergence, or outside t_min_k..t_max_k.
+struct solver_options {
+    double t_tol_k = 0.01, p_tol_kbar = 0.001;
+    int max_steps = 50;
+};
+outcome<pt> intersect(const line &thermometer, const lnk_function &lnk, double p_start_kbar,
+                      const solver_options &how = {});
+
+// Every calibration against the barometer for one sample or Monte-Carlo run: lnk is fitted once
+// (2 or 3 evaluations) and confirmed at the check point (1 more); the intersections are then
+// in closed form: 3 evaluations, 4 with depends_on_p. Where the check fails (misfit above
+// 1e-9, e.g. depends_on_p false for a model with W_V) each intersection is iterated instead,
+// from the closed-form answer (about 3 more evaluations each); where the fit has no value, from
+// the middle of p1..p2. A calibration without its mineral pair has the pair's reason.
+std::array<outcome<pt>, n_calibrations> intersect_all(const outcome<exchange> &cpx_pair,
+                                                      const outcome<exchange> &phe_pair,
+                                                      const lnk_function &lnk,
+                                                      const fit_points &at = {});
+
+} // namespace varno96::thermometry

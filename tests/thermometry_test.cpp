@@ -1,0 +1,230 @@
+// The Fe-Mg exchange thermometers and their intersections with the barometer.
+#include "api/sample.hpp"
+#include "barometry/barometry.hpp"
+#include "thermometry/thermometry.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+using namespace varno96;
+using namespace varno96::thermometry;
+
+constexpr double kelvin = 273.15;
+
+double barometer_at(double t_k, double lnk) {
+    return BARO::A + BARO::B * t_k + BARO::C * t_k * lnk;
+}
+
+// The published worked example: garnet and clinopyroxene in wt%, formulae by the program's own
+// recalculation (ferric iron by charge balance). The phengite is left empty: the two formulae
+// come back although the sample has no result.
+outcome<exchange> worked_grt_cpx() {
+    sample_wt in{};
+    in.grt[SIO2] = 38.53, in.grt[AL2O3] = 21.85, in.grt[FEO] = 33.77, in.grt[MNO] = 4.86;
+    in.grt[MGO] = 2.30, in.grt[CAO] = 0.87;
+    in.cpx[SIO2] = 53.14, in.cpx[TIO2] = 0.08, in.cpx[AL2O3] = 2.06, in.cpx[FEO] = 9.48;
+    in.cpx[MNO] = 0.11, in.cpx[MGO] = 11.30, in.cpx[CAO] = 22.57, in.cpx[NA2O] = 1.33;
+    choices how;
+    how.model = 1, how.t_c = 700;
+    const sample_result r = compute_sample(in, how);
+    EXPECT_FALSE(r.ok);
+    if (!r.formulae[0] || !r.formulae[1]) return {{}, "no formulae"};
+    EXPECT_GT(r.formulae[1]->cat[FE3], 0); // the clinopyroxene's ferric iron
+    return grt_cpx(r.formulae[0]->cat, r.formulae[1]->cat);
+}
+
+// Published temperatures, degrees Celsius, from the published ln K_D 2.9981 (to 0.01 C, its
+// rounding) and from the program's formulae (ln K_D 2.9976, 0.06 C higher: the clinopyroxene's
+// Fe2+/Mg differs by 0.05 %, its Fe3+ by 0.0001 p.f.u.).
+TEST(Thermometers, PublishedWorkedValues) {
+    const outcome<exchange> x = worked_grt_cpx();
+    ASSERT_TRUE(x) << x.why;
+    EXPECT_NEAR(x.value->ln_kd, 2.9981, 0.001);
+    EXPECT_NEAR(x.value->x_ca, 0.0254, 0.0001);
+    exchange published = *x.value, phe{};
+    published.ln_kd = 2.9981;
+    phe.ln_kd = 2.25382;
+    const struct {
+        key k;
+        const exchange &at;
+        double p_kbar, t_c, tolerance;
+    } cases[] = {
+        {key::kr00, *x.value, 3, 314.695, 0.1},   {key::kr00, *x.value, 6, 326.735, 0.1},
+        {key::eg79, *x.value, 3, 367.755, 0.1},   {key::eg79, *x.value, 6, 374.402, 0.1},
+        {key::kr00, published, 3, 314.695, 0.01}, {key::kr00, published, 6, 326.735, 0.01},
+        {key::eg79, published, 3, 367.755, 0.01}, {key::eg79, published, 6, 374.402, 0.01},
+        {key::kr78, phe, 3, 405.136, 0.001},      {key::kr78, phe, 6, 445.196, 0.001},
+    };
+    for (const auto &c : cases) {
+        const outcome<double> t = t_kelvin(c.k, c.at, c.p_kbar);
+        ASSERT_TRUE(t) << about(c.k).name << " " << t.why;
+        EXPECT_NEAR(*t.value - kelvin, c.t_c, c.tolerance)
+            << about(c.k).name << " at " << c.p_kbar << " kbar, ln K_D " << c.at.ln_kd;
+    }
+    // This garnet has X_Ca 0.025, outside the range of K88 only.
+    for (const calibration &c : calibrations) {
+        EXPECT_EQ(range_note(c.id, *x.value).empty(), c.id != key::k88) << c.name;
+        EXPECT_EQ(find(c.name), c.id);
+        ASSERT_TRUE(thermometer(c.id, *x.value)) << c.name;
+    }
+    EXPECT_EQ(find("kr00"), key::kr00);
+    EXPECT_FALSE(find("KR0"));
+}
+
+// What each pair takes of the formulae, and the pairs without a K_D.
+TEST(Thermometers, Exchange) {
+    VECTOR grt{}, cpx{}, phe{};
+    grt[FE2] = 2, grt[FE3] = 0.1, grt[MG] = 0.5, grt[CA] = 0.4, grt[MN] = 0.1;
+    cpx[FE2] = 0.1, cpx[FE3] = 0.05, cpx[MG] = 0.5;
+    phe[FE2] = 0.1, phe[FE3] = 0.1, phe[MG] = 0.4;
+    const outcome<exchange> c = grt_cpx(grt, cpx);
+    ASSERT_TRUE(c) << c.why;
+    EXPECT_DOUBLE_EQ(c.value->x_mg, 0.5 / 2.5); // of Fe2+ only
+    EXPECT_DOUBLE_EQ(c.value->ln_kd, std::log((2 / 0.5) / (0.1 / 0.5)));
+    const outcome<exchange> p = grt_phe(grt, phe); // all iron in both
+    ASSERT_TRUE(p) << p.why;
+    EXPECT_DOUBLE_EQ(p.value->ln_kd, std::log((2.1 / 0.5) / (0.2 / 0.4)));
+
+    VECTOR no_fe2 = cpx, no_mg = grt, negative = cpx, no_fe = phe;
+    no_fe2[FE2] = 0, no_mg[MG] = 0, negative[MG] = -0.1, no_fe[FE2] = no_fe[FE3] = 0;
+    EXPECT_FALSE(grt_cpx(grt, no_fe2)); // K_D would be infinite
+    EXPECT_FALSE(grt_cpx(no_mg, cpx));
+    EXPECT_FALSE(grt_cpx(grt, negative));
+    EXPECT_FALSE(grt_phe(grt, no_fe));
+    EXPECT_TRUE(grt_phe(grt, no_fe2)); // Fe3+ alone is iron to the phengite calibrations
+    EXPECT_FALSE(thermometer(key::p85, exchange{0, 0, 0, -1.735})); // a denominator of 0
+    EXPECT_FALSE(t_kelvin(key::kr78, exchange{0, 0, 0, -3.6}, 10)); // below 0 K
+}
+
+// The garnet models of the program: ln K = a + b/T at one pressure, exactly. The three rows
+// of a sample's table are at T - 50, T, T + 50 and the same pressure of the mixing parameters.
+TEST(LnkForm, ExactForEveryGarnetModel) {
+    sample_wt in{};
+    const double grt[] = {38.5, 0.05, 21.7, 0, 25, 0.5, 6.4, 8.6, 0.02, 0};
+    const double cpx[] = {55.6, 0.08, 9.8, 0, 4.4, 0.03, 8.2, 13.6, 7.1, 0.01};
+    const double phe[] = {50.8, 0.55, 26.4, 0, 2.1, 0.02, 3.3, 0.02, 0.55, 10.6};
+    for (int i = 1; i <= NEL; i++) {
+        const auto s = static_cast<std::size_t>(i - 1);
+        in.grt[i] = grt[s], in.cpx[i] = cpx[s], in.mica[i] = phe[s];
+    }
+    for (int model = 1; model <= NMODELS; model++) {
+        choices how;
+        how.model = model, how.t_c = 700;
+        const sample_result r = compute_sample(in, how);
+        ASSERT_TRUE(r.ok) << model << " " << r.note;
+        const table_row &lo = r.rows[0], &mid = r.rows[1], &hi = r.rows[2];
+        const double b = (lo.lnk - hi.lnk) / (1 / (lo.t_c + kelvin) - 1 / (hi.t_c + kelvin));
+        const double a = lo.lnk - b / (lo.t_c + kelvin);
+        EXPECT_NEAR(a + b / (mid.t_c + kelvin), mid.lnk, 1e-11) << "model " << model;
+    }
+}
+
+// A thermometer of each kind: steep and shallow in P.
+const line thermometers[] = {{600, 12}, {900, 2}, {1100, -5}};
+
+// The answer substituted back into both equations.
+void expect_on_both(const line &th, const lnk_function &lnk, const outcome<pt> &r, double tol_p) {
+    ASSERT_TRUE(r) << r.why;
+    const auto [t, p] = *r.value;
+    EXPECT_NEAR(t, th.at(p), 0.01);
+    EXPECT_NEAR(p, barometer_at(t, lnk(t, p)), tol_p);
+}
+
+TEST(Intersection, ClosedFormAndIterationAgree) {
+    for (const lnk_form truth : {lnk_form{1.5, 3800, 0}, lnk_form{1.2, 4200, -6}}) {
+        const lnk_function lnk = [truth](double t, double p) { return truth.at(t, p); };
+        fit_points at;
+        at.depends_on_p = truth.c != 0;
+        const outcome<lnk_form> form = fit(lnk, at);
+        ASSERT_TRUE(form) << form.why;
+        EXPECT_NEAR(form.value->a, truth.a, 1e-9);
+        EXPECT_NEAR(form.value->b, truth.b, 1e-6);
+        EXPECT_NEAR(form.value->c, truth.c, 1e-9);
+        EXPECT_LT(misfit(lnk, *form.value, at), 1e-12);
+        for (const line &th : thermometers) {
+            const outcome<pt> closed = intersect(th, *form.value);
+            expect_on_both(th, lnk, closed, 1e-9);
+            const outcome<pt> iterated = intersect(th, lnk, 5.0);
+            expect_on_both(th, lnk, iterated, 1e-9);
+            EXPECT_NEAR(iterated.value->t_k, closed.value->t_k, 1e-6);
+        }
+    }
+}
+
+double other_form(double t, double p) {
+    return 1.5 + (3800 - 4 * p) / t + 0.4 * std::log(t / 1000) + 2e-4 * p * p;
+}
+
+// ln K of a form the closed form does not cover: the iteration still converges, and
+// intersect_all notices the misfit and iterates.
+TEST(Intersection, IterationOnOtherForms) {
+    const lnk_function lnk = other_form;
+    for (const line &th : thermometers) expect_on_both(th, lnk, intersect(th, lnk, 20.0), 0.001);
+
+    const outcome<exchange> x = worked_grt_cpx();
+    ASSERT_TRUE(x) << x.why;
+    const exchange phe{0, 0, 0, 2.25382};
+    const auto line_of = [&](const calibration &c) {
+        return *thermometer(c.id, c.pair == mineral_pair::grt_cpx ? *x.value : phe).value;
+    };
+    int evaluations = 0;
+    const auto counted = [&evaluations](const lnk_function &f) -> lnk_function {
+        return [&evaluations, f](double t, double p) { return ++evaluations, f(t, p); };
+    };
+    fit_points at;
+    at.depends_on_p = true;
+    const auto found = intersect_all({*x.value, {}}, {phe, {}}, counted(lnk), at);
+    for (const calibration &c : calibrations)
+        expect_on_both(line_of(c), lnk, found[index(c.id)], 0.001);
+    EXPECT_GT(evaluations, 4 + 7); // the fit and its check, then iterations
+
+    // ln K exactly of the form: 4 evaluations for all seven.
+    evaluations = 0;
+    const lnk_form truth{1.2, 4200, -6};
+    const lnk_function exact = [truth](double t, double p) { return truth.at(t, p); };
+    const auto closed = intersect_all({*x.value, {}}, {{}, "no phengite"}, counted(exact), at);
+    EXPECT_EQ(evaluations, 4);
+    expect_on_both(line_of(about(key::eg79)), exact, closed[index(key::eg79)], 1e-9);
+    EXPECT_EQ(closed[index(key::kr78)].why, "no phengite");
+    // Fitted as if it did not depend on P: the check notices, and the answers are iterated.
+    const auto caught = intersect_all({*x.value, {}}, {phe, {}}, exact, fit_points{});
+    for (const calibration &c : calibrations)
+        expect_on_both(line_of(c), exact, caught[index(c.id)], 0.001);
+}
+
+TEST(Intersection, NoValue) {
+    const lnk_form form{1.5, 3800, 0};
+    const lnk_function lnk = [form](double t, double p) { return form.at(t, p); };
+    // At 300 K whatever the pressure: below the window, either way.
+    const line cold{300, 0};
+    EXPECT_FALSE(intersect(cold, form));
+    EXPECT_FALSE(intersect(cold, lnk, 20.0));
+    EXPECT_FALSE(intersect(line{2000, 0}, lnk, 20.0)); // above it
+    // A thermometer parallel to the barometer: the same line, or never meeting.
+    const barometer_line b = *barometer(form).value;
+    const line parallel{500, 1 / b.dp_dt};
+    EXPECT_FALSE(intersect(parallel, form));
+    EXPECT_FALSE(intersect(parallel, lnk, 20.0));
+    // Too few steps; ln K without a value; a misfit whose root the secant cannot reach.
+    EXPECT_TRUE(intersect(thermometers[0], other_form, 20.0));
+    EXPECT_FALSE(intersect(thermometers[0], other_form, 20.0, {.max_steps = 2}));
+    const lnk_function none = [](double, double) {
+        return std::numeric_limits<double>::quiet_NaN();
+    };
+    EXPECT_EQ(intersect(thermometers[0], none, 20.0).why,
+              "ln K has no value on the way to the intersection");
+    EXPECT_FALSE(fit(none));
+    // g(P) = cbrt(P - 20) along the thermometer: every secant step overshoots.
+    const lnk_function cube_root = [](double t, double p) {
+        return (p + std::cbrt(p - 20) - BARO::A - BARO::B * t) / (BARO::C * t);
+    };
+    const outcome<pt> r = intersect(thermometers[1], cube_root, 25.0);
+    EXPECT_FALSE(r);
+    EXPECT_FALSE(r.why.empty());
+}
+
+} // namespace
