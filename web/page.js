@@ -41,6 +41,7 @@
     function receive(msg) {
         if (msg.type === 'ready') {
             if (!busy) document.body.dataset.state = 'ready';
+            learnOptions(msg.options);
             const select = $('model');
             if (select.options.length === 1)
                 msg.models.forEach((title, i) => select.add(new Option(`${i + 1}: ${title}`, String(i + 1))));
@@ -166,28 +167,16 @@
         return f;
     }
 
-    // The options as the page names them, for the refusals worded with the batch's flags.
-    const optionWords = {
-        model: 'Garnet mixing model',
-        temperature: 'Trial temperature',
-        at: 'Table at another temperature',
-        uncertainty: 'Analytical uncertainty',
-        seed: 'Monte-Carlo seed',
-        combine: 'Several analyses of a mineral',
-        'one-site': 'One-site clinopyroxene',
-        powell: 'Powell temperature',
-        'monte-carlo': 'Monte-Carlo error propagation',
-        formulae: 'Formulae columns',
-    };
-    const flagOption = { m: 'model', t: 'temperature', u: 'uncertainty' };
+    // The options as the page names them (the module's table of options), for the notes and
+    // messages that name the batch's flags ("--combine mean or --combine each uses them").
+    const optionWords = {};
+    function learnOptions(options) {
+        for (const o of options ?? []) optionWords[o.name] = o.label;
+    }
     function inPageWords(text) {
         return text
-            .replace(/--combine (mean|each)/g, (_, how) => `“${optionWords.combine}: ${how === 'mean' ? 'their mean' : 'each combination'}”`)
-            .replace(/(^|[\s(])--?([a-z][a-z-]*)/g, (all, before, flag) => {
-                const id = flagOption[flag] ?? flag;
-                return optionWords[id] ? `${before}“${optionWords[id]}”` : all;
-            })
-            .replace(/^(“[^”]+”) excludes (“[^”]+”)$/, '$1 and $2 cannot both be used: clear one of them');
+            .replace(/--combine (mean|each)/g, (_, how) => `“${$('combine').options[how === 'mean' ? 1 : 2].text}”`)
+            .replace(/(^|[\s(])--([a-z][a-z-]*)/g, (all, before, name) => (optionWords[name] ? `${before}“${optionWords[name]}”` : all));
     }
 
     // While the form is being filled in, only the fields already changed show their refusal.
@@ -369,15 +358,16 @@
         $(id).removeAttribute('aria-disabled');
     }
 
-    // Work too long for one task is done in slices of about 20 ms, so that the page answers in
-    // between; `each` runs for item after item until it returns false. Ends quietly when
-    // another run has begun.
-    async function inSlices(alive, each) {
+    // Work too long for one task is done in slices of at most 20 ms and `most` items, with a
+    // frame drawn in between (the browser's own layout of each slice counts too), so that the
+    // page answers throughout; `each` runs for item after item until it returns false. Ends
+    // quietly when `alive` says the work is no longer wanted.
+    async function inSlices(alive, each, most = Infinity) {
         for (let more = true; more; ) {
             if (!alive()) return false;
             const end = performance.now() + 20;
-            while (more && performance.now() < end) more = each();
-            if (more) await new Promise((r) => setTimeout(r, 0));
+            for (let n = 0; more && n < most && performance.now() < end; n++) more = each();
+            if (more) await new Promise((r) => setTimeout(r, 16));
         }
         return alive();
     }
@@ -466,6 +456,7 @@
         const kind = order.map((k) => (columns[k].kind !== 'text' ? 'num' : columns[k].name === 'sample' ? 'sample' : columns[k].name === 'note' ? 'note' : ''));
         const body = $('results').tBodies[0];
         body.replaceChildren();
+        $('table-region').setAttribute('aria-busy', 'true');
         const last = Math.min(rows.length, first + pageRows);
         let i = first;
         const done = await inSlices(() => mine === run && turnNow === tableTurn, () => {
@@ -480,8 +471,9 @@
             });
             body.append(tr);
             return ++i < last;
-        });
+        }, 10); // rows laid out ten at a time: the first layout of a row shapes all its text
         if (!done) return;
+        $('table-region').removeAttribute('aria-busy');
         $('pager').hidden = rows.length <= pageRows;
         $('page-rows').textContent = `Rows ${first + 1}–${last} of ${rows.length}`;
         $('previous-rows').disabled = first === 0;
