@@ -174,8 +174,10 @@
         for (const o of options ?? []) optionWords[o.name] = o.label;
     }
     function inPageWords(text) {
+        const choice = (how) => `“${$('combine').options[how === 'mean' ? 1 : 2].text}”`;
         return text
-            .replace(/--combine (mean|each)/g, (_, how) => `“${$('combine').options[how === 'mean' ? 1 : 2].text}”`)
+            .replace(/--combine (mean|each) or --combine (mean|each)/g, (_, a, b) => `“${optionWords.combine}”: ${choice(a)} or ${choice(b)}`)
+            .replace(/--combine (mean|each)/g, (_, how) => `“${optionWords.combine}”: ${choice(how)}`)
             .replace(/(^|[\s(])--([a-z][a-z-]*)/g, (all, before, name) => (optionWords[name] ? `${before}“${optionWords[name]}”` : all));
     }
 

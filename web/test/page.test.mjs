@@ -290,6 +290,11 @@ test('a refused option is shown beside its field and nothing is computed', async
     await compute([join(dir, 'EC1.PRN')], { ...suiteFields, at: '600' });
     assert.match(await page.$eval('#at-error', (e) => e.textContent), /^not with “Powell/);
     assert.doesNotMatch(await page.$eval('#results-section', (e) => e.textContent), /--/);
+    // So are they in the notes, which the batch words for its command line.
+    await compute([join(source, 'examples', 'EPMA-EXPORT.csv')], suiteFields);
+    const notes = (await table()).slice(1).map((r) => r[3]);
+    assert.match(notes[0], /has 2 garnet analyses, .*; “Several analyses of a mineral”: “their mean” or “each combination” uses them$/);
+    assert.ok(notes.every((n) => !n.includes('--')));
 });
 
 test('from the keyboard alone: pasted cells, the options, Enter computes', async () => {
