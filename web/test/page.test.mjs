@@ -144,6 +144,12 @@ for (const mc of [false, true]) {
         assert.equal(svg.match(/stroke-dasharray/g)?.length ?? 0, mc ? results + 1 : 0);
         assert.match(svg, /^<\?xml[^>]*>\n<svg [^>]*xmlns="http:\/\/www.w3.org\/2000\/svg"/);
         for (const r of expected.slice(1)) if (r[5]) assert.ok(svg.includes(`>${r[1]}</text>`), r[1]);
+        // Every line at 3:1 or more against the white page (WCAG 2.1 relative luminance).
+        const luminance = (rgb) => rgb.map((v) => (v / 255 <= 0.04045 ? v / 255 / 12.92 : ((v / 255 + 0.055) / 1.055) ** 2.4)).reduce((sum, v, i) => sum + [0.2126, 0.7152, 0.0722][i] * v, 0);
+        for (const stroke of new Set([...svg.matchAll(/stroke="([^"]+)"/g)].map((m) => m[1]))) {
+            const rgb = stroke === '#000' ? [0, 0, 0] : stroke.match(/^rgb\((\d+),(\d+),(\d+)\)$/).slice(1).map(Number);
+            assert.ok(1.05 / (luminance(rgb) + 0.05) >= 3, stroke);
+        }
     });
 }
 
