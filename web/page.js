@@ -290,6 +290,7 @@
         $('results').tBodies[0].replaceChildren();
         $('pager').hidden = true;
         $('table-region').hidden = true;
+        $('table-help').hidden = true;
         $('figure').hidden = true;
         $('messages').replaceChildren();
         freshCanvas();
@@ -448,6 +449,7 @@
         }
         $('results').tHead.replaceChildren(head);
         $('table-region').hidden = false;
+        $('table-help').hidden = false;
         showRows();
     }
 

@@ -249,6 +249,12 @@ test('the columns are explained, sample and note are in view at 1280 and 390 px'
         await page.setViewport({ width, height: 800 });
         assert.deepEqual(await inView(), [true, true, true], `${width} px`);
     }
+    // Each row's cells stand under their headings, an empty note too.
+    assert.equal(await page.evaluate(() => {
+        const left = (cell) => Math.round(cell.getBoundingClientRect().left);
+        const heads = [...document.querySelectorAll('#results th')].map(left);
+        return [...document.querySelectorAll('#results tbody tr')].every((tr) => [...tr.cells].every((td, i) => left(td) === heads[i]));
+    }), true);
     // Scrolled to its far end, the table still shows the sample.
     await page.$eval('#table-region', (e) => (e.scrollLeft = e.scrollWidth));
     assert.equal(await page.evaluate(() => {
