@@ -84,12 +84,12 @@ inline const ARRAY1<std::string, NMODELS> MODEL{{
 }};
 inline const ARRAY1<std::string, 4> ENDM{{"Alm", "Sps", "Prp", "Grs"}};
 
-// Oxide table: name, molecular weight, oxygens and cations per oxide formula unit.
+// Oxide table: names and molecular weights.
 inline const STRINGVEC NAME{
     {" SiO2", " TiO2", "Al2O3", "Fe2O3", "  FeO", "  MnO", "  MgO", "  CaO", " Na2O", "  K2O"}};
 inline const VECTOR MW{{60.09, 79.9, 101.94, 159.7, 71.85, 70.94, 40.32, 56.08, 61.98, 94.2}};
-inline const IVECTOR NO{{2, 2, 3, 3, 1, 1, 1, 1, 1, 1}};
-inline const IVECTOR NM{{1, 1, 2, 2, 1, 1, 1, 1, 2, 2}};
+inline const IVECTOR NO{{2, 2, 3, 3, 1, 1, 1, 1, 1, 1}}; // oxygens per oxide formula unit
+inline const IVECTOR NM{{1, 1, 2, 2, 1, 1, 1, 1, 2, 2}}; // cations per oxide formula unit
 
 // Thrown to end the run: by the fatal-error path (STATUS 1, MESSAGE says why) and by the
 // user's no at the oxide check (STATUS 0). Caught only in main, which closes the files.
@@ -288,8 +288,8 @@ struct dialogue : calculation, field_reader {
     // Mean, mean absolute deviation, standard deviation, variance, skewness and excess
     // kurtosis of the first n values of data; pauses for Enter where MOMENTVALUES gives a
     // message.
-    void MOMENT(const NARRAY &data, std::int16_t n, REAL &ave, REAL &adev, REAL &sdev,
-                REAL &svar, REAL &skew, REAL &curt);
+    void MOMENT(const NARRAY &data, std::int16_t n, REAL &ave, REAL &adev, REAL &sdev, REAL &svar,
+                REAL &skew, REAL &curt);
 
     // ---- The run of one sample (driver/) ----
     // Report channel, banner, P-T file, oxide table.
