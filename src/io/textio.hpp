@@ -22,4 +22,3 @@ void WRITELN(TEXTFILE &F, std::string_view S = {});
 void CLOSE(TEXTFILE &F);
 // Closes the report and the P-T file after a failure; reports nothing.
 void CLOSEQUIET(TEXTFILE &F);
-

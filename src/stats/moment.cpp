@@ -39,7 +39,7 @@ const char *MOMENTVALUES(const NARRAY &data, std::int16_t n, REAL &ave, REAL &ad
     return nullptr;
 }
 
-void dialogue::MOMENT(const NARRAY &data, std::int16_t n, REAL &ave, REAL &adev, REAL &sdev, REAL &svar,
-            REAL &skew, REAL &curt) {
+void dialogue::MOMENT(const NARRAY &data, std::int16_t n, REAL &ave, REAL &adev, REAL &sdev,
+                      REAL &svar, REAL &skew, REAL &curt) {
     if (const char *WHY = MOMENTVALUES(data, n, ave, adev, sdev, svar, skew, curt)) PAUSE(WHY);
 }
