@@ -77,7 +77,8 @@ struct sample_result {
     std::string note;
 };
 
-// Computes one sample from a clean state; nothing of it remains for the next.
+// Computes one sample on a calculation of its own: nothing of it remains for the next, and
+// samples on different threads share nothing.
 sample_result compute_sample(const sample_wt &in, const choices &how);
 
 } // namespace varno96
