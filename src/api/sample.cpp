@@ -49,6 +49,55 @@ pass_result run_pass(calculation &c, int j) {
     return p;
 }
 
+// ln K of three analyses at t_k and p_kbar, the garnet's parameters at that pressure, worked on
+// `probe`, a calculation whose state it may change; with the random stream of a Monte-Carlo
+// run set again before the garnet's and the clinopyroxene's draws. NaN without a value.
+double lnk_at(calculation &probe, const std::array<VECTOR, 3> &wt, double t_k, double p_kbar,
+              const calculation::run_record *run) {
+    random_stream &stream = probe;
+    probe.NOVALUE.clear();
+    probe.T = t_k;
+    probe.SETUPGARNET(t_k, 1000 * p_kbar);
+    VECTOR w = wt[0];
+    if (run) stream = run->before_garnet;
+    probe.GARNET(w);
+    w = wt[1];
+    if (run) stream = run->before_cpx;
+    probe.CPX(w);
+    w = wt[2];
+    probe.WHITEMICA(w);
+    if (!probe.NOVALUE.empty()) return std::nan("");
+    return 6 * probe.LNADI + 3 * probe.LNAMICA - probe.LNAPRP - 2 * probe.LNAGRS;
+}
+
+// Where each thermometer meets the barometer for formulae `cat` (garnet, clinopyroxene,
+// phengite) and the analyses that gave them.
+std::array<thermometry::outcome<thermometry::pt>, thermometry::n_calibrations>
+intersections(calculation &probe, const std::array<VECTOR, 3> &wt, const std::array<VECTOR, 3> &cat,
+              const calculation::run_record *run) {
+    const auto lnk = [&](double t_k, double p_kbar) { return lnk_at(probe, wt, t_k, p_kbar, run); };
+    thermometry::fit_points at;
+    at.depends_on_p = probe.CHOICE == 6; // Berman (1990): W with a volume term
+    return thermometry::intersect_all(thermometry::grt_cpx(cat[0], cat[1]),
+                                      thermometry::grt_phe(cat[0], cat[2]), lnk, at);
+}
+
+// The standard deviations of T and P and their correlation over the runs with a point.
+void spread(intersection &x, const std::vector<std::pair<double, double>> &points) {
+    const std::size_t n = points.size();
+    if (n < 2) return;
+    double mt = 0, mp = 0;
+    for (const auto &[t, p] : points) mt += t, mp += p;
+    mt /= static_cast<double>(n), mp /= static_cast<double>(n);
+    double stt = 0, spp = 0, stp = 0;
+    for (const auto &[t, p] : points) {
+        stt += (t - mt) * (t - mt), spp += (p - mp) * (p - mp), stp += (t - mt) * (p - mp);
+    }
+    x.t_sd = std::sqrt(stt / static_cast<double>(n - 1));
+    x.p_sd = std::sqrt(spp / static_cast<double>(n - 1));
+    if (stt > 0 && spp > 0) x.rho = stp / std::sqrt(stt * spp);
+}
+
 } // namespace
 
 sample_result compute_sample(const sample_wt &in, const choices &how) {
@@ -97,11 +146,60 @@ sample_result compute_sample(const sample_wt &in, const choices &how) {
     }
     c.T = c.TT;
     r.t_varies = c.TVARIES;
+    // Each thermometer asked for where it meets the barometer, on a copy of the calculation so
+    // that the table and the runs are those without thermometers.
+    const std::vector<thermometry::key> &keys = how.thermometers;
+    std::unique_ptr<calculation> probe;
+    if (!keys.empty()) {
+        probe = std::make_unique<calculation>(c);
+        const std::array<VECTOR, 3> wt{c.GRTWT, c.CPXWT, c.MICAWT};
+        std::array<VECTOR, 3> cat;
+        for (std::size_t k = 0; k < 3; k++) cat[k] = r.formulae[k]->cat;
+        const auto found = intersections(*probe, wt, cat, nullptr);
+        for (const thermometry::key key : keys) {
+            const auto &f = found[thermometry::index(key)];
+            intersection x;
+            if (f) {
+                x.t_c = f.value->t_k - 273.15, x.p_kbar = f.value->p_kbar;
+                x.note = std::string(thermometry::range_note(
+                    key, *thermometry::grt_cpx(cat[0], cat[1]).value));
+            } else {
+                x.note = std::string(f.why);
+            }
+            r.intersections.push_back(std::move(x));
+        }
+    }
     if (how.monte_carlo) {
         c.GLISET = 0;
         c.IDUM = how.seed;
         pass_result first = run_pass(c, 1);
+        // Every run of pass 2 also meets each thermometer, with its perturbed analyses and
+        // mixing parameters.
+        std::vector<std::vector<std::optional<std::pair<double, double>>>> runs;
+        if (probe)
+            c.after_run = [&](int j, const calculation::run_record &taken) {
+                if (j != 2) return;
+                probe->SDMIX = true;
+                const auto found = intersections(*probe, taken.wt, taken.cat, &taken);
+                std::vector<std::optional<std::pair<double, double>>> points;
+                for (const thermometry::key key : keys) {
+                    const auto &f = found[thermometry::index(key)];
+                    if (f)
+                        points.emplace_back(std::pair(f.value->t_k - 273.15, f.value->p_kbar));
+                    else
+                        points.emplace_back();
+                }
+                runs.push_back(std::move(points));
+            };
         pass_result second = run_pass(c, 2);
+        c.after_run = nullptr;
+        for (std::size_t k = 0; k < keys.size(); k++) {
+            std::vector<std::pair<double, double>> points;
+            for (const auto &points_of_run : runs)
+                if (points_of_run[k]) points.push_back(*points_of_run[k]);
+            spread(r.intersections[k], points);
+        }
+        second.intersections = std::move(runs);
         for (const pass_result *p : {&first, &second})
             if (!p->why.empty()) r.note += (r.note.empty() ? "" : "; ") + p->why;
         r.passes = std::array<pass_result, 2>{std::move(first), std::move(second)};

@@ -53,13 +53,20 @@ bool calculation::TABLEROW(int KROW) {
 // One run on perturbed analyses.
 bool calculation::RUN(REAL &TR, REAL &PR) {
     NOVALUE.clear();
+    const bool KEEP = static_cast<bool>(after_run); // what the run took, for after_run
     DISTURBWT(GRTWT, WT);
     SETUPGARNET(T, 1000 * PREF);
+    if (KEEP) LASTRUN.before_garnet = *this, LASTRUN.wt[0] = WT;
     GARNET(WT);
+    if (KEEP) LASTRUN.cat[0] = CAT;
     DISTURBWT(CPXWT, WT);
+    if (KEEP) LASTRUN.before_cpx = *this, LASTRUN.wt[1] = WT;
     CPX(WT);
+    if (KEEP) LASTRUN.cat[1] = CAT;
     DISTURBWT(MICAWT, WT);
+    if (KEEP) LASTRUN.wt[2] = WT;
     WHITEMICA(WT);
+    if (KEEP) LASTRUN.cat[2] = CAT;
     if (!NOVALUE.empty()) return false;
     TR = ELLISGREEN(PKBAR);        // at the pressure of the last table row
     if (!TVARIES) NOVALUE.clear(); // the Powell temperature is then not used
@@ -89,6 +96,7 @@ std::int16_t calculation::RUNPASS(int J, LEFTOUTLIST &LEFTOUT) {
         DI[N] = 6 * LNADI;
         MICA[N] = 3 * LNAMICA;
         LK[N] = LNK;
+        if (after_run) after_run(J, LASTRUN);
     }
     return N;
 }

@@ -21,6 +21,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -230,7 +231,20 @@ struct calculation : random_stream {
     // returned; temperatures in degrees Celsius.
     std::int16_t RUNPASS(int J, LEFTOUTLIST &LEFTOUT);
 
+    // ---- A run handed on, for what the front ends compute beyond the dialogue ----
+    // What one run took: the random stream before the garnet's and the clinopyroxene's draws,
+    // and each mineral's perturbed analysis before its calculation (garnet, clinopyroxene,
+    // phengite) and its formula after it, so that the run can be evaluated again at another
+    // temperature and pressure with the same draws.
+    struct run_record {
+        random_stream before_garnet, before_cpx;
+        std::array<VECTOR, 3> wt, cat;
+    };
+    // Called by RUNPASS after each run with a value, with the pass; none by default.
+    std::function<void(int, const run_record &)> after_run;
+
 private:
+    run_record LASTRUN; // kept only when after_run is set
     // "the analysis", or "the <MINERAL> analysis".
     std::string ANALYSIS();
     // One run on perturbed analyses; false, with NOVALUE saying why, when a result has no value.
