@@ -1,5 +1,5 @@
 // Throughput of the batch path: one sample's table, one sample with both Monte-Carlo passes,
-// reading a data file of 1000 samples and a microprobe export of 200,000 analyses, and the
+// each with every thermometer intersected, reading a data file of 1000 samples and a microprobe export of 200,000 analyses, and the
 // Monte-Carlo passes of many samples on one and on two threads.
 #include "api/batch.hpp"
 
@@ -65,6 +65,28 @@ void with_monte_carlo(benchmark::State &state) {
     run_samples(state, how);
 }
 BENCHMARK(with_monte_carlo);
+
+// Every thermometer intersected with the barometer, in the table and in the runs of pass 2.
+std::vector<thermometry::key> all_thermometers() {
+    std::vector<thermometry::key> keys;
+    for (const thermometry::calibration &c : thermometry::calibrations) keys.push_back(c.id);
+    return keys;
+}
+
+void table_with_thermometers(benchmark::State &state) {
+    choices how;
+    how.model = 7, how.t_c = 650, how.thermometers = all_thermometers();
+    run_samples(state, how);
+}
+BENCHMARK(table_with_thermometers);
+
+void monte_carlo_with_thermometers(benchmark::State &state) {
+    choices how;
+    how.model = 7, how.t_c = 650, how.powell = true, how.monte_carlo = true, how.seed = -42;
+    how.thermometers = all_thermometers();
+    run_samples(state, how);
+}
+BENCHMARK(monte_carlo_with_thermometers);
 
 void read_1000_samples(benchmark::State &state) {
     std::string text = header;

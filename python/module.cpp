@@ -149,7 +149,8 @@ py::list described(const std::vector<column> &columns) {
 py::dict compute(const py::list &items, long long model, const py::object &temperature, bool powell,
                  std::optional<double> at, bool one_site, double uncertainty, bool monte_carlo,
                  std::optional<long long> seed, std::optional<std::string> combine, bool formulae,
-                 bool with_pairs, unsigned jobs, std::size_t part) {
+                 std::optional<std::string> thermometers, bool with_pairs, unsigned jobs,
+                 std::size_t part) {
     call_options c;
     batch_options &o = c.batch;
     o.model = model;
@@ -170,6 +171,13 @@ py::dict compute(const py::list &items, long long model, const py::object &tempe
         const auto mode = combine_of(*combine);
         if (!mode) throw py::value_error("--combine: must be mean or each: " + *combine);
         o.combine = *mode;
+    }
+    if (thermometers) {
+        const auto keys = thermometers_of(*thermometers);
+        if (!keys)
+            throw py::value_error("thermometers " + range_words(option_named("thermometers")) +
+                                  ", got " + *thermometers);
+        o.thermometers = *keys;
     }
     if (const std::string why = option_error(o); !why.empty()) throw py::value_error(why);
     if (jobs < 1) throw py::value_error("jobs: must be 1 or more");
@@ -234,6 +242,7 @@ py::list options() {
         d["kind"] = s.kind == option_kind::integer  ? "integer"
                     : s.kind == option_kind::number ? "number"
                     : s.kind == option_kind::flag   ? "flag"
+                    : s.kind == option_kind::list   ? "list"
                                                     : "choice";
         d["min"] = s.low ? py::object(py::float_(*s.low)) : py::none();
         d["max"] = s.high ? py::object(py::float_(*s.high)) : py::none();
@@ -279,7 +288,7 @@ PYBIND11_MODULE(_varno96, m) {
     m.attr("__version__") = VARNO96_RELEASE;
     m.def("compute", &varno96::compute, "inputs"_a, py::kw_only(), "model"_a, "temperature"_a,
           "powell"_a, "at"_a, "one_site"_a, "uncertainty"_a, "monte_carlo"_a, "seed"_a, "combine"_a,
-          "formulae"_a, "pairs"_a, "jobs"_a, "part"_a = 65536,
+          "formulae"_a, "thermometers"_a = py::none(), "pairs"_a, "jobs"_a, "part"_a = 65536,
           "Reads and computes the tables `inputs`; see varno96.compute.");
     m.def("options", &varno96::options, "The batch options: names, kinds, ranges and help.");
     m.def(

@@ -30,60 +30,71 @@ const VECTOR PHENGITE{{50.0, 0.5, 27.0, 0, 2.0, 0, 3.0, 0, 0.5, 10.5}};
 
 bool HAS(const std::string &S, const char *WORD) { return S.find(WORD) != std::string::npos; }
 
-// ---- The random stream, to count the deviates a procedure draws ----
-
 struct STREAM {
     std::array<REAL, 55> MA;
     std::int16_t ID, NEXT, NEXTP, ISET;
     REAL GSET;
     bool operator==(const STREAM &) const = default;
 };
-STREAM NOW() { return {GLMA.V, IDUM, GLINEXT, GLINEXTP, GLISET, GLGSET}; }
-void SET(const STREAM &S) {
-    GLMA.V = S.MA, IDUM = S.ID, GLINEXT = S.NEXT, GLINEXTP = S.NEXTP, GLISET = S.ISET;
-    GLGSET = S.GSET;
-}
-// A fresh stream that seeds itself with SEED at its first draw.
-void START(std::int16_t SEED) { SET(STREAM{{}, SEED, 0, 0, 0, 0}); }
-// The stream seeded with SEED after K normal deviates; the current stream is kept.
-STREAM AFTER(std::int16_t SEED, int K) {
-    const STREAM KEEP = NOW();
-    START(SEED);
-    for (int I = 0; I < K; I++) GASDEV(IDUM);
-    const STREAM R = NOW();
-    SET(KEEP);
-    return R;
-}
 
-// ---- Analyses tuned to a boundary value of one cation ----
+// Each test is a calculation (support/harness.hpp); the helpers that touch it are its members.
+struct ACTIVITYTEST : CALCTEST {
+    // The random stream, to count the deviates a procedure draws.
+    STREAM NOW() { return {GLMA.V, IDUM, GLINEXT, GLINEXTP, GLISET, GLGSET}; }
 
-// Steps oxide SLOT of wt by representable values until the formula on OXY oxygens holds
-// exactly TARGET cations there; SiO2 is nudged when the steps jump over the target.
-bool TUNE(VECTOR &wt, int SLOT, REAL OXY, REAL TARGET) {
-    VECTOR C;
-    for (int NUDGE = 0; NUDGE < 200; NUDGE++) {
-        for (int I = 0; I < 5; I++) {
-            RECALC(wt, C, OXY, 10);
-            wt[SLOT] = wt[SLOT] * TARGET / C[SLOT];
-        }
-        for (int I = 0; I < 16; I++) {
-            RECALC(wt, C, OXY, 10);
-            if (C[SLOT] == TARGET) return true;
-            wt[SLOT] = std::nextafter(wt[SLOT], C[SLOT] < TARGET ? 1e9 : 0.0);
-        }
-        wt[SIO2] = std::nextafter(wt[SIO2], 1e9);
+    void SET(const STREAM &S) {
+        GLMA.V = S.MA, IDUM = S.ID, GLINEXT = S.NEXT, GLINEXTP = S.NEXTP, GLISET = S.ISET;
+        GLGSET = S.GSET;
     }
-    return false;
-}
-// The largest value of oxide SLOT below the tuned one that gives fewer than TARGET cations.
-VECTOR BELOW(VECTOR wt, int SLOT, REAL OXY, REAL TARGET) {
-    VECTOR C;
-    do {
-        wt[SLOT] = std::nextafter(wt[SLOT], 0.0);
-        RECALC(wt, C, OXY, 10);
-    } while (C[SLOT] >= TARGET);
-    return wt;
-}
+
+    // A fresh stream that seeds itself with SEED at its first draw.
+    void START(std::int16_t SEED) { SET(STREAM{{}, SEED, 0, 0, 0, 0}); }
+
+    // The stream seeded with SEED after K normal deviates; the current stream is kept.
+    STREAM AFTER(std::int16_t SEED, int K) {
+        const STREAM KEEP = NOW();
+        START(SEED);
+        for (int I = 0; I < K; I++) GASDEV(IDUM);
+        const STREAM R = NOW();
+        SET(KEEP);
+        return R;
+    }
+
+    // ---- Analyses tuned to a boundary value of one cation ----
+
+    // Steps oxide SLOT of wt by representable values until the formula on OXY oxygens holds
+    // exactly TARGET cations there; SiO2 is nudged when the steps jump over the target.
+    bool TUNE(VECTOR &wt, int SLOT, REAL OXY, REAL TARGET) {
+        VECTOR C;
+        for (int NUDGE = 0; NUDGE < 200; NUDGE++) {
+            for (int I = 0; I < 5; I++) {
+                RECALC(wt, C, OXY, 10);
+                wt[SLOT] = wt[SLOT] * TARGET / C[SLOT];
+            }
+            for (int I = 0; I < 16; I++) {
+                RECALC(wt, C, OXY, 10);
+                if (C[SLOT] == TARGET) return true;
+                wt[SLOT] = std::nextafter(wt[SLOT], C[SLOT] < TARGET ? 1e9 : 0.0);
+            }
+            wt[SIO2] = std::nextafter(wt[SIO2], 1e9);
+        }
+        return false;
+    }
+
+    // The largest value of oxide SLOT below the tuned one that gives fewer than TARGET cations.
+    VECTOR BELOW(VECTOR wt, int SLOT, REAL OXY, REAL TARGET) {
+        VECTOR C;
+        do {
+            wt[SLOT] = std::nextafter(wt[SLOT], 0.0);
+            RECALC(wt, C, OXY, 10);
+        } while (C[SLOT] >= TARGET);
+        return wt;
+    }
+};
+using SetupGarnet = ACTIVITYTEST;
+using Garnet = ACTIVITYTEST;
+using Cpx = ACTIVITYTEST;
+using WhiteMica = ACTIVITYTEST;
 
 // ---- QUAX ----
 
@@ -153,7 +164,7 @@ TEST(Quax, IsThePartialMolarExcessGibbsEnergy) {
 
 // ---- SETUPGARNET ----
 
-TEST(SetupGarnet, EachModelWritesItsOwnEntriesOnly) {
+TEST_F(SetupGarnet, EachModelWritesItsOwnEntriesOnly) {
     const int WRITTEN[] = {0, 6, 6, 2, 4, 0, 6, 14, 0}; // CHOICE 0 to 8
     for (std::int16_t M = 0; M <= 8; M++) {
         RESETSTATE();
@@ -171,7 +182,7 @@ TEST(SetupGarnet, EachModelWritesItsOwnEntriesOnly) {
     }
 }
 
-TEST(SetupGarnet, ParametersAt1000K) {
+TEST_F(SetupGarnet, ParametersAt1000K) {
     RESETSTATE();
     REAL MGCA[5] = {};
     for (int M : {2, 3, 4}) {
@@ -205,7 +216,7 @@ TEST(SetupGarnet, ParametersAt1000K) {
     EXPECT_EQ(WG[XCA][5], 4811.6);   // Alm-Sps-Prp
 }
 
-TEST(SetupGarnet, Model2ThirdsAreTheNearestDoubles) {
+TEST_F(SetupGarnet, Model2ThirdsAreTheNearestDoubles) {
     RESETSTATE();
     CHOICE = 2;
     SETUPGARNET(1000, 18000);
@@ -220,7 +231,7 @@ TEST(SetupGarnet, Model2ThirdsAreTheNearestDoubles) {
     }
 }
 
-TEST(SetupGarnet, IdealAndUnknownModelsChangeNothing) {
+TEST_F(SetupGarnet, IdealAndUnknownModelsChangeNothing) {
     for (int M : {5, 0, 8, -1}) {
         RESETSTATE();
         CHOICE = 7;
@@ -237,7 +248,7 @@ TEST(SetupGarnet, IdealAndUnknownModelsChangeNothing) {
 
 // ---- GARNET ----
 
-TEST(Garnet, ReferenceGarnetUnderEveryModel) {
+TEST_F(Garnet, ReferenceGarnetUnderEveryModel) {
     for (std::int16_t M = 1; M <= 7; M++) {
         SCOPED_TRACE(M);
         RESETSTATE();
@@ -259,7 +270,7 @@ TEST(Garnet, ReferenceGarnetUnderEveryModel) {
     }
 }
 
-TEST(Garnet, IdealModelIsSiteMixingWithPartlyFilledOctahedra) {
+TEST_F(Garnet, IdealModelIsSiteMixingWithPartlyFilledOctahedra) {
     RESETSTATE();
     CHOICE = 5;
     T = 900;
@@ -273,7 +284,7 @@ TEST(Garnet, IdealModelIsSiteMixingWithPartlyFilledOctahedra) {
     EXPECT_LE(LNOCT, 0);
 }
 
-TEST(Garnet, FerricEstimateIsWrittenBackOnce) {
+TEST_F(Garnet, FerricEstimateIsWrittenBackOnce) {
     RESETSTATE();
     CHOICE = 4;
     SETUPGARNET(950, 18000);
@@ -295,7 +306,7 @@ TEST(Garnet, FerricEstimateIsWrittenBackOnce) {
     EXPECT_NEAR(CTOT, 8, 1e-12); // now recalculated on 12 oxygens
 }
 
-TEST(Garnet, FmgTakesTheRatioFromMgOfExactlyOneThousandth) {
+TEST_F(Garnet, FmgTakesTheRatioFromMgOfExactlyOneThousandth) {
     RESETSTATE();
     CHOICE = 5;
     T = 1000;
@@ -310,7 +321,7 @@ TEST(Garnet, FmgTakesTheRatioFromMgOfExactlyOneThousandth) {
     EXPECT_TRUE(NOVALUE.empty()) << NOVALUE; // activities as usual while some Mg is present
 }
 
-TEST(Garnet, DrawsTwentyDeviatesPerCallUnlessIdeal) {
+TEST_F(Garnet, DrawsTwentyDeviatesPerCallUnlessIdeal) {
     for (std::int16_t M = 1; M <= 7; M++) {
         SCOPED_TRACE(M);
         RESETSTATE();
@@ -327,7 +338,7 @@ TEST(Garnet, DrawsTwentyDeviatesPerCallUnlessIdeal) {
     }
 }
 
-TEST(Garnet, PerturbsEachParameterRowByRowWithItsOwnDeviate) {
+TEST_F(Garnet, PerturbsEachParameterRowByRowWithItsOwnDeviate) {
     RESETSTATE();
     CHOICE = 7;
     SETUPGARNET(1000, 18000);
@@ -360,7 +371,7 @@ TEST(Garnet, PerturbsEachParameterRowByRowWithItsOwnDeviate) {
     EXPECT_EQ(LNAGRS, GRS0);
 }
 
-TEST(Garnet, QuantitiesWithoutAValueAreNamed) {
+TEST_F(Garnet, QuantitiesWithoutAValueAreNamed) {
     struct CASE {
         VECTOR MOLES;
         const char *WHAT;
@@ -386,7 +397,7 @@ TEST(Garnet, QuantitiesWithoutAValueAreNamed) {
 
 // ---- CPX ----
 
-TEST(Cpx, OmphaciteTwoSiteAndOneSite) {
+TEST_F(Cpx, OmphaciteTwoSiteAndOneSite) {
     RESETSTATE();
     T = 1000;
     VECTOR A = OMPHACITE;
@@ -416,7 +427,7 @@ TEST(Cpx, OmphaciteTwoSiteAndOneSite) {
     EXPECT_TRUE(NOVALUE.empty()) << NOVALUE;
 }
 
-TEST(Cpx, DrawsTwoDeviatesOnTheTwoSitePathWithWAFirst) {
+TEST_F(Cpx, DrawsTwoDeviatesOnTheTwoSitePathWithWAFirst) {
     RESETSTATE();
     T = 1000;
     VECTOR A = OMPHACITE;
@@ -439,7 +450,7 @@ TEST(Cpx, DrawsTwoDeviatesOnTheTwoSitePathWithWAFirst) {
     EXPECT_TRUE(NOW() == AFTER(-5, 0));
 }
 
-TEST(Cpx, NonIdealTermFromExactlyOneTenthNa) {
+TEST_F(Cpx, NonIdealTermFromExactlyOneTenthNa) {
     RESETSTATE();
     T = 1000;
     VECTOR AT = FROMMOLES(VECTOR{{2, 0, 0.1, 0.03, 0.1, 0, 0.8, 0.9, 0.04, 0}});
@@ -470,7 +481,7 @@ TEST(Cpx, NonIdealTermFromExactlyOneTenthNa) {
     }
 }
 
-TEST(Cpx, FmcTakesTheRatioFromFe2OfExactlyOneTenThousandth) {
+TEST_F(Cpx, FmcTakesTheRatioFromFe2OfExactlyOneTenThousandth) {
     RESETSTATE();
     T = 1000;
     VECTOR A = FROMMOLES(VECTOR{{2, 0, 0.2, 0.05, 0.0001, 0, 0.8, 0.8, 0.15, 0}});
@@ -483,7 +494,7 @@ TEST(Cpx, FmcTakesTheRatioFromFe2OfExactlyOneTenThousandth) {
     EXPECT_EQ(FMC, 0.000001);
 }
 
-TEST(Cpx, QuantitiesWithoutAValueAreNamed) {
+TEST_F(Cpx, QuantitiesWithoutAValueAreNamed) {
     struct CASE {
         VECTOR MOLES;
         const char *WHAT;
@@ -507,7 +518,7 @@ TEST(Cpx, QuantitiesWithoutAValueAreNamed) {
 
 // ---- WHITEMICA ----
 
-TEST(WhiteMica, PhengiteSitesAndActivityRatio) {
+TEST_F(WhiteMica, PhengiteSitesAndActivityRatio) {
     RESETSTATE();
     VECTOR A = PHENGITE;
     WHITEMICA(A);
@@ -524,7 +535,7 @@ TEST(WhiteMica, PhengiteSitesAndActivityRatio) {
     EXPECT_TRUE(NOVALUE.empty()) << NOVALUE;
 }
 
-TEST(WhiteMica, NoEstimateAtSixCationsOrLessOrWithFe2O3Given) {
+TEST_F(WhiteMica, NoEstimateAtSixCationsOrLessOrWithFe2O3Given) {
     RESETSTATE();
     VECTOR A = FROMMOLES(VECTOR{{3.5, 0, 1.2, 0, 0.05, 0, 0.2, 0, 0, 0.45}});
     WHITEMICA(A);
@@ -540,7 +551,7 @@ TEST(WhiteMica, NoEstimateAtSixCationsOrLessOrWithFe2O3Given) {
     EXPECT_NEAR(OXY, 11, 1e-13); // sum of ten rounded terms
 }
 
-TEST(WhiteMica, EachEmptySiteFractionIsNamed) {
+TEST_F(WhiteMica, EachEmptySiteFractionIsNamed) {
     struct CASE {
         VECTOR MOLES;
         const char *WHAT;

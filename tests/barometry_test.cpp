@@ -11,7 +11,11 @@ namespace {
 
 bool HAS(const std::string &S, const char *WORD) { return S.find(WORD) != std::string::npos; }
 
-TEST(Pcalc, LinearInTAndTLnK) {
+// Each test is a calculation (support/harness.hpp).
+using Pcalc = CALCTEST;
+using EllisGreen = CALCTEST;
+
+TEST_F(Pcalc, LinearInTAndTLnK) {
     RESETSTATE();
     for (REAL TK : {273.15, 873.15, 973.15, 1273.15}) {
         EXPECT_EQ(PCALC(0, TK), BARO::A + BARO::B * TK);
@@ -24,18 +28,18 @@ TEST(Pcalc, LinearInTAndTLnK) {
     EXPECT_TRUE(NOVALUE.empty()) << NOVALUE;
 }
 
-TEST(Pcalc, PublishedCheckAt700C) {
+TEST_F(Pcalc, PublishedCheckAt700C) {
     RESETSTATE();
     EXPECT_EQ(std::round(PCALC(5.58463, 973.15) * 1000), 28708); // 28.708 kbar
 }
 
-TEST(Pcalc, OverflowHasNoValue) {
+TEST_F(Pcalc, OverflowHasNoValue) {
     RESETSTATE();
     EXPECT_TRUE(std::isnan(PCALC(1e308, 1e308)));
     EXPECT_TRUE(HAS(NOVALUE, "pressure")) << NOVALUE;
 }
 
-TEST(EllisGreen, Examples) {
+TEST_F(EllisGreen, Examples) {
     RESETSTATE();
     CAG = 0, FMG = FMC = 0.7;
     const REAL HOT = ELLISGREEN(0);
@@ -53,7 +57,7 @@ TEST(EllisGreen, Examples) {
     EXPECT_TRUE(NOVALUE.empty()) << NOVALUE;
 }
 
-TEST(EllisGreen, NoValueWithoutAPositiveKDOrAtLnKDOfMinus1735) {
+TEST_F(EllisGreen, NoValueWithoutAPositiveKDOrAtLnKDOfMinus1735) {
     const REAL KD[][2] = {{0, 0.5}, {-1, 0.5}, {2, 0}};
     for (const auto &F : KD) {
         RESETSTATE();

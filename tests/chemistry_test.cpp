@@ -1,6 +1,5 @@
 // Oxide table, formula recalculation, ferric iron by charge balance, site assignment and the
 // domain-checked arithmetic.
-#include "chemistry/checked.hpp"
 #include "chemistry/chemistry.hpp"
 #include "support/harness.hpp"
 
@@ -23,7 +22,13 @@ REAL OXYGENS(const VECTOR &c) {
 // The clinopyroxene used throughout: jadeite-rich, all iron entered as FeO.
 const VECTOR OMPHACITE{{55.5, 0.1, 10.0, 0, 4.0, 0.05, 8.5, 13.5, 7.0, 0}};
 
-TEST(OxideTable, InitialiseSetsTheTableAndClearsWT) {
+// Each test that uses the calculation is one (support/harness.hpp).
+using OxideTable = CALCTEST;
+using Recalc = CALCTEST;
+using Fe3Fiddle = CALCTEST;
+using Checked = CALCTEST;
+
+TEST_F(OxideTable, InitialiseSetsTheTableAndClearsWT) {
     RESETSTATE();
     WT[SIO2] = 40;
     INITIALISE();
@@ -45,7 +50,7 @@ TEST(OxideTable, InitialiseSetsTheTableAndClearsWT) {
     EXPECT_EQ(K, NEL);
 }
 
-TEST(Recalc, PureSilicaOnTwoOxygens) {
+TEST_F(Recalc, PureSilicaOnTwoOxygens) {
     RESETSTATE();
     const VECTOR SILICA{{100, 0, 0, 0, 0, 0, 0, 0, 0, 0}};
     VECTOR C;
@@ -57,7 +62,7 @@ TEST(Recalc, PureSilicaOnTwoOxygens) {
     EXPECT_TRUE(NOVALUE.empty());
 }
 
-TEST(Recalc, SlotsAboveNEAreLeftAsTheyWere) {
+TEST_F(Recalc, SlotsAboveNEAreLeftAsTheyWere) {
     RESETSTATE();
     VECTOR C;
     for (int I = 1; I <= NEL; I++) C[I] = -7;
@@ -66,7 +71,7 @@ TEST(Recalc, SlotsAboveNEAreLeftAsTheyWere) {
     for (int I = 4; I <= NEL; I++) EXPECT_EQ(C[I], -7);
 }
 
-TEST(Recalc, EveryFormulaCarriesNOxygens) {
+TEST_F(Recalc, EveryFormulaCarriesNOxygens) {
     RESETSTATE();
     std::mt19937 GEN(1996);
     std::uniform_real_distribution<REAL> WTPC(0, 60);
@@ -81,7 +86,7 @@ TEST(Recalc, EveryFormulaCarriesNOxygens) {
     }
 }
 
-TEST(Recalc, AnalysisOfZerosHasNoFormula) {
+TEST_F(Recalc, AnalysisOfZerosHasNoFormula) {
     RESETSTATE();
     MINERAL = "garnet";
     VECTOR C;
@@ -94,7 +99,7 @@ TEST(Recalc, AnalysisOfZerosHasNoFormula) {
     EXPECT_NE(NOVALUE.find("formula"), std::string::npos) << NOVALUE;
 }
 
-TEST(Fe3Fiddle, OmphaciteEstimateBringsFourCationsOnSixOxygens) {
+TEST_F(Fe3Fiddle, OmphaciteEstimateBringsFourCationsOnSixOxygens) {
     RESETSTATE();
     VECTOR A = OMPHACITE, C;
     RECALC(A, C, 6, 10);
@@ -121,7 +126,7 @@ TEST(Fe3Fiddle, OmphaciteEstimateBringsFourCationsOnSixOxygens) {
     EXPECT_EQ(CTOT, 4);
 }
 
-TEST(Fe3Fiddle, AegirineWithIronAsFeOBecomesAllFerric) {
+TEST_F(Fe3Fiddle, AegirineWithIronAsFeOBecomesAllFerric) {
     RESETSTATE();
     // NaFe3+Si2O6 in wt% from atomic weights, its iron given as FeO.
     VECTOR A{{52.02, 0, 0, 0, 31.11, 0, 0, 0, 13.42, 0}}, C;
@@ -139,7 +144,7 @@ TEST(Fe3Fiddle, AegirineWithIronAsFeOBecomesAllFerric) {
     EXPECT_NEAR(C[NA], 1, 1e-3);
 }
 
-TEST(Fe3Fiddle, RatioEqualToTheLimitStandsAndJustAboveIsLimited) {
+TEST_F(Fe3Fiddle, RatioEqualToTheLimitStandsAndJustAboveIsLimited) {
     RESETSTATE();
     VECTOR A = OMPHACITE, C;
     RECALC(A, C, 6, 10);
@@ -167,7 +172,7 @@ TEST(Fe3Fiddle, RatioEqualToTheLimitStandsAndJustAboveIsLimited) {
     EXPECT_NEAR(OXYGENS(D), 6, 1e-13);
 }
 
-TEST(Fe3Fiddle, WithoutFeOLeavesAnalysisAndFormula) {
+TEST_F(Fe3Fiddle, WithoutFeOLeavesAnalysisAndFormula) {
     RESETSTATE();
     VECTOR A = OMPHACITE, C;
     A[FEO] = 0, A[MGO] = 12; // a cation excess, but no iron to oxidise
@@ -258,7 +263,7 @@ TEST(SiteAssignment, FractionsStayOnTheSiteAndAmountsAreConserved) {
     }
 }
 
-TEST(Checked, MissingValuesAreNamedOnceAndComeBackAsNaN) {
+TEST_F(Checked, MissingValuesAreNamedOnceAndComeBackAsNaN) {
     RESETSTATE();
     EXPECT_EQ(CHKLN(std::exp(1.0), "ln e"), 1);
     EXPECT_EQ(CHKDIV(1, 4, "a quarter"), 0.25);

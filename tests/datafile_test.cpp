@@ -57,9 +57,10 @@ std::string SLURP(const fs::path &P) {
     return S.str();
 }
 
-// DATA bound to a scratch file holding TEXT, as the program opens it.
+// A dialogue's DATA bound to a scratch file holding TEXT, as the program opens it.
 struct DATAFILE : SCRATCH {
-    explicit DATAFILE(const std::string &TEXT) {
+    TEXTFILE &DATA;
+    DATAFILE(TEXTFILE &F, const std::string &TEXT) : DATA(F) {
         const fs::path P = DIR / "A.PRN";
         std::ofstream(P, std::ios::binary) << TEXT;
         DATA.NAME = P.string();
@@ -79,6 +80,21 @@ void EXPECTVALUES(const VECTOR &V, const std::vector<REAL> &WANT, const std::str
 
 const std::string EOF26(1, '\x1a');
 
+// Each test is a dialogue (support/harness.hpp); the helpers that touch it are its members.
+struct DATAFILETEST : DIALOGUETEST {
+    void SETANALYSES() {
+        RESETSTATE();
+        GRTWT = VECTOR{{38.2, 0.05, 21.6, 0, 26.4, 0.62, 7.1, 6.3, 0.02, 0}};
+        CPXWT = VECTOR{{55.1, 0.1, 9.8, 1.5, 4.2, 0.03, 9.9, 14.5, 5.9, 0.01}};
+        MICAWT = VECTOR{{50.3, 0.8, 27.1, 0, 2.1, 0, -1.5, 0.01, 0.4, 123456.789}};
+    }
+};
+using ReadStr = DATAFILETEST;
+using ReadLine = DATAFILETEST;
+using CheckOx = DATAFILETEST;
+using SaveData = DATAFILETEST;
+using SaveDelim = DATAFILETEST;
+
 // ---- Fields -----------------------------------------------------------------------------
 
 struct FIELDCASE {
@@ -87,7 +103,7 @@ struct FIELDCASE {
     std::vector<std::pair<std::string, bool>> FIELDS; // field and ENDLN, in order
 };
 
-TEST(ReadStr, FieldsAndLineEnds) {
+TEST_F(ReadStr, FieldsAndLineEnds) {
     const FIELDCASE CASES[] = {
         {"blanks, CR LF",
          "  a   b \"c\"\r\nd",
@@ -116,7 +132,7 @@ TEST(ReadStr, FieldsAndLineEnds) {
         {"empty file", "", {{EOF26, true}}},
     };
     for (const FIELDCASE &C : CASES) {
-        DATAFILE D(C.TEXT);
+        DATAFILE D(DATA, C.TEXT);
         for (const auto &[FIELD, END] : C.FIELDS) {
             ENDLN = !END;
             EXPECT_EQ(READSTR(DATA), FIELD) << C.NOTE;
@@ -136,7 +152,7 @@ struct LINECASE {
 
 const std::vector<REAL> V10 = {38.5, 0.1, 21.7, 1.2, 25.1, 0.6, 6.2, 8.9, 0.05, 0.01};
 
-TEST(ReadLine, LayoutsAndOddities) {
+TEST_F(ReadLine, LayoutsAndOddities) {
     const LINECASE CASES[] = {
         {"blanks", "1   A1  Grt 1 x 12  38.50 0.10  21.70 1.2 25.1 .6 6.2 8.9 0.05 0.01\r\n2 B",
          V10, "2"},
@@ -181,7 +197,7 @@ TEST(ReadLine, LayoutsAndOddities) {
          "2"},
     };
     for (const LINECASE &C : CASES) {
-        DATAFILE D(C.TEXT);
+        DATAFILE D(DATA, C.TEXT);
         VECTOR V;
         for (int I = 1; I <= NEL; I++) V[I] = 99;
         READLINE(V);
@@ -190,13 +206,13 @@ TEST(ReadLine, LayoutsAndOddities) {
     }
 }
 
-TEST(ReadLine, FileEndingEarlyLeavesZeros) {
+TEST_F(ReadLine, FileEndingEarlyLeavesZeros) {
     RESETSTATE();
     for (int I = 1; I <= NEL; I++) GRTWT[I] = CPXWT[I] = MICAWT[I] = 99;
     DATAFILE D(
-        "No Sample Min # Descr Ox SiO2\r\n1 A1 Grt 1 x 12 38.5 0.1 21.7 1.2 25.1 0.6 6.2 8.9 "
-        "0.05 0.01\r\n2 A1 Cpx 1 x 6 55");
-    SCRIPTED IO("\n");
+        DATA, "No Sample Min # Descr Ox SiO2\r\n1 A1 Grt 1 x 12 38.5 0.1 21.7 1.2 25.1 0.6 6.2 8.9 "
+              "0.05 0.01\r\n2 A1 Cpx 1 x 6 55");
+    SCRIPTED IO(*this, "\n");
     CHECKOX();
     READLINE(GRTWT);
     READLINE(CPXWT);
@@ -211,7 +227,7 @@ TEST(ReadLine, FileEndingEarlyLeavesZeros) {
 // ---- Oxide check ------------------------------------------------------------------------
 
 const std::string OXIDES = "SiO2 TiO2 Al2O3 Fe2O3 FeO MnO MgO CaO Na2O K2O";
-const std::string GARNET = "1 A1 Grt 1 x 12 38.5 0.1 21.7 1.2 25.1 0.6 6.2 8.9 0.05 0.01\r\n";
+const std::string GARNETLINE = "1 A1 Grt 1 x 12 38.5 0.1 21.7 1.2 25.1 0.6 6.2 8.9 0.05 0.01\r\n";
 
 std::string CHECKSCREEN(const std::string &SHOWN) {
     return "Checking that oxides are in correct sequence ...\n"
@@ -220,7 +236,7 @@ std::string CHECKSCREEN(const std::string &SHOWN) {
            SHOWN + "\nDo you want to continue? (y) : ";
 }
 
-TEST(CheckOx, HeaderShownAndTotalDropped) {
+TEST_F(CheckOx, HeaderShownAndTotalDropped) {
     const std::string NAMES = "SiO2 TiO2 Al2O3 Fe2O3 FeO MnO MgO CaO Na2O K2O ";
     const std::pair<std::string, std::string> CASES[] = {
         {"No Sample Min # Descr Ox " + OXIDES + "\r\n", NAMES},
@@ -233,8 +249,8 @@ TEST(CheckOx, HeaderShownAndTotalDropped) {
          NAMES},
     };
     for (const auto &[HEADER, SHOWN] : CASES) {
-        DATAFILE D(HEADER + GARNET);
-        SCRIPTED IO("y\n");
+        DATAFILE D(DATA, HEADER + GARNETLINE);
+        SCRIPTED IO(*this, "y\n");
         CHECKOX();
         EXPECT_EQ(IO.OUTPUT(), CHECKSCREEN(SHOWN)) << HEADER;
         VECTOR V;
@@ -243,29 +259,22 @@ TEST(CheckOx, HeaderShownAndTotalDropped) {
     }
 }
 
-TEST(CheckOx, NoEndsTheRunNormally) {
-    DATAFILE D("No Sample Min # Descr Ox " + OXIDES + "\r\n" + GARNET);
-    SCRIPTED IO("n\n");
-    EXPECT_EQ(ENDOF([] { CHECKOX(); }).STATUS, 0);
+TEST_F(CheckOx, NoEndsTheRunNormally) {
+    DATAFILE D(DATA, "No Sample Min # Descr Ox " + OXIDES + "\r\n" + GARNETLINE);
+    SCRIPTED IO(*this, "n\n");
+    EXPECT_EQ(ENDOF([&] { CHECKOX(); }).STATUS, 0);
     EXPECT_EQ(IO.OUTPUT(), CHECKSCREEN(OXIDES + " "));
 }
 
 // ---- Writers ----------------------------------------------------------------------------
 
-void SETANALYSES() {
-    RESETSTATE();
-    GRTWT = VECTOR{{38.2, 0.05, 21.6, 0, 26.4, 0.62, 7.1, 6.3, 0.02, 0}};
-    CPXWT = VECTOR{{55.1, 0.1, 9.8, 1.5, 4.2, 0.03, 9.9, 14.5, 5.9, 0.01}};
-    MICAWT = VECTOR{{50.3, 0.8, 27.1, 0, 2.1, 0, -1.5, 0.01, 0.4, 123456.789}};
-}
-
 const std::string GUIDE = "                             _________\n";
 
-TEST(SaveData, TabularLayout) {
+TEST_F(SaveData, TabularLayout) {
     SETANALYSES();
     INSIDE W;
     std::ofstream("KB12.PRN") << std::string(1000, '#'); // replaced without asking
-    SCRIPTED IO("KB12\nKB12\n");
+    SCRIPTED IO(*this, "KB12\nKB12\n");
     SAVEDATA();
     const std::string HEADER = " No    Sample  Min    #      Descr   Ox    SiO2    TiO2   Al2O3   "
                                "Fe2O3     FeO     MnO     MgO     CaO    Na2O     K2O\r\n";
@@ -283,10 +292,10 @@ TEST(SaveData, TabularLayout) {
                                "File KB12.PRN successfully written in tabular .PRN format\n");
 }
 
-TEST(SaveDelim, DelimitedLayout) {
+TEST_F(SaveDelim, DelimitedLayout) {
     SETANALYSES();
     INSIDE W;
-    SCRIPTED IO("KB12\nKB12\n");
+    SCRIPTED IO(*this, "KB12\nKB12\n");
     SAVEDELIM();
     EXPECT_EQ(SLURP("KB12.PRN"),
               "\"No\",\"Sample\",\"Min\",\"#\",\"Descr\",\"Ox\",\"SiO2\",\"TiO2\",\"Al2O3\","
@@ -302,7 +311,7 @@ TEST(SaveDelim, DelimitedLayout) {
                                "File KB12.PRN successfully written in delimited format\n");
 }
 
-TEST(SaveData, FileAndSampleNames) {
+TEST_F(SaveData, FileAndSampleNames) {
     SETANALYSES();
     const std::pair<const char *, const char *> FILENAMES[] = {{"abc", "abc.PRN"},
                                                                {"abcdefgh", "abcdefgh.PRN"},
@@ -311,7 +320,7 @@ TEST(SaveData, FileAndSampleNames) {
                                                                {"sample.txt", "sample.t.PRN"}};
     for (const auto &[ANSWER, PRN] : FILENAMES) {
         INSIDE W;
-        SCRIPTED IO(std::string(ANSWER) + "\nS\n");
+        SCRIPTED IO(*this, std::string(ANSWER) + "\nS\n");
         SAVEDATA();
         EXPECT_EQ(W.FILES(), std::vector<std::string>{PRN}) << ANSWER;
     }
@@ -321,7 +330,7 @@ TEST(SaveData, FileAndSampleNames) {
         {"ABCDEFGHIJK", "ABCDEFGHI"}, {"KB12", "     KB12"}, {"", "         "}};
     for (const auto &[ANSWER, COLUMNS] : SAMPLES) {
         INSIDE W;
-        SCRIPTED IO("t\n" + ANSWER + "\nd\n" + ANSWER + "\n");
+        SCRIPTED IO(*this, "t\n" + ANSWER + "\nd\n" + ANSWER + "\n");
         SAVEDATA();
         SAVEDELIM();
         const std::string TAB = SLURP("t.PRN"), DELIM = SLURP("d.PRN");
@@ -344,21 +353,21 @@ TEST(MakeStr, FixedNotationWithoutPadding) {
 }
 
 // Each layout read back gives the values rounded to two decimals.
-TEST(SaveData, BothLayoutsReadBack) {
+TEST_F(SaveData, BothLayoutsReadBack) {
     RESETSTATE();
     GRTWT = VECTOR{{38.625, 0.054, 21.599, 0, 26.4449, 0.625, 7.1, 6.3, 0.004, 0}};
     CPXWT = VECTOR{{55.1, 0.1, 9.8, 1.5, 4.2, 0.03, 9.9, 14.5, 5.9, 0.01}};
     MICAWT = VECTOR{{50.3, 0.8, 27.1, 0, 2.1, 0, 1.5, -0.25, 0.4, 9.996}};
-    const VECTOR GRT = GRTWT, CPX = CPXWT, MICA = MICAWT;
+    const VECTOR KEPTGRT = GRTWT, KEPTCPX = CPXWT, KEPTMICA = MICAWT;
     for (bool DELIMITED : {false, true}) {
         INSIDE W;
         {
-            SCRIPTED IO("RT\nRT1\n");
+            SCRIPTED IO(*this, "RT\nRT1\n");
             DELIMITED ? SAVEDELIM() : SAVEDATA();
         }
         GRTWT = CPXWT = MICAWT = VECTOR{};
-        DATAFILE D(SLURP("RT.PRN"));
-        SCRIPTED IO("\n");
+        DATAFILE D(DATA, SLURP("RT.PRN"));
+        SCRIPTED IO(*this, "\n");
         CHECKOX();
         EXPECT_NE(IO.OUTPUT().find("File has:  " + OXIDES + " \n"), std::string::npos);
         READLINE(GRTWT);
@@ -366,29 +375,29 @@ TEST(SaveData, BothLayoutsReadBack) {
         READLINE(MICAWT);
         const std::string NOTE = DELIMITED ? "delimited" : "tabular";
         EXPECTVALUES(GRTWT, {38.62, 0.05, 21.6, 0, 26.44, 0.62, 7.1, 6.3, 0, 0}, NOTE);
-        EXPECTVALUES(CPXWT, std::vector<REAL>(CPX.V.begin(), CPX.V.end()), NOTE);
+        EXPECTVALUES(CPXWT, std::vector<REAL>(KEPTCPX.V.begin(), KEPTCPX.V.end()), NOTE);
         EXPECTVALUES(MICAWT, {50.3, 0.8, 27.1, 0, 2.1, 0, 1.5, -0.25, 0.4, 10}, NOTE);
-        GRTWT = GRT;
-        CPXWT = CPX;
-        MICAWT = MICA;
+        GRTWT = KEPTGRT;
+        CPXWT = KEPTCPX;
+        MICAWT = KEPTMICA;
     }
 }
 
-TEST(SaveData, FileThatCannotBeCreatedIsReported) {
+TEST_F(SaveData, FileThatCannotBeCreatedIsReported) {
     SETANALYSES();
     for (bool DELIMITED : {false, true}) {
         INSIDE W;
-        SCRIPTED IO("nodir/x\nS1\n");
+        SCRIPTED IO(*this, "nodir/x\nS1\n");
         EXPECT_NO_THROW(DELIMITED ? SAVEDELIM() : SAVEDATA());
-        const std::string OUT = IO.OUTPUT();
+        const std::string SHOWN = IO.OUTPUT();
         const std::string HEAD = "Name for file (prefix to .PRN) : " + GUIDE +
                                  "Sample name (not > 9 char) : File nodir/x.PRN could not be "
                                  "written (";
         const std::string TAIL = "); the analyses were not saved\n";
-        EXPECT_EQ(OUT.substr(0, HEAD.size()), HEAD);
-        ASSERT_GE(OUT.size(), HEAD.size() + TAIL.size());
-        EXPECT_EQ(OUT.substr(OUT.size() - TAIL.size()), TAIL);
-        EXPECT_EQ(OUT.find('\n', HEAD.size()), OUT.size() - 1); // one line
+        EXPECT_EQ(SHOWN.substr(0, HEAD.size()), HEAD);
+        ASSERT_GE(SHOWN.size(), HEAD.size() + TAIL.size());
+        EXPECT_EQ(SHOWN.substr(SHOWN.size() - TAIL.size()), TAIL);
+        EXPECT_EQ(SHOWN.find('\n', HEAD.size()), SHOWN.size() - 1); // one line
         EXPECT_EQ(IO.UNREAD(), "");
         EXPECT_TRUE(W.FILES().empty());
     }

@@ -10,15 +10,45 @@
 
 namespace {
 
-std::vector<REAL> DRAWS(std::int16_t &idum, int N) {
-    std::vector<REAL> V;
-    for (int I = 0; I < N; I++) V.push_back(RAN3(idum));
-    return V;
-}
+// The stream after seeding with SEED and drawing K normal deviates: index and next uniform.
+struct STREAM {
+    std::int16_t NEXT, ISET;
+    REAL U;
+    bool operator==(const STREAM &) const = default;
+};
+
+// Each test is a dialogue (support/harness.hpp), for the pauses of MOMENT; the helpers that
+// touch it are its members.
+struct STATSTEST : DIALOGUETEST {
+    std::vector<REAL> DRAWS(std::int16_t &idum, int N) {
+        std::vector<REAL> V;
+        for (int I = 0; I < N; I++) V.push_back(RAN3(idum));
+        return V;
+    }
+
+    STREAM PEEK() {
+        const auto MA = GLMA.V;
+        const auto NX = GLINEXT, NXP = GLINEXTP;
+        std::int16_t ID = IDUM;
+        const STREAM S{GLINEXT, GLISET, RAN3(ID)};
+        GLMA.V = MA, GLINEXT = NX, GLINEXTP = NXP;
+        return S;
+    }
+
+    STREAM AFTER(std::int16_t SEED, int K) {
+        IDUM = SEED, GLISET = 0;
+        for (int I = 0; I < K; I++) GASDEV(IDUM);
+        return PEEK();
+    }
+};
+using Ran3 = STATSTEST;
+using Gasdev = STATSTEST;
+using Moment = STATSTEST;
+using DisturbWt = STATSTEST;
 
 // ---- RAN3 ----
 
-TEST(Ran3, SeedingSetsIdumToOneAndTheStreamContinues) {
+TEST_F(Ran3, SeedingSetsIdumToOneAndTheStreamContinues) {
     RESETSTATE();
     IDUM = -17;
     const REAL FIRST = RAN3(IDUM);
@@ -35,7 +65,7 @@ TEST(Ran3, SeedingSetsIdumToOneAndTheStreamContinues) {
     EXPECT_EQ(DRAWS(IDUM, 60), NEXT);
 }
 
-TEST(Ran3, DrawsAreMultiplesOfFacInTheUnitIntervalFromTheLaggedDifference) {
+TEST_F(Ran3, DrawsAreMultiplesOfFacInTheUnitIntervalFromTheLaggedDifference) {
     RESETSTATE();
     IDUM = -1;
     const std::vector<REAL> U = DRAWS(IDUM, 3000);
@@ -59,7 +89,7 @@ TEST(Ran3, DrawsAreMultiplesOfFacInTheUnitIntervalFromTheLaggedDifference) {
     }
 }
 
-TEST(Ran3, DifferentSeedsGiveDifferentStreams) {
+TEST_F(Ran3, DifferentSeedsGiveDifferentStreams) {
     RESETSTATE();
     std::array<std::vector<REAL>, 4> S;
     const std::int16_t SEEDS[] = {-1, -2, -99, -32768};
@@ -71,7 +101,7 @@ TEST(Ran3, DifferentSeedsGiveDifferentStreams) {
         for (std::size_t J = I + 1; J < 4; J++) EXPECT_NE(S[I], S[J]);
 }
 
-TEST(Ran3, UnseededStreamSeedsItselfAsMinusOne) {
+TEST_F(Ran3, UnseededStreamSeedsItselfAsMinusOne) {
     RESETSTATE();
     IDUM = -1;
     const std::vector<REAL> REF = DRAWS(IDUM, 100);
@@ -88,7 +118,7 @@ TEST(Ran3, UnseededStreamSeedsItselfAsMinusOne) {
 
 // ---- GASDEV ----
 
-TEST(Gasdev, PairsComeFromOneAcceptedPointTheSecondWithoutAUniform) {
+TEST_F(Gasdev, PairsComeFromOneAcceptedPointTheSecondWithoutAUniform) {
     RESETSTATE();
     IDUM = -23;
     // The first accepted point of the reference stream, V1 drawn first.
@@ -114,7 +144,7 @@ TEST(Gasdev, PairsComeFromOneAcceptedPointTheSecondWithoutAUniform) {
     EXPECT_NEAR(SECOND, V1 * F, 1e-14);
 }
 
-TEST(Gasdev, StandardNormalMoments) {
+TEST_F(Gasdev, StandardNormalMoments) {
     RESETSTATE();
     IDUM = -7;
     const int N = 20000;
@@ -136,7 +166,7 @@ NARRAY FILLED(std::initializer_list<REAL> L) {
     return A;
 }
 
-TEST(Moment, SmallSamples) {
+TEST_F(Moment, SmallSamples) {
     RESETSTATE();
     MOMENT(FILLED({1, 2, 3, 4}), 4, AVE, ADEV, SDEV, SVAR, SKEW, CURT);
     EXPECT_EQ(AVE, 2.5);
@@ -156,11 +186,11 @@ TEST(Moment, SmallSamples) {
     EXPECT_EQ(CURT, -27.0 / 16);
 }
 
-TEST(Moment, ZeroVariancePausesForOneLine) {
+TEST_F(Moment, ZeroVariancePausesForOneLine) {
     RESETSTATE();
     NARRAY A;
     for (int I = 1; I <= RSIZE; I++) A[I] = 15.0;
-    SCRIPTED IO("\nnext\n");
+    SCRIPTED IO(*this, "\nnext\n");
     MOMENT(A, RSIZE, AVE, ADEV, SDEV, SVAR, SKEW, CURT);
     EXPECT_EQ(IO.OUTPUT(), "pause in MOMENT - no skew/kurtosis when variance = 0\n");
     EXPECT_EQ(IO.UNREAD(), "next\n");
@@ -172,11 +202,11 @@ TEST(Moment, ZeroVariancePausesForOneLine) {
     EXPECT_EQ(CURT, 0);
 }
 
-TEST(Moment, EqualValuesWithAnInexactMeanDoNotPause) {
+TEST_F(Moment, EqualValuesWithAnInexactMeanDoNotPause) {
     RESETSTATE();
     NARRAY A;
     for (int I = 1; I <= RSIZE; I++) A[I] = 0.1;
-    SCRIPTED IO("keep\n");
+    SCRIPTED IO(*this, "keep\n");
     MOMENT(A, RSIZE, AVE, ADEV, SDEV, SVAR, SKEW, CURT);
     EXPECT_EQ(IO.OUTPUT(), "");
     EXPECT_EQ(IO.UNREAD(), "keep\n");
@@ -189,30 +219,30 @@ TEST(Moment, EqualValuesWithAnInexactMeanDoNotPause) {
     EXPECT_NEAR(CURT, 0.995 * 0.995 - 3, 1e-9);
 }
 
-TEST(Moment, FewerThanTwoValuesPauseAndReturnDefinedValues) {
+TEST_F(Moment, FewerThanTwoValuesPauseAndReturnDefinedValues) {
     RESETSTATE();
     const NARRAY A = FILLED({7.5, 2});
     {
-        SCRIPTED IO("\nrest\n");
+        SCRIPTED IO(*this, "\nrest\n");
         MOMENT(A, 1, AVE, ADEV, SDEV, SVAR, SKEW, CURT);
         EXPECT_EQ(IO.OUTPUT(), "pause in MOMENT - n must be at least 2\n");
         EXPECT_EQ(IO.UNREAD(), "rest\n");
         EXPECT_EQ(AVE, 7.5);
         for (REAL X : {ADEV, SDEV, SVAR, SKEW, CURT}) EXPECT_EQ(X, 0);
     }
-    SCRIPTED IO("\n");
+    SCRIPTED IO(*this, "\n");
     AVE = ADEV = SDEV = SVAR = SKEW = CURT = -1;
     MOMENT(A, 0, AVE, ADEV, SDEV, SVAR, SKEW, CURT);
     EXPECT_EQ(IO.OUTPUT(), "pause in MOMENT - n must be at least 2\n");
     for (REAL X : {AVE, ADEV, SDEV, SVAR, SKEW, CURT}) EXPECT_EQ(X, 0);
 }
 
-TEST(Moment, EndOfInputAtAPauseEndsTheRun) {
+TEST_F(Moment, EndOfInputAtAPauseEndsTheRun) {
     RESETSTATE();
     NARRAY A;
     for (int I = 1; I <= RSIZE; I++) A[I] = 15.0;
     for (int N : {RSIZE, 1}) {
-        SCRIPTED IO("");
+        SCRIPTED IO(*this, "");
         try {
             MOMENT(A, static_cast<std::int16_t>(N), AVE, ADEV, SDEV, SVAR, SKEW, CURT);
             ADD_FAILURE() << "no RUNEND for n = " << N;
@@ -225,27 +255,7 @@ TEST(Moment, EndOfInputAtAPauseEndsTheRun) {
 
 // ---- DISTURBWT ----
 
-// The stream after seeding with SEED and drawing K normal deviates: index and next uniform.
-struct STREAM {
-    std::int16_t NEXT, ISET;
-    REAL U;
-    bool operator==(const STREAM &) const = default;
-};
-STREAM PEEK() {
-    const auto MA = GLMA.V;
-    const auto NX = GLINEXT, NXP = GLINEXTP;
-    std::int16_t ID = IDUM;
-    const STREAM S{GLINEXT, GLISET, RAN3(ID)};
-    GLMA.V = MA, GLINEXT = NX, GLINEXTP = NXP;
-    return S;
-}
-STREAM AFTER(std::int16_t SEED, int K) {
-    IDUM = SEED, GLISET = 0;
-    for (int I = 0; I < K; I++) GASDEV(IDUM);
-    return PEEK();
-}
-
-TEST(DisturbWt, TraceOxidesPassUnchangedAndUseNoDeviate) {
+TEST_F(DisturbWt, TraceOxidesPassUnchangedAndUseNoDeviate) {
     RESETSTATE();
     TOTERR = 1;
     const VECTOR OLD{{0, 0.009999, -3, 0, 0.005, 0, 0, 0.0099, 0, -0.5}};
@@ -258,7 +268,7 @@ TEST(DisturbWt, TraceOxidesPassUnchangedAndUseNoDeviate) {
     EXPECT_TRUE(PEEK() == REF);
 }
 
-TEST(DisturbWt, OneHundredthIsPerturbedWithItsOwnDeviate) {
+TEST_F(DisturbWt, OneHundredthIsPerturbedWithItsOwnDeviate) {
     RESETSTATE();
     TOTERR = 1;
     const VECTOR OLD{{0, 0, 0, 0, 0, 0, 0, 0.01, 0, 25}};
@@ -274,7 +284,7 @@ TEST(DisturbWt, OneHundredthIsPerturbedWithItsOwnDeviate) {
     for (int I = 1; I <= 7; I++) EXPECT_EQ(NEW[I], 0);
 }
 
-TEST(DisturbWt, ZeroUncertaintyCopiesButStillDraws) {
+TEST_F(DisturbWt, ZeroUncertaintyCopiesButStillDraws) {
     RESETSTATE();
     TOTERR = 0;
     const VECTOR OLD{{50.0, 0.5, 27.0, 0, 2.0, 0, 3.0, 0, 0.5, 10.5}};

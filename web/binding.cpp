@@ -83,6 +83,15 @@ checked_options check(const val &fields) {
             if (s.name == "formulae") o.formulae = on;
             continue;
         }
+        if (s.kind == option_kind::list) {
+            const std::string list = text_of(fields, s.name);
+            if (list.find_first_not_of(" ,") == std::string::npos) continue;
+            if (const auto keys = thermometers_of(list))
+                o.thermometers = *keys;
+            else
+                refuse(c, s.name, range_words(s) + ": " + list);
+            continue;
+        }
         if (s.kind == option_kind::choice) {
             const std::string word = text_of(fields, s.name);
             if (word.empty()) continue;
@@ -123,6 +132,7 @@ val option_table() {
         v.set("kind", std::string(s.kind == option_kind::integer  ? "integer"
                                   : s.kind == option_kind::number ? "number"
                                   : s.kind == option_kind::flag   ? "flag"
+                                  : s.kind == option_kind::list   ? "list"
                                                                   : "choice"));
         if (s.low) v.set("min", *s.low);
         if (s.high) v.set("max", *s.high);
@@ -148,136 +158,84 @@ val model_titles() {
 
 // ---- The diagram's page ----------------------------------------------------------------
 
-// The page of the PLplot pictures, in mm, with the same frame, mark and label sizes, so that
-// names are placed by the same rules.
-constexpr double page_w = 180, page_h = 160;
-constexpr double char_mm = 3.40077; // character height at scale 1, as PLplot sets it on this page
-constexpr double label_char = 0.75 * char_mm; // names of samples
-constexpr double legend_row = 4.6, legend_pad = 2.4;
-
-struct page_map {
-    plot::axis_range t, p;
-    plot::rect frame; // mm, y upwards from the page's foot
-    void to_mm(const plot::pt_point &q, double &x, double &y) const {
-        x = frame.x0 + (q.t_c - t.lo) / (t.hi - t.lo) * (frame.x1 - frame.x0);
-        y = frame.y0 + (q.p_kbar - p.lo) / (p.hi - p.lo) * (frame.y1 - frame.y0);
-    }
+// The batch's diagram laid out as the PLplot pictures are (plot::layout_batch), turned into
+// SVG coordinates: mm from the page's top left corner, y downwards.
+struct svg_map {
+    const plot::batch_layout &layout;
+    double y(double up) const { return layout.page.height - up; }
 };
 
-// Points appended to `flat` as SVG coordinates (y downwards); their [start, end) in it.
-val svg_points(const page_map &m, const std::vector<plot::pt_point> &points,
+// Points appended to `flat` as SVG coordinates; their [start, end) in it.
+val svg_points(const svg_map &m, const std::vector<plot::pt_point> &points,
                std::vector<double> &flat) {
     const double start = static_cast<double>(flat.size());
     for (const plot::pt_point &q : points) {
-        double x = 0, y = 0;
-        m.to_mm(q, x, y);
-        flat.push_back(x);
-        flat.push_back(page_h - y);
+        const plot::mm_point at = m.layout.to_mm(q);
+        flat.push_back(at.x);
+        flat.push_back(m.y(at.y));
     }
     return val::array(std::vector<double>{start, static_cast<double>(flat.size())});
 }
 
-val svg_bar(const page_map &m, const plot::error_bar &b) {
-    double x = 0, y0 = 0, y1 = 0;
-    m.to_mm({b.t_c, b.p_low}, x, y0);
-    m.to_mm({b.t_c, b.p_high}, x, y1);
+val svg_bar(const svg_map &m, const plot::error_bar &b) {
+    const plot::mm_point low = m.layout.to_mm({b.t_c, b.p_low});
+    const plot::mm_point high = m.layout.to_mm({b.t_c, b.p_high});
     val v = val::object();
-    v.set("x", x);
-    v.set("y0", page_h - y0);
-    v.set("y1", page_h - y1);
+    v.set("x", low.x);
+    v.set("y0", m.y(low.y));
+    v.set("y1", m.y(high.y));
     return v;
 }
 
-val svg_rect(const plot::rect &r) {
+val svg_rect(const svg_map &m, const plot::rect &r) {
     val v = val::object();
     v.set("x0", r.x0);
-    v.set("y0", page_h - r.y1);
+    v.set("y0", m.y(r.y1));
     v.set("x1", r.x1);
-    v.set("y1", page_h - r.y0);
+    v.set("y1", m.y(r.y0));
     return v;
 }
 
 val diagram(const std::vector<plot::batch_sample> &samples, int left_off,
             const std::string &title) {
     const plot::batch_scene scene = plot::make_batch_scene(samples, left_off, title);
-    bool any_ellipse = false, any_bar = false;
-    for (const plot::batch_mark &mk : scene.marks)
-        if (mk.spread) (mk.spread->bar2 ? any_bar : any_ellipse) = true;
+    const plot::batch_layout layout = plot::layout_batch(scene);
+    const svg_map m{layout};
     val legend = val::array();
-    const auto entry = [&legend](const char *text, const char *kind) {
+    for (const plot::legend_row &row : layout.legend) {
+        static constexpr const char *kinds[] = {"mark", "ellipse1", "ellipse2", "bar1", "bar2"};
         val e = val::object();
-        e.set("text", std::string(text));
-        e.set("kind", std::string(kind));
+        e.set("text", row.text);
+        e.set("kind", std::string(kinds[static_cast<int>(row.kind)]));
+        e.set("x", layout.legend_box.x0);
+        e.set("y", m.y(row.y));
         legend.call<void>("push", e);
-    };
-    entry("Sample result (T, P)", "mark");
-    if (any_ellipse) {
-        entry("1σ ellipse of Monte-Carlo pass 2 (analyses and mixing parameters)", "ellipse1");
-        entry("2σ ellipse", "ellipse2");
     }
-    if (any_bar) {
-        entry("±1σ in P of Monte-Carlo pass 2 (fixed T)", "bar1");
-        entry("±2σ in P", "bar2");
-    }
-    const double legend_h = 2 * legend_pad + legend_row * legend["length"].as<double>();
-    page_map m{scene.t_axis, scene.p_axis, {}};
-    m.frame = {0.12 * page_w, legend_h + 0.1 * page_h, 0.95 * page_w, 0.88 * page_h};
-
-    // Marks, and the lines a name should not cross, as the PLplot pictures take them.
-    std::vector<plot::rect> marks, lines;
-    std::vector<plot::label_request> requests;
-    for (const plot::batch_mark &mk : scene.marks) {
-        double x = 0, y = 0;
-        m.to_mm(mk.at, x, y);
-        marks.push_back({x - 1.4, y - 1.4, x + 1.4, y + 1.4});
-        const std::string name = plot::utf8_text(mk.label);
-        requests.push_back(
-            {x, y, 0.6 * 1.25 * label_char * static_cast<double>(plot::text_length(name)) + 0.8,
-             label_char * 1.5});
-        if (!mk.spread) continue;
-        for (std::size_t i = 0; i < mk.spread->ellipse1.size(); i += 3) {
-            m.to_mm(mk.spread->ellipse1[i], x, y);
-            lines.push_back({x - 0.4, y - 0.4, x + 0.4, y + 0.4});
-        }
-        if (const auto &bar = mk.spread->bar2) {
-            double y0 = 0, y1 = 0;
-            m.to_mm({bar->t_c, bar->p_low}, x, y0);
-            m.to_mm({bar->t_c, bar->p_high}, x, y1);
-            lines.push_back({x - 0.6, y0, x + 0.6, y1});
-        }
-    }
-    const auto places = plot::place_labels(requests, marks, lines, m.frame, 1.6);
 
     val out = val::object();
-    out.set("width", page_w);
-    out.set("height", page_h);
+    out.set("width", layout.page.width);
+    out.set("height", layout.page.height);
     out.set("title", plot::utf8_text(scene.title));
-    out.set("subtitle", std::string(scene.marks.empty() ? "No sample with a result" : ""));
+    out.set("subtitle", layout.subtitle);
     out.set("tLabel", scene.t_label);
     out.set("sampleAxis", scene.sample_axis);
-    out.set("tAxis", val::array(std::vector<double>{scene.t_axis.lo, scene.t_axis.hi}));
-    out.set("pAxis", val::array(std::vector<double>{scene.p_axis.lo, scene.p_axis.hi}));
-    out.set("frame", svg_rect(m.frame));
+    out.set("tAxis", val::array(std::vector<double>{layout.t_axis.lo, layout.t_axis.hi}));
+    out.set("pAxis", val::array(std::vector<double>{layout.p_axis.lo, layout.p_axis.hi}));
+    out.set("frame", svg_rect(m, layout.frame));
     out.set("legend", legend);
-    out.set("legendHeight", legend_h);
-    out.set("labelSize", 1.25 * label_char); // the font's em
-    out.set("charSize", 1.25 * char_mm);
+    out.set("legendHeight", layout.page.height - m.y(layout.legend_box.y1));
+    out.set("labelSize", 1.25 * layout.label_char); // the font's em
+    out.set("labelInset", plot::label_inset);
+    out.set("charSize", 1.25 * layout.page.char_height);
+    out.set("unwrittenLabels", layout.unwritten);
     val list = val::array();
     std::vector<double> points; // of every ellipse
     for (std::size_t i = 0; i < scene.marks.size(); i++) {
         const plot::batch_mark &mk = scene.marks[i];
         val v = val::object();
         v.set("label", plot::utf8_text(mk.label));
-        double x = 0, y = 0;
-        m.to_mm(mk.at, x, y);
-        v.set("x", x);
-        v.set("y", page_h - y);
-        v.set("box", svg_rect(places[i].box));
-        if (places[i].distant) {
-            const plot::rect &b = places[i].box;
-            const double lx = std::clamp(x, b.x0, b.x1), ly = std::clamp(y, b.y0, b.y1);
-            v.set("leader", val::array(std::vector<double>{x, page_h - y, lx, page_h - ly}));
-        }
+        v.set("x", layout.marks[i].x);
+        v.set("y", m.y(layout.marks[i].y));
         if (mk.spread) {
             if (mk.spread->bar2) {
                 v.set("bar1", svg_bar(m, *mk.spread->bar1));
@@ -288,6 +246,15 @@ val diagram(const std::vector<plot::batch_sample> &samples, int left_off,
             }
         }
         list.call<void>("push", v);
+    }
+    // The names written: a box, and a leader where the name stands apart from its mark.
+    for (const plot::batch_label &l : layout.labels) {
+        val v = list[l.mark];
+        v.set("box", svg_rect(m, l.box));
+        if (l.leader) {
+            const auto &[from, to] = *l.leader;
+            v.set("leader", val::array(std::vector<double>{from.x, m.y(from.y), to.x, m.y(to.y)}));
+        }
     }
     out.set("marks", list);
     out.set("points", val::global("Float64Array")

@@ -25,6 +25,7 @@ const pieces = {
     '/*@WORKER@*/': [
         scriptText('the module', readFileSync(modulePath, 'utf8')),
         scriptText('SheetJS', readFileSync(sheetjsPath, 'utf8')),
+        scriptText('diagram.js', source('diagram.js')),
         scriptText('worker.js', source('worker.js')),
     ].join('\n;\n'),
 };

@@ -5,13 +5,21 @@
     const $ = (id) => document.getElementById(id);
     const fieldIds = ['model', 'temperature', 'at', 'uncertainty', 'seed', 'combine'];
     const flagIds = ['one-site', 'powell', 'monte-carlo', 'formulae'];
-    const svgNS = 'http://www.w3.org/2000/svg';
+    const downloadIds = ['download-csv', 'download-pairs', 'download-svg', 'download-png'];
 
     let worker = null;
     let nextId = 1;
-    let files = []; // { id, name, bytes, sheets, sheet }
+    let files = []; // { id, name, bytes, sheets, sheet, error }
     let busy = false;
     let urls = [];
+    // Inputs and options change `edits`; results computed from an older count are out of date.
+    let edits = 0;
+    let computedAt = -1; // the count the results shown were computed from; -1: none shown
+    // What is still being made after the table: 'table', 'diagram', 'pairs', 'worker'.
+    const pending = new Set();
+    let summary = null; // { text, alarm }: the status once everything is ready
+    let started = 0; // when Compute was pressed
+    let run = 0; // every computing or clearing starts a new run; slices of an old one stop
 
     // ---- The worker ---------------------------------------------------------------------
 
@@ -24,16 +32,16 @@
         worker.onerror = (e) => {
             e.preventDefault();
             finish();
-            document.body.dataset.state = 'done';
             say(`The calculation stopped: ${e.message || 'an error in the page'}.`, true);
         };
         worker.postMessage({ type: 'init' });
-        for (const f of files) worker.postMessage({ type: 'open', id: f.id, name: f.name, bytes: f.bytes });
+        for (const f of files) if (!f.error) worker.postMessage({ type: 'open', id: f.id, name: f.name, bytes: f.bytes });
     }
 
     function receive(msg) {
         if (msg.type === 'ready') {
-            document.body.dataset.state = 'ready';
+            if (!busy) document.body.dataset.state = 'ready';
+            learnOptions(msg.options);
             const select = $('model');
             if (select.options.length === 1)
                 msg.models.forEach((title, i) => select.add(new Option(`${i + 1}: ${title}`, String(i + 1))));
@@ -41,7 +49,7 @@
             const f = files.find((g) => g.id === msg.id);
             if (f) {
                 f.sheets = msg.sheets;
-                if (f.sheets && !f.sheets.includes(f.sheet)) f.sheet = f.sheets[0];
+                if (f.sheets && !f.sheets.includes(f.sheet)) f.sheet = msg.sheet ?? f.sheets[0];
                 showFiles();
             }
         } else if (msg.type === 'checked') {
@@ -50,14 +58,19 @@
             $('progress').max = Math.max(1, msg.total);
             $('progress').value = msg.done;
         } else if (msg.type === 'result') {
-            finish();
             show(msg);
         } else if (msg.type === 'diagram') {
-            showDiagram(msg.diagram);
+            if (pending.has('diagram')) showDiagram(msg);
+        } else if (msg.type === 'drawing') {
+            if (computedAt >= 0) offerDiagram(msg);
         } else if (msg.type === 'pairs') {
-            offer('download-pairs', msg.bytes, 'text/csv', `${baseName()}-pt.csv`);
+            if (!pending.has('pairs')) return;
+            offer('download-pairs', msg.blob, `${baseName()}-varno96-pairs.csv`);
+            made('pairs');
         } else if (msg.type === 'finished') {
-            document.body.dataset.state = 'done'; // table, diagram and files all shown
+            // Whatever the worker did not send (a batch that stopped short) is not coming.
+            for (const what of ['diagram', 'pairs']) pending.delete(what);
+            made('worker');
         } else if (msg.type === 'failed') {
             if (msg.id !== undefined) {
                 const f = files.find((g) => g.id === msg.id);
@@ -68,21 +81,36 @@
                 return;
             }
             finish();
-            document.body.dataset.state = 'done';
             say(`The calculation stopped: ${msg.error}`, true);
         }
     }
 
     // ---- Input --------------------------------------------------------------------------
 
+    const sameBytes = (a, b) => {
+        if (a.byteLength !== b.byteLength) return false;
+        const x = new Uint8Array(a), y = new Uint8Array(b);
+        for (let i = 0; i < x.length; i++) if (x[i] !== y[i]) return false;
+        return true;
+    };
+
     async function addFiles(list) {
+        const twice = [];
         for (const file of list) {
             const bytes = await file.arrayBuffer();
+            if (files.some((g) => g.name === file.name && sameBytes(g.bytes, bytes))) {
+                twice.push(file.name);
+                continue;
+            }
             const f = { id: nextId++, name: file.name, bytes, sheets: undefined, sheet: undefined };
             files.push(f);
             worker.postMessage({ type: 'open', id: f.id, name: f.name, bytes });
         }
+        $('file-note').textContent = twice.length
+            ? `${twice.join(', ')} ${twice.length === 1 ? 'is' : 'are'} already in the list: taken once.`
+            : '';
         showFiles();
+        if (list.length > twice.length) edited();
     }
 
     function showFiles() {
@@ -106,7 +134,10 @@
                 const select = document.createElement('select');
                 select.id = id;
                 for (const s of f.sheets) select.add(new Option(s, s, false, s === f.sheet));
-                select.addEventListener('change', () => (f.sheet = select.value));
+                select.addEventListener('change', () => {
+                    f.sheet = select.value;
+                    edited();
+                });
                 li.append(label, select);
             }
             const remove = document.createElement('button');
@@ -117,7 +148,9 @@
             remove.addEventListener('click', () => {
                 files = files.filter((g) => g !== f);
                 worker.postMessage({ type: 'forget', id: f.id });
+                $('file-note').textContent = '';
                 showFiles();
+                edited();
                 $('data-file').focus();
             });
             li.append(' ', remove);
@@ -134,12 +167,28 @@
         return f;
     }
 
+    // The options as the page names them (the module's table of options), for the notes and
+    // messages that name the batch's flags ("--combine mean or --combine each uses them").
+    const optionWords = {};
+    function learnOptions(options) {
+        for (const o of options ?? []) optionWords[o.name] = o.label;
+    }
+    function inPageWords(text) {
+        const choice = (how) => `“${$('combine').options[how === 'mean' ? 1 : 2].text}”`;
+        return text
+            .replace(/--combine (mean|each) or --combine (mean|each)/g, (_, a, b) => `“${optionWords.combine}”: ${choice(a)} or ${choice(b)}`)
+            .replace(/--combine (mean|each)/g, (_, how) => `“${optionWords.combine}”: ${choice(how)}`)
+            .replace(/(^|[\s(])--([a-z][a-z-]*)/g, (all, before, name) => (optionWords[name] ? `${before}“${optionWords[name]}”` : all));
+    }
+
     // While the form is being filled in, only the fields already changed show their refusal.
     const touched = new Set();
     function showFieldErrors(errors, onlyTouched = false) {
-        for (const id of fieldIds) {
-            const why = onlyTouched && !touched.has(id) ? '' : errors[id] ?? '';
-            $(`${id}-error`).textContent = why;
+        for (const id of [...fieldIds, ...flagIds]) {
+            const where = $(`${id}-error`);
+            if (!where) continue;
+            const why = onlyTouched && !touched.has(id) ? '' : inPageWords(errors[id] ?? '');
+            where.textContent = why;
             if (why) $(id).setAttribute('aria-invalid', 'true');
             else $(id).removeAttribute('aria-invalid');
         }
@@ -157,27 +206,56 @@
             document.body.dataset.state = 'done';
             return;
         }
+        clearResults();
         busy = true;
+        computedAt = edits;
+        started = performance.now();
+        pending.clear();
+        pending.add('worker');
         document.body.dataset.state = 'busy';
         $('compute').disabled = true;
         $('stop').hidden = false;
         $('progress').hidden = false;
         $('progress').value = 0;
         say('Computing…');
-        worker.postMessage({ type: 'compute', inputs, paste, fields: fields() });
+        const canvas = freshCanvas().transferControlToOffscreen?.();
+        const width = Number($('diagram-width').value);
+        worker.postMessage({ type: 'compute', inputs, paste, fields: fields(), canvas, width }, canvas ? [canvas] : []);
     }
 
+    // Everything asked for is shown (or the calculation ended): Compute again, with the focus
+    // on it unless the reader has moved elsewhere meanwhile.
     function finish() {
         busy = false;
+        pending.clear();
         $('compute').disabled = false;
         $('stop').hidden = true;
         $('progress').hidden = true;
+        document.body.dataset.state = 'done';
+        const at = document.activeElement;
+        if (!at || at === document.body || at === $('compute') || at === $('stop')) $('compute').focus();
+    }
+
+    // One of the things still being made is ready.
+    function made(what) {
+        pending.delete(what);
+        if (!busy) return;
+        if (pending.size === 0) {
+            finish();
+            say(`${summary.text} Everything shown after ${((performance.now() - started) / 1000).toFixed(2)} s.`, summary.alarm);
+            return;
+        }
+        const words = { table: 'the table', diagram: 'the diagram', pairs: 'the Monte-Carlo pairs' };
+        const left = [...pending].map((w) => words[w]).filter(Boolean);
+        if (left.length)
+            say(`${summary.text} Still making ${left.join(', ').replace(/, ([^,]*)$/, ' and $1')}…`, summary.alarm);
+        $('progress').removeAttribute('value'); // no count for these: a moving bar
     }
 
     function stop() {
         worker.terminate();
+        clearResults();
         finish();
-        document.body.dataset.state = 'done';
         startWorker();
         say('Stopped: nothing was computed.');
     }
@@ -187,30 +265,51 @@
         $('status').classList.toggle('alarm', alarm);
     }
 
+    // The results shown no longer follow the files and options: said until Compute is pressed.
+    function edited() {
+        edits++;
+        showStale();
+    }
+    function showStale() {
+        const stale = computedAt >= 0 && computedAt !== edits;
+        $('stale').hidden = !stale;
+        $('stale').textContent = stale
+            ? 'Out of date: a file or an option changed after these results were computed. Press Compute to bring them up to date.'
+            : '';
+        $('results-section').classList.toggle('out-of-date', stale);
+    }
+
     // ---- Results ------------------------------------------------------------------------
 
     function clearResults() {
+        run++;
+        computedAt = -1;
+        showStale();
+        table = null;
         $('results').tHead.replaceChildren();
         $('results').tBodies[0].replaceChildren();
         $('pager').hidden = true;
         $('table-region').hidden = true;
+        $('table-help').hidden = true;
         $('figure').hidden = true;
         $('messages').replaceChildren();
-        $('diagram').replaceChildren();
+        freshCanvas();
         for (const url of urls) URL.revokeObjectURL(url);
         urls = [];
-        for (const id of ['download-csv', 'download-pairs', 'download-svg']) {
+        for (const id of downloadIds) {
             $(id).removeAttribute('href');
             $(id).setAttribute('aria-disabled', 'true');
         }
     }
 
     function show(r) {
-        clearResults();
         if (r.optionErrors) {
+            finish();
+            computedAt = -1;
             showFieldErrors(r.optionErrors);
-            const elsewhere = Object.entries(r.optionErrors).filter(([id]) => !fieldIds.includes(id));
-            say(`Nothing computed: an option is refused (${elsewhere.map(([id, why]) => `${id}: ${why}`).join('; ') || 'see the field'}).`, true);
+            const elsewhere = Object.entries(r.optionErrors).filter(([id]) => !$(`${id}-error`));
+            const why = elsewhere.map(([id, text]) => `${optionWords[id] ?? id}: ${inPageWords(text)}`).join('; ');
+            say(`Nothing computed: an option is refused (${why || 'see beside it'}).`, true);
             document.querySelector('[aria-invalid="true"]')?.focus();
             return;
         }
@@ -218,93 +317,172 @@
         fieldIds.forEach((id) => touched.add(id));
         for (const text of r.messages ?? []) {
             const li = document.createElement('li');
-            li.textContent = text;
+            li.textContent = inPageWords(text);
             $('messages').append(li);
         }
         if (r.error) {
+            finish();
             say(`Nothing computed: ${r.error}`, true);
             return;
         }
-        const rows = r.rows.split('\x1e').slice(0, -1).map((row) => row.split('\x1f'));
+        const rows = r.rows.split('\x1e').slice(0, -1); // a row's cells are split when shown
         const n = rows.length;
         if (n === 0) {
+            finish();
             say('No sample was read: see the messages.', true);
             return;
         }
         const without = r.ok.filter((ok) => !ok).length;
-        const base = baseName();
         let text = `${n} ${n === 1 ? 'row' : 'rows'}`;
         if (without) text += `, ${without} without a result (the note says why)`;
         if (r.monteCarlo) text += `; Monte-Carlo seed ${r.seed}`;
         text += `; computed in ${(r.ms / 1000).toFixed(2)} s.`;
-        say(text, without > 0 || r.failed > 0);
+        summary = { text, alarm: without > 0 || r.failed > 0 };
+        pending.add('table');
+        pending.add('diagram');
+        if (r.monteCarlo) pending.add('pairs');
+        showStale();
+        made('result'); // says what is still being made
+        offer('download-csv', r.csv, `${baseName()}-varno96.csv`);
         showTable(r.columns, rows, r.ok);
-        offer('download-csv', r.csv, 'text/csv', `${base}.csv`);
-    }
-
-    function showDiagram(d) {
-        if (!$('results').tBodies[0].rows.length) return; // no sample read
-        $('figure').hidden = false;
-        drawDiagram($('diagram'), d);
-        $('download-svg').download = `${baseName()}.svg`;
-        $('download-svg').href = '#diagram';
-        $('download-svg').removeAttribute('aria-disabled');
     }
 
     function baseName() {
         const first = files.find((f) => !f.error);
-        return first ? first.name.replace(/\.[^.]*$/, '') || 'varno96' : 'varno96';
+        if (!first) return 'pasted';
+        return first.name.replace(/\.[^.]*$/, '') || 'varno96';
     }
 
-    function offer(id, data, type, name) {
-        const url = URL.createObjectURL(new Blob([data], { type }));
+    function offer(id, blob, name) {
+        const url = URL.createObjectURL(blob);
         urls.push(url);
         $(id).href = url;
         $(id).download = name;
         $(id).removeAttribute('aria-disabled');
     }
 
-    // The table a hundred rows at a time: a browser lays out thousands of rows of thirty
-    // columns slowly, and nobody reads them on one screen.
+    // Work too long for one task is done in slices of at most 20 ms and `most` items, with a
+    // frame drawn in between (the browser's own layout of each slice counts too), so that the
+    // page answers throughout; `each` runs for item after item until it returns false. Ends
+    // quietly when `alive` says the work is no longer wanted.
+    async function inSlices(alive, each, most = Infinity) {
+        for (let more = true; more; ) {
+            if (!alive()) return false;
+            const end = performance.now() + 20;
+            for (let n = 0; more && n < most && performance.now() < end; n++) more = each();
+            if (more) await new Promise((r) => setTimeout(r, 16));
+        }
+        return alive();
+    }
+
+    // ---- The table ----------------------------------------------------------------------
+    // A hundred rows at a time: a browser lays out thousands of rows of thirty columns slowly,
+    // and nobody reads them on one screen. Sample, T, P and the note come first, so that a
+    // narrow screen shows them; the sample stays in view when the table scrolls sideways.
+
     const pageRows = 100;
-    let table = null; // { columns, rows, ok, first }
+    const firstColumns = ['sample', 'T_C', 'P_kbar', 'note'];
+    let table = null; // { columns, order, rows, ok, first }
+
+    // Every column of the table, said in a line: the glossary and the headings' titles.
+    const oxides = 'SiO2|TiO2|Al2O3|Fe2O3|FeO|MnO|MgO|CaO|Na2O|K2O';
+    const cations = 'Si|Ti|Al|Fe3|Fe2|Mn|Mg|Ca|Na|K';
+    const glossary = [
+        [['file'], 'The file the sample was read from (a workbook with its sheet in brackets), or “pasted cells”.'],
+        [['sample'], 'The sample, as named in its table (with “each combination”, one row per combination).'],
+        [['model'], 'The garnet mixing model, by its number in the list of models.'],
+        [['cpx'], 'The clinopyroxene model: 2-site (disordered, the default) or 1-site.'],
+        [['T_C'], 'The temperature of the result, °C: the trial temperature, the Powell temperature or the table’s other temperature.'],
+        [['P_kbar'], 'The pressure at T_C, kbar.'],
+        [['P_minus50_kbar', 'P_plus50_kbar'], 'The pressure at T_C − 50 °C and at T_C + 50 °C, kbar.'],
+        [['lna_prp', 'lna_grs'], 'ln a(pyrope) and ln a(grossular) of the garnet at T_C, from the garnet model.'],
+        [['lna_di'], 'ln a(diopside) of the clinopyroxene at T_C, from the one-site or two-site model.'],
+        [['lna_mica'], 'ln [a(muscovite)/a(celadonite)] of the phengite (ideal mixing).'],
+        [['lnK'], 'ln K of pyrope + 2 grossular + 3 celadonite = 6 diopside + 3 muscovite at T_C.'],
+        [['T_powell_C'], 'The Powell (1985) temperature at the pressure found at the trial temperature, °C; empty without a value.'],
+        [['note'], 'Why a sample has no result (its numbers are then empty), a Powell temperature outside 100–1200 °C, or Monte-Carlo runs left out and why.'],
+        [['n_grt', 'n_cpx', 'n_phe'], 'With “their mean”: how many garnet, clinopyroxene and phengite analyses were averaged.'],
+        [['grt_label', 'cpx_label', 'phe_label'], 'With “each combination”: the label of the row’s garnet, clinopyroxene and phengite analysis, or its line.'],
+        [['mc_seed'], 'The Monte-Carlo seed, −99 to −1: the same seed gives the same runs.'],
+        [['P1_mean_kbar', 'P1_sd_kbar'], 'Mean and standard deviation of P in Monte-Carlo pass 1 (the analyses perturbed), kbar.'],
+        [['P2_mean_kbar', 'P2_sd_kbar'], 'Mean and standard deviation of P in pass 2 (the analyses and the mixing parameters perturbed), kbar.'],
+        [['T1_mean_C', 'T1_sd_C', 'T2_mean_C', 'T2_sd_C'], 'The same for T, °C, with the Powell temperature only.'],
+        [['mc_left_out'], 'The Monte-Carlo runs of both passes (400) left out because a perturbed analysis had no value; the note says why.'],
+        [['grt_SiO2 … grt_K2O', 'cpx_…', 'phe_…'], 'With “Formulae columns”: each mineral’s oxides in wt%, Fe2O3 as estimated by charge balance.', new RegExp(`^(grt|cpx|phe)_(${oxides})$`)],
+        [['grt_total', 'cpx_total', 'phe_total'], 'Their total, wt%.'],
+        [['grt_Si … grt_K', 'cpx_…', 'phe_…'], 'Cations per formula unit: garnet on 12, clinopyroxene on 6, phengite on 11 oxygens.', new RegExp(`^(grt|cpx|phe)_(${cations})$`)],
+        [['grt_sum', 'cpx_sum', 'phe_sum'], 'The sum of the cations.'],
+    ];
+    function columnMeaning(name) {
+        const e = glossary.find(([names, , pattern]) => (pattern ? pattern.test(name) : names.includes(name)));
+        return e ? e[1] : '';
+    }
+    function showGlossary() {
+        const dl = $('glossary');
+        for (const [names, text] of glossary) {
+            const dt = document.createElement('dt');
+            names.forEach((n, i) => {
+                const code = document.createElement('code');
+                code.textContent = n;
+                dt.append(...(i ? [', ', code] : [code]));
+            });
+            const dd = document.createElement('dd');
+            dd.textContent = text;
+            dl.append(dt, dd);
+        }
+    }
 
     function showTable(columns, rows, ok) {
-        table = { columns, rows, ok, first: 0 };
+        const shown = firstColumns.map((name) => columns.findIndex((c) => c.name === name)).filter((k) => k >= 0);
+        const order = [...shown, ...columns.map((_, k) => k).filter((k) => !shown.includes(k))];
+        table = { columns, order, rows, ok, first: 0 };
         const head = document.createElement('tr');
-        for (const c of columns) {
+        for (const k of order) {
+            const c = columns[k];
             const th = document.createElement('th');
             th.scope = 'col';
             th.textContent = c.name;
-            if (c.kind !== 'text') th.className = 'num';
+            th.title = columnMeaning(c.name);
+            th.className = [c.kind !== 'text' && 'num', c.name === 'sample' && 'sample', c.name === 'note' && 'note']
+                .filter(Boolean).join(' ');
             head.append(th);
         }
         $('results').tHead.replaceChildren(head);
         $('table-region').hidden = false;
+        $('table-help').hidden = false;
         showRows();
     }
 
-    function showRows() {
-        const { columns, rows, ok, first } = table;
-        const numeric = columns.map((c) => c.kind !== 'text');
-        const body = document.createDocumentFragment();
-        for (let i = first; i < Math.min(rows.length, first + pageRows); i++) {
+    let tableTurn = 0; // a page of rows being made stops when another is asked for
+    async function showRows() {
+        const mine = run, turnNow = ++tableTurn;
+        const { columns, order, rows, ok, first } = table;
+        const kind = order.map((k) => (columns[k].kind !== 'text' ? 'num' : columns[k].name === 'sample' ? 'sample' : columns[k].name === 'note' ? 'note' : ''));
+        const body = $('results').tBodies[0];
+        body.replaceChildren();
+        $('table-region').setAttribute('aria-busy', 'true');
+        const last = Math.min(rows.length, first + pageRows);
+        let i = first;
+        const done = await inSlices(() => mine === run && turnNow === tableTurn, () => {
+            const cells = rows[i].split('\x1f');
             const tr = document.createElement('tr');
             if (!ok[i]) tr.className = 'no-result';
-            rows[i].forEach((text, k) => {
+            order.forEach((k, j) => {
                 const td = document.createElement('td');
-                td.textContent = text;
-                if (numeric[k]) td.className = 'num';
-                else if (columns[k].name === 'note' && text) td.className = 'note';
+                td.textContent = kind[j] === 'note' ? inPageWords(cells[k]) : cells[k];
+                if (kind[j]) td.className = kind[j];
                 tr.append(td);
             });
             body.append(tr);
-        }
-        $('results').tBodies[0].replaceChildren(body);
+            return ++i < last;
+        }, 10); // rows laid out ten at a time: the first layout of a row shapes all its text
+        if (!done) return;
+        $('table-region').removeAttribute('aria-busy');
         $('pager').hidden = rows.length <= pageRows;
-        $('page-rows').textContent = `Rows ${first + 1}–${Math.min(rows.length, first + pageRows)} of ${rows.length}`;
+        $('page-rows').textContent = `Rows ${first + 1}–${last} of ${rows.length}`;
         $('previous-rows').disabled = first === 0;
-        $('next-rows').disabled = first + pageRows >= rows.length;
+        $('next-rows').disabled = last >= rows.length;
+        made('table');
     }
 
     function turn(by) {
@@ -312,105 +490,42 @@
         showRows();
     }
 
-    // ---- The diagram --------------------------------------------------------------------
-    // Laid out by the module with the rules of the PLplot pictures (scene, names placed
-    // clear); drawn here in their colours: Okabe & Ito orange for pass 2, black marks.
+    // ---- The diagram ----------------------------------------------------------------
+    // Drawn by the worker on the page's canvas, which it is handed with the batch, and as the
+    // SVG and PNG files; another width has the files drawn again.
 
-    const ink = '#000', dark = 'rgb(128,78,0)', faint = 'rgba(128,78,0,0.6)', grey = 'rgb(110,110,110)';
-    const font = 'DejaVu Sans, Verdana, Arial, sans-serif';
-
-    function el(parent, name, attributes, text) {
-        const e = document.createElementNS(svgNS, name);
-        for (const [k, v] of Object.entries(attributes)) e.setAttribute(k, typeof v === 'number' ? +v.toFixed(3) : v);
-        if (text !== undefined) e.textContent = text;
-        parent.append(e);
-        return e;
+    // A canvas can be handed over once: every batch gets a new one.
+    function freshCanvas() {
+        const canvas = document.createElement('canvas');
+        canvas.id = 'diagram';
+        canvas.width = 1260; // the worker's size: 7 px to the diagram's mm
+        canvas.height = 1120;
+        canvas.setAttribute('role', 'img');
+        canvas.setAttribute('aria-label', 'P-T diagram of the samples');
+        canvas.textContent = 'P-T diagram of the samples: download it as SVG or PNG.';
+        $('diagram').replaceWith(canvas);
+        return canvas;
     }
 
-    // Round steps of 1, 2 or 5 times a power of ten, about six over the range.
-    function ticks(lo, hi) {
-        const raw = (hi - lo) / 6;
-        const power = 10 ** Math.floor(Math.log10(raw));
-        const step = [1, 2, 5, 10].map((m) => m * power).find((s) => s >= raw);
-        const out = [];
-        for (let v = Math.ceil(lo / step) * step; v <= hi + step * 1e-9; v += step) out.push(+v.toFixed(10));
-        return out;
+    function showDiagram(msg) {
+        $('figure').hidden = false;
+        $('diagram').setAttribute('aria-label', `P-T diagram: ${msg.title}`);
+        offerDiagram(msg);
+        made('diagram');
     }
 
-    function drawDiagram(svg, d) {
-        svg.replaceChildren();
-        svg.setAttribute('viewBox', `0 0 ${d.width} ${d.height}`);
-        svg.setAttribute('font-family', font);
-        el(svg, 'title', { id: 'diagram-title' }, `P-T diagram: ${d.title}`);
-        el(svg, 'rect', { x: 0, y: 0, width: d.width, height: d.height, fill: '#fff' });
-        const f = d.frame, cs = d.charSize;
-        const x = (t) => f.x0 + ((t - d.tAxis[0]) / (d.tAxis[1] - d.tAxis[0])) * (f.x1 - f.x0);
-        const y = (p) => f.y1 - ((p - d.pAxis[0]) / (d.pAxis[1] - d.pAxis[0])) * (f.y1 - f.y0);
+    function offerDiagram(msg) {
+        if (String(msg.width) !== $('diagram-width').value) return askDiagram();
+        if (msg.svg) offer('download-svg', msg.svg, `${baseName()}-varno96.svg`);
+        if (msg.png) offer('download-png', msg.png, `${baseName()}-varno96.png`);
+    }
 
-        // Titles: a long one is set smaller to stay within the page.
-        const fit = (text, size) => Math.min(size, (0.96 * d.width) / (0.6 * Math.max(1, text.length)));
-        const titleY = d.subtitle ? f.y0 - 2.3 * cs * 0.8 : f.y0 - 1.4 * cs * 0.8;
-        el(svg, 'text', { x: d.width / 2, y: titleY, 'text-anchor': 'middle', 'font-size': fit(d.title, 1.25 * cs) }, d.title);
-        if (d.subtitle)
-            el(svg, 'text', { x: d.width / 2, y: f.y0 - 0.9 * cs * 0.8, 'text-anchor': 'middle', 'font-size': fit(d.subtitle, 0.9 * cs) }, d.subtitle);
-
-        // Axes: box, ticks inside, numbers outside.
-        const axes = el(svg, 'g', { stroke: ink, 'stroke-width': 0.25, fill: 'none' });
-        el(axes, 'rect', { x: f.x0, y: f.y0, width: f.x1 - f.x0, height: f.y1 - f.y0 });
-        const numbers = el(svg, 'g', { 'font-size': 0.9 * cs, fill: ink });
-        if (!d.sampleAxis)
-            for (const t of ticks(d.tAxis[0], d.tAxis[1])) {
-                el(axes, 'path', { d: `M${x(t).toFixed(3)} ${f.y1}v-1.5M${x(t).toFixed(3)} ${f.y0}v1.5` });
-                el(numbers, 'text', { x: x(t), y: f.y1 + 0.9 * cs + 1.2, 'text-anchor': 'middle' }, String(t));
-            }
-        for (const p of ticks(d.pAxis[0], d.pAxis[1])) {
-            el(axes, 'path', { d: `M${f.x0} ${y(p).toFixed(3)}h1.5M${f.x1} ${y(p).toFixed(3)}h-1.5` });
-            el(numbers, 'text', { x: f.x0 - 1.5, y: y(p) + 0.3 * cs, 'text-anchor': 'end' }, String(p));
+    function askDiagram() {
+        for (const id of ['download-svg', 'download-png']) {
+            $(id).removeAttribute('href');
+            $(id).setAttribute('aria-disabled', 'true');
         }
-        el(svg, 'text', { x: (f.x0 + f.x1) / 2, y: f.y1 + (d.sampleAxis ? 1.4 : 2.6) * cs + 1.5, 'text-anchor': 'middle', 'font-size': cs }, d.tLabel);
-        el(svg, 'text', { transform: `translate(${(f.x0 - 4.3 * cs).toFixed(3)} ${((f.y0 + f.y1) / 2).toFixed(3)}) rotate(-90)`, 'text-anchor': 'middle', 'font-size': cs }, 'P (kbar)');
-
-        // Ellipses and bars, then the marks above them, then the names above everything.
-        const spreads = el(svg, 'g', { fill: 'none' });
-        const path = (start, end) => {
-            let s = '';
-            for (let i = start; i < end; i += 2) s += `${i === start ? 'M' : 'L'}${d.points[i].toFixed(2)} ${d.points[i + 1].toFixed(2)}`;
-            return s;
-        };
-        const bar = (b, width, cap) => {
-            let s = `M${b.x.toFixed(3)} ${b.y0.toFixed(3)}V${b.y1.toFixed(3)}`;
-            if (cap) for (const yy of [b.y0, b.y1]) s += `M${(b.x - cap / 2).toFixed(3)} ${yy.toFixed(3)}h${cap}`;
-            el(spreads, 'path', { d: s, stroke: dark, 'stroke-width': width });
-        };
-        for (const m of d.marks) {
-            if (m.ellipse2) el(spreads, 'path', { d: path(...m.ellipse2), stroke: faint, 'stroke-width': 0.25, 'stroke-dasharray': '1.6 1' });
-            if (m.ellipse1) el(spreads, 'path', { d: path(...m.ellipse1), stroke: dark, 'stroke-width': 0.4 });
-            if (m.bar2) bar(m.bar2, 0.25, 2);
-            if (m.bar1) bar(m.bar1, 0.75, 0);
-        }
-        const marks = el(svg, 'g', { fill: ink });
-        for (const m of d.marks) el(marks, 'circle', { cx: m.x, cy: m.y, r: 0.9 });
-        const names = el(svg, 'g', { 'font-size': d.labelSize, fill: ink });
-        for (const m of d.marks) {
-            if (m.leader) el(names, 'line', { x1: m.leader[0], y1: m.leader[1], x2: m.leader[2], y2: m.leader[3], stroke: grey, 'stroke-width': 0.15 });
-            const b = m.box, h = b.y1 - b.y0;
-            el(names, 'rect', { x: b.x0, y: b.y0 + 0.1 * h, width: b.x1 - b.x0, height: 0.8 * h, fill: 'rgba(255,255,255,0.8)' });
-            el(names, 'text', { x: b.x0 + 0.4, y: (b.y0 + b.y1) / 2 + 0.35 * d.labelSize * 0.8 }, m.label);
-        }
-
-        // Legend in the lower margin.
-        const legend = el(svg, 'g', { 'font-size': 0.8 * cs });
-        const rowH = (d.legendHeight - 4.8) / Math.max(1, d.legend.length);
-        d.legend.forEach((e, i) => {
-            const yy = d.height - d.legendHeight + 2.4 + (i + 0.5) * rowH;
-            const x0 = 0.12 * d.width;
-            if (e.kind === 'mark') el(legend, 'circle', { cx: x0 + 4, cy: yy, r: 0.9, fill: ink });
-            else if (e.kind === 'ellipse1') el(legend, 'path', { d: `M${x0} ${yy}h8`, stroke: dark, 'stroke-width': 0.4 });
-            else if (e.kind === 'ellipse2') el(legend, 'path', { d: `M${x0} ${yy}h8`, stroke: faint, 'stroke-width': 0.25, 'stroke-dasharray': '1.6 1' });
-            else if (e.kind === 'bar1') el(legend, 'path', { d: `M${x0} ${yy}h8`, stroke: dark, 'stroke-width': 0.75 });
-            else el(legend, 'path', { d: `M${x0} ${yy}h8`, stroke: dark, 'stroke-width': 0.25 });
-            el(legend, 'text', { x: x0 + 11, y: yy + 0.3 * 0.8 * cs }, e.text);
-        });
+        worker.postMessage({ type: 'drawing', width: Number($('diagram-width').value) });
     }
 
     // ---- Wiring -------------------------------------------------------------------------
@@ -437,25 +552,25 @@
         drop.classList.remove('over');
         addFiles([...e.dataTransfer.files]);
     });
-    // Each option is checked as it is left, with the batch's words.
-    for (const id of [...fieldIds, ...flagIds])
+    $('paste').addEventListener('input', edited);
+    // Each option is checked as it is left, with the batch's words; any change makes the
+    // results shown out of date at once.
+    for (const id of [...fieldIds, ...flagIds]) {
+        $(id).addEventListener('input', edited);
         $(id).addEventListener('change', () => {
             touched.add(id);
-            if (id === 'powell') touched.add('at'); // --at excludes --powell
+            if (id === 'powell' || id === 'at') touched.add('powell').add('at'); // they exclude each other
             worker.postMessage({ type: 'check', fields: fields() });
         });
-    for (const id of ['download-csv', 'download-pairs', 'download-svg'])
+    }
+    $('diagram-width').addEventListener('change', () => {
+        if (!$('figure').hidden) askDiagram();
+    });
+    for (const id of downloadIds)
         $(id).addEventListener('click', (e) => {
             if ($(id).getAttribute('aria-disabled') === 'true') e.preventDefault();
         });
-    // The SVG file is written when it is asked for: a thousand ellipses make megabytes.
-    $('download-svg').addEventListener('click', () => {
-        if ($('download-svg').getAttribute('href') !== '#diagram') return;
-        const svg = new XMLSerializer().serializeToString($('diagram'));
-        const url = URL.createObjectURL(new Blob([`<?xml version="1.0" encoding="UTF-8"?>\n${svg}\n`], { type: 'image/svg+xml' }));
-        urls.push(url);
-        $('download-svg').href = url;
-    });
 
+    showGlossary();
     startWorker();
 })();

@@ -114,7 +114,7 @@ def _run(data, minerals, on, name, with_pairs, options):
 
 def compute(data=None, *, model, temperature, powell=False, at=None, one_site=False,
             uncertainty=1.0, monte_carlo=False, seed=None, combine=None, formulae=False,
-            name=None, jobs=None, garnet=None, cpx=None, mica=None, on=None):
+            thermometers=None, name=None, jobs=None, garnet=None, cpx=None, mica=None, on=None):
     """Compute every sample of a table of analyses, as ``varno96-batch`` does.
 
     Parameters
@@ -152,6 +152,10 @@ def compute(data=None, *, model, temperature, powell=False, at=None, one_site=Fa
         ``grt_label``, ``cpx_label``, ``phe_label`` name the analyses).
     formulae : bool, default False
         Add each mineral's recalculated analysis and cations per formula unit.
+    thermometers : str or list of str, optional
+        Where the barometer meets each of these Fe-Mg exchange thermometers: keys such as
+        ``["EG79", "K88"]`` or ``"EG79,K88"``, or ``"all"`` (see ``varno96-batch --help``);
+        adds their columns.
     name : str or list of str, optional
         The file name the ``file`` column and the messages give an input; by default the
         path as given, ``"DataFrame"`` or ``"text"``.
@@ -205,7 +209,8 @@ def compute(data=None, *, model, temperature, powell=False, at=None, one_site=Fa
     """
     options = dict(model=model, temperature=temperature, powell=powell, at=at,
                    one_site=one_site, uncertainty=uncertainty, monte_carlo=monte_carlo,
-                   seed=seed, combine=combine, formulae=formulae, jobs=jobs)
+                   seed=seed, combine=combine, formulae=formulae, thermometers=thermometers,
+                   jobs=jobs)
     minerals = dict(garnet=garnet, cpx=cpx, mica=mica)
     items, result = _run(data, minerals, on, name, False, options)
     index = _frames.result_index(items, result, result["values"], result["columns"], combine)
@@ -214,7 +219,7 @@ def compute(data=None, *, model, temperature, powell=False, at=None, one_site=Fa
 
 def pairs(data=None, *, model, temperature, powell=False, at=None, one_site=False,
           uncertainty=1.0, monte_carlo=True, seed=None, combine=None, formulae=False,
-          name=None, jobs=None, garnet=None, cpx=None, mica=None, on=None):
+          thermometers=None, name=None, jobs=None, garnet=None, cpx=None, mica=None, on=None):
     """The Monte-Carlo temperature-pressure pairs of every sample, as ``varno96-batch --pt``
     writes them.
 
@@ -241,7 +246,8 @@ def pairs(data=None, *, model, temperature, powell=False, at=None, one_site=Fals
                          "Monte-Carlo runs")
     options = dict(model=model, temperature=temperature, powell=powell, at=at,
                    one_site=one_site, uncertainty=uncertainty, monte_carlo=monte_carlo,
-                   seed=seed, combine=combine, formulae=formulae, jobs=jobs)
+                   seed=seed, combine=combine, formulae=formulae, thermometers=thermometers,
+                   jobs=jobs)
     minerals = dict(garnet=garnet, cpx=cpx, mica=mica)
     _, result = _run(data, minerals, on, name, True, options)
     return _frames.result_frame(result["pair_columns"], result["pairs"], result["pair_block"])

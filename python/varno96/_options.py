@@ -51,6 +51,16 @@ class Options:
             if not _is_bool(value):
                 raise TypeError(f"{label} must be True or False, got {_shown(value)}")
             return bool(value)
+        if kind == "list":
+            # Keys of the choices (any case) or "all", as a list or one text separated by commas.
+            words = value.split(",") if isinstance(value, str) else value
+            if not isinstance(words, (list, tuple)) or not all(isinstance(w, str) for w in words):
+                raise TypeError(f"{label} must be {self._kind_words(option)}, got {_shown(value)}")
+            words = [w.strip() for w in words if w.strip()]
+            known = {c.lower() for c in option.get("choices") or []} | {"all"}
+            if not words or any(w.lower() not in known for w in words):
+                raise ValueError(f"{label} must be {self._kind_words(option)}, got {value!r}")
+            return ",".join(words)
         if kind == "choice":
             choices = option.get("choices") or []
             if not isinstance(value, str):
@@ -81,6 +91,9 @@ class Options:
         kind = option["kind"]
         if kind == "flag":
             return "True or False"
+        if kind == "list":
+            keys = ", ".join(option.get("choices") or [])
+            return f"a list of {keys} (or 'all'), or one text of them separated by commas"
         if kind == "choice":
             words = " or ".join(repr(c) for c in option.get("choices") or [])
             return words + ("" if option.get("required") else " or None")

@@ -1,9 +1,7 @@
 #include "activity/activity.hpp"
-#include "chemistry/checked.hpp"
 #include "chemistry/chemistry.hpp"
-#include "stats/stats.hpp"
 
-void CPX(VECTOR &wt) {
+void calculation::CPX(VECTOR &wt) {
     MINERAL = "clinopyroxene";
     RECALC(wt, CAT, 6, 10);
     if (wt[FE2O3] == 0 && CTOT > 4) FE3FIDDLE(wt, CAT, CTOT, 4, 6, 1);

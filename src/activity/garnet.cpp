@@ -1,14 +1,12 @@
 #include "activity/activity.hpp"
-#include "chemistry/checked.hpp"
 #include "chemistry/chemistry.hpp"
-#include "stats/stats.hpp"
 
 // Garnet component positions in WG, WSD and X; not the oxide slots of the same names.
 namespace XSITE {
 constexpr int FE = 1, MN = 2, MG = 3, CA = 4;
 }
 
-void SETUPGARNET(REAL t, REAL P) {
+void calculation::SETUPGARNET(REAL t, REAL P) {
     using XSITE::CA, XSITE::FE, XSITE::MG, XSITE::MN;
     const REAL F = 4.184; // J per calorie
     switch (CHOICE) {
@@ -98,7 +96,7 @@ void QUAX(VECTOR4 X, MATRIXW W, VECTOR4 &RTLNG) {
     }
 }
 
-void GARNET(VECTOR &wt) {
+void calculation::GARNET(VECTOR &wt) {
     MINERAL = "garnet";
     RECALC(wt, CAT, 12, 10);
     if (CTOT > 8.0 && wt[FE2O3] == 0) FE3FIDDLE(wt, CAT, CTOT, 8, 12, 1);

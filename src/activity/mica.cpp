@@ -1,8 +1,7 @@
 #include "activity/activity.hpp"
-#include "chemistry/checked.hpp"
 #include "chemistry/chemistry.hpp"
 
-void WHITEMICA(VECTOR &wt) {
+void calculation::WHITEMICA(VECTOR &wt) {
     MINERAL = "phengite";
     RECALC(wt, CAT, 11, 10);
     const REAL CSUM = CTOT - CAT[NA] - CAT[CA] - CAT[K]; // without the interlayer cations

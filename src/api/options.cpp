@@ -9,7 +9,7 @@
 namespace varno96 {
 
 // clang-format off
-const std::array<option_spec, 11> batch_option_table{{
+const std::array<option_spec, 12> batch_option_table{{
     {"model", "m", "model", "Garnet mixing model", option_kind::integer, 1, NMODELS, {}, "N", {},
      true, "Garnet mixing model, 1 to 7 (see the manual)", {}, {}},
     {"one-site", {}, "one_site", "One-site clinopyroxene", option_kind::flag, {}, {}, {}, {}, {},
@@ -37,6 +37,11 @@ const std::array<option_spec, 11> batch_option_table{{
      {}, {}},
     {"formulae", {}, "formulae", "Formulae columns", option_kind::flag, {}, {}, {}, {}, {}, false,
      "Add each mineral's recalculated analysis and cations per formula unit", {}, {}},
+    {"thermometers", {}, "thermometers", "Thermometers intersected with the barometer",
+     option_kind::list, {}, {}, "EG79|P85|K88|A94|KR00|KR78|GH82", "LIST", {}, false,
+     "Where the barometer meets each of these thermometers, comma-separated, or all: EG79, P85, "
+     "K88, A94, KR00 (garnet-clinopyroxene), KR78, GH82 (garnet-phengite)",
+     {}, {}},
     {"jobs", "j", "jobs", "Threads", option_kind::integer, 1, 256, {}, "N", {}, false,
      "Compute on N threads (default: the number of cores)", {}, {}},
 }};
@@ -60,6 +65,32 @@ std::string number_text(double x) {
     return s;
 }
 
+std::optional<std::vector<thermometry::key>> thermometers_of(std::string_view list) {
+    std::array<bool, thermometry::n_calibrations> asked{};
+    std::size_t words = 0;
+    for (std::size_t start = 0; start <= list.size();) {
+        std::size_t end = list.find(',', start);
+        if (end == std::string_view::npos) end = list.size();
+        std::string_view word = list.substr(start, end - start);
+        while (!word.empty() && word.front() == ' ') word.remove_prefix(1);
+        while (!word.empty() && word.back() == ' ') word.remove_suffix(1);
+        start = end + 1;
+        if (word.empty()) continue;
+        words++;
+        if (word == "all" || word == "ALL" || word == "All")
+            asked.fill(true);
+        else if (const auto k = thermometry::find(word))
+            asked[thermometry::index(*k)] = true;
+        else
+            return std::nullopt;
+    }
+    if (words == 0) return std::nullopt;
+    std::vector<thermometry::key> keys;
+    for (const thermometry::calibration &c : thermometry::calibrations)
+        if (asked[thermometry::index(c.id)]) keys.push_back(c.id);
+    return keys;
+}
+
 std::string range_words(const option_spec &s) {
     const auto whole = [](double x) { return std::to_string(static_cast<long long>(x)); };
     if (s.kind == option_kind::integer && s.low && s.high)
@@ -68,6 +99,12 @@ std::string range_words(const option_spec &s) {
         std::string words(s.choices);
         const std::size_t bar = words.find('|');
         return "must be " + words.substr(0, bar) + " or " + words.substr(bar + 1);
+    }
+    if (s.kind == option_kind::list) {
+        std::string words(s.choices);
+        for (std::size_t bar; (bar = words.find('|')) != std::string::npos;)
+            words.replace(bar, 1, ", ");
+        return "must be all or keys from " + words + ", separated by commas";
     }
     if (s.low && *s.low == 0 && !s.high) return "must not be negative";
     return "must be a number";

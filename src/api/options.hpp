@@ -7,12 +7,15 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "thermometry/thermometry.hpp"
 
 namespace varno96 {
 
 struct batch_options;
 
-enum class option_kind { integer, number, flag, choice };
+enum class option_kind { integer, number, flag, choice, list };
 
 struct option_spec {
     std::string_view name;       // --name on the command line, the page's field id
@@ -21,7 +24,7 @@ struct option_spec {
     std::string_view label;      // the page's words
     option_kind kind = option_kind::flag;
     std::optional<double> low, high; // the range of a number, where it has one
-    std::string_view choices;        // of a choice, separated by '|'
+    std::string_view choices;        // of a choice or a list, separated by '|'
     std::string_view value_name;     // N, C, PCT
     std::string_view default_text;   // shown as the default, or empty
     bool required = false;
@@ -30,7 +33,7 @@ struct option_spec {
 };
 
 // The options in the order varno96-batch's help lists them.
-extern const std::array<option_spec, 11> batch_option_table;
+extern const std::array<option_spec, 12> batch_option_table;
 // The option of that long name; throws std::out_of_range for none.
 const option_spec &option_named(std::string_view name);
 
@@ -51,6 +54,10 @@ std::string range_words(const option_spec &s);
 // A refusal in the words of varno96-batch ("--model: must be a whole number from 1 to 7: 8",
 // "--powell excludes --at").
 std::string command_line_words(const option_refusal &r);
+
+// The thermometers of a list: keys separated by commas (any case, in any order), or "all";
+// in the order of the calibrations, each once. Nothing for a word that names none.
+std::optional<std::vector<thermometry::key>> thermometers_of(std::string_view list);
 
 // The shortest text that reads back as x ("650", "0.5", "nan").
 std::string number_text(double x);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "state/state.hpp"
+#include "thermometry/thermometry.hpp"
 
 #include <array>
 #include <cstdint>
@@ -22,6 +23,8 @@ struct choices {
     double uncertainty = 1;     // per cent of a 100 wt% total
     bool monte_carlo = false;   // both passes of RSIZE runs
     std::int16_t seed = -1;     // Monte-Carlo seed, -99..-1
+    // Thermometers to intersect with the barometer, in the order of the calibrations.
+    std::vector<thermometry::key> thermometers;
 };
 
 // A row of the result table.
@@ -33,6 +36,9 @@ struct table_row {
 // runs left out with why.
 struct pass_result {
     std::vector<std::pair<double, double>> pairs;     // degrees Celsius, kbar
+    // Pass 2 with thermometers: for each run with a value, the intersection of each
+    // thermometer asked (degrees Celsius, kbar), none where it has no value.
+    std::vector<std::vector<std::optional<std::pair<double, double>>>> intersections;
     std::optional<double> p_mean, p_sd, t_mean, t_sd; // t_ only with Powell temperatures
     int left_out = 0;
     std::string why;
@@ -52,6 +58,14 @@ struct sample_wt {
     VECTOR grt, cpx, mica;
 };
 
+// Where a thermometer meets the barometer: the point, or why there is none; with Monte-Carlo
+// the standard deviations and correlation of the runs' points of pass 2.
+struct intersection {
+    std::optional<double> t_c, p_kbar;
+    std::optional<double> t_sd, p_sd, rho;
+    std::string note; // why there is no point, or that a calibration's range is left
+};
+
 struct sample_result {
     bool ok = false;
     std::array<std::optional<formula>, 3> formulae; // of the minerals recalculated
@@ -59,10 +73,12 @@ struct sample_result {
     std::optional<double> t_powell;                 // the estimate, when it has a value
     bool t_varies = false; // the table and the runs use Powell temperatures
     std::optional<std::array<pass_result, 2>> passes;
+    std::vector<intersection> intersections; // one per thermometer asked
     std::string note;
 };
 
-// Computes one sample from a clean state; nothing of it remains for the next.
+// Computes one sample on a calculation of its own: nothing of it remains for the next, and
+// samples on different threads share nothing.
 sample_result compute_sample(const sample_wt &in, const choices &how);
 
 } // namespace varno96

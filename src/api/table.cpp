@@ -57,6 +57,7 @@ choices choices_of(const batch_options &o) {
     how.uncertainty = o.uncertainty;
     how.monte_carlo = o.monte_carlo;
     how.seed = static_cast<std::int16_t>(o.seed ? *o.seed : CLOCKSEED());
+    how.thermometers = o.thermometers;
     return how;
 }
 
@@ -166,6 +167,16 @@ std::vector<column> result_columns(const batch_options &o) {
                 {name, name == std::string("mc_seed") || name == std::string("mc_left_out")
                            ? c::integer
                            : c::number});
+    for (const thermometry::key k : o.thermometers) {
+        const std::string key(thermometry::about(k).name);
+        cols.push_back({"T_" + key + "_C", c::number});
+        cols.push_back({"P_" + key + "_kbar", c::number});
+        if (o.monte_carlo) {
+            cols.push_back({"T_" + key + "_sd_C", c::number});
+            cols.push_back({"P_" + key + "_sd_kbar", c::number});
+            cols.push_back({"rho_" + key, c::number});
+        }
+    }
     if (o.formulae)
         for (const char *m : short_names) {
             for (int i = 1; i <= NEL; i++)
@@ -191,6 +202,11 @@ std::vector<cell> result_cells(const sample_unit &u, const sample_result &r, con
     if (u.problem.empty()) {
         note = u.note;
         append(note, r.note);
+        if (r.ok)
+            for (std::size_t k = 0; k < o.thermometers.size() && k < r.intersections.size(); k++)
+                if (!r.intersections[k].note.empty())
+                    append(note, std::string(thermometry::about(o.thermometers[k]).name) + ": " +
+                                     r.intersections[k].note);
     }
     std::vector<cell> f{text_cell(u.in->file),
                         text_cell(u.in->name),
@@ -224,6 +240,15 @@ std::vector<cell> result_cells(const sample_unit &u, const sample_result &r, con
             f.push_back(c);
         f.push_back(passes ? integer_cell(p1.left_out + p2.left_out) : text_cell({}));
     }
+    for (std::size_t k = 0; k < o.thermometers.size(); k++) {
+        const intersection blank;
+        const intersection &x = ok && k < r.intersections.size() ? r.intersections[k] : blank;
+        for (const cell &c : {number_cell(x.t_c, 1), number_cell(x.p_kbar, 2)}) f.push_back(c);
+        if (o.monte_carlo)
+            for (const cell &c :
+                 {number_cell(x.t_sd, 1), number_cell(x.p_sd, 2), number_cell(x.rho, 3)})
+                f.push_back(c);
+    }
     if (o.formulae)
         for (const std::optional<formula> &m : r.formulae) {
             const bool shown = u.problem.empty() && m.has_value();
@@ -246,6 +271,11 @@ std::vector<column> pair_columns(const batch_options &o) {
                              {"P_kbar", c::number}};
     if (o.combine == combine_mode::each)
         for (const char *m : short_names) cols.push_back({std::string(m) + "_label", c::text});
+    for (const thermometry::key k : o.thermometers) {
+        const std::string key(thermometry::about(k).name);
+        cols.push_back({"T_" + key + "_C", c::number});
+        cols.push_back({"P_" + key + "_kbar", c::number});
+    }
     return cols;
 }
 
@@ -253,8 +283,10 @@ std::vector<std::vector<cell>> pair_cells(const sample_unit &u, const sample_res
                                           const batch_options &o) {
     std::vector<std::vector<cell>> rows;
     if (!u.problem.empty() || !r.ok || !r.passes) return rows;
-    for (int j = 1; j <= 2; j++)
-        for (const auto &[t, p] : (*r.passes)[static_cast<std::size_t>(j - 1)].pairs) {
+    for (int j = 1; j <= 2; j++) {
+        const pass_result &pass = (*r.passes)[static_cast<std::size_t>(j - 1)];
+        for (std::size_t n = 0; n < pass.pairs.size(); n++) {
+            const auto &[t, p] = pass.pairs[n];
             std::vector<cell> row{text_cell(u.in->file),
                                   text_cell(u.in->name),
                                   integer_cell(j),
@@ -262,8 +294,17 @@ std::vector<std::vector<cell>> pair_cells(const sample_unit &u, const sample_res
                                   {FMT(p, 0, 2), p}};
             if (o.combine == combine_mode::each)
                 for (const std::string &label : u.labels) row.push_back(text_cell(label));
+            // The intersections of the run, pass 2 only, with the digits of the table.
+            for (std::size_t k = 0; k < o.thermometers.size(); k++) {
+                std::optional<std::pair<double, double>> x;
+                if (n < pass.intersections.size() && k < pass.intersections[n].size())
+                    x = pass.intersections[n][k];
+                row.push_back(number_cell(x ? std::optional(x->first) : std::nullopt, 1));
+                row.push_back(number_cell(x ? std::optional(x->second) : std::nullopt, 2));
+            }
             rows.push_back(std::move(row));
         }
+    }
     return rows;
 }
 

@@ -32,6 +32,7 @@ struct batch_options {
     std::optional<long long> seed; // none: drawn from the clock
     combine_mode combine = combine_mode::none;
     bool formulae = false;
+    std::vector<thermometry::key> thermometers; // in the order of the calibrations
 };
 
 // The refusal of the first option out of its range or in conflict with another, in the words

@@ -1,12 +1,11 @@
 #include "barometry/barometry.hpp"
-#include "chemistry/checked.hpp"
 
-REAL PCALC(REAL lnk, REAL t) {
+REAL calculation::PCALC(REAL lnk, REAL t) {
     using BARO::A, BARO::B, BARO::C;
     return CHKFIN((C * t) * lnk + (B * t + A), "the pressure is out of range");
 }
 
-REAL ELLISGREEN(REAL P) {
+REAL calculation::ELLISGREEN(REAL P) {
     const REAL NUM = ((CAG * 3140) + 2790) + P * 10;
     const REAL LNKD = CHKLN(CHKDIV(FMG, FMC,
                                    "the Powell temperature has no value (no Fe/Mg in "

@@ -35,6 +35,12 @@ struct options {
 CLI::Validator checked(const option_spec &s) {
     if (s.kind == option_kind::integer)
         return cli::whole(static_cast<int>(*s.low), static_cast<int>(*s.high));
+    if (s.kind == option_kind::list)
+        return CLI::Validator(
+            [&s](std::string &list) {
+                return thermometers_of(list) ? std::string() : range_words(s) + ": " + list;
+            },
+            "", std::string(s.value_name));
     if (s.kind == option_kind::choice)
         return CLI::Validator(
             [&s](std::string &word) {
@@ -70,6 +76,10 @@ void add_options(CLI::App &app, options &o) {
             opt = app.add_option_function<std::string>(
                 names, [&b](const std::string &word) { b.combine = *combine_of(word); }, help);
         if (s.name == "formulae") opt = app.add_flag(names, b.formulae, help);
+        if (s.name == "thermometers")
+            opt = app.add_option_function<std::string>(
+                names, [&b](const std::string &list) { b.thermometers = *thermometers_of(list); },
+                help);
         if (s.name == "jobs") opt = app.add_option(names, o.jobs, help);
         if (s.kind != option_kind::flag) opt->type_name(std::string(s.value_name))->check(checked(s));
         if (!s.default_text.empty()) opt->default_str(std::string(s.default_text));

@@ -1,12 +1,12 @@
-#include "chemistry/checked.hpp"
+#include "state/state.hpp"
 
 #include <limits>
 
-void NOVAL(std::string_view WHAT) {
+void calculation::NOVAL(std::string_view WHAT) {
     if (NOVALUE.empty()) NOVALUE = WHAT;
 }
 
-REAL NONEFOR(std::string_view WHAT) {
+REAL calculation::NONEFOR(std::string_view WHAT) {
     NOVAL(WHAT);
     return std::numeric_limits<REAL>::quiet_NaN();
 }

@@ -1,22 +1,16 @@
-#include "chemistry/checked.hpp"
-#include "chemistry/chemistry.hpp"
+#include "state/state.hpp"
 
 #include <cmath>
 
-void INITIALISE() {
-    NAME = STRINGVEC{
-        {" SiO2", " TiO2", "Al2O3", "Fe2O3", "  FeO", "  MnO", "  MgO", "  CaO", " Na2O", "  K2O"}};
-    MW = VECTOR{{60.09, 79.9, 101.94, 159.7, 71.85, 70.94, 40.32, 56.08, 61.98, 94.2}};
-    NO = IVECTOR{{2, 2, 3, 3, 1, 1, 1, 1, 1, 1}}; // oxygens per oxide formula unit
-    NM = IVECTOR{{1, 1, 2, 2, 1, 1, 1, 1, 2, 2}}; // cations per oxide formula unit
+void calculation::INITIALISE() {
     for (int I = 1; I <= NEL; I++) WT[I] = 0;
 }
 
-static std::string ANALYSIS() {
+std::string calculation::ANALYSIS() {
     return MINERAL.empty() ? "the analysis" : "the " + MINERAL + " analysis";
 }
 
-void RECALC(const VECTOR &wt, VECTOR &c, REAL n, std::int16_t ne) {
+void calculation::RECALC(const VECTOR &wt, VECTOR &c, REAL n, std::int16_t ne) {
     REAL F = 0;
     TOTAL = 0;
     for (int I = 1; I <= ne; I++) {
@@ -39,7 +33,7 @@ void RECALC(const VECTOR &wt, VECTOR &c, REAL n, std::int16_t ne) {
     }
 }
 
-void FE3FIDDLE(VECTOR &wt, VECTOR &c, REAL SUM, REAL NORM, REAL SUMOX, REAL RMAX) {
+void calculation::FE3FIDDLE(VECTOR &wt, VECTOR &c, REAL SUM, REAL NORM, REAL SUMOX, REAL RMAX) {
     // Without Fe2+ there is no iron to oxidise: the formula stays as recalculated.
     if (c[FE2] == 0) return;
     const REAL FEOTEMP = wt[FEO];

@@ -1,19 +1,15 @@
-#include "activity/activity.hpp"
-#include "barometry/barometry.hpp"
 #include "driver/driver.hpp"
 #include "io/io.hpp"
 #include "io/textio.hpp"
 
 #include <cmath>
 
-// Ends the run when a quantity of the last calculation had no value.
-static void CHECKVALUE() {
+void dialogue::CHECKVALUE() {
     if (!NOVALUE.empty()) FATAL("no result: " + NOVALUE);
 }
 
-// The first calculation of one mineral: the analysis as it stands after the call (with any
-// estimated Fe2O3) and its formula.
-static void SHOWMINERAL(void (*MINERALPROC)(VECTOR &), VECTOR &wt, const char *LABEL) {
+void dialogue::SHOWMINERAL(void (calculation::*MINERALPROC)(VECTOR &), VECTOR &wt,
+                           const char *LABEL) {
     WRITELN(CON);
     if (!FIRSTCALC(MINERALPROC, wt)) CHECKVALUE();
     std::string ANALYSIS = LABEL, FORMULA(8, ' ');
@@ -30,7 +26,7 @@ static void SHOWMINERAL(void (*MINERALPROC)(VECTOR &), VECTOR &wt, const char *L
     WRITELN(OUT, FORMULA);
 }
 
-static void SETTINGS() {
+void dialogue::SETTINGS() {
     T = ASKREAL("Temperature (C) : ") + 273.15;
     WRITELN(CON, "Choose garnet mixing model:");
     for (int I = 1; I <= NMODELS; I++) WRITELN(CON, FMTI(I, 2) + " = " + MODEL[I]);
@@ -44,8 +40,7 @@ static void SETTINGS() {
     WRITELN(OUT);
 }
 
-// Keeps the trial temperature, takes the Powell estimate or takes a typed one.
-static void CHOOSETEMPERATURE() {
+void dialogue::CHOOSETEMPERATURE() {
     if (QUERY("Keep T fixed at trial value?")) return;
     if (QUERY("Use variable Powell 1985 temperatures?")) {
         if (!std::isnan(EGT)) {
@@ -58,7 +53,7 @@ static void CHOOSETEMPERATURE() {
     T = ASKREAL("Enter new T(C) : ") + 273.15;
 }
 
-static void MIXINGPARAMETERS() {
+void dialogue::MIXINGPARAMETERS() {
     if (!MIXING()) CHECKVALUE();
     WRITELN(CON);
     WRITELN(CON, "Mixing parameters used: " + MODEL[CHOICE]);
@@ -72,16 +67,16 @@ static void MIXINGPARAMETERS() {
     }
 }
 
-void CALCULATE() {
+void dialogue::CALCULATE() {
     SETTINGS();
     WRITELN(CON);
     std::string HEAD(8, ' ');
     for (int I = 1; I <= NEL; I++) HEAD += PAD(NAME[I], 6);
     WRITEBOTH(HEAD + PAD("Total", 8));
     SDMIX = false;
-    SHOWMINERAL(GARNET, GRTWT, "Garnet  ");
-    SHOWMINERAL(CPX, CPXWT, "Clinopx ");
-    SHOWMINERAL(WHITEMICA, MICAWT, "Phengite");
+    SHOWMINERAL(&calculation::GARNET, GRTWT, "Garnet  ");
+    SHOWMINERAL(&calculation::CPX, CPXWT, "Clinopx ");
+    SHOWMINERAL(&calculation::WHITEMICA, MICAWT, "Phengite");
     if (!TRIALPRESSURE()) CHECKVALUE();
     POWELLT();
     WRITELN(CON);

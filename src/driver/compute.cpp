@@ -1,4 +1,4 @@
-// The steps of the calculation without the dialogue: each works on the program-wide variables
+// The steps of the calculation without the dialogue: each works on the calculation's variables
 // and returns false, with NOVALUE saying why, when a result has no value.
 #include "activity/activity.hpp"
 #include "barometry/barometry.hpp"
@@ -6,37 +6,37 @@
 
 #include <cmath>
 
-void STARTMODEL() {
+void calculation::STARTMODEL() {
     for (int I = 1; I <= 4; I++)
         for (int J = 1; J <= 5; J++) WG[I][J] = WSD[I][J] = 0;
     SETUPGARNET(T, 18000); // the first formulae use the parameters at 18 kbar
 }
 
-bool FIRSTCALC(void (*MINERALPROC)(VECTOR &), VECTOR &wt) {
+bool calculation::FIRSTCALC(void (calculation::*MINERALPROC)(VECTOR &), VECTOR &wt) {
     NOVALUE.clear();
-    MINERALPROC(wt);
+    (this->*MINERALPROC)(wt);
     return NOVALUE.empty();
 }
 
-bool TRIALPRESSURE() {
+bool calculation::TRIALPRESSURE() {
     LNK = 6 * LNADI + 3 * LNAMICA - LNAPRP - 2 * LNAGRS;
     PREF = PCALC(LNK, T);
     return NOVALUE.empty();
 }
 
-bool POWELLT() {
+bool calculation::POWELLT() {
     NOVALUE.clear();
     EGT = ELLISGREEN(PREF); // NaN when it has no value, which fails the window too
     return !std::isnan(EGT);
 }
 
-bool MIXING() {
+bool calculation::MIXING() {
     NOVALUE.clear();
     SETUPGARNET(T, 1000 * PREF);
     return NOVALUE.empty();
 }
 
-bool TABLEROW(int KROW) {
+bool calculation::TABLEROW(int KROW) {
     T = TT + KROW * TSD;
     NOVALUE.clear();
     SETUPGARNET(T, 1000 * PREF);
@@ -46,4 +46,57 @@ bool TABLEROW(int KROW) {
     LNK = 6 * LNADI + 3 * LNAMICA - LNAPRP - 2 * LNAGRS;
     PKBAR = PCALC(LNK, T);
     return NOVALUE.empty();
+}
+
+// Monte-Carlo error propagation: two passes of RSIZE runs on perturbed analyses, the second
+// also perturbing the garnet and clinopyroxene mixing parameters.
+// One run on perturbed analyses.
+bool calculation::RUN(REAL &TR, REAL &PR) {
+    NOVALUE.clear();
+    const bool KEEP = static_cast<bool>(after_run); // what the run took, for after_run
+    DISTURBWT(GRTWT, WT);
+    SETUPGARNET(T, 1000 * PREF);
+    if (KEEP) LASTRUN.before_garnet = *this, LASTRUN.wt[0] = WT;
+    GARNET(WT);
+    if (KEEP) LASTRUN.cat[0] = CAT;
+    DISTURBWT(CPXWT, WT);
+    if (KEEP) LASTRUN.before_cpx = *this, LASTRUN.wt[1] = WT;
+    CPX(WT);
+    if (KEEP) LASTRUN.cat[1] = CAT;
+    DISTURBWT(MICAWT, WT);
+    if (KEEP) LASTRUN.wt[2] = WT;
+    WHITEMICA(WT);
+    if (KEEP) LASTRUN.cat[2] = CAT;
+    if (!NOVALUE.empty()) return false;
+    TR = ELLISGREEN(PKBAR);        // at the pressure of the last table row
+    if (!TVARIES) NOVALUE.clear(); // the Powell temperature is then not used
+    LNK = -2 * LNAGRS + -LNAPRP + 6 * LNADI + 3 * LNAMICA; // GRS + PRP + DI + MICA
+    PR = PCALC(LNK, TVARIES ? TR + 273.15 : T);
+    return NOVALUE.empty();
+}
+
+std::int16_t calculation::RUNPASS(int J, LEFTOUTLIST &LEFTOUT) {
+    if (J == 2) SDMIX = true;
+    std::int16_t N = 0; // runs with a value
+    LEFTOUT.clear();
+    for (int I = 1; I <= RSIZE; I++) {
+        REAL TR = 0, PR = 0;
+        if (!RUN(TR, PR)) {
+            bool SEEN = false;
+            for (auto &[WHY, COUNT] : LEFTOUT)
+                if (WHY == NOVALUE) COUNT++, SEEN = true;
+            if (!SEEN) LEFTOUT.emplace_back(NOVALUE, 1);
+            continue;
+        }
+        N++;
+        TRES[N] = TR;
+        PRES[N] = PR;
+        PRP[N] = -LNAPRP;
+        GRS[N] = -2 * LNAGRS;
+        DI[N] = 6 * LNADI;
+        MICA[N] = 3 * LNAMICA;
+        LK[N] = LNK;
+        if (after_run) after_run(J, LASTRUN);
+    }
+    return N;
 }

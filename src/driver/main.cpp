@@ -3,6 +3,7 @@
 #include "io/textio.hpp"
 
 #include <cstdio>
+#include <memory>
 
 int main(int argc, char **argv) {
     CLI::App app{"Eclogite geobarometry from garnet, clinopyroxene and phengite analyses.\n"
@@ -13,21 +14,23 @@ int main(int argc, char **argv) {
     varno96::cli::add_seed(app, seed);
     if (const auto status = varno96::cli::parse(app, argc, argv)) return *status;
 
+    // On the heap: the run's arrays are large for a small stack.
+    const auto D = std::make_unique<dialogue>();
     int STATUS = 0;
     try {
         try {
-            VARNO96(seed);
+            D->VARNO96(seed);
         } catch (const RUNEND &E) {
             if (E.STATUS != 0) throw; // a no at the oxide check ends the run normally
         }
-        CLOSE(OUT);
-        CLOSE(PTOUT);
+        CLOSE(D->OUT);
+        CLOSE(D->PTOUT);
         if (std::fflush(stdout) != 0) FATAL("cannot write standard output");
     } catch (const RUNEND &E) {
         // What was written stays written.
-        CLOSEQUIET(OUT);
-        CLOSEQUIET(PTOUT);
-        if (CON.MIDLINE) std::fputc('\n', stdout); // the message stands on a line of its own
+        CLOSEQUIET(D->OUT);
+        CLOSEQUIET(D->PTOUT);
+        if (D->CON.MIDLINE) std::fputc('\n', stdout); // the message stands on a line of its own
         std::fflush(stdout);
         std::fprintf(stderr, "varno96: %s\n", E.MESSAGE.c_str());
         STATUS = E.STATUS;

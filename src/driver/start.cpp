@@ -1,13 +1,10 @@
-#include "chemistry/chemistry.hpp"
 #include "driver/driver.hpp"
-#include "io/io.hpp"
 #include "io/textio.hpp"
-#include "stats/stats.hpp"
 
 #include <cerrno>
 #include <cstring>
 
-void STARTRUN() {
+void dialogue::STARTRUN() {
     if (QUERY("Output to file (VARNO.RES)?")) {
         OPENWRITE(OUT, "VARNO.RES");
     } else {
@@ -25,7 +22,7 @@ void STARTRUN() {
     TVARIES = false;
 }
 
-void KEYBOARDDATA() {
+void dialogue::KEYBOARDDATA() {
     WRITELN(CON, std::string(35, ' ') + std::string(20, '_'));
     DATANAME = READLN("Sample name, etc. (up to 20 char): ");
     SCREENINPUT();
@@ -40,7 +37,7 @@ void KEYBOARDDATA() {
     WRITELN(OUT, PAD(DATANAME, 22));
 }
 
-void FILEDATA() {
+void dialogue::FILEDATA() {
     DATANAME = READLN("Name of data file : ");
     errno = 0;
     DATA.NAME = DATANAME;
@@ -57,7 +54,7 @@ void FILEDATA() {
     WRITELN(OUT);
 }
 
-void VARNO96(std::optional<std::int16_t> SEED) {
+void dialogue::VARNO96(std::optional<std::int16_t> SEED) {
     STARTRUN();
     if (QUERY("Data from a file?"))
         FILEDATA();

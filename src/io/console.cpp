@@ -50,12 +50,12 @@ bool READFIELD(std::string FIELD, REAL &x) {
     return READREAL(FIELD, x);
 }
 
-bool QUERY(std::string_view PROMPT) {
+bool dialogue::QUERY(std::string_view PROMPT) {
     const std::string S = READLN(std::string(PROMPT) + " (y) : ", PROMPT);
     return S.empty() || S[0] == 'Y' || S[0] == 'y' || S == "1";
 }
 
-void READFROMSCREEN(VECTOR &wt) {
+void dialogue::READFROMSCREEN(VECTOR &wt) {
     WRITELN(CON, "Enter the mineral oxide weight %.");
     WRITELN(CON, "If probe data, enter all Fe as FeO.");
     WRITELN(CON, "Fe2O3 will be estimated by the");
@@ -70,7 +70,7 @@ void READFROMSCREEN(VECTOR &wt) {
     }
 }
 
-void SCREENINPUT() {
+void dialogue::SCREENINPUT() {
     WRITELN(CON);
     WRITELN(CON, "Garnet analysis");
     READFROMSCREEN(GRTWT);
@@ -86,8 +86,7 @@ void SCREENINPUT() {
     WRITELN(CON);
 }
 
-// The first word of the first answer line that holds more than blanks and tabs.
-static std::string FIRSTWORD(std::string_view PROMPT) {
+std::string dialogue::FIRSTWORD(std::string_view PROMPT) {
     std::string S = READLN(PROMPT);
     for (;;) {
         const std::size_t B = S.find_first_not_of(" \t");
@@ -96,13 +95,13 @@ static std::string FIRSTWORD(std::string_view PROMPT) {
     }
 }
 
-REAL ASKREAL(std::string_view PROMPT) {
+REAL dialogue::ASKREAL(std::string_view PROMPT) {
     REAL X = 0;
     while (!READREAL(FIRSTWORD(PROMPT), X)) {}
     return X;
 }
 
-int ASKINT(std::string_view PROMPT, int LOW, int HIGH) {
+int dialogue::ASKINT(std::string_view PROMPT, int LOW, int HIGH) {
     for (;;) {
         const std::string W = FIRSTWORD(PROMPT);
         const std::size_t I = (W[0] == '+' || W[0] == '-') ? 1 : 0; // optional sign, digits

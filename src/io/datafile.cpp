@@ -46,7 +46,7 @@ static void SKIPLINE(TEXTFILE &F) {
     if (CH == CR) SKIPLF(F);
 }
 
-std::string READSTR(TEXTFILE &F, std::size_t WIDTH) {
+std::string field_reader::READSTR(TEXTFILE &F, std::size_t WIDTH) {
     ENDLN = false;
     std::string FIELD;
     int CH;
@@ -68,7 +68,7 @@ std::string READSTR(TEXTFILE &F, std::size_t WIDTH) {
     return FIELD.empty() ? "0" : FIELD;
 }
 
-void CHECKOX() {
+void dialogue::CHECKOX() {
     for (int I = 1; I <= NIFIELDS; I++) DUMMY = READSTR(DATA);
     WRITELN(CON, "Checking that oxides are in correct sequence ...");
     WRITELN(CON, "Expected:  SiO2 TiO2 Al2O3 Fe2O3 FeO MnO MgO CaO Na2O K2O");
@@ -94,7 +94,7 @@ REAL READVALUE(std::string FIELD) {
     return X;
 }
 
-void READLINE(VECTOR &MINWT) {
+void dialogue::READLINE(VECTOR &MINWT) {
     ENDLN = false;
     for (int I = 1; I <= NIFIELDS; I++) DUMMY = READSTR(DATA);
     for (int I = 1; I <= NEL; I++) {

@@ -13,8 +13,7 @@ std::string MAKESTR(REAL R, int DECIMALS) {
 
 static std::string TRIMLEFT(const std::string &S) { return S.substr(S.find_first_not_of(' ')); }
 
-// The four lines of a data file in one of the two layouts.
-static std::string LAYOUT(bool DELIMITED, const std::string &SNAME) {
+std::string dialogue::LAYOUT(bool DELIMITED, const std::string &SNAME) {
     const VECTOR *const MINWT[3] = {&GRTWT, &CPXWT, &MICAWT};
     static const char *const TABLINE[3] = {
         "  Grt    1      descr   12", "  Cpx    1      descr    6", "  Phe    1      descr   22"};
@@ -38,9 +37,9 @@ static std::string LAYOUT(bool DELIMITED, const std::string &SNAME) {
     return S;
 }
 
-// The dialogue of both writers. A file that cannot be written is reported and the run goes
-// on: the analyses stay in memory and in the report.
-static void SAVEFILE(bool DELIMITED) {
+// A file that cannot be written is reported and the run goes on: the analyses stay in memory
+// and in the report.
+void dialogue::SAVEFILE(bool DELIMITED) {
     const std::string DNAME = READLN("Name for file (prefix to .PRN) : ").substr(0, 8) + ".PRN";
     errno = 0;
     std::FILE *DOUT = std::fopen(DNAME.c_str(), "wb");
@@ -66,5 +65,5 @@ static void SAVEFILE(bool DELIMITED) {
                                 : " successfully written in tabular .PRN format"));
 }
 
-void SAVEDATA() { SAVEFILE(false); }
-void SAVEDELIM() { SAVEFILE(true); }
+void dialogue::SAVEDATA() { SAVEFILE(false); }
+void dialogue::SAVEDELIM() { SAVEFILE(true); }

@@ -52,7 +52,7 @@ void WRITELN(TEXTFILE &F, std::string_view S) {
     WRITE(F, F.EOL);
 }
 
-void WRITEBOTH(std::string_view S) {
+void dialogue::WRITEBOTH(std::string_view S) {
     WRITELN(CON, S);
     WRITELN(OUT, S);
 }
@@ -71,7 +71,7 @@ void CLOSEQUIET(TEXTFILE &F) {
     F.F = nullptr;
 }
 
-std::string READLN(std::string_view PROMPT, std::string_view WHAT) {
+std::string dialogue::READLN(std::string_view PROMPT, std::string_view WHAT) {
     WRITE(CON, PROMPT);
     if (std::fflush(CON.F) != 0) FATAL("cannot write " + CON.NAME);
     std::string S;

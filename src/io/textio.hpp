@@ -1,4 +1,5 @@
-// Text channels, Pascal-style number formatting, console lines and the fatal-error path.
+// Text channels, Pascal-style number formatting and the fatal-error path. The console's
+// WRITEBOTH and READLN are members of the dialogue (state/state.hpp).
 #pragma once
 
 #include "state/state.hpp"
@@ -18,13 +19,6 @@ std::string PAD(std::string_view S, int W);
 void OPENWRITE(TEXTFILE &F, const std::string &FILENAME);
 void WRITE(TEXTFILE &F, std::string_view S);
 void WRITELN(TEXTFILE &F, std::string_view S = {});
-// Writes the line S to the console and then to the report.
-void WRITEBOTH(std::string_view S);
 void CLOSE(TEXTFILE &F);
 // Closes the report and the P-T file after a failure; reports nothing.
 void CLOSEQUIET(TEXTFILE &F);
-
-// Writes PROMPT to the console, flushes, and reads one answer line (first 255 characters,
-// the line end and a trailing CR dropped). End of input ends the run, naming WHAT, or the
-// prompt when WHAT is empty.
-std::string READLN(std::string_view PROMPT, std::string_view WHAT = {});

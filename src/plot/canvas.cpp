@@ -1,6 +1,7 @@
 #include "plot/canvas.hpp"
 
 #include "plot/output.hpp"
+#include "plot/scene.hpp"
 #include "plot/text.hpp"
 
 #include <algorithm>
@@ -11,9 +12,6 @@
 namespace varno96::plot {
 
 namespace {
-
-// Page of 180 mm x 160 mm: room for the diagram, a title above and a legend below it.
-constexpr PLINT page_width_pt = 510, page_height_pt = 454;
 
 struct rgba {
     PLINT r, g, b;
@@ -102,6 +100,8 @@ int memory_close(void *cookie) {
 
 canvas::canvas(std::string path) : path_(std::move(path)) {
     const char *device = choose_device(path_);
+    constexpr auto page_width = static_cast<PLINT>(page_width_pt);
+    constexpr auto page_height = static_cast<PLINT>(page_height_pt);
     file_ = fopencookie(&memory_, "w", {nullptr, memory_write, memory_seek, memory_close});
     if (file_ == nullptr) throw std::runtime_error("cannot write " + path_ + ": out of memory");
     stream_ = std::make_unique<plstream>();
@@ -112,9 +112,9 @@ canvas::canvas(std::string path) : path_(std::move(path)) {
         // The cairo PostScript device turns a landscape page on its side unless asked for
         // portrait, which then takes the page's length first.
         p.setopt("portrait", "");
-        p.spage(72, 72, page_height_pt, page_width_pt, 0, 0);
+        p.spage(72, 72, page_height, page_width, 0, 0);
     } else {
-        p.spage(72, 72, page_width_pt, page_height_pt, 0, 0);
+        p.spage(72, 72, page_width, page_height, 0, 0);
     }
     p.scmap0n(static_cast<PLINT>(std::size(palette)));
     for (PLINT i = 0; i < static_cast<PLINT>(std::size(palette)); i++)
@@ -140,8 +140,17 @@ void canvas::finish() {
 
 void canvas::axes(const axis_range &t_axis, const axis_range &p_axis, double bottom,
                   const std::string &t_label, bool t_numbers) {
+    // Room for the last tick label on the right.
+    const double w = page_mm_[1] - page_mm_[0], h = page_mm_[3] - page_mm_[2];
+    axes(t_axis, p_axis, rect{0.12 * w, bottom * h, 0.95 * w, 0.88 * h}, t_label, t_numbers);
+}
+
+void canvas::axes(const axis_range &t_axis, const axis_range &p_axis, const rect &frame,
+                  const std::string &t_label, bool t_numbers) {
     plstream &p = pl();
-    p.vpor(0.12, 0.95, bottom, 0.88); // room for the last tick label on the right
+    const double w = page_mm_[1] - page_mm_[0], h = page_mm_[3] - page_mm_[2];
+    p.vpor((frame.x0 - page_mm_[0]) / w, (frame.x1 - page_mm_[0]) / w, (frame.y0 - page_mm_[2]) / h,
+           (frame.y1 - page_mm_[2]) / h);
     p.wind(t_axis.lo, t_axis.hi, p_axis.lo, p_axis.hi);
     p.col0(ink);
     p.width(1);
@@ -245,10 +254,11 @@ std::pair<double, double> canvas::legend(std::span<const legend_entry> entries, 
     PLFLT width = 0, height = 0;
     const PLINT side = from_right ? PL_POSITION_RIGHT : PL_POSITION_LEFT;
     p.legend(&width, &height, 0, side | PL_POSITION_BOTTOM | PL_POSITION_INSIDE, x, y, 0.06, paper,
-             ink, 1, static_cast<PLINT>(n), 1, static_cast<PLINT>(n), opt.data(), 0.8, 0.75, 1.9, 0,
-             text_colours.data(), text.data(), zero.data(), zero.data(), zero_f.data(),
-             zero_f.data(), line_colours.data(), line_styles.data(), line_widths.data(),
-             symbol_colours.data(), symbol_scales.data(), symbol_numbers.data(), symbols.data());
+             ink, 1, static_cast<PLINT>(n), 1, static_cast<PLINT>(n), opt.data(), 0.8, 0.75,
+             legend_pitch, 0, text_colours.data(), text.data(), zero.data(), zero.data(),
+             zero_f.data(), zero_f.data(), line_colours.data(), line_styles.data(),
+             line_widths.data(), symbol_colours.data(), symbol_scales.data(), symbol_numbers.data(),
+             symbols.data());
     return {width, height};
 }
 

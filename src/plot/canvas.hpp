@@ -67,6 +67,12 @@ public:
     // box, ticks and axis titles.
     void axes(const axis_range &t_axis, const axis_range &p_axis, double bottom,
               const std::string &t_label = "T (°C)", bool t_numbers = true);
+    // The same with the frame given in mm on the page.
+    void axes(const axis_range &t_axis, const axis_range &p_axis, const rect &frame,
+              const std::string &t_label, bool t_numbers);
+    // The page's size in mm.
+    double page_width_mm() const { return page_mm_[1] - page_mm_[0]; }
+    double page_height_mm() const { return page_mm_[3] - page_mm_[2]; }
     // A title line above the diagram, and a smaller second line under it (when not empty).
     void titles(const std::string &title, const std::string &subtitle);
 

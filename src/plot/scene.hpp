@@ -1,14 +1,20 @@
 // What a diagram shows, worked out from the results before anything is drawn: the marks in
-// diagram coordinates, the statistics of each cloud, the texts and the axis ranges.
+// diagram coordinates, the statistics of each cloud, the texts and the axis ranges; and the
+// diagram of a batch laid out on its page, which the PLplot pictures and the browser page
+// both draw, so that the two agree on where everything goes.
 #pragma once
 
 #include "plot/cloud.hpp"
+#include "plot/labels.hpp"
 #include "plot/plot.hpp"
 #include "plot/results.hpp"
 
 #include <array>
+#include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace varno96::plot {
@@ -67,5 +73,75 @@ struct batch_scene {
 
 batch_scene make_batch_scene(const std::vector<batch_sample> &samples, int left_off,
                              const std::string &title);
+
+// ---- The batch's diagram on its page ---------------------------------------------------
+
+// The page of the diagrams, 510 x 454 points: room for the diagram, a title above it and a
+// legend below.
+inline constexpr double page_width_pt = 510, page_height_pt = 454;
+
+struct page_geometry {
+    double width = page_width_pt * 25.4 / 72, height = page_height_pt * 25.4 / 72; // mm
+    double char_height = 3.400775; // mm at scale 1, as PLplot sets it on this page
+};
+
+// Width in mm of UTF-8 text set in characters `char_height` mm high.
+using text_width = std::function<double(std::string_view utf8, double char_height)>;
+
+// The estimate without a font at hand: the advance widths of the usual sans-serif font, in
+// ems of 1.25 character heights (as PLplot's devices set their fonts).
+double estimated_text_width(std::string_view utf8, double char_height);
+
+struct mm_point {
+    double x = 0, y = 0;
+};
+
+// One row of the legend: what its symbol shows, its text, and the middle of the row.
+enum class legend_kind { mark, ellipse1, ellipse2, bar1, bar2 };
+struct legend_row {
+    legend_kind kind = legend_kind::mark;
+    std::string text;
+    double y = 0;
+};
+
+// A sample's name where it is written: its box (the text starts label_inset mm into it,
+// centred in height), and a leader from the mark to the box when it stands apart.
+struct batch_label {
+    std::size_t mark = 0; // index into the scene's marks
+    rect box;
+    std::optional<std::array<mm_point, 2>> leader;
+};
+
+// Everything in mm from the page's lower left corner, y upwards.
+struct batch_layout {
+    page_geometry page;
+    rect frame;                // the diagram's axes box
+    axis_range t_axis, p_axis; // the frame's ranges
+    std::string subtitle;      // below the scene's title; empty for none
+    // The legend, in the lower margin: its box (PLplot's legend takes its lower left corner),
+    // and a row for each entry, top down, legend_pitch character heights apart.
+    rect legend_box;
+    std::vector<legend_row> legend;
+    std::vector<mm_point> marks;     // one for each of the scene's marks
+    std::vector<batch_label> labels; // the names written, in the order of the marks
+    std::size_t unwritten = 0;       // names left out for want of room; their marks are drawn
+    double label_char = 0;           // mm, the height of the names' characters
+
+    mm_point to_mm(const pt_point &q) const;
+    pt_point from_mm(const mm_point &m) const;
+};
+
+// Sizes the layout and its front ends share (mm unless said otherwise).
+inline constexpr double legend_pitch = 1.9; // from one legend row to the next, in characters
+inline constexpr double label_scale = 0.75; // of the names, to the page's characters
+inline constexpr double label_inset = 0.4;  // from a name's box to its text
+inline constexpr double mark_half = 1.4;    // of the square around a mark that names keep off
+
+// The diagram of `scene` on `page`: the frame within the margins left for the title and the
+// legend, and each sample's name placed beside its mark, clear of the other names and the
+// marks and inside the frame; a name that finds no such place is left out (and counted), and
+// the names are placed in the order of the batch. `width` measures the names.
+batch_layout layout_batch(const batch_scene &scene, const page_geometry &page = {},
+                          const text_width &width = estimated_text_width);
 
 } // namespace varno96::plot

@@ -3,8 +3,7 @@
 
 #include <cmath>
 
-// Writes a pause message and waits for Enter.
-static void PAUSE(const char *MESSAGE) {
+void dialogue::PAUSE(const char *MESSAGE) {
     WRITELN(CON, MESSAGE);
     READLN("", MESSAGE);
 }
@@ -40,7 +39,7 @@ const char *MOMENTVALUES(const NARRAY &data, std::int16_t n, REAL &ave, REAL &ad
     return nullptr;
 }
 
-void MOMENT(const NARRAY &data, std::int16_t n, REAL &ave, REAL &adev, REAL &sdev, REAL &svar,
-            REAL &skew, REAL &curt) {
+void dialogue::MOMENT(const NARRAY &data, std::int16_t n, REAL &ave, REAL &adev, REAL &sdev,
+                      REAL &svar, REAL &skew, REAL &curt) {
     if (const char *WHY = MOMENTVALUES(data, n, ave, adev, sdev, svar, skew, curt)) PAUSE(WHY);
 }

@@ -4,7 +4,7 @@
 
 static constexpr REAL MBIG = 4.0E6, MSEED = 1618033, MZ = 0, FAC = 2.5E-7;
 
-REAL RAN3(std::int16_t &idum) {
+REAL random_stream::RAN3(std::int16_t &idum) {
     // A stream never seeded holds only zeros and would return 0 for ever: seed it as -1 would.
     if (idum >= 0 && GLINEXTP == 0) idum = -1;
     if (idum < 0) {
@@ -38,7 +38,7 @@ REAL RAN3(std::int16_t &idum) {
     return MJ * FAC;
 }
 
-REAL GASDEV(std::int16_t &idum) {
+REAL random_stream::GASDEV(std::int16_t &idum) {
     if (GLISET == 0) {
         REAL V1, V2, R;
         do {
@@ -53,4 +53,15 @@ REAL GASDEV(std::int16_t &idum) {
     }
     GLISET = 0;
     return GLGSET;
+}
+
+void calculation::DISTURBWT(const VECTOR &OLDWT, VECTOR &NEWWT) {
+    for (int I = 1; I <= NEL; I++) {
+        if (OLDWT[I] < 0.01) {
+            NEWWT[I] = OLDWT[I]; // absent and trace oxides pass unchanged
+        } else {
+            const REAL ERR = TOTERR * std::sqrt(OLDWT[I] / 100);
+            NEWWT[I] = OLDWT[I] + GASDEV(IDUM) * ERR;
+        }
+    }
 }

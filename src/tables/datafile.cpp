@@ -82,10 +82,11 @@ std::vector<text_line> split_fields(const std::string &name,
         }
     } const close{file.F};
     flockfile(file.F); // once for the whole text, not for every character
+    field_reader reader;
     for (const auto &[number, line] : lines) {
         text_line fields{number, {}};
-        do fields.fields.push_back(READSTR(file, field_width));
-        while (!ENDLN);
+        do fields.fields.push_back(reader.READSTR(file, field_width));
+        while (!reader.ENDLN);
         result.push_back(std::move(fields));
     }
     return result;

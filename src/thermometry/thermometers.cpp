@@ -40,7 +40,7 @@ outcome<line> kr00(const exchange &x) { // Krogh Ravna (2000): T = (1939.9 + 327
     return over(1939.9 + 3270 * x_ca - 1396 * x_ca * x_ca + 3319 * x_mn - 3535 * x_mn * x_mn + 1105 * x_mg - 3561 * x_mg * x_mg + 2324 * x_mg * x_mg * x_mg,
                 169.4 * gpa_per_kbar, x.ln_kd + 1.223);
 }
-outcome<line> kr78(const exchange &x) { // Krogh & Raheim (1978): T = (3685 + 77.1 P) / (ln K_D + 3.52)
+outcome<line> kr78(const exchange &x) { // Krogh & Råheim (1978): T = (3685 + 77.1 P) / (ln K_D + 3.52)
     return over(3685, 77.1, x.ln_kd + 3.52);
 }
 outcome<line> gh82(const exchange &x) { // Green & Hellman (1982), basaltic: T = (5170 + 0.036 P[bar]) / (ln K_D + 4.17)

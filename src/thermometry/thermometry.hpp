@@ -64,7 +64,7 @@ inline constexpr std::array<calibration, n_calibrations> calibrations{{
      "garnet-clinopyroxene Fe2+-Mg, with garnet X_Ca and Mg#"},
     {key::kr00, "KR00", "Krogh Ravna E. (2000) J. Metamorph. Geol. 18, 211-219",
      mineral_pair::grt_cpx, "garnet-clinopyroxene Fe2+-Mg, with garnet X_Ca, X_Mn and X_Mg"},
-    {key::kr78, "KR78", "Krogh E.J., Raheim A. (1978) Contrib. Mineral. Petrol. 66, 75-80",
+    {key::kr78, "KR78", "Krogh E.J., Råheim A. (1978) Contrib. Mineral. Petrol. 66, 75-80",
      mineral_pair::grt_phe, "garnet-phengite Fe-Mg, all iron as analysed"},
     {key::gh82, "GH82", "Green T.H., Hellman P.L. (1982) Lithos 15, 253-266, basaltic calibration",
      mineral_pair::grt_phe, "garnet-phengite Fe-Mg, all iron as analysed, basaltic compositions"},

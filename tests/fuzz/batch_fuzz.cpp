@@ -113,7 +113,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     // Sample names and notes quote the file: it may spell these itself.
     const bool check_text = !varno96::fuzz::shows_no_value(text);
     try {
-        varno96::fuzz::reset_program_state();
         const varno96::file_input in = varno96::read_table("fuzz.PRN", text);
         bool monte_carlo_done = false;
         for (const auto mode : {varno96::combine_mode::none, varno96::combine_mode::mean,

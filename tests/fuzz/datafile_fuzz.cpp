@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 
 namespace {
@@ -41,32 +42,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         if (f == nullptr || std::fwrite(data, 1, size, f) != size || std::fclose(f) != 0)
             finding("cannot write the scratch data file");
     }
-    varno96::fuzz::reset_program_state();
+    const auto d = std::make_unique<dialogue>(); // a fresh one for each input
     static const char yes[] = "y\n";
-    KBD = fmemopen(const_cast<char *>(yes), 2, "rb");
-    CON.F = s.null;
-    DATA.NAME = s.file;
-    DATA.F = std::fopen(s.file.c_str(), "rb");
-    if (KBD == nullptr || CON.F == nullptr || DATA.F == nullptr)
+    d->KBD = fmemopen(const_cast<char *>(yes), 2, "rb");
+    d->CON.F = s.null;
+    d->DATA.NAME = s.file;
+    d->DATA.F = std::fopen(s.file.c_str(), "rb");
+    if (d->KBD == nullptr || d->CON.F == nullptr || d->DATA.F == nullptr)
         finding("cannot open the scratch files");
     try {
-        CHECKOX();
-        READLINE(GRTWT);
-        READLINE(CPXWT);
-        READLINE(MICAWT);
+        d->CHECKOX();
+        d->READLINE(d->GRTWT);
+        d->READLINE(d->CPXWT);
+        d->READLINE(d->MICAWT);
         for (;;) {
-            const std::string field = READSTR(DATA);
-            if (field == "\x1a" && std::feof(DATA.F)) break; // past the end
+            const std::string field = d->READSTR(d->DATA);
+            if (field == "\x1a" && std::feof(d->DATA.F)) break; // past the end
             check_field(field);
         }
     } catch (const RUNEND &e) { finding("reading a data file ended the run: " + e.MESSAGE); }
-    check_values(GRTWT);
-    check_values(CPXWT);
-    check_values(MICAWT);
-    std::fclose(DATA.F);
-    std::fclose(KBD);
-    DATA.F = nullptr;
-    KBD = stdin;
-    CON.F = stdout;
+    check_values(d->GRTWT);
+    check_values(d->CPXWT);
+    check_values(d->MICAWT);
+    std::fclose(d->DATA.F);
+    std::fclose(d->KBD);
     return 0;
 }

@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -61,18 +62,18 @@ struct inside_fresh_folder {
 };
 
 // Mirrors main: the run, then the files closed as after a normal end or a failure.
-int run() {
+int run(dialogue &d) {
     try {
         try {
-            VARNO96(seed);
+            d.VARNO96(seed);
         } catch (const RUNEND &e) {
             if (e.STATUS != 0) throw;
         }
-        CLOSE(OUT);
-        CLOSE(PTOUT);
+        CLOSE(d.OUT);
+        CLOSE(d.PTOUT);
     } catch (const RUNEND &e) {
-        CLOSEQUIET(OUT);
-        CLOSEQUIET(PTOUT);
+        CLOSEQUIET(d.OUT);
+        CLOSEQUIET(d.PTOUT);
         return e.STATUS;
     }
     return 0;
@@ -99,21 +100,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     examples();
 
     inside_fresh_folder here;
-    varno96::fuzz::reset_program_state();
-    std::string keys = input; // fmemopen needs a buffer of at least one byte
-    KBD = input.empty() ? std::fopen("/dev/null", "rb") : fmemopen(keys.data(), keys.size(), "rb");
+    const auto d = std::make_unique<dialogue>(); // a fresh one for each input
+    std::string keys = input;                    // fmemopen needs a buffer of at least one byte
+    d->KBD =
+        input.empty() ? std::fopen("/dev/null", "rb") : fmemopen(keys.data(), keys.size(), "rb");
     char *console = nullptr;
     std::size_t console_size = 0;
-    CON.F = open_memstream(&console, &console_size);
-    if (KBD == nullptr || CON.F == nullptr) finding("cannot open the keyboard or the console");
+    d->CON.F = open_memstream(&console, &console_size);
+    if (d->KBD == nullptr || d->CON.F == nullptr)
+        finding("cannot open the keyboard or the console");
 
-    const int status = run();
-    if (DATA.F != nullptr) std::fclose(DATA.F); // left open by the run, closed at exit
-    DATA.F = nullptr;
-    std::fclose(KBD);
-    KBD = stdin;
-    std::fclose(CON.F);
-    CON.F = stdout;
+    const int status = run(*d);
+    if (d->DATA.F != nullptr) std::fclose(d->DATA.F); // left open by the run, closed at exit
+    std::fclose(d->KBD);
+    std::fclose(d->CON.F);
     const std::string shown(console, console_size);
     std::free(console);
 

@@ -1,8 +1,7 @@
-// Shared by the fuzz targets: the program-wide state as at program start, findings, text
-// checks and scratch folders.
+// Shared by the fuzz targets: findings, text checks and scratch folders. Each input gets a
+// fresh dialogue, so that one input cannot leak into the next.
 #pragma once
 
-#include "chemistry/chemistry.hpp"
 #include "state/state.hpp"
 
 #include <cstdio>
@@ -14,19 +13,6 @@
 #include <string_view>
 
 namespace varno96::fuzz {
-
-// Every program-wide variable as at program start, with the oxide table set up, so that one
-// input cannot leak into the next: the calculation's through CLEARSTATE, then the channels
-// and the dialogue's buffers, which it leaves aside.
-inline void reset_program_state() {
-    CLEARSTATE();
-    INITIALISE();
-    CON = TEXTFILE{stdout, "standard output", "\n"};
-    OUT = PTOUT = DATA = TEXTFILE{};
-    KBD = stdin;
-    DATANAME.clear();
-    DUMMY.clear();
-}
 
 // A property does not hold: one line on standard error, then abort, which libFuzzer records
 // as a crash with its input and the replay reports as a failure.

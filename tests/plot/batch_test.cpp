@@ -1,10 +1,15 @@
 // The batch diagram as the batch tool calls it: every sample marked and named, spreads of
-// pass 2, samples without a result counted, and failures that leave nothing.
+// pass 2, samples without a result counted, and failures that leave nothing; and its layout,
+// which the picture draws: the legend and the frame, and names that stay inside the frame,
+// clear of one another and of the marks, or are left out and counted.
 #include "plot/plot.hpp"
+#include "plot/scene.hpp"
 #include "plot/support.hpp"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <random>
 #include <stdexcept>
@@ -14,13 +19,35 @@ using namespace varno96::test;
 
 namespace {
 
-std::vector<std::pair<double, double>> cloud(double t, double p, double sd_t, unsigned seed) {
+std::vector<std::pair<double, double>> cloud(double t, double p, double sd_t, unsigned seed,
+                                             int n = 200) {
     std::mt19937 random(seed);
     std::normal_distribution<double> normal;
     std::vector<std::pair<double, double>> r;
-    for (int i = 0; i < 200; i++)
-        r.emplace_back(t + sd_t * normal(random), p + 1.5 * normal(random));
+    for (int i = 0; i < n; i++) r.emplace_back(t + sd_t * normal(random), p + 1.5 * normal(random));
     return r;
+}
+
+// n samples scattered about a few centres, each with a small cloud when `spread`.
+std::vector<batch_sample> crowd(std::size_t n, bool spread, unsigned seed) {
+    std::mt19937 random(seed);
+    std::normal_distribution<double> normal;
+    std::uniform_real_distribution<double> uniform;
+    std::vector<batch_sample> r;
+    for (std::size_t i = 0; i < n; i++) {
+        const double t = 450 + 50 * static_cast<double>(i % 4) + 30 * normal(random);
+        const double p = 20 + 2 * static_cast<double>(i % 3) + 2 * normal(random);
+        const bool fixed = uniform(random) < 0.2;
+        r.push_back({"S" + std::to_string(i + 1), t, p,
+                     spread ? cloud(t, p, fixed ? 0 : 15, seed + static_cast<unsigned>(i), 40)
+                            : std::vector<std::pair<double, double>>{},
+                     !fixed});
+    }
+    return r;
+}
+
+bool inside(const rect &box, const rect &frame) {
+    return box.x0 >= frame.x0 && box.x1 <= frame.x1 && box.y0 >= frame.y0 && box.y1 <= frame.y1;
 }
 
 } // namespace
@@ -89,5 +116,116 @@ TEST(BatchDiagram, SamplesAtOneFixedTemperatureStandSideBySide) {
     for (std::size_t i = 0; i < 3; i++) {
         if (i > 0) { EXPECT_GT(marks[i].x, marks[i - 1].x + 20); } // in batch order, apart
         EXPECT_NEAR(svg.p0 + svg.p1 * marks[i].y, samples[i].p_kbar, 0.05);
+    }
+}
+
+TEST(BatchLayout, LegendFrameAndNamesLeftOut) {
+    using enum legend_kind;
+    std::vector<batch_sample> both = crowd(6, true, 11);
+    both[0].t_varies = true, both[1].t_varies = false; // an ellipse and a bar at least
+    both[1].pass2 = cloud(both[1].t_c, both[1].p_kbar, 0, 12);
+    struct {
+        const char *what;
+        std::vector<batch_sample> samples;
+        std::vector<legend_kind> legend;
+        std::string subtitle; // "" when every name is written
+    } cases[] = {
+        {"no samples", {}, {mark}, "No sample with a result"},
+        {"no Monte-Carlo", crowd(5, false, 1), {mark}, ""},
+        {"Powell temperatures",
+         {{"A", 600, 20, cloud(600, 20, 30, 2), true}},
+         {mark, ellipse1, ellipse2},
+         ""},
+        {"a fixed temperature",
+         {{"A", 600, 20, cloud(600, 20, 0, 3), false}},
+         {mark, bar1, bar2},
+         ""},
+        {"both", both, {mark, ellipse1, ellipse2, bar1, bar2}, ""},
+        {"a thousand in a heap", crowd(1000, false, 4), {mark}, "of 1000 names not written"},
+    };
+    const page_geometry page;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        const batch_layout layout = layout_batch(make_batch_scene(c.samples, 0, "T"));
+        std::vector<legend_kind> kinds;
+        for (const legend_row &row : layout.legend) kinds.push_back(row.kind);
+        EXPECT_EQ(kinds, c.legend);
+        // The legend's rows top down in its box, the frame a tenth of the page above it.
+        EXPECT_NEAR(layout.legend_box.y1 - layout.legend_box.y0,
+                    legend_pitch * page.char_height * static_cast<double>(kinds.size()), 1e-9);
+        EXPECT_GT(layout.legend.front().y, layout.legend.back().y - 1e-9);
+        EXPECT_NEAR(layout.frame.y0, layout.legend_box.y1 + 0.1 * page.height, 1e-9);
+        EXPECT_NEAR(layout.frame.y1, 0.88 * page.height, 1e-9);
+        EXPECT_EQ(layout.marks.size(), c.samples.size());
+        EXPECT_EQ(layout.labels.size() + layout.unwritten, c.samples.size());
+        if (c.subtitle.empty() || c.samples.empty()) {
+            EXPECT_EQ(layout.subtitle, c.subtitle);
+            EXPECT_EQ(layout.unwritten, 0u);
+        } else {
+            EXPECT_NE(layout.subtitle.find(std::to_string(layout.unwritten) + " " + c.subtitle),
+                      std::string::npos)
+                << layout.subtitle;
+            EXPECT_GT(layout.unwritten, 900u);
+            EXPECT_FALSE(layout.labels.empty());
+        }
+    }
+}
+
+TEST(BatchLayout, PictureDrawsTheLayout) {
+    // The frame, each name written where the layout puts it, and no other name.
+    const std::vector<batch_sample> samples = crowd(300, true, 5);
+    const batch_layout layout = layout_batch(make_batch_scene(samples, 0, "Heap"));
+    ASSERT_GT(layout.unwritten, 0u);
+    plot_scratch dir;
+    write_batch_diagram(samples, 0, "Heap", (dir / "heap.svg").string());
+    const svg_picture svg = read_svg(slurp(dir / "heap.svg"));
+    const auto pt = [](double mm) { return mm * 72 / 25.4; };
+    const auto [t_lo, p_lo] = svg.pt(pt(layout.frame.x0), pt(layout.frame.y0));
+    const auto [t_hi, p_hi] = svg.pt(pt(layout.frame.x1), pt(layout.frame.y1));
+    EXPECT_NEAR(t_lo, layout.t_axis.lo, 0.5);
+    EXPECT_NEAR(t_hi, layout.t_axis.hi, 0.5);
+    EXPECT_NEAR(p_lo, layout.p_axis.lo, 0.05);
+    EXPECT_NEAR(p_hi, layout.p_axis.hi, 0.05);
+    EXPECT_TRUE(svg.has_text(layout.subtitle));
+    std::size_t names = 0;
+    for (const svg_text &t : svg.texts)
+        names += t.text.size() > 1 && t.text[0] == 'S' && std::isdigit(t.text[1]);
+    EXPECT_EQ(names, layout.labels.size());
+    for (const batch_label &l : layout.labels) {
+        const std::string &name = samples[l.mark].label;
+        const auto text = std::find_if(svg.texts.begin(), svg.texts.end(),
+                                       [&](const svg_text &x) { return x.text == name; });
+        ASSERT_NE(text, svg.texts.end()) << name;
+        EXPECT_NEAR(text->x, pt(l.box.x0 + label_inset), 0.5) << name;
+        EXPECT_LT(text->y, pt(l.box.y1)) << name;
+        EXPECT_GT(text->y, pt(l.box.y0)) << name;
+    }
+}
+
+TEST(BatchLayout, NamesStayInsideTheFrameClearOfOneAnotherAndOfTheMarks) {
+    // Random batches of 10 to 2000 samples, with and without spreads.
+    std::mt19937 random(2026);
+    std::uniform_real_distribution<double> log_n(std::log(10.0), std::log(2000.0));
+    for (int k = 0; k < 12; k++) {
+        const auto n = static_cast<std::size_t>(std::exp(log_n(random)));
+        const batch_scene scene =
+            make_batch_scene(crowd(n, k % 2 == 0, static_cast<unsigned>(k)), 0, "Random");
+        const batch_layout layout = layout_batch(scene);
+        SCOPED_TRACE(std::to_string(n) + " samples");
+        ASSERT_EQ(layout.labels.size() + layout.unwritten, n);
+        for (std::size_t i = 0; i < layout.labels.size(); i++) {
+            const batch_label &l = layout.labels[i];
+            EXPECT_TRUE(inside(l.box, layout.frame)) << l.mark;
+            if (i > 0) { EXPECT_GT(l.mark, layout.labels[i - 1].mark); }
+            for (std::size_t j = 0; j < i; j++)
+                EXPECT_EQ(overlap(l.box, layout.labels[j].box), 0)
+                    << l.mark << " and " << layout.labels[j].mark;
+            for (std::size_t m = 0; m < n; m++) {
+                const mm_point at = layout.marks[m];
+                const rect mark{at.x - mark_half, at.y - mark_half, at.x + mark_half,
+                                at.y + mark_half};
+                if (m != l.mark) { EXPECT_EQ(overlap(l.box, mark), 0) << l.mark << " on " << m; }
+            }
+        }
     }
 }

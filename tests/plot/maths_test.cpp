@@ -122,22 +122,27 @@ TEST(Labels, CrowdedMarksGetLabelsThatDoNotOverlap) {
     const auto placed = place_labels(labels, marks, {}, frame, 1.5);
     ASSERT_EQ(placed.size(), 5u);
     for (std::size_t i = 0; i < placed.size(); i++) {
-        EXPECT_DOUBLE_EQ(overlap(placed[i].box, frame), placed[i].box.area());
-        for (const rect &m : marks) EXPECT_EQ(overlap(placed[i].box, m), 0) << i;
-        for (std::size_t j = 0; j < i; j++)
-            EXPECT_EQ(overlap(placed[i].box, placed[j].box), 0) << i << j;
+        ASSERT_TRUE(placed[i]) << i;
+        const rect &box = placed[i]->box;
+        EXPECT_DOUBLE_EQ(overlap(box, frame), box.area());
+        for (const rect &m : marks) EXPECT_EQ(overlap(box, m), 0) << i;
+        for (std::size_t j = 0; j < i; j++) EXPECT_EQ(overlap(box, placed[j]->box), 0) << i << j;
         // Near its own mark.
-        EXPECT_LT(std::hypot((placed[i].box.x0 + placed[i].box.x1) / 2 - labels[i].x,
-                             (placed[i].box.y0 + placed[i].box.y1) / 2 - labels[i].y),
-                  25);
+        EXPECT_LT(
+            std::hypot((box.x0 + box.x1) / 2 - labels[i].x, (box.y0 + box.y1) / 2 - labels[i].y),
+            25);
     }
 }
 
-TEST(Labels, ALabelAtTheRightEdgeGoesLeftOfItsMark) {
+TEST(Labels, ALabelStaysInsideTheFrameOrIsNotPlaced) {
     const label_request l{98, 50, 20, 4};
     const auto placed = place_labels(std::span(&l, 1), {}, {}, rect{0, 0, 100, 100}, 1.5);
-    EXPECT_LE(placed[0].box.x1, 98);
-    EXPECT_FALSE(placed[0].distant);
+    ASSERT_TRUE(placed[0]);
+    EXPECT_LE(placed[0]->box.x1, 98);
+    EXPECT_FALSE(placed[0]->distant);
+    // Wider than the frame: none.
+    const label_request wide{50, 50, 101, 4};
+    EXPECT_FALSE(place_labels(std::span(&wide, 1), {}, {}, rect{0, 0, 100, 100}, 1.5)[0]);
 }
 
 TEST(Text, LabelsBecomeValidUtf8WithPlplotEscapesDoubled) {

@@ -1,8 +1,8 @@
-// Test support: scripted keyboard input and captured console output for procedures that
-// talk to the user, and a reset of the program-wide state between tests.
+// Test support: fixtures that are a calculation or a dialogue, so that a test names the
+// variables and procedures as the program does; scripted keyboard input and captured console
+// output for procedures that talk to the user.
 #pragma once
 
-#include "chemistry/chemistry.hpp"
 #include "state/state.hpp"
 
 #include <gtest/gtest.h>
@@ -10,10 +10,32 @@
 #include <cstdio>
 #include <string>
 
-// While alive, the keyboard reads INPUT and the console writes to a scratch file.
+// A test that is a calculation, as at program start with the oxide table set up.
+struct CALCTEST : ::testing::Test, calculation {
+    CALCTEST() { INITIALISE(); }
+    // Back to the state of a fresh calculation.
+    void RESETSTATE() {
+        static_cast<calculation &>(*this) = calculation{};
+        INITIALISE();
+    }
+};
+
+// A test that is a dialogue, as at program start with the oxide table set up.
+struct DIALOGUETEST : ::testing::Test, dialogue {
+    DIALOGUETEST() { INITIALISE(); }
+    // The calculation and the field reader back to the state of a fresh dialogue; the
+    // channels and buffers as they are.
+    void RESETSTATE() {
+        static_cast<calculation &>(*this) = calculation{};
+        static_cast<field_reader &>(*this) = field_reader{};
+        INITIALISE();
+    }
+};
+
+// While alive, the keyboard of dialogue D reads INPUT and its console writes to a scratch file.
 class SCRIPTED {
 public:
-    explicit SCRIPTED(const std::string &INPUT) {
+    SCRIPTED(dialogue &D, const std::string &INPUT) : KBD(D.KBD), CON(D.CON) {
         KBD = std::tmpfile();
         std::fwrite(INPUT.data(), 1, INPUT.size(), KBD);
         std::rewind(KBD);
@@ -46,13 +68,11 @@ public:
         std::fseek(F, AT, SEEK_SET);
         return S;
     }
-};
 
-// Program-wide state as at program start, with the oxide table set up.
-inline void RESETSTATE() {
-    CLEARSTATE();
-    INITIALISE();
-}
+private:
+    std::FILE *&KBD;
+    TEXTFILE &CON;
+};
 
 // Runs CALL, which must end the run, and returns how it ended.
 template <typename F> RUNEND ENDOF(F &&CALL) {

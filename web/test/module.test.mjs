@@ -5,7 +5,8 @@ import assert from 'node:assert/strict';
 import { readFileSync } from 'node:fs';
 import { join } from 'node:path';
 import { test } from 'node:test';
-import { batchArgs, computeBatch, loadModule, runBatch, scratchInputs } from './common.mjs';
+import { suiteBatch } from '../bench/samples.mjs';
+import { batchArgs, computeBatch, loadModule, runBatch, scratchInputs, source } from './common.mjs';
 
 const M = await loadModule();
 const { dir, names } = scratchInputs();
@@ -85,7 +86,8 @@ test('option fields refused as varno96-batch refuses them, under the field conce
 });
 
 test('the page has a control for every option of the table, and none beyond it', () => {
-    const html = readFileSync(new URL('../page.html', import.meta.url), 'utf8');
+    const page = readFileSync(new URL('../page.html', import.meta.url), 'utf8');
+    const html = page.slice(page.indexOf('<form'), page.indexOf('</form>')); // the results' controls are no options
     const controls = [...html.matchAll(/<(?:input|select)[^>]*\bid="([^"]+)"/g)].map((m) => m[1]);
     const fields = controls.filter((id) => !['data-file', 'paste'].includes(id) && !id.startsWith('sheet'));
     // The threads are the page's own: one per Web Worker.
@@ -125,5 +127,22 @@ test('the diagram: a mark and a name for each row with a result, spreads as --pl
             assert.ok(Math.hypot(m.x - (m.box.x0 + m.box.x1) / 2, m.y - (m.box.y0 + m.box.y1) / 2) < 20 || m.leader);
         }
         if (spread === 'bars') assert.ok(d.marks.every((m) => m.bar2.y0 > m.bar1.y0 && m.bar2.y1 < m.bar1.y1));
+    }
+});
+
+test('the diagram of a crowded batch: names inside the frame and apart, those left out counted', () => {
+    const bytes = suiteBatch(join(source, 'examples', 'SUITE.PRN'), 400);
+    const batch = new M.Batch([{ name: 'CROWD.PRN', bytes }], { model: '7', temperature: '650', powell: true }, () => {});
+    const d = batch.diagram();
+    batch.delete();
+    assert.equal(d.marks.length, 400);
+    const boxes = d.marks.filter((m) => m.box).map((m) => m.box);
+    assert.ok(boxes.length > 0 && d.unwrittenLabels > 0);
+    assert.equal(boxes.length + d.unwrittenLabels, d.marks.length);
+    assert.match(d.subtitle, new RegExp(`^${d.unwrittenLabels} of 400 names not written`));
+    const f = d.frame;
+    for (const [i, b] of boxes.entries()) {
+        assert.ok(b.x0 >= f.x0 && b.x1 <= f.x1 && b.y0 >= f.y0 && b.y1 <= f.y1);
+        for (const c of boxes.slice(0, i)) assert.ok(b.x1 <= c.x0 || c.x1 <= b.x0 || b.y1 <= c.y0 || c.y1 <= b.y0);
     }
 });

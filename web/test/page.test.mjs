@@ -1,7 +1,8 @@
 // The page in headless Chromium, opened from disk as a user opens it: the example suite as a
 // data file and as a workbook, with and without Monte-Carlo, read back from the table and
 // from the downloaded files and compared with varno96-batch; a bad file; a refused option;
-// a workbook of two sheets; the keyboard. Writes a screenshot of the page.
+// workbooks of two sheets; the keyboard; results out of date; the table's columns in view and
+// explained; the diagram's files; no long pause of the page. Writes a screenshot of the page.
 import assert from 'node:assert/strict';
 import { existsSync, mkdtempSync, readFileSync, readdirSync, writeFileSync } from 'node:fs';
 import { createRequire } from 'node:module';
@@ -80,6 +81,9 @@ async function compute(files, fields) {
 
 const table = () =>
     page.$eval('#results', (t) => [...t.rows].map((r) => [...r.cells].map((c) => c.textContent)));
+// The table shows sample, T, P and note first: its rows in the batch's order of `header`.
+const batchOrder = (rows, header) => rows.map((r) => header.map((name) => r[rows[0].indexOf(name)]));
+const state = (expression) => page.evaluate(expression);
 const texts = (selector) => page.$$eval(selector, (list) => list.map((e) => e.textContent));
 
 // A download link clicked as a user clicks it; the file as it lands on disk.
@@ -116,23 +120,36 @@ for (const mc of [false, true]) {
     test(`SUITE.PRN ${mc ? 'with' : 'without'} Monte-Carlo: the table and the downloads are varno96-batch's`, async () => {
         await compute([join(dir, 'SUITE.PRN')], fields);
         const b = runBatch(dir, ['SUITE.PRN'], fields);
-        assert.deepEqual(await table(), csvRows(b.csv.toString('utf8')));
+        const expected = csvRows(b.csv.toString('utf8'));
+        assert.deepEqual(batchOrder(await table(), expected[0]), expected);
         assert.deepEqual(await texts('#messages li'), b.messages);
+        // Everything is there when the page says it is done, and the focus is back on Compute.
+        assert.equal(await state(() => document.activeElement.id), 'compute');
+        assert.match(await page.$eval('#status', (e) => e.textContent), /Everything shown after/);
         const csv = await download('download-csv');
-        assert.equal(csv.name, 'SUITE.csv');
+        assert.equal(csv.name, 'SUITE-varno96.csv');
         assert.ok(csv.bytes.equals(b.csv));
         if (mc) {
-            await page.waitForSelector('#download-pairs[href]'); // written after the table
-            assert.ok((await download('download-pairs')).bytes.equals(b.pairs));
+            const pairs = await download('download-pairs');
+            assert.equal(pairs.name, 'SUITE-varno96-pairs.csv');
+            assert.ok(pairs.bytes.equals(b.pairs));
         }
         else assert.equal(await page.$eval('#download-pairs', (a) => a.getAttribute('aria-disabled')), 'true');
         // One mark and one name for each sample with a result, each 1σ ellipse with Monte-Carlo.
-        const results = csvRows(b.csv.toString('utf8')).slice(1).filter((r) => r[5] !== '').length;
-        assert.equal(await page.$$eval('#diagram circle', (c) => c.length), results + 1); // + the legend's
-        assert.equal((await page.$$('#diagram path[stroke-dasharray]')).length, mc ? results + 1 : 0);
-        const svg = (await download('download-svg')).bytes.toString('utf8');
+        const svgFile = await download('download-svg');
+        assert.equal(svgFile.name, 'SUITE-varno96.svg');
+        const svg = svgFile.bytes.toString('utf8');
+        const results = expected.slice(1).filter((r) => r[5] !== '').length;
+        assert.equal(svg.match(/<circle /g).length, results + 1); // + the legend's
+        assert.equal(svg.match(/stroke-dasharray/g)?.length ?? 0, mc ? results + 1 : 0);
         assert.match(svg, /^<\?xml[^>]*>\n<svg [^>]*xmlns="http:\/\/www.w3.org\/2000\/svg"/);
-        for (const r of csvRows(b.csv.toString('utf8')).slice(1)) if (r[5]) assert.ok(svg.includes(`>${r[1]}</text>`), r[1]);
+        for (const r of expected.slice(1)) if (r[5]) assert.ok(svg.includes(`>${r[1]}</text>`), r[1]);
+        // Every line at 3:1 or more against the white page (WCAG 2.1 relative luminance).
+        const luminance = (rgb) => rgb.map((v) => (v / 255 <= 0.04045 ? v / 255 / 12.92 : ((v / 255 + 0.055) / 1.055) ** 2.4)).reduce((sum, v, i) => sum + [0.2126, 0.7152, 0.0722][i] * v, 0);
+        for (const stroke of new Set([...svg.matchAll(/stroke="([^"]+)"/g)].map((m) => m[1]))) {
+            const rgb = stroke === '#000' ? [0, 0, 0] : stroke.match(/^rgb\((\d+),(\d+),(\d+)\)$/).slice(1).map(Number);
+            assert.ok(1.05 / (luminance(rgb) + 0.05) >= 3, stroke);
+        }
     });
 }
 
@@ -141,7 +158,7 @@ test('the suite as a workbook gives the rows of the data file', async () => {
     await compute([workbook('SUITE.xlsx', [['Suite', 'SUITE.PRN']])], fields);
     const b = runBatch(dir, ['SUITE.PRN'], fields);
     const expected = b.csv.toString('utf8').replaceAll('\r\nSUITE.PRN,', '\r\nSUITE.xlsx,');
-    assert.deepEqual(await table(), csvRows(expected));
+    assert.deepEqual(batchOrder(await table(), csvRows(expected)[0]), csvRows(expected));
     assert.equal((await download('download-csv')).bytes.toString('utf8'), expected);
     await page.screenshot({ path: process.env.VARNO96_SCREENSHOT ?? join(webBuild, 'page.png'), fullPage: true });
 });
@@ -156,7 +173,110 @@ test('a workbook of two sheets: the chosen sheet is computed, named after it', a
     await page.waitForFunction(() => document.body.dataset.state === 'done');
     const rows = await table();
     assert.equal(rows.length, 8);
-    assert.ok(rows.slice(1).every((r) => r[0] === 'two.xlsx [Suite]'));
+    const file = rows[0].indexOf('file');
+    assert.ok(rows.slice(1).every((r) => r[file] === 'two.xlsx [Suite]'));
+});
+
+test('a workbook whose first sheet holds notes opens on the analyses, the chooser kept', async () => {
+    const book = XLSX.utils.book_new();
+    XLSX.utils.book_append_sheet(book, XLSX.utils.aoa_to_sheet([['Eclogites of the suite'], ['Analysed 2019, 15 kV, 20 nA'], ['Oxides in wt%']]), 'Notes');
+    const lines = readFileSync(join(source, 'examples', 'SUITE.PRN'), 'latin1').split(/\r?\n/).filter((l) => l.trim());
+    XLSX.utils.book_append_sheet(book, XLSX.utils.aoa_to_sheet(lines.map((l) => l.trim().split(/\s+/))), 'Analyses');
+    XLSX.writeFile(book, join(dir, 'notes-first.xlsx'));
+    await compute([join(dir, 'notes-first.xlsx')], suiteFields);
+    assert.equal(await page.$eval('#file-list select', (s) => s.value), 'Analyses');
+    const rows = await table();
+    assert.equal(rows.length, 8);
+    assert.ok(rows.slice(1).every((r) => r[rows[0].indexOf('file')] === 'notes-first.xlsx [Analyses]'));
+});
+
+test('a file picked twice is taken once; a binary file is no table', async () => {
+    writeFileSync(join(dir, 'picture.csv'), Buffer.from('iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mNk+M9QDwADhgGAWjR9awAAAABJRU5ErkJggg==', 'base64'));
+    await open();
+    await (await page.$('#data-file')).uploadFile(join(dir, 'EC1.PRN'), join(dir, 'picture.csv'));
+    await (await page.$('#data-file')).uploadFile(join(dir, 'EC1.PRN'));
+    await page.waitForFunction(() => /not a text table/.test(document.getElementById('file-list').textContent));
+    assert.deepEqual(await texts('#file-list li > span:first-child'), ['EC1.PRN', 'picture.csv']);
+    assert.equal(await page.$eval('#file-list li:nth-child(2) .error', (e) => e.textContent), ' cannot be read: not a text table or workbook');
+    assert.match(await page.$eval('#file-note', (e) => e.textContent), /^EC1\.PRN is already in the list: taken once\./);
+});
+
+test('results are out of date from a change of file or option until Compute', async () => {
+    await compute([join(dir, 'SUITE.PRN')], suiteFields);
+    const stale = () => page.$eval('#stale', (e) => !e.hidden);
+    assert.equal(await stale(), false);
+    const changes = [
+        async () => page.type('#temperature', '5'),
+        async () => page.click('#one-site'),
+        async () => page.select('#combine', 'mean'),
+        async () => page.type('#paste', 'x'),
+        async () => (await page.$('#data-file')).uploadFile(join(dir, 'EC1.PRN')),
+        async () => page.click('#file-list li:last-child button.remove'),
+    ];
+    for (const [i, change] of changes.entries()) {
+        await change();
+        await page.waitForFunction(() => !document.getElementById('stale').hidden);
+        assert.match(await page.$eval('#stale', (e) => e.textContent), /^Out of date/, `change ${i}`);
+        await page.click('#compute');
+        await page.waitForFunction(() => document.body.dataset.state === 'done');
+        assert.equal(await stale(), false, `change ${i}`);
+    }
+    // A change while computing leaves the results out of date when they come.
+    await page.click('#compute');
+    await page.type('#temperature', '0');
+    await page.waitForFunction(() => document.body.dataset.state === 'done');
+    assert.equal(await stale(), true);
+});
+
+test('the columns are explained, sample and note are in view at 1280 and 390 px', async () => {
+    await page.setViewport({ width: 1280, height: 800 });
+    await compute([join(dir, 'EC1.PRN'), join(dir, 'SUITE.PRN')], { ...suiteFields, 'monte-carlo': true, combine: 'mean', formulae: true });
+    assert.ok(await page.$('#about #glossary dt'));
+    assert.match(await page.$eval('#about', (e) => e.textContent.replace(/\s+/g, ' ')), /Berman R\.G\. \(1990\) .* American Mineralogist 75, 328–344/);
+    // Every heading has its meaning, in the glossary too (the formulae columns by their family).
+    const titles = await page.$$eval('#results th', (list) => list.map((th) => [th.textContent, th.title]));
+    assert.equal(titles.length, 15 + 3 + 10 + 3 * 22); // with the means, Monte-Carlo, formulae
+    for (const [name, title] of titles) assert.ok(title.length > 10, name);
+    const glossary = await page.$eval('#glossary', (e) => e.textContent);
+    for (const [name] of titles) if (!/^(grt|cpx|phe)_/.test(name) || /_(label|total|sum)$/.test(name)) assert.ok(glossary.includes(name), name);
+    const inView = () =>
+        page.evaluate(() => {
+            const region = document.getElementById('table-region').getBoundingClientRect();
+            const at = (name) => [...document.querySelectorAll('#results th')].find((th) => th.textContent === name).getBoundingClientRect();
+            return ['sample', 'P_kbar', 'note'].map((name) => at(name).left >= region.left && at(name).left + 40 <= region.right);
+        });
+    for (const width of [1280, 390]) {
+        await page.setViewport({ width, height: 800 });
+        assert.deepEqual(await inView(), [true, true, true], `${width} px`);
+    }
+    // Each row's cells stand under their headings, an empty note too.
+    assert.equal(await page.evaluate(() => {
+        const left = (cell) => Math.round(cell.getBoundingClientRect().left);
+        const heads = [...document.querySelectorAll('#results th')].map(left);
+        return [...document.querySelectorAll('#results tbody tr')].every((tr) => [...tr.cells].every((td, i) => left(td) === heads[i]));
+    }), true);
+    // Scrolled to its far end, the table still shows the sample.
+    await page.$eval('#table-region', (e) => (e.scrollLeft = e.scrollWidth));
+    assert.equal(await page.evaluate(() => {
+        const region = document.getElementById('table-region').getBoundingClientRect();
+        return Math.abs(document.querySelector('#results th.sample').getBoundingClientRect().left - region.left) < 2;
+    }), true);
+    await page.setViewport({ width: 1200, height: 900 });
+});
+
+test('the diagram as SVG and PNG at the width chosen, 300 dpi', async () => {
+    await compute([join(dir, 'SUITE.PRN')], suiteFields);
+    for (const [mm, px] of [[85, [1004, 892]], [170, [2008, 1785]]]) {
+        await page.select('#diagram-width', String(mm));
+        await page.waitForSelector('#download-png[href]');
+        const svg = (await download('download-svg')).bytes.toString('utf8');
+        assert.match(svg, new RegExp(`<svg [^>]*width="${mm}mm" height="${+(mm * 160 / 180).toFixed(3)}mm" viewBox="0 0 180 160"`));
+        const png = await download('download-png');
+        assert.equal(png.name, 'SUITE-varno96.png');
+        assert.deepEqual([png.bytes.readUInt32BE(16), png.bytes.readUInt32BE(20)], px, `${mm} mm`);
+        const phys = png.bytes.indexOf('pHYs');
+        assert.deepEqual([png.bytes.readUInt32BE(phys + 4), png.bytes.readUInt32BE(phys + 8), png.bytes[phys + 12]], [11811, 11811, 1]);
+    }
 });
 
 test('a file that is no table shows its message and no result', async () => {
@@ -178,6 +298,15 @@ test('a refused option is shown beside its field and nothing is computed', async
     assert.equal(await page.$eval('#seed', (e) => e.getAttribute('aria-invalid')), 'true');
     assert.equal(await page.evaluate(() => document.activeElement.id), 'seed');
     assert.deepEqual(await table(), []);
+    // Options in conflict are named as the page names them.
+    await compute([join(dir, 'EC1.PRN')], { ...suiteFields, at: '600' });
+    assert.match(await page.$eval('#at-error', (e) => e.textContent), /^not with “Powell/);
+    assert.doesNotMatch(await page.$eval('#results-section', (e) => e.textContent), /--/);
+    // So are they in the notes, which the batch words for its command line.
+    await compute([join(source, 'examples', 'EPMA-EXPORT.csv')], suiteFields);
+    const notes = (await table()).slice(1).map((r) => r[3]);
+    assert.match(notes[0], /has 2 garnet analyses, .*; “Several analyses of a mineral”: “their mean” or “each combination” uses them$/);
+    assert.ok(notes.every((n) => !n.includes('--')));
 });
 
 test('from the keyboard alone: pasted cells, the options, Enter computes', async () => {
@@ -192,7 +321,8 @@ test('from the keyboard alone: pasted cells, the options, Enter computes', async
     await page.waitForFunction(() => document.body.dataset.state === 'done');
     writeFileSync(join(dir, 'pasted cells'), pasted);
     const b = runBatch(dir, ['pasted cells'], { model: '7', temperature: '650' });
-    assert.deepEqual(await table(), csvRows(b.csv.toString('utf8')));
+    const expected = csvRows(b.csv.toString('utf8'));
+    assert.deepEqual(batchOrder(await table(), expected[0]), expected);
 });
 
 test('a large batch: the table a hundred rows a page, the download whole', async () => {
@@ -204,11 +334,12 @@ test('a large batch: the table a hundred rows a page, the download whole', async
     const pages = [];
     for (;;) {
         pages.push(await page.$eval('#page-rows', (e) => e.textContent));
-        const rows = await table();
+        const rows = batchOrder(await table(), expected[0]);
         const first = 1 + 100 * (pages.length - 1);
         assert.deepEqual(rows, [expected[0], ...expected.slice(first, first + 100)]);
         if (await page.$eval('#next-rows', (b) => b.disabled)) break;
         await page.click('#next-rows');
+        await page.waitForSelector('#table-region:not([aria-busy])'); // the rows are made in slices
     }
     assert.deepEqual(pages, ['Rows 1–100 of 250', 'Rows 101–200 of 250', 'Rows 201–250 of 250']);
     assert.deepEqual(csvRows((await download('download-csv')).bytes.toString('utf8')), expected);
@@ -226,12 +357,41 @@ test('Stop ends a long calculation and the page computes again', async () => {
     await page.click('#stop');
     assert.equal(await page.$eval('#status', (e) => e.textContent), 'Stopped: nothing was computed.');
     assert.deepEqual(await table(), []);
+    assert.equal(await state(() => document.activeElement.id), 'compute');
     await page.waitForFunction(() => document.body.dataset.state === 'ready');
     await setOptions({ ...suiteFields, 'monte-carlo': false });
     await page.click('#compute');
     await page.waitForFunction(() => document.body.dataset.state === 'done', { timeout: 60000 });
     assert.match(await page.$eval('#status', (e) => e.textContent), /^5000 rows;/);
     assert.equal((await table()).length, 101);
+});
+
+test('1,000 samples with Monte-Carlo: no task of the page over 100 ms, Compute kept until all is shown', async () => {
+    const { suiteBatch } = await import('../bench/samples.mjs');
+    writeFileSync(join(dir, 'THOUSAND.PRN'), suiteBatch(join(source, 'examples', 'SUITE.PRN'), 1000));
+    await open();
+    await (await page.$('#data-file')).uploadFile(join(dir, 'THOUSAND.PRN'));
+    await page.waitForSelector('#file-list li');
+    await setOptions({ ...suiteFields, 'monte-carlo': true });
+    await page.evaluate(() => {
+        window.longTasks = [];
+        new PerformanceObserver((list) => window.longTasks.push(...list.getEntries().map((e) => e.duration))).observe({ type: 'longtask' });
+        // Compute stays disabled while the status says something is still being made.
+        window.saidWhileEnabled = [];
+        new MutationObserver(() => {
+            const status = document.getElementById('status').textContent;
+            if (/Still making/.test(status) && !document.getElementById('compute').disabled) window.saidWhileEnabled.push(status);
+        }).observe(document.getElementById('status'), { childList: true, characterData: true, subtree: true });
+    });
+    await page.click('#compute');
+    await page.waitForFunction(() => /Still making/.test(document.getElementById('status').textContent), { timeout: 60000 });
+    await page.waitForFunction(() => document.body.dataset.state === 'done', { timeout: 120000 });
+    await new Promise((r) => setTimeout(r, 200)); // the last frame
+    assert.match(await page.$eval('#status', (e) => e.textContent), /^1000 rows;/);
+    assert.deepEqual(await state(() => window.saidWhileEnabled), []);
+    for (const id of ['download-csv', 'download-pairs', 'download-svg', 'download-png'])
+        assert.equal(await page.$eval(`#${id}`, (a) => a.hasAttribute('href')), true, id);
+    assert.deepEqual(await state(() => window.longTasks.filter((ms) => ms > 100)), []);
 });
 
 test('nothing left the computer in all of the above', () => {
