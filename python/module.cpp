@@ -5,6 +5,7 @@
 
 #include "api/batch.hpp"
 #include "api/options.hpp"
+#include "io/io.hpp"
 
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
@@ -83,8 +84,17 @@ frame_input frame_of(const py::tuple &t) {
             col.texts.reserve(rows);
             auto *const *items = static_cast<PyObject *const *>(a.data());
             const auto stride = a.strides(0) / static_cast<py::ssize_t>(sizeof(PyObject *));
-            for (std::size_t r = 0; r < rows; r++)
-                col.texts.push_back(cell_text(items[static_cast<py::ssize_t>(r) * stride]));
+            for (std::size_t r = 0; r < rows; r++) {
+                PyObject *item = items[static_cast<py::ssize_t>(r) * stride];
+                col.texts.push_back(cell_text(item));
+                // Text written with decimal points (pandas' read_csv without decimal=","):
+                // "55,6" among it is a typing error, not a decimal comma.
+                REAL x = 0;
+                if (col.decimal_comma && PyUnicode_Check(item) &&
+                    col.texts.back().find('.') != std::string::npos &&
+                    READREAL(col.texts.back(), x))
+                    col.decimal_comma = false;
+            }
         } else {
             throw py::type_error("column " + col.name + ": float64 or object values expected");
         }

@@ -482,3 +482,16 @@ def test_a_wide_frame_in_parts(monkeypatch):
             assert_same(a, b)
         assert [str(w.message) for w in whole_said] == [str(w.message) for w in parts_said]
     assert len(whole_said) == 4  # "Total" ignored, once per frame and call
+
+
+@pytest.mark.parametrize("typed", ["abc", "55,6", "1.2.3", "12x"])
+def test_a_word_in_a_data_file_read_by_pandas_is_no_zero(typed):
+    # The clinopyroxene SiO2 of EC1 mistyped, the file read as pandas reads blank-separated
+    # text: EC1 has no result and its note names the cell; the others keep theirs.
+    with open(os.path.join(EXAMPLES, "SUITE.PRN"), encoding="ascii") as f:
+        text = f.read().replace("   55.60 ", f"   {typed} ", 1)
+    frame = pd.read_csv(io.StringIO(text), sep=r"\s+")
+    result = varno96.compute(frame, model=7, temperature=650)
+    assert math.isnan(result.loc["EC1", "P_kbar"])
+    assert typed in result.loc["EC1", "note"]
+    assert result.loc["A7", "P_kbar"] == pytest.approx(25.17, abs=0.005)

@@ -637,7 +637,7 @@ public:
         if (!col.numbers) {
             const std::string_view raw = trimmed(col.texts[current_]);
             has = has || !raw.empty();
-            return read_cell(raw, comma, x);
+            return read_cell(raw, comma && col.decimal_comma, x);
         }
         const double v = col.numbers[current_];
         x = 0;

@@ -67,6 +67,9 @@ struct table_column {
     std::string name;
     const double *numbers = nullptr; // one per row, or nullptr for texts
     std::vector<std::string> texts;  // one per row otherwise
+    // A text with one comma and no point is a number with a decimal comma; false for a column
+    // whose texts write numbers with decimal points, where "55,6" is a typing error.
+    bool decimal_comma = true;
 };
 struct columns_input {
     std::string file; // the name the messages give
