@@ -161,7 +161,13 @@ test('the diagram with thermometers: each sample\'s barometer across the frame, 
         assert.ok([x1, x2].some((x) => Math.abs(x - f.x0) < e || Math.abs(x - f.x1) < e) || [y1, y2].some((y) => Math.abs(y - f.y0) < e || Math.abs(y - f.y1) < e), m.label);
         assert.ok(Math.abs((x2 - x1) * (m.y - y1) - (y2 - y1) * (m.x - x1)) < 1e-6 * Math.hypot(x2 - x1, y2 - y1), m.label);
     });
+    // Each colour at 3:1 or more against the white page (WCAG 2.1 relative luminance).
     assert.equal(d.markers.length, d.thermometerColours.length);
+    for (const colour of d.thermometerColours) {
+        const rgb = colour.match(/^rgb\((\d+),(\d+),(\d+)\)$/).slice(1).map((v) => v / 255);
+        const l = rgb.map((v) => (v <= 0.04045 ? v / 12.92 : ((v + 0.055) / 1.055) ** 2.4)).reduce((sum, v, i) => sum + [0.2126, 0.7152, 0.0722][i] * v, 0);
+        assert.ok(1.05 / (l + 0.05) >= 3, colour);
+    }
 });
 
 test('the diagram of a crowded batch: names inside the frame and apart, those left out counted', () => {

@@ -165,7 +165,9 @@ for (const [what, fields] of suiteVariants) {
         assert.equal(svg.match(/<path d="[^"]*Z" fill=/g)?.length ?? 0, met + keys.length);
         // Every line at 3:1 or more against the white page (WCAG 2.1 relative luminance).
         const luminance = (rgb) => rgb.map((v) => (v / 255 <= 0.04045 ? v / 255 / 12.92 : ((v / 255 + 0.055) / 1.055) ** 2.4)).reduce((sum, v, i) => sum + [0.2126, 0.7152, 0.0722][i] * v, 0);
-        for (const stroke of new Set([...svg.matchAll(/stroke="([^"]+)"/g)].map((m) => m[1]))) {
+        // The thermometers' filled markers too.
+        const inks = [...svg.matchAll(/stroke="([^"]+)"/g), ...svg.matchAll(/<path [^>]*fill="(rgb\([^"]+)"/g)];
+        for (const stroke of new Set(inks.map((m) => m[1]))) {
             const rgb = stroke === '#000' ? [0, 0, 0] : stroke.match(/^rgb\((\d+),(\d+),(\d+)\)$/).slice(1).map(Number);
             assert.ok(1.05 / (luminance(rgb) + 0.05) >= 3, stroke);
         }
