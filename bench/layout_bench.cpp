@@ -27,7 +27,9 @@ std::vector<batch_sample> crowded_batch(int n) {
                        c[0] + 80 * normal(random),
                        c[1] + 2 * normal(random),
                        {},
-                       true};
+                       true,
+                       {},
+                       {}};
         for (int k = 0; k < 200; k++) {
             const double u = normal(random), v = normal(random);
             s.pass2.emplace_back(s.t_c + 40 * u, s.p_kbar + 1.2 * u + 1.0 * v);

@@ -76,6 +76,11 @@ TEST(Thermometers, PublishedWorkedValues) {
     }
     EXPECT_EQ(find("kr00"), key::kr00);
     EXPECT_FALSE(find("KR0"));
+    // How a diagram's legend cites each calibration.
+    const char *cited[] = {
+        "Ellis & Green (1979)", "Powell (1985)",         "Krogh (1988)",          "Ai (1994)",
+        "Krogh Ravna (2000)",   "Krogh & Råheim (1978)", "Green & Hellman (1982)"};
+    for (const calibration &c : calibrations) EXPECT_EQ(author_year(c.id), cited[index(c.id)]);
 }
 
 // What each pair takes of the formulae, and the pairs without a K_D.

@@ -203,13 +203,28 @@ val diagram(const std::vector<plot::batch_sample> &samples, int left_off,
     const svg_map m{layout};
     val legend = val::array();
     for (const plot::legend_row &row : layout.legend) {
-        static constexpr const char *kinds[] = {"mark", "ellipse1", "ellipse2", "bar1", "bar2"};
+        static constexpr const char *kinds[] = {"mark", "ellipse1",  "ellipse2",   "bar1",
+                                                "bar2", "barometer", "thermometer"};
         val e = val::object();
         e.set("text", row.text);
         e.set("kind", std::string(kinds[static_cast<int>(row.kind)]));
-        e.set("x", layout.legend_box.x0);
+        e.set("x", row.x);
         e.set("y", m.y(row.y));
+        if (row.kind == plot::legend_kind::thermometer) e.set("colour", row.colour);
         legend.call<void>("push", e);
+    }
+    // The thermometers' colours and their markers' outlines, (dx, dy) in mm, y downwards.
+    val colours = val::array(), markers = val::array();
+    for (std::size_t k = 0; k < plot::thermometer_colours.size(); k++) {
+        const plot::rgb &c = plot::thermometer_colours[k];
+        colours.call<void>("push", "rgb(" + std::to_string(c.r) + "," + std::to_string(c.g) +
+                                       "," + std::to_string(c.b) + ")");
+        std::vector<double> outline;
+        for (const plot::mm_point &q : plot::marker_outline(k)) {
+            outline.push_back(q.x);
+            outline.push_back(-q.y);
+        }
+        markers.call<void>("push", val::array(outline));
     }
 
     val out = val::object();
@@ -228,6 +243,8 @@ val diagram(const std::vector<plot::batch_sample> &samples, int left_off,
     out.set("labelInset", plot::label_inset);
     out.set("charSize", 1.25 * layout.page.char_height);
     out.set("unwrittenLabels", layout.unwritten);
+    out.set("thermometerColours", colours);
+    out.set("markers", markers);
     val list = val::array();
     std::vector<double> points; // of every ellipse
     for (std::size_t i = 0; i < scene.marks.size(); i++) {
@@ -244,6 +261,24 @@ val diagram(const std::vector<plot::batch_sample> &samples, int left_off,
                 v.set("ellipse1", svg_points(m, mk.spread->ellipse1, points));
                 v.set("ellipse2", svg_points(m, mk.spread->ellipse2, points));
             }
+        }
+        if (mk.barometer) {
+            const plot::mm_point a = layout.to_mm((*mk.barometer)[0]);
+            const plot::mm_point b = layout.to_mm((*mk.barometer)[1]);
+            v.set("barometer", val::array(std::vector<double>{a.x, m.y(a.y), b.x, m.y(b.y)}));
+        }
+        if (!mk.intersections.empty()) {
+            val met = val::array();
+            for (const plot::thermometer_mark &x : mk.intersections) {
+                const plot::mm_point at = layout.to_mm(x.at);
+                val e = val::object();
+                e.set("colour", x.colour);
+                e.set("x", at.x);
+                e.set("y", m.y(at.y));
+                if (!x.ellipse1.empty()) e.set("ellipse1", svg_points(m, x.ellipse1, points));
+                met.call<void>("push", e);
+            }
+            v.set("intersections", met);
         }
         list.call<void>("push", v);
     }

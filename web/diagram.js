@@ -1,11 +1,13 @@
 // The P-T diagram drawn in the worker: laid out by the module with the rules of the PLplot
 // pictures (scene, names placed clear), in mm on its page; drawn here in their colours: Okabe
-// & Ito orange darkened for pass 2, black marks. The drawing is a list of shapes, painted on
+// & Ito orange darkened for pass 2, black marks, and with thermometers grey barometer lines
+// and the thermometers' markers in the module's colours. The drawing is a list of shapes, painted on
 // the page's canvas and on the PNG's, and written as the SVG file, all off the page's thread.
 /* exported diagramShapes, diagramSvg, diagramPaint, diagramPng */
 'use strict';
 
 const diagramInk = '#000', diagramDark = 'rgb(128,78,0)', diagramGrey = 'rgb(110,110,110)';
+const diagramBarometer = 'rgb(90,90,90)';
 const diagramFont = 'DejaVu Sans, Verdana, Arial, sans-serif';
 
 const n3 = (v) => +v.toFixed(3);
@@ -21,7 +23,8 @@ function ticks(lo, hi) {
 }
 
 // The shapes, in drawing order: ['rect', x, y, w, h, fill], ['path', d, stroke, width,
-// dash], ['circle', x, y, r, fill], ['text', x, y, size, anchor, text, turn].
+// dash], ['circle', x, y, r, fill], ['text', x, y, size, anchor, text, turn], ['fill', d,
+// fill] (a closed outline filled).
 function diagramShapes(d) {
     const out = [];
     const f = d.frame, cs = d.charSize;
@@ -63,13 +66,31 @@ function diagramShapes(d) {
         if (cap) for (const yy of [b.y0, b.y1]) s += `M${n3(b.x - cap / 2)} ${n3(yy)}h${cap}`;
         return ['path', s, diagramDark, width, ''];
     };
+    // A thermometer's marker: its outline from the module, about (cx, cy).
+    const marker = (colour, cx, cy) => {
+        const o = d.markers[colour % d.markers.length];
+        let s = '';
+        for (let i = 0; i < o.length; i += 2) s += `${i ? 'L' : 'M'}${(cx + o[i]).toFixed(2)} ${(cy + o[i + 1]).toFixed(2)}`;
+        return ['fill', `${s}Z`, d.thermometerColours[colour % d.thermometerColours.length]];
+    };
+    // With thermometers, each sample's barometer line beneath everything else, and each
+    // intersection's 1σ ellipse and marker in the thermometer's colour.
+    for (const m of d.marks)
+        if (m.barometer) {
+            const [x1, y1, x2, y2] = m.barometer.map(n3);
+            out.push(['path', `M${x1} ${y1}L${x2} ${y2}`, diagramBarometer, 0.25, '']);
+        }
     for (const m of d.marks) {
         if (m.ellipse2) out.push(['path', path(...m.ellipse2), diagramDark, 0.25, '1.6 1']);
         if (m.ellipse1) out.push(['path', path(...m.ellipse1), diagramDark, 0.4, '']);
         if (m.bar2) out.push(bar(m.bar2, 0.25, 2));
         if (m.bar1) out.push(bar(m.bar1, 0.75, 0));
     }
+    for (const m of d.marks)
+        for (const x of m.intersections ?? [])
+            if (x.ellipse1) out.push(['path', path(...x.ellipse1), d.thermometerColours[x.colour % d.thermometerColours.length], 0.3, '']);
     for (const m of d.marks) out.push(['circle', m.x, m.y, 0.9, diagramInk]);
+    for (const m of d.marks) for (const x of m.intersections ?? []) out.push(marker(x.colour, x.x, x.y));
     for (const m of d.marks) {
         if (!m.box) continue; // no room for the name
         if (m.leader) {
@@ -89,6 +110,8 @@ function diagramShapes(d) {
         else if (e.kind === 'ellipse1') out.push(['path', line, diagramDark, 0.4, '']);
         else if (e.kind === 'ellipse2') out.push(['path', line, diagramDark, 0.25, '1.6 1']);
         else if (e.kind === 'bar1') out.push(['path', line, diagramDark, 0.75, '']);
+        else if (e.kind === 'barometer') out.push(['path', line, diagramBarometer, 0.25, '']);
+        else if (e.kind === 'thermometer') out.push(marker(e.colour, x0 + 4, yy));
         else out.push(['path', line, diagramDark, 0.25, '']);
         out.push(['text', x0 + 11, yy + 0.3 * 0.8 * cs, 0.8 * cs, 'start', e.text, 0]);
     }
@@ -105,6 +128,8 @@ function svgShape(s) {
             return `<path d="${s[1]}" fill="none" stroke="${s[2]}" stroke-width="${s[3]}"${s[4] ? ` stroke-dasharray="${s[4]}"` : ''}/>`;
         case 'circle':
             return `<circle cx="${n3(s[1])}" cy="${n3(s[2])}" r="${s[3]}" fill="${s[4]}"/>`;
+        case 'fill':
+            return `<path d="${s[1]}" fill="${s[2]}"/>`;
         default: {
             const anchor = s[4] === 'start' ? '' : ` text-anchor="${s[4]}"`;
             const place = s[6] ? `transform="translate(${n3(s[1])} ${n3(s[2])}) rotate(${s[6]})"` : `x="${n3(s[1])}" y="${n3(s[2])}"`;
@@ -143,6 +168,10 @@ function diagramPaint(canvas, d, shapes, pxPerMm) {
                 g.beginPath();
                 g.arc(s[1], s[2], s[3], 0, 2 * Math.PI);
                 g.fill();
+                break;
+            case 'fill':
+                g.fillStyle = s[2];
+                g.fill(new Path2D(s[1]));
                 break;
             default:
                 g.save();

@@ -6,6 +6,8 @@
     const fieldIds = ['model', 'temperature', 'at', 'uncertainty', 'seed', 'combine'];
     const flagIds = ['one-site', 'powell', 'monte-carlo', 'formulae'];
     const downloadIds = ['download-csv', 'download-pairs', 'download-svg', 'download-png'];
+    // The thermometers' check boxes, thermometers-<key>, in the order of the calibrations.
+    const thermometerBoxes = [...document.querySelectorAll('input[id^="thermometers-"]')];
 
     let worker = null;
     let nextId = 1;
@@ -164,6 +166,7 @@
         const f = {};
         for (const id of fieldIds) f[id] = $(id).value;
         for (const id of flagIds) f[id] = $(id).checked;
+        f.thermometers = thermometerBoxes.filter((b) => b.checked).map((b) => b.id.slice('thermometers-'.length)).join(',');
         return f;
     }
 
@@ -386,6 +389,17 @@
 
     // Every column of the table, said in a line: the glossary and the headings' titles.
     const oxides = 'SiO2|TiO2|Al2O3|Fe2O3|FeO|MnO|MgO|CaO|Na2O|K2O';
+    // Each calibration as a heading's title cites it (the About section has the titles).
+    const calibrations = {
+        EG79: 'Ellis & Green (1979) Contrib. Mineral. Petrol. 71, 13–22',
+        P85: 'Powell (1985) J. Metamorph. Geol. 3, 231–243',
+        K88: 'Krogh (1988) Contrib. Mineral. Petrol. 99, 44–48',
+        A94: 'Ai (1994) Contrib. Mineral. Petrol. 115, 467–473',
+        KR00: 'Krogh Ravna (2000) J. Metamorph. Geol. 18, 211–219',
+        KR78: 'Krogh & Råheim (1978) Contrib. Mineral. Petrol. 66, 75–80',
+        GH82: 'Green & Hellman (1982) Lithos 15, 253–266, basaltic calibration',
+    };
+    const thermometerKeys = Object.keys(calibrations).join('|');
     const cations = 'Si|Ti|Al|Fe3|Fe2|Mn|Mg|Ca|Na|K';
     const glossary = [
         [['file'], 'The file the sample was read from (a workbook with its sheet in brackets), or “pasted cells”.'],
@@ -408,6 +422,8 @@
         [['P2_mean_kbar', 'P2_sd_kbar'], 'Mean and standard deviation of P in pass 2 (the analyses and the mixing parameters perturbed), kbar.'],
         [['T1_mean_C', 'T1_sd_C', 'T2_mean_C', 'T2_sd_C'], 'The same for T, °C, with the Powell temperature only.'],
         [['mc_left_out'], 'The Monte-Carlo runs of both passes (400) left out because a perturbed analysis had no value; the note says why.'],
+        [['T_<key>_C', 'P_<key>_kbar'], 'With a thermometer checked: where it meets the barometer, T in °C (1 decimal) and P in kbar; empty when they do not meet within 200–1500 °C or the minerals give no K_D (the note says why).', new RegExp(`^(T_(${thermometerKeys})_C|P_(${thermometerKeys})_kbar)$`)],
+        [['T_<key>_sd_C', 'P_<key>_sd_kbar', 'rho_<key>'], 'With Monte-Carlo too: the standard deviations of that T and P over the runs of pass 2, and their correlation.', new RegExp(`^(T_(${thermometerKeys})_sd_C|P_(${thermometerKeys})_sd_kbar|rho_(${thermometerKeys}))$`)],
         [['grt_SiO2 … grt_K2O', 'cpx_…', 'phe_…'], 'With “Formulae columns”: each mineral’s oxides in wt%, Fe2O3 as estimated by charge balance.', new RegExp(`^(grt|cpx|phe)_(${oxides})$`)],
         [['grt_total', 'cpx_total', 'phe_total'], 'Their total, wt%.'],
         [['grt_Si … grt_K', 'cpx_…', 'phe_…'], 'Cations per formula unit: garnet on 12, clinopyroxene on 6, phengite on 11 oxygens.', new RegExp(`^(grt|cpx|phe)_(${cations})$`)],
@@ -415,7 +431,9 @@
     ];
     function columnMeaning(name) {
         const e = glossary.find(([names, , pattern]) => (pattern ? pattern.test(name) : names.includes(name)));
-        return e ? e[1] : '';
+        if (!e) return '';
+        const key = name.match(new RegExp(`_(${thermometerKeys})(_|$)`))?.[1];
+        return key ? `${e[1]} ${key}: ${calibrations[key]}.` : e[1];
     }
     function showGlossary() {
         const dl = $('glossary');
@@ -563,6 +581,7 @@
             worker.postMessage({ type: 'check', fields: fields() });
         });
     }
+    for (const box of thermometerBoxes) box.addEventListener('change', edited);
     $('diagram-width').addEventListener('change', () => {
         if (!$('figure').hidden) askDiagram();
     });

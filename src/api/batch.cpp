@@ -4,9 +4,28 @@
 
 namespace varno96 {
 
-plot::batch_sample diagram_point(const sample_unit &u, const sample_result &r) {
-    plot::batch_sample s{unit_name(u), r.rows[1].t_c, r.rows[1].p_kbar, {}, r.t_varies};
+plot::batch_sample diagram_point(const sample_unit &u, const sample_result &r,
+                                 const std::vector<thermometry::key> &thermometers) {
+    plot::batch_sample s{unit_name(u), r.rows[1].t_c, r.rows[1].p_kbar, {}, r.t_varies, {}, {}};
     if (r.passes) s.pass2 = (*r.passes)[1].pairs;
+    if (thermometers.empty()) return s;
+    // The barometer is a straight line in T (see thermometry.hpp): the rows either side give it.
+    s.barometer = {{{r.rows[0].t_c, r.rows[0].p_kbar}, {r.rows[2].t_c, r.rows[2].p_kbar}}};
+    for (std::size_t k = 0; k < thermometers.size() && k < r.intersections.size(); k++) {
+        const intersection &x = r.intersections[k];
+        if (!x.t_c || !x.p_kbar) continue;
+        const thermometry::key key = thermometers[k];
+        plot::batch_intersection point{std::string(thermometry::about(key).name) + " " +
+                                           thermometry::author_year(key),
+                                       k,
+                                       *x.t_c,
+                                       *x.p_kbar,
+                                       {}};
+        if (r.passes)
+            for (const auto &run : (*r.passes)[1].intersections)
+                if (k < run.size() && run[k]) point.runs.push_back(*run[k]);
+        s.intersections.push_back(std::move(point));
+    }
     return s;
 }
 
@@ -51,7 +70,7 @@ batch_summary run(const std::vector<table_text> &inputs, const batch_options &o,
             const sample_unit &u = units[i];
             const bool ok = u.problem.empty() && r.ok;
             if (!ok) out.failed_rows++;
-            if (hooks.points && ok) out.points.push_back(diagram_point(u, r));
+            if (hooks.points && ok) out.points.push_back(diagram_point(u, r, o.thermometers));
             if (!hooks.row) return;
             const std::vector<cell> cells = result_cells(u, r, out.how, o);
             const auto pairs = hooks.pairs ? pair_cells(u, r, o) : no_pairs;

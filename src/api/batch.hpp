@@ -93,7 +93,9 @@ batch_result compute_batch(const std::vector<table_text> &inputs, const batch_op
                            bool with_pairs = true, unsigned threads = 1,
                            const std::function<void(std::size_t, std::size_t)> &progress = {});
 
-// The point of a row with a result in the batch's diagram.
-plot::batch_sample diagram_point(const sample_unit &u, const sample_result &r);
+// The point of a row with a result in the batch's diagram, with the barometer line and the
+// intersections of the thermometers asked (those of r.intersections, in their order).
+plot::batch_sample diagram_point(const sample_unit &u, const sample_result &r,
+                                 const std::vector<thermometry::key> &thermometers);
 
 } // namespace varno96

@@ -2,6 +2,10 @@
 
 #include "plot/text.hpp"
 
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
 namespace varno96::plot {
 
 double estimated_text_width(std::string_view utf8, double char_height) {
@@ -35,6 +39,49 @@ pt_point batch_layout::from_mm(const mm_point &m) const {
             p_axis.lo + (m.y - frame.y0) / (frame.y1 - frame.y0) * (p_axis.hi - p_axis.lo)};
 }
 
+std::vector<mm_point> marker_outline(std::size_t index) {
+    const double r = marker_radius;
+    // A regular polygon of n corners, the first at `turn` degrees from the x axis; with
+    // `inner`, a star whose notches lie that fraction of r from the centre.
+    const auto polygon = [r](int n, double turn, double size, double inner = 0) {
+        std::vector<mm_point> out;
+        const int corners = inner > 0 ? 2 * n : n;
+        for (int k = 0; k < corners; k++) {
+            const double a = (turn + 360.0 * k / corners) * std::numbers::pi / 180;
+            const double radius = inner > 0 && k % 2 ? inner * r : size * r;
+            out.push_back({radius * std::cos(a), radius * std::sin(a)});
+        }
+        return out;
+    };
+    // A cross of arms `w` mm wide, turned by `turn` degrees.
+    const auto cross = [r](double w, double turn) {
+        const double h = w / 2, a = 1.05 * r;
+        const double xy[12][2] = {{h, h},   {a, h},   {a, -h}, {h, -h}, {h, -a}, {-h, -a},
+                                  {-h, -h}, {-a, -h}, {-a, h}, {-h, h}, {-h, a}, {h, a}};
+        const double c = std::cos(turn * std::numbers::pi / 180);
+        const double s = std::sin(turn * std::numbers::pi / 180);
+        std::vector<mm_point> out;
+        for (const auto &[x, y] : xy) out.push_back({c * x - s * y, s * x + c * y});
+        return out;
+    };
+    switch (index % thermometer_colours.size()) {
+    case 0:
+        return polygon(4, 45, 1.1);
+    case 1:
+        return polygon(3, 90, 1.25);
+    case 2:
+        return polygon(4, 90, 1.25);
+    case 3:
+        return polygon(3, -90, 1.25);
+    case 4:
+        return cross(0.75, 0);
+    case 5:
+        return cross(0.75, 45);
+    default:
+        return polygon(5, 90, 1.35, 0.5);
+    }
+}
+
 namespace {
 
 std::vector<legend_row> legend_of(const batch_scene &scene) {
@@ -54,8 +101,19 @@ std::vector<legend_row> legend_of(const batch_scene &scene) {
     return rows;
 }
 
-// What a name should not cover: the samples' marks; and less firmly the lines, given as
-// small squares along the 1 s.d. ellipses and the 2 s.d. error bars.
+// The entries that go two to a row: the barometer line and the thermometers.
+std::vector<legend_row> paired_entries(const batch_scene &scene) {
+    std::vector<legend_row> entries;
+    if (scene.barometers)
+        entries.push_back({legend_kind::barometer, "Barometer P(T) of each sample", 0});
+    for (const thermometer_entry &e : scene.thermometers)
+        entries.push_back({legend_kind::thermometer, e.text, 0, 0, e.colour});
+    return entries;
+}
+
+// What a name should not cover: the samples' marks, then the thermometers' markers; and less
+// firmly the lines, given as small squares along the 1 s.d. ellipses, the 2 s.d. error bars
+// and the barometer lines.
 struct obstacles {
     std::vector<rect> marks, lines;
 };
@@ -65,8 +123,23 @@ obstacles obstacles_of(const batch_layout &layout, const batch_scene &scene) {
     const auto square = [](std::vector<rect> &to, const mm_point &m, double half) {
         to.push_back({m.x - half, m.y - half, m.x + half, m.y + half});
     };
-    for (std::size_t i = 0; i < scene.marks.size(); i++) {
+    for (std::size_t i = 0; i < scene.marks.size(); i++)
         square(r.marks, layout.marks[i], mark_half);
+    for (const batch_mark &m : scene.marks)
+        for (const thermometer_mark &x : m.intersections) {
+            square(r.marks, layout.to_mm(x.at), mark_half);
+            for (std::size_t k = 0; k < x.ellipse1.size(); k += 3)
+                square(r.lines, layout.to_mm(x.ellipse1[k]), 0.4);
+        }
+    for (std::size_t i = 0; i < scene.marks.size(); i++) {
+        if (const auto &line = scene.marks[i].barometer) {
+            const mm_point a = layout.to_mm((*line)[0]), b = layout.to_mm((*line)[1]);
+            const int n = static_cast<int>(std::ceil(std::hypot(b.x - a.x, b.y - a.y) / 1.5));
+            for (int k = 0; k <= n; k++) {
+                const double f = static_cast<double>(k) / std::max(n, 1);
+                square(r.lines, {a.x + f * (b.x - a.x), a.y + f * (b.y - a.y)}, 0.3);
+            }
+        }
         const auto &spread = scene.marks[i].spread;
         if (!spread) continue;
         for (std::size_t k = 0; k < spread->ellipse1.size(); k += 3)
@@ -101,12 +174,25 @@ batch_layout layout_batch(const batch_scene &scene, const page_geometry &page,
     // room to its left for the P axis's numbers and title and to its right for the last
     // T tick's number.
     layout.legend = legend_of(scene);
+    const std::vector<legend_row> paired = paired_entries(scene);
+    const std::size_t rows = layout.legend.size() + (paired.size() + 1) / 2;
     const double pitch = legend_pitch * page.char_height;
-    const double legend_h = pitch * static_cast<double>(layout.legend.size());
+    const double legend_h = pitch * static_cast<double>(rows);
     layout.legend_box = {0.12 * page.width, 0.015 * page.height, 0.95 * page.width,
                          0.015 * page.height + legend_h};
-    for (std::size_t i = 0; i < layout.legend.size(); i++)
+    const double half = (layout.legend_box.x1 - layout.legend_box.x0) / 2;
+    for (std::size_t i = 0; i < layout.legend.size(); i++) {
+        layout.legend[i].x = layout.legend_box.x0;
         layout.legend[i].y = layout.legend_box.y1 - (static_cast<double>(i) + 0.5) * pitch;
+    }
+    const std::size_t single = layout.legend.size();
+    for (std::size_t i = 0; i < paired.size(); i++) {
+        legend_row row = paired[i];
+        const std::size_t at = single + i / 2;
+        row.x = layout.legend_box.x0 + static_cast<double>(i % 2) * half;
+        row.y = layout.legend_box.y1 - (static_cast<double>(at) + 0.5) * pitch;
+        layout.legend.push_back(row);
+    }
     layout.frame = {0.12 * page.width, layout.legend_box.y1 + 0.1 * page.height, 0.95 * page.width,
                     0.88 * page.height};
 

@@ -29,7 +29,9 @@ constexpr rgba palette[] = {
     {110, 110, 110, 1.0}, // leader lines
     {128, 78, 0, 0.6},    // faint dark orange
     {255, 255, 255, 0.8}, // label ground
+    {90, 90, 90, 1.0},    // barometer lines
 };
+static_assert(std::size(palette) == thermometer_first);
 
 std::vector<std::string> device_names() {
     std::vector<const char *> menu(256), names(256);
@@ -69,6 +71,11 @@ const char *choose_device(const std::string &path) {
 }
 
 } // namespace
+
+colour thermometer_colour(std::size_t index) {
+    return static_cast<colour>(thermometer_first +
+                               static_cast<PLINT>(index % thermometer_colours.size()));
+}
 
 // PLplot writes through a FILE; this one keeps everything in memory, so that the picture
 // reaches its file only once it is complete. The PostScript device seeks back to its header.
@@ -116,9 +123,13 @@ canvas::canvas(std::string path) : path_(std::move(path)) {
     } else {
         p.spage(72, 72, page_width, page_height, 0, 0);
     }
-    p.scmap0n(static_cast<PLINT>(std::size(palette)));
-    for (PLINT i = 0; i < static_cast<PLINT>(std::size(palette)); i++)
+    constexpr auto fixed = static_cast<PLINT>(std::size(palette));
+    p.scmap0n(fixed + static_cast<PLINT>(thermometer_colours.size()));
+    for (PLINT i = 0; i < fixed; i++)
         p.scol0a(i, palette[i].r, palette[i].g, palette[i].b, palette[i].a);
+    for (std::size_t i = 0; i < thermometer_colours.size(); i++)
+        p.scol0a(thermometer_colour(i), thermometer_colours[i].r, thermometer_colours[i].g,
+                 thermometer_colours[i].b, 1.0);
     p.init();
     p.adv(0);
     p.gspa(page_mm_[0], page_mm_[1], page_mm_[2], page_mm_[3]);
@@ -200,6 +211,21 @@ void canvas::fill(const rect &b, colour c) {
     pl().fill(4, t, pk);
 }
 
+void canvas::polygon(std::span<const pt_point> corners, colour c) {
+    if (corners.size() < 3) return;
+    // From the middle of the first edge round to it again: the SVG device outlines a filled
+    // shape as an open line, whose ends would otherwise notch a corner.
+    std::vector<PLFLT> t, pk;
+    t.push_back((corners[0].t_c + corners[1].t_c) / 2);
+    pk.push_back((corners[0].p_kbar + corners[1].p_kbar) / 2);
+    for (std::size_t i = 1; i <= corners.size(); i++) {
+        const pt_point &q = corners[i % corners.size()];
+        t.push_back(q.t_c), pk.push_back(q.p_kbar);
+    }
+    pl().col0(c);
+    pl().fill(static_cast<PLINT>(t.size()), t.data(), pk.data());
+}
+
 void canvas::marks(std::span<const pt_point> points, const char *glyph, colour c, double scale) {
     std::vector<PLFLT> t, pk;
     for (const pt_point &q : points) t.push_back(q.t_c), pk.push_back(q.p_kbar);
@@ -253,10 +279,10 @@ std::pair<double, double> canvas::legend(std::span<const legend_entry> entries, 
     }
     PLFLT width = 0, height = 0;
     const PLINT side = from_right ? PL_POSITION_RIGHT : PL_POSITION_LEFT;
-    p.legend(&width, &height, 0, side | PL_POSITION_BOTTOM | PL_POSITION_INSIDE, x, y, 0.06, paper,
-             ink, 1, static_cast<PLINT>(n), 1, static_cast<PLINT>(n), opt.data(), 0.8, 0.75,
-             legend_pitch, 0, text_colours.data(), text.data(), zero.data(), zero.data(),
-             zero_f.data(), zero_f.data(), line_colours.data(), line_styles.data(),
+    p.legend(&width, &height, 0, side | PL_POSITION_BOTTOM | PL_POSITION_INSIDE, x, y,
+             legend_plot_width, paper, ink, 1, static_cast<PLINT>(n), 1, static_cast<PLINT>(n),
+             opt.data(), 0.8, 0.75, legend_pitch, 0, text_colours.data(), text.data(), zero.data(),
+             zero.data(), zero_f.data(), zero_f.data(), line_colours.data(), line_styles.data(),
              line_widths.data(), symbol_colours.data(), symbol_scales.data(), symbol_numbers.data(),
              symbols.data());
     return {width, height};

@@ -7,6 +7,7 @@
 
 #include <plstream.h>
 
+#include <cstddef>
 #include <cstdio>
 #include <memory>
 #include <span>
@@ -29,7 +30,10 @@ enum colour : PLINT {
     leader_grey = 8,
     pass2_faint = 9,   // 2 s.d. ellipses of a batch, many of which overlap
     label_ground = 10, // translucent paper behind labels that cross lines
+    barometer_grey = 11,
+    thermometer_first = 12, // then one for each of thermometer_colours (scene.hpp)
 };
+colour thermometer_colour(std::size_t index);
 
 // Glyphs of the marks (drawn as text, centred on the point).
 inline constexpr const char *pass1_glyph = "●";
@@ -39,6 +43,8 @@ inline constexpr const char *mean_glyph = "◆";
 inline constexpr const char *sample_glyph = "●";
 
 inline constexpr PLINT dashed_style = 3; // PLplot's long dashes
+// The width of a legend's symbols and lines, as a fraction of the page's width.
+inline constexpr double legend_plot_width = 0.06;
 
 // One line of a legend: a symbol, a line, or both (symbol empty for none).
 struct legend_entry {
@@ -78,6 +84,8 @@ public:
 
     void polyline(std::span<const pt_point> points, colour c, double width, bool dashed = false);
     void fill(const rect &box_mm, colour c);
+    // A filled polygon, in world coordinates.
+    void polygon(std::span<const pt_point> corners, colour c);
     void marks(std::span<const pt_point> points, const char *glyph, colour c, double scale);
     // A mean: the glyph in its pass's colour with a dark rim.
     void mean_mark(const pt_point &at, colour fill, colour rim, double scale);

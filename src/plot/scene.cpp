@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
+#include <map>
 
 namespace varno96::plot {
 
@@ -44,6 +46,27 @@ void include(pt_box &box, const cloud_spread &s) {
 void set_axes(const pt_box &box, axis_range &t_axis, axis_range &p_axis) {
     t_axis = padded_range(box.t_lo, box.t_hi, 0.06, 20);
     p_axis = padded_range(box.p_lo, box.p_hi, 0.08, 1);
+}
+
+// The part of the line through a and b within the axes; none when it misses them.
+std::optional<std::array<pt_point, 2>> clip_line(const pt_point &a, const pt_point &b,
+                                                 const axis_range &t, const axis_range &p) {
+    for (double v : {a.t_c, a.p_kbar, b.t_c, b.p_kbar})
+        if (!std::isfinite(v)) return std::nullopt;
+    const double dt = b.t_c - a.t_c, dp = b.p_kbar - a.p_kbar;
+    if (dt == 0 && dp == 0) return std::nullopt;
+    // The line's parameter u (a at 0, b at 1) between each pair of edges, narrowed.
+    double lo = -std::numeric_limits<double>::infinity(), hi = -lo;
+    const auto narrow = [&](double from, double d, double min, double max) {
+        if (d == 0) return from >= min && from <= max;
+        const double u0 = (min - from) / d, u1 = (max - from) / d;
+        lo = std::max(lo, std::min(u0, u1));
+        hi = std::min(hi, std::max(u0, u1));
+        return lo < hi;
+    };
+    if (!narrow(a.t_c, dt, t.lo, t.hi) || !narrow(a.p_kbar, dp, p.lo, p.hi)) return std::nullopt;
+    return std::array<pt_point, 2>{
+        {{a.t_c + lo * dt, a.p_kbar + lo * dp}, {a.t_c + hi * dt, a.p_kbar + hi * dp}}};
 }
 
 std::string runs(std::size_t n) { return std::to_string(n) + (n == 1 ? " run" : " runs"); }
@@ -114,16 +137,19 @@ batch_scene make_batch_scene(const std::vector<batch_sample> &samples, int left_
     const auto [low, high] = std::minmax_element(
         samples.begin(), samples.end(),
         [](const batch_sample &a, const batch_sample &b) { return a.t_c < b.t_c; });
-    const bool side_by_side = samples.size() > 1 && high->t_c - low->t_c < 0.5;
+    const bool barometers = std::any_of(samples.begin(), samples.end(),
+                                        [](const batch_sample &s) { return s.barometer; });
+    const bool side_by_side = !barometers && samples.size() > 1 && high->t_c - low->t_c < 0.5;
     if (side_by_side) {
         scene.sample_axis = true;
         scene.t_label = "Sample, all at " + degrees(low->t_c);
     }
     pt_box box;
+    std::map<std::size_t, std::string> named; // the legend of the thermometers drawn, by colour
     for (std::size_t i = 0; i < samples.size(); i++) {
         const batch_sample &sample = samples[i];
         const double t = side_by_side ? static_cast<double>(i + 1) : sample.t_c;
-        batch_mark mark{sample.label, {t, sample.p_kbar}, std::nullopt};
+        batch_mark mark{sample.label, {t, sample.p_kbar}, std::nullopt, std::nullopt, {}};
         box.include(mark.at);
         if (!sample.pass2.empty()) {
             std::vector<pt_point> cloud;
@@ -131,11 +157,32 @@ batch_scene make_batch_scene(const std::vector<batch_sample> &samples, int left_
             mark.spread = spread_of(cloud, sample.t_varies && !side_by_side, t);
             include(box, *mark.spread);
         }
+        for (const batch_intersection &x : sample.intersections) {
+            thermometer_mark tm{x.colour, {x.t_c, x.p_kbar}, {}};
+            if (x.runs.size() > 1) {
+                std::vector<pt_point> cloud;
+                for (const auto &[ct, cp] : x.runs) cloud.push_back({ct, cp});
+                tm.ellipse1 = covariance_ellipse(describe(cloud), 1);
+            }
+            box.include(tm.at);
+            box.include(tm.ellipse1);
+            named.emplace(x.colour, x.legend);
+            mark.intersections.push_back(std::move(tm));
+        }
         scene.marks.push_back(std::move(mark));
     }
     if (box.empty) box.include(std::vector<pt_point>{{400, 0}, {900, 30}});
     set_axes(box, scene.t_axis, scene.p_axis);
     if (side_by_side) scene.t_axis = {0.5, static_cast<double>(samples.size()) + 0.5};
+    // Each barometer line across the axes, now that they are known.
+    for (std::size_t i = 0; i < samples.size(); i++)
+        if (const auto &line = samples[i].barometer) {
+            const pt_point a{(*line)[0].first, (*line)[0].second};
+            const pt_point b{(*line)[1].first, (*line)[1].second};
+            scene.marks[i].barometer = clip_line(a, b, scene.t_axis, scene.p_axis);
+        }
+    scene.barometers = barometers;
+    for (const auto &[colour, text] : named) scene.thermometers.push_back({colour, text});
     return scene;
 }
 

@@ -20,6 +20,7 @@
 #include <cstddef>
 #include <functional>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace varno96::thermometry {
@@ -73,6 +74,9 @@ inline constexpr std::array<calibration, n_calibrations> calibrations{{
 constexpr const calibration &about(key k) { return calibrations[index(k)]; }
 // The calibration of a short name ("KR00", any case); empty when there is none.
 std::optional<key> find(std::string_view name);
+// The calibration as a figure's legend cites it, from its citation: the authors' surnames and
+// the year, "Krogh Ravna (2000)", "Ellis & Green (1979)" (more than two: the first, et al.).
+std::string author_year(key k);
 
 // ---- The exchange of one mineral pair ---------------------------------------------------------
 

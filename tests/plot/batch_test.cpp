@@ -12,6 +12,7 @@
 #include <cctype>
 #include <cmath>
 #include <random>
+#include <set>
 #include <stdexcept>
 
 using namespace varno96::plot;
@@ -38,10 +39,14 @@ std::vector<batch_sample> crowd(std::size_t n, bool spread, unsigned seed) {
         const double t = 450 + 50 * static_cast<double>(i % 4) + 30 * normal(random);
         const double p = 20 + 2 * static_cast<double>(i % 3) + 2 * normal(random);
         const bool fixed = uniform(random) < 0.2;
-        r.push_back({"S" + std::to_string(i + 1), t, p,
+        r.push_back({"S" + std::to_string(i + 1),
+                     t,
+                     p,
                      spread ? cloud(t, p, fixed ? 0 : 15, seed + static_cast<unsigned>(i), 40)
                             : std::vector<std::pair<double, double>>{},
-                     !fixed});
+                     !fixed,
+                     {},
+                     {}});
     }
     return r;
 }
@@ -55,10 +60,10 @@ bool inside(const rect &box, const rect &frame) {
 TEST(BatchDiagram, EverySampleIsMarkedAndNamedBesideItsMark) {
     // Three samples close together, one at a fixed temperature, one without Monte-Carlo.
     std::vector<batch_sample> samples{
-        {"EC1", 640, 26.2, cloud(640, 26.2, 20, 1), true},
-        {"EC2 #3", 645, 26.6, cloud(645, 26.6, 20, 2), true},
-        {"EC3", 650, 25.8, cloud(650, 25.8, 0, 3), false},
-        {"Grünschiefer", 560, 18.0, {}, false},
+        {"EC1", 640, 26.2, cloud(640, 26.2, 20, 1), true, {}, {}},
+        {"EC2 #3", 645, 26.6, cloud(645, 26.6, 20, 2), true, {}, {}},
+        {"EC3", 650, 25.8, cloud(650, 25.8, 0, 3), false, {}, {}},
+        {"Grünschiefer", 560, 18.0, {}, false, {}, {}},
     };
     plot_scratch dir;
     write_batch_diagram(samples, 2, "Suite", (dir / "batch.svg").string());
@@ -92,7 +97,7 @@ TEST(BatchDiagram, EmptyBatchAndFailuresThatLeaveNothing) {
 
     const std::string missing = (dir / "none" / "b.svg").string();
     try {
-        write_batch_diagram({{"A", 600, 20, {}, false}}, 0, "T", missing);
+        write_batch_diagram({{"A", 600, 20, {}, false, {}, {}}}, 0, "T", missing);
         FAIL() << "no error";
     } catch (const std::runtime_error &e) {
         EXPECT_EQ(std::string(e.what()), "cannot write " + missing + ": No such file or directory");
@@ -102,9 +107,9 @@ TEST(BatchDiagram, EmptyBatchAndFailuresThatLeaveNothing) {
 }
 
 TEST(BatchDiagram, SamplesAtOneFixedTemperatureStandSideBySide) {
-    const std::vector<batch_sample> samples{{"A", 650, 25, cloud(650, 25, 0, 4), false},
-                                            {"B", 650, 27, cloud(650, 27, 0, 5), false},
-                                            {"C", 650, 22, cloud(650, 22, 0, 6), false}};
+    const std::vector<batch_sample> samples{{"A", 650, 25, cloud(650, 25, 0, 4), false, {}, {}},
+                                            {"B", 650, 27, cloud(650, 27, 0, 5), false, {}, {}},
+                                            {"C", 650, 22, cloud(650, 22, 0, 6), false, {}, {}}};
     plot_scratch dir;
     write_batch_diagram(samples, 0, "Suite", (dir / "batch.svg").string());
     const svg_picture svg = read_svg(slurp(dir / "batch.svg"));
@@ -133,11 +138,11 @@ TEST(BatchLayout, LegendFrameAndNamesLeftOut) {
         {"no samples", {}, {mark}, "No sample with a result"},
         {"no Monte-Carlo", crowd(5, false, 1), {mark}, ""},
         {"Powell temperatures",
-         {{"A", 600, 20, cloud(600, 20, 30, 2), true}},
+         {{"A", 600, 20, cloud(600, 20, 30, 2), true, {}, {}}},
          {mark, ellipse1, ellipse2},
          ""},
         {"a fixed temperature",
-         {{"A", 600, 20, cloud(600, 20, 0, 3), false}},
+         {{"A", 600, 20, cloud(600, 20, 0, 3), false, {}, {}}},
          {mark, bar1, bar2},
          ""},
         {"both", both, {mark, ellipse1, ellipse2, bar1, bar2}, ""},
@@ -228,4 +233,154 @@ TEST(BatchLayout, NamesStayInsideTheFrameClearOfOneAnotherAndOfTheMarks) {
             }
         }
     }
+}
+
+namespace {
+
+// A sample on the barometer P = p + slope (T - t), met by the thermometers of the given
+// colours at the given temperatures, each with a cloud of 200 runs when `runs`.
+batch_sample on_barometer(const std::string &label, double t, double p, double slope,
+                          const std::vector<std::pair<std::size_t, double>> &met, bool runs) {
+    const auto at = [&](double tt) { return p + slope * (tt - t); };
+    batch_sample s{label, t, p, {}, false, {}, {}};
+    s.barometer = {{{t - 50, at(t - 50)}, {t + 50, at(t + 50)}}};
+    for (const auto &[colour, tt] : met)
+        s.intersections.push_back({"T" + std::to_string(colour) + " Someone (2000)", colour, tt,
+                                   at(tt),
+                                   runs ? cloud(tt, at(tt), 25, static_cast<unsigned>(colour + 40))
+                                        : decltype(s.pass2){}});
+    return s;
+}
+
+bool within(const pt_point &q, const batch_scene &scene) {
+    const double e = 1e-9;
+    return q.t_c >= scene.t_axis.lo - e && q.t_c <= scene.t_axis.hi + e &&
+           q.p_kbar >= scene.p_axis.lo - e && q.p_kbar <= scene.p_axis.hi + e;
+}
+
+} // namespace
+
+TEST(BatchLayout, Thermometers) {
+    using enum legend_kind;
+    std::vector<batch_sample> one_t; // all at 650 °C, met by all seven thermometers
+    for (int i = 0; i < 3; i++) {
+        std::vector<std::pair<std::size_t, double>> met;
+        for (std::size_t k = 0; k < 7; k++)
+            met.emplace_back(k, 450 + 40.0 * static_cast<double>(k) + 10 * i);
+        one_t.push_back(
+            on_barometer("S" + std::to_string(i + 1), 650, 20 + 2.0 * i, -0.01 * i, met, false));
+    }
+    std::vector<batch_sample> far{on_barometer("F", 650, 25, 0.01, {{1, 1200}}, true)};
+    far[0].pass2 = cloud(650, 25, 0, 7);
+    struct {
+        const char *what;
+        std::vector<batch_sample> samples;
+        std::vector<legend_kind> legend;
+        std::size_t rows; // of the legend
+    } cases[] = {
+        {"two thermometers, without Monte-Carlo",
+         {on_barometer("A", 600, 20, -0.01, {{0, 500}, {2, 750}}, false),
+          on_barometer("B", 650, 24, 0.005, {{0, 520}}, false)},
+         {mark, barometer, thermometer, thermometer},
+         3},
+        {"Monte-Carlo runs, and an intersection far from the sample",
+         far,
+         {mark, bar1, bar2, barometer, thermometer},
+         4},
+        {"samples at one temperature, all seven thermometers",
+         one_t,
+         {mark, barometer, thermometer, thermometer, thermometer, thermometer, thermometer,
+          thermometer, thermometer},
+         5},
+        {"a barometer that no thermometer meets",
+         {on_barometer("N", 600, 20, 0.02, {}, false)},
+         {mark, barometer},
+         2},
+    };
+    const page_geometry page;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        const batch_scene scene = make_batch_scene(c.samples, 0, "T");
+        const batch_layout layout = layout_batch(scene);
+        // The temperatures of the intersections on the axis, not the samples side by side.
+        EXPECT_FALSE(scene.sample_axis);
+        std::vector<legend_kind> kinds;
+        std::set<double> rows;
+        std::size_t last_colour = 0;
+        for (const legend_row &row : layout.legend) {
+            kinds.push_back(row.kind);
+            rows.insert(row.y);
+            if (row.kind != thermometer) continue;
+            // Each calibration once, by its colour, under the name it came with.
+            EXPECT_EQ(row.text, "T" + std::to_string(row.colour) + " Someone (2000)");
+            if (&row != &layout.legend.front() && (&row - 1)->kind == thermometer) {
+                EXPECT_GT(row.colour, last_colour);
+            }
+            last_colour = row.colour;
+        }
+        EXPECT_EQ(kinds, c.legend);
+        // The barometer and the thermometers two to a row, in two columns.
+        EXPECT_EQ(rows.size(), c.rows);
+        EXPECT_NEAR(layout.legend_box.y1 - layout.legend_box.y0,
+                    legend_pitch * page.char_height * static_cast<double>(c.rows), 1e-9);
+        std::set<double> columns;
+        for (const legend_row &row : layout.legend) columns.insert(row.x);
+        const auto paired = std::count(kinds.begin(), kinds.end(), barometer) +
+                            std::count(kinds.begin(), kinds.end(), thermometer);
+        EXPECT_EQ(columns.size(), paired > 1 ? 2u : 1u);
+        std::vector<rect> markers;
+        for (std::size_t i = 0; i < c.samples.size(); i++) {
+            const batch_mark &m = scene.marks[i];
+            ASSERT_EQ(m.intersections.size(), c.samples[i].intersections.size());
+            for (const thermometer_mark &x : m.intersections) {
+                EXPECT_TRUE(within(x.at, scene));
+                EXPECT_EQ(x.ellipse1.empty(), c.samples[i].intersections[0].runs.empty());
+                for (const pt_point &q : x.ellipse1) EXPECT_TRUE(within(q, scene));
+                const mm_point at = layout.to_mm(x.at);
+                markers.push_back(
+                    {at.x - mark_half, at.y - mark_half, at.x + mark_half, at.y + mark_half});
+            }
+            // The barometer from edge to edge of the frame, through the sample's point.
+            ASSERT_TRUE(m.barometer.has_value());
+            for (const pt_point &end : *m.barometer) {
+                EXPECT_TRUE(within(end, scene));
+                const double e = 1e-6;
+                EXPECT_TRUE(std::fabs(end.t_c - scene.t_axis.lo) < e ||
+                            std::fabs(end.t_c - scene.t_axis.hi) < e ||
+                            std::fabs(end.p_kbar - scene.p_axis.lo) < e ||
+                            std::fabs(end.p_kbar - scene.p_axis.hi) < e);
+            }
+            const auto &[a, b] = *m.barometer;
+            EXPECT_NEAR((b.t_c - a.t_c) * (m.at.p_kbar - a.p_kbar) -
+                            (b.p_kbar - a.p_kbar) * (m.at.t_c - a.t_c),
+                        0, 1e-6);
+        }
+        // No name on a marker.
+        for (const batch_label &l : layout.labels)
+            for (const rect &r : markers) EXPECT_EQ(overlap(l.box, r), 0) << l.mark;
+    }
+}
+
+TEST(BatchDiagram, PictureDrawsTheThermometers) {
+    // Two samples, one met by two thermometers with runs, the other by one without.
+    std::vector<batch_sample> samples{on_barometer("A", 600, 20, -0.01, {{0, 500}, {3, 700}}, true),
+                                      on_barometer("B", 650, 24, 0.005, {{0, 520}}, false)};
+    plot_scratch dir;
+    write_batch_diagram(samples, 0, "Suite", (dir / "t.svg").string());
+    const svg_picture svg = read_svg(slurp(dir / "t.svg"));
+    // A marker for each intersection and each thermometer of the legend, in its colour.
+    EXPECT_EQ(svg.filled("#0072B2"), std::make_pair(std::size_t{2}, std::size_t{1}));
+    EXPECT_EQ(svg.filled("#C474A0"), std::make_pair(std::size_t{1}, std::size_t{1}));
+    // The ellipses of the runs, and a barometer line for each sample.
+    EXPECT_EQ(svg.line_points("#0072B2", 1.0).size(), 121u);
+    EXPECT_EQ(svg.line_points("#C474A0", 1.0).size(), 121u);
+    const auto lines = svg.line_points("#5A5A5A", 0.8);
+    ASSERT_EQ(lines.size(), 4u);
+    for (std::size_t i = 0; i < 2; i++) {
+        const auto [t0, p0] = lines[2 * i];
+        const auto [t1, p1] = lines[2 * i + 1];
+        const batch_sample &s = samples[i];
+        EXPECT_NEAR(p0 + (p1 - p0) * (s.t_c - t0) / (t1 - t0), s.p_kbar, 0.05);
+    }
+    EXPECT_TRUE(svg.has_text("T3 Someone (2000)"));
 }

@@ -52,6 +52,7 @@ void collect(const tinyxml2::XMLElement *e, svg_picture &picture) {
             svg_line l;
             l.stroke = e->Attribute("stroke") ? e->Attribute("stroke") : "";
             l.width = e->DoubleAttribute("stroke-width");
+            l.fill = e->Attribute("fill") ? e->Attribute("fill") : "none";
             std::istringstream points(e->Attribute("points") ? e->Attribute("points") : "");
             for (std::string xy; points >> xy;) {
                 double x = 0, y = 0;
@@ -131,11 +132,19 @@ std::vector<std::pair<double, double>> svg_picture::line_points(const std::strin
                                                                 double width) const {
     std::vector<std::pair<double, double>> r;
     for (const svg_line &l : lines)
-        if (l.stroke == stroke && std::fabs(l.width - width) < 1e-6 &&
+        if (l.stroke == stroke && l.fill == "none" && std::fabs(l.width - width) < 1e-6 &&
             std::all_of(l.points.begin(), l.points.end(),
                         [&](const auto &xy) { return xy.second > tick_label_y; }))
             for (const auto &[x, y] : l.points) r.push_back(pt(x, y));
     return r;
+}
+
+std::pair<std::size_t, std::size_t> svg_picture::filled(const std::string &fill) const {
+    std::pair<std::size_t, std::size_t> n{0, 0};
+    for (const svg_line &l : lines)
+        if (l.fill == fill && !l.points.empty())
+            (l.points.front().second > tick_label_y ? n.first : n.second)++;
+    return n;
 }
 
 std::pair<std::size_t, std::size_t> pair_counts(const std::string &pt_file) {

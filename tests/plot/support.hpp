@@ -32,7 +32,7 @@ struct svg_text {
     double x = 0, y = 0;
 };
 struct svg_line {
-    std::string stroke;
+    std::string stroke, fill; // fill "none" for a line, else a filled polygon
     double width = 0;
     std::vector<std::pair<double, double>> points;
 };
@@ -50,9 +50,12 @@ struct svg_picture {
     // Texts that are `glyph` in colour `fill` within the diagram (above the T tick labels).
     std::vector<svg_text> marks(const std::string &glyph, const std::string &fill) const;
     bool has_text(const std::string &text) const;
-    // The points, in (T, P), of every line drawn in `stroke` at `width` within the diagram.
+    // The points, in (T, P), of every line (not filled) drawn in `stroke` at `width` within
+    // the diagram.
     std::vector<std::pair<double, double>> line_points(const std::string &stroke,
                                                        double width) const;
+    // The filled polygons of colour `fill` within the diagram, and below it (the legend's).
+    std::pair<std::size_t, std::size_t> filled(const std::string &fill) const;
 };
 svg_picture read_svg(const std::string &xml);
 

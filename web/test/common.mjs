@@ -46,6 +46,7 @@ export function batchArgs(fields) {
     value('uncertainty', '-u');
     value('seed', '--seed');
     value('combine', '--combine');
+    value('thermometers', '--thermometers');
     for (const id of ['one-site', 'powell', 'monte-carlo', 'formulae']) if (fields[id]) args.push(`--${id}`);
     return args;
 }

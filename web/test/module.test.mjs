@@ -22,6 +22,8 @@ const variants = [
     { 'monte-carlo': true, seed: '-7', 'one-site': true, uncertainty: '.5' },
     { combine: 'mean', formulae: true },
     { combine: 'each', 'monte-carlo': true, seed: '-3', powell: true },
+    { thermometers: 'KR00,EG79,GH82', 'monte-carlo': true, seed: '-9' },
+    { thermometers: 'P85,K88,A94,KR78', powell: true, combine: 'mean' },
 ];
 const grid = [];
 for (let model = 1; model <= 7; model++)
@@ -92,7 +94,11 @@ test('the page has a control for every option of the table, and none beyond it',
     const fields = controls.filter((id) => !['data-file', 'paste'].includes(id) && !id.startsWith('sheet'));
     // The threads are the page's own: one per Web Worker.
     const table = M.options().map((o) => o.name).filter((name) => name !== 'jobs');
-    assert.deepEqual([...fields].sort(), [...table].sort());
+    // A list option has a check box for each of its choices, <name>-<choice>.
+    const named = new Set(fields.map((id) => table.find((name) => id.startsWith(`${name}-`) && M.options().find((o) => o.name === name).kind === 'list') ?? id));
+    assert.deepEqual([...named].sort(), [...table].sort());
+    for (const o of M.options().filter((o) => o.kind === 'list'))
+        assert.deepEqual(fields.filter((id) => id.startsWith(`${o.name}-`)), o.choices.split('|').map((c) => `${o.name}-${c}`));
     for (const o of M.options()) assert.ok(o.help.length > 0 && o.label.length > 0, o.name);
 });
 
@@ -127,6 +133,40 @@ test('the diagram: a mark and a name for each row with a result, spreads as --pl
             assert.ok(Math.hypot(m.x - (m.box.x0 + m.box.x1) / 2, m.y - (m.box.y0 + m.box.y1) / 2) < 20 || m.leader);
         }
         if (spread === 'bars') assert.ok(d.marks.every((m) => m.bar2.y0 > m.bar1.y0 && m.bar2.y1 < m.bar1.y1));
+    }
+});
+
+test('the diagram with thermometers: each sample\'s barometer across the frame, a marker for each intersection', () => {
+    const suite = inputs.find((i) => i.name === 'SUITE.PRN');
+    const fields = { model: '7', temperature: '650', thermometers: 'KR00,EG79,GH82', 'monte-carlo': true, seed: '-9' };
+    const batch = new M.Batch([suite], fields, () => {});
+    const r = batch.result(), d = batch.diagram();
+    batch.delete();
+    const column = (name) => r.columns.findIndex((c) => c.name === name);
+    const rows = r.rows.split('\x1e').slice(0, -1).map((row) => row.split('\x1f')).filter((_, i) => r.ok[i]);
+    const keys = ['EG79', 'KR00', 'GH82']; // colours in the order of the calibrations
+    assert.equal(d.sampleAxis, false);
+    assert.deepEqual(d.legend.filter((e) => e.kind === 'thermometer').map((e) => [e.colour, e.text]),
+        [[0, 'EG79 Ellis & Green (1979)'], [1, 'KR00 Krogh Ravna (2000)'], [2, 'GH82 Green & Hellman (1982)']]);
+    const f = d.frame, e = 1e-6;
+    const inside = (x, y) => x >= f.x0 - e && x <= f.x1 + e && y >= f.y0 - e && y <= f.y1 + e;
+    assert.equal(d.marks.length, rows.length);
+    d.marks.forEach((m, i) => {
+        const met = keys.map((key, c) => [c, rows[i][column(`T_${key}_C`)]]).filter(([, t]) => t !== '');
+        assert.deepEqual(m.intersections.map((x) => x.colour), met.map(([c]) => c), m.label);
+        for (const x of m.intersections) assert.ok(inside(x.x, x.y) && x.ellipse1, m.label);
+        // The line from edge to edge of the frame, through the sample's mark.
+        const [x1, y1, x2, y2] = m.barometer;
+        assert.ok(inside(x1, y1) && inside(x2, y2), m.label);
+        assert.ok([x1, x2].some((x) => Math.abs(x - f.x0) < e || Math.abs(x - f.x1) < e) || [y1, y2].some((y) => Math.abs(y - f.y0) < e || Math.abs(y - f.y1) < e), m.label);
+        assert.ok(Math.abs((x2 - x1) * (m.y - y1) - (y2 - y1) * (m.x - x1)) < 1e-6 * Math.hypot(x2 - x1, y2 - y1), m.label);
+    });
+    // Each colour at 3:1 or more against the white page (WCAG 2.1 relative luminance).
+    assert.equal(d.markers.length, d.thermometerColours.length);
+    for (const colour of d.thermometerColours) {
+        const rgb = colour.match(/^rgb\((\d+),(\d+),(\d+)\)$/).slice(1).map((v) => v / 255);
+        const l = rgb.map((v) => (v <= 0.04045 ? v / 12.92 : ((v + 0.055) / 1.055) ** 2.4)).reduce((sum, v, i) => sum + [0.2126, 0.7152, 0.0722][i] * v, 0);
+        assert.ok(1.05 / (l + 0.05) >= 3, colour);
     }
 });
 

@@ -68,6 +68,8 @@ async function setOptions(fields) {
     await page.select('#combine', fields.combine ?? '');
     for (const id of ['one-site', 'powell', 'monte-carlo', 'formulae'])
         await page.$eval(`#${id}`, (e, v) => (e.checked = v), Boolean(fields[id]));
+    const keys = (fields.thermometers ?? '').split(',');
+    await page.$$eval('input[id^="thermometers-"]', (boxes, keys) => boxes.forEach((b) => (b.checked = keys.includes(b.id.slice(13)))), keys);
 }
 
 async function compute(files, fields) {
@@ -115,9 +117,14 @@ before(async () => {
 after(() => browser?.close());
 
 const suiteFields = { model: '7', temperature: '650', powell: true };
-for (const mc of [false, true]) {
-    const fields = mc ? { ...suiteFields, 'monte-carlo': true, seed: '-42' } : suiteFields;
-    test(`SUITE.PRN ${mc ? 'with' : 'without'} Monte-Carlo: the table and the downloads are varno96-batch's`, async () => {
+const suiteVariants = [
+    ['without Monte-Carlo', suiteFields],
+    ['with Monte-Carlo', { ...suiteFields, 'monte-carlo': true, seed: '-42' }],
+    ['with three thermometers checked and Monte-Carlo', { ...suiteFields, 'monte-carlo': true, seed: '-42', thermometers: 'KR00,EG79,GH82' }],
+];
+for (const [what, fields] of suiteVariants) {
+    const mc = Boolean(fields['monte-carlo']);
+    test(`SUITE.PRN ${what}: the table and the downloads are varno96-batch's`, async () => {
         await compute([join(dir, 'SUITE.PRN')], fields);
         const b = runBatch(dir, ['SUITE.PRN'], fields);
         const expected = csvRows(b.csv.toString('utf8'));
@@ -144,9 +151,23 @@ for (const mc of [false, true]) {
         assert.equal(svg.match(/stroke-dasharray/g)?.length ?? 0, mc ? results + 1 : 0);
         assert.match(svg, /^<\?xml[^>]*>\n<svg [^>]*xmlns="http:\/\/www.w3.org\/2000\/svg"/);
         for (const r of expected.slice(1)) if (r[5]) assert.ok(svg.includes(`>${r[1]}</text>`), r[1]);
+        // Each thermometer checked has its columns, explained with its citation, and a marker
+        // for each intersection of the table and in the legend.
+        const keys = fields.thermometers?.split(',') ?? [];
+        const titles = Object.fromEntries(await page.$$eval('#results th', (list) => list.map((th) => [th.textContent, th.title])));
+        let met = 0;
+        for (const key of keys) {
+            assert.match(titles[`T_${key}_C`], new RegExp(`${key}: .*\\(\\d{4}\\)`));
+            assert.ok(`rho_${key}` in titles);
+            met += expected.slice(1).filter((r) => r[expected[0].indexOf(`T_${key}_C`)] !== '').length;
+        }
+        assert.ok(keys.length === 0 || met > 0);
+        assert.equal(svg.match(/<path d="[^"]*Z" fill=/g)?.length ?? 0, met + keys.length);
         // Every line at 3:1 or more against the white page (WCAG 2.1 relative luminance).
         const luminance = (rgb) => rgb.map((v) => (v / 255 <= 0.04045 ? v / 255 / 12.92 : ((v / 255 + 0.055) / 1.055) ** 2.4)).reduce((sum, v, i) => sum + [0.2126, 0.7152, 0.0722][i] * v, 0);
-        for (const stroke of new Set([...svg.matchAll(/stroke="([^"]+)"/g)].map((m) => m[1]))) {
+        // The thermometers' filled markers too.
+        const inks = [...svg.matchAll(/stroke="([^"]+)"/g), ...svg.matchAll(/<path [^>]*fill="(rgb\([^"]+)"/g)];
+        for (const stroke of new Set(inks.map((m) => m[1]))) {
             const rgb = stroke === '#000' ? [0, 0, 0] : stroke.match(/^rgb\((\d+),(\d+),(\d+)\)$/).slice(1).map(Number);
             assert.ok(1.05 / (luminance(rgb) + 0.05) >= 3, stroke);
         }
@@ -209,6 +230,7 @@ test('results are out of date from a change of file or option until Compute', as
         async () => page.type('#temperature', '5'),
         async () => page.click('#one-site'),
         async () => page.select('#combine', 'mean'),
+        async () => page.click('#thermometers-KR00'),
         async () => page.type('#paste', 'x'),
         async () => (await page.$('#data-file')).uploadFile(join(dir, 'EC1.PRN')),
         async () => page.click('#file-list li:last-child button.remove'),
@@ -266,11 +288,13 @@ test('the columns are explained, sample and note are in view at 1280 and 390 px'
 
 test('the diagram as SVG and PNG at the width chosen, 300 dpi', async () => {
     await compute([join(dir, 'SUITE.PRN')], suiteFields);
-    for (const [mm, px] of [[85, [1004, 892]], [170, [2008, 1785]]]) {
+    // The page of the PLplot pictures, 510 x 454 points, in mm.
+    const [w, h] = [(510 * 25.4) / 72, (454 * 25.4) / 72];
+    for (const [mm, px] of [[85, [1004, 894]], [170, [2008, 1787]]]) {
         await page.select('#diagram-width', String(mm));
         await page.waitForSelector('#download-png[href]');
         const svg = (await download('download-svg')).bytes.toString('utf8');
-        assert.match(svg, new RegExp(`<svg [^>]*width="${mm}mm" height="${+(mm * 160 / 180).toFixed(3)}mm" viewBox="0 0 180 160"`));
+        assert.match(svg, new RegExp(`<svg [^>]*width="${mm}mm" height="${+((mm * h) / w).toFixed(3)}mm" viewBox="0 0 ${w} ${h}"`));
         const png = await download('download-png');
         assert.equal(png.name, 'SUITE-varno96.png');
         assert.deepEqual([png.bytes.readUInt32BE(16), png.bytes.readUInt32BE(20)], px, `${mm} mm`);
