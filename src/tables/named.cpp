@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <optional>
 #include <unordered_map>
@@ -629,7 +631,15 @@ public:
         if (!col.numbers) return trimmed(col.texts[current_]);
         const double x = col.numbers[current_];
         if (std::isnan(x)) return {};
+#if defined(__GLIBCXX__)
         return {buffer_, std::to_chars(buffer_, buffer_ + sizeof buffer_, x).ptr};
+#else
+        // The shortest of 15 and 17 digits that reads back as x (this C++ library has no
+        // to_chars for doubles).
+        int n = std::snprintf(buffer_, sizeof buffer_, "%.15g", x);
+        if (std::strtod(buffer_, nullptr) != x) n = std::snprintf(buffer_, sizeof buffer_, "%.17g", x);
+        return {buffer_, static_cast<std::size_t>(n)};
+#endif
     }
     std::string width_problem(const layout &, std::size_t) const { return {}; }
     cell_reading oxide(std::size_t c, bool comma, REAL &x, bool &has) const {
