@@ -319,7 +319,7 @@ TEST_P(Reading, ReadsOrRefusesAndSaysSo) {
     for (const std::string &w : in.warnings) warnings += w + "\n";
     if (!in.samples.empty()) {
         trouble = in.samples[0].problem;
-        if (!in.samples[0].analyses[0].empty()) garnet_note = in.samples[0].analyses[0][0].note;
+        if (!in.samples[0].analyses[0].empty()) garnet_note = in.samples[0].analyses[0][0].notes.text();
     }
     const std::array<const std::string *, 4> places{&in.error, &warnings, &trouble, &garnet_note};
     for (const where at : {error, warning, problem, note}) {
