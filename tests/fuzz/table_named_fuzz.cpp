@@ -15,29 +15,31 @@ extern "C" const char *__asan_default_options() {
     return "malloc_context_size=8:quarantine_size_mb=16";
 }
 
+namespace {
+
+// The bytes as UTF-16 after its byte-order mark, each byte one unit; bytes 1 and 2 stand for
+// the halves of a character beyond the basic plane.
+std::string utf16(const std::string &bytes, bool little) {
+    std::string text(little ? "\xFF\xFE" : "\xFE\xFF", 2);
+    for (char c : bytes) {
+        const unsigned unit = c == '\x01'   ? 0xD83Du
+                              : c == '\x02' ? 0xDE00u
+                                            : static_cast<unsigned char>(c);
+        const char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
+        text += little ? low : high;
+        text += little ? high : low;
+    }
+    return text;
+}
+
+} // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     if (size == 0) return 0;
     const std::string rest(reinterpret_cast<const char *>(data + 1), size - 1);
-    std::string text;
-    switch (data[0] % 4) {
-    case 0:
-        text = rest;
-        break;
-    case 1:
-        text = "\xEF\xBB\xBF" + rest;
-        break;
-    default: {
-        // Bytes 1 and 2 stand for the halves of a character beyond the basic plane.
-        const bool little = data[0] % 4 == 2;
-        text = little ? "\xFF\xFE" : "\xFE\xFF";
-        for (char c : rest) {
-            const unsigned unit = c == '\x01' ? 0xD83Du : c == '\x02' ? 0xDE00u
-                                                                    : static_cast<unsigned char>(c);
-            const char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
-            text += little ? std::string{low, high} : std::string{high, low};
-        }
-    }
-    }
-    varno96::fuzz::read_and_check("fuzz.csv", text);
+    const unsigned encoding = data[0] % 4u;
+    varno96::fuzz::read_and_check("fuzz.csv", encoding == 0   ? rest
+                                              : encoding == 1 ? "\xEF\xBB\xBF" + rest
+                                                              : utf16(rest, encoding == 2));
     return 0;
 }
