@@ -120,10 +120,10 @@ std::string count(std::size_t n, const char *what) {
 std::vector<std::string_view> fields_keeping_commas(std::string_view line, bool commas) {
     constexpr char ctrl_z = 26; // ends a line inside a field
     std::vector<std::string_view> fields;
-    bool quoted = false;
+    bool inside_quotes = false;
     const auto separates = [&](char c) {
-        if (c == '"') quoted = !quoted;
-        return c == ' ' || c == '\t' || (c == ',' && commas && !quoted);
+        if (c == '"') inside_quotes = !inside_quotes;
+        return c == ' ' || c == '\t' || (c == ',' && commas && !inside_quotes);
     };
     std::size_t i = 0;
     for (;;) {

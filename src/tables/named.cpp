@@ -156,9 +156,6 @@ private:
                 const int opened = line_;
                 bool closed = false;
                 pos_ = q + 1;
-                // Once one quote was found never closed, a quote is only read through when it
-                // closes, so that the text is read through once, not once for each.
-                if (!closing_.empty() && !closing_[pos_]) pos_ = text_.size();
                 while (pos_ < text_.size()) {
                     const char c = text_[pos_];
                     if (c == '"') {
@@ -180,7 +177,6 @@ private:
                 // A quote never closed would take every row after it into one field: it is
                 // read as a character of its field instead, and said.
                 if (!closed) {
-                    if (closing_.empty()) find_closing();
                     unclosed.push_back(opened);
                     pos_ = q;
                     line_ = opened;
@@ -210,21 +206,10 @@ private:
         }
     }
 
-    // Whether a quoted field opened just before each place of the text closes.
-    void find_closing() {
-        const std::size_t n = text_.size();
-        closing_.assign(n + 2, 0);
-        for (std::size_t i = n; i-- > 0;)
-            closing_[i] = text_[i] != '"'                       ? closing_[i + 1]
-                          : i + 1 < n && text_[i + 1] == '"' ? closing_[i + 2]
-                                                               : 1;
-    }
-
     std::string_view text_;
     char sep_;
     std::size_t pos_ = 0;
     int line_ = 1;
-    std::vector<char> closing_; // empty until a quote is found never closed
 };
 
 // ---- Column names -----------------------------------------------------------------------
@@ -703,12 +688,9 @@ file_input read_table(const std::string &file, std::string_view bytes) {
         in.warnings.push_back(file + ": column " + std::to_string(c + 1) +
                               " has no heading: its values (from line " + std::to_string(first) +
                               ") are ignored");
-    if (!rec.unclosed.empty()) {
-        std::vector<std::string> lines;
-        for (int l : rec.unclosed) lines.push_back(std::to_string(l));
-        in.warnings.push_back(file + " line" + (lines.size() > 1 ? "s " : " ") + list(lines) +
+    for (const int l : rec.unclosed)
+        in.warnings.push_back(file + " line " + std::to_string(l) +
                               ": a quote is not closed; it is read as a character");
-    }
     if (!others.empty()) {
         std::vector<std::string> names;
         for (const auto &[name, n] : others)
