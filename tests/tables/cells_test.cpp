@@ -270,6 +270,8 @@ const std::vector<reading_case> cases{
      {{error, "F.csv line 3: no mineral column"}}},
     {"short_row", ec1().text() + "EC1,Grt,EC1-grt-2,38.5,0.05\r\n",
      {{problem, "F.csv line 5: 5 fields, the header has 13"}}},
+    {"row_without_its_last_cell", ec1().text() + "EC1,Grt,EC1-grt-2,38.5,0.05,21.7,0,25,0.5,6.4,8.6,0.02\r\n",
+     {{problem, "F.csv line 5: 12 fields, the header has 13"}}},
     {"run_on_row_with_blanks", ec1().set(1, "Point", "core rim").text(' ', true),
      {{problem, "F.csv line 2: 14 fields, the header has 13 (" + run_on}}},
     {"quoted_blank_with_blanks", ec1().set(1, "Point", "core rim").text(' '), {}, {}, "EC1", "core rim"},
@@ -374,6 +376,17 @@ TEST(Messages, RepeatedProblemsCountedAndLongTextsClipped) {
               "F.csv line 3, column CaO: \"" + std::string(200, 'x') +
                   "…\" (301 characters) is not a number; F.csv line 5, column SiO2: \"#N/A\" "
                   "is not a number, and 2,999 more cells like it");
+
+    // Twenty remarks unlike each other are said; more are counted.
+    for (const int kinds : {20, 23}) {
+        ec1 many;
+        for (int i = 0; i < kinds; i++)
+            many.row({"EC1", "Grt", "", "w" + std::to_string(i), "", "", "", "", "", "", "", "", ""});
+        const std::string problem = read_table("F.csv", many.text()).samples.at(0).problem;
+        EXPECT_EQ(occurrences(problem, "is not a number"), 20u) << kinds;
+        EXPECT_EQ(occurrences(problem, "more of other kinds"), kinds == 23 ? 1u : 0u);
+        if (kinds == 23) EXPECT_TRUE(problem.ends_with("; and 3 more of other kinds")) << problem;
+    }
 
     const std::string header(300, 'y');
     const file_input refused = read_table("F.csv", header + "\r\n1\r\n");
