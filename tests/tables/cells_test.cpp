@@ -385,7 +385,9 @@ TEST(Messages, RepeatedProblemsCountedAndLongTextsClipped) {
         const std::string problem = read_table("F.csv", many.text()).samples.at(0).problem;
         EXPECT_EQ(occurrences(problem, "is not a number"), 20u) << kinds;
         EXPECT_EQ(occurrences(problem, "more of other kinds"), kinds == 23 ? 1u : 0u);
-        if (kinds == 23) EXPECT_TRUE(problem.ends_with("; and 3 more of other kinds")) << problem;
+        if (kinds == 23) {
+            EXPECT_TRUE(problem.ends_with("; and 3 more of other kinds")) << problem;
+        }
     }
 
     const std::string header(300, 'y');
