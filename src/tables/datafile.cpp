@@ -160,13 +160,13 @@ bool read_value(const std::string &field, REAL &x, std::string &why) {
 // whether the header is cut at commas.
 void take_line(sample_input &s, remarks &problem, std::array<int, 3> &seen,
                const text_line &line, std::string_view raw, std::size_t columns, bool commas) {
-    const std::string at = s.file + " line " + std::to_string(line.number);
+    const auto at = [&] { return s.file + " line " + std::to_string(line.number); };
     const std::size_t needed = leading_fields + NEL;
     const mineral m = line.fields.size() > 2 ? mineral_of(line.fields[2]) : mineral::unknown;
     const auto k = static_cast<std::size_t>(m);
     if (m != mineral::unknown) seen[k]++;
     if (line.fields.size() < needed) {
-        problem.add(at, count(line.fields.size(), "field") + ", " + std::to_string(needed) +
+        problem.add(at(), count(line.fields.size(), "field") + ", " + std::to_string(needed) +
                             " needed",
                     {}, "line");
         return;
@@ -182,7 +182,7 @@ void take_line(sample_input &s, remarks &problem, std::array<int, 3> &seen,
             if (f.find(',') == std::string_view::npos) continue;
             std::string value(f);
             value.erase(std::remove(value.begin(), value.end(), '"'), value.end());
-            problem.add(at + ", column " + oxide_names[i], quoted(value) + " is not a number");
+            problem.add(at() + ", column " + oxide_names[i], quoted(value) + " is not a number");
             cut = true;
         }
     }
@@ -192,14 +192,14 @@ void take_line(sample_input &s, remarks &problem, std::array<int, 3> &seen,
     // dialogue ignores them.
     REAL ox = 0;
     if (width(line) > columns && !READFIELD(line.fields[oxygens], ox)) {
-        problem.add(at,
+        problem.add(at(),
                     "the oxygens field holds " + quoted(line.fields[oxygens]) +
                         ": a blank inside a field (such as \"core rim\") moves the oxides along",
                     "the oxygens field holds a word", "line");
         return;
     }
     if (m == mineral::unknown) {
-        problem.add(at, "unknown mineral " + quoted(line.fields[2]), {}, "line");
+        problem.add(at(), "unknown mineral " + quoted(line.fields[2]), {}, "line");
         return;
     }
     analysis a;
@@ -208,7 +208,7 @@ void take_line(sample_input &s, remarks &problem, std::array<int, 3> &seen,
     for (std::size_t i = 0; i < NEL; i++) {
         std::string why;
         if (!read_value(line.fields[leading_fields + i], a.wt[static_cast<int>(i) + 1], why)) {
-            problem.add(at + ", column " + oxide_names[i], why);
+            problem.add(at() + ", column " + oxide_names[i], why);
             sound = false;
         }
     }

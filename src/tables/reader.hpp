@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstddef>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -43,9 +44,22 @@ class remarks {
 public:
     static constexpr std::size_t shown_most = 20;
 
+    remarks() = default;
+    remarks(const remarks &other) : entries_(other.entries_) { index(); }
+    remarks(remarks &&) noexcept = default; // the entries stay where they are
+    remarks &operator=(const remarks &other) {
+        if (this != &other) {
+            entries_ = other.entries_;
+            index();
+        }
+        return *this;
+    }
+    remarks &operator=(remarks &&) noexcept = default;
+    ~remarks() = default;
+
     // `where` names the place ("F.csv line 3, column SiO2"; empty: none), `what` says it,
     // `alike` (empty: `what`) tells which remarks are the same, `place` what the place is.
-    void add(const std::string &where, const std::string &what, const std::string &alike = {},
+    void add(std::string where, std::string what, std::string_view alike = {},
              const char *place = "cell");
     // The remarks of `other` after these, counted with them.
     void add(const remarks &other);
@@ -58,9 +72,12 @@ private:
         const char *place;
         std::size_t more = 0;
     };
-    void add_entry(const entry &e, std::size_t times);
-    std::vector<entry> entries_;
-    std::unordered_map<std::string, std::size_t> index_;
+    // Counts `times` more of a remark said before; false when it was not.
+    bool counted(const entry &e, std::size_t times);
+    void insert(entry &&e, std::size_t times);
+    void index();
+    std::deque<entry> entries_;                                // stay in place: keys of index_
+    std::unordered_map<std::string_view, std::size_t> index_; // by key
 };
 
 // One analysis in wt%, all iron as FeO unless Fe2O3 was given.

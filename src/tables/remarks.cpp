@@ -41,26 +41,37 @@ std::string grouped(std::size_t n) {
     return s;
 }
 
-void remarks::add_entry(const entry &e, std::size_t times) {
-    const auto [it, added] = index_.try_emplace(e.key, entries_.size());
-    if (added) {
-        entries_.push_back(e);
-        entries_.back().more = times - 1;
-    } else if (!e.where.empty()) {
-        entries_[it->second].more += times;
-    }
+bool remarks::counted(const entry &e, std::size_t times) {
+    const auto it = index_.find(e.key);
+    if (it == index_.end()) return false;
+    if (!e.where.empty()) entries_[it->second].more += times;
+    return true;
 }
 
-void remarks::add(const std::string &where, const std::string &what, const std::string &alike,
+void remarks::insert(entry &&e, std::size_t times) {
+    e.more = times - 1;
+    entries_.push_back(std::move(e));
+    index_.emplace(entries_.back().key, entries_.size() - 1);
+}
+
+void remarks::index() {
+    index_.clear();
+    for (std::size_t i = 0; i < entries_.size(); i++) index_.emplace(entries_[i].key, i);
+}
+
+void remarks::add(std::string where, std::string what, std::string_view alike,
                   const char *place) {
     // A remark without a place is the same as another of its words; with one, keys of either
     // kind stay apart.
-    std::string key = where.empty() ? "-" + what : "+" + (alike.empty() ? what : alike);
-    add_entry(entry{where, what, std::move(key), place}, 1);
+    std::string key(where.empty() ? "-" : "+");
+    key += where.empty() || alike.empty() ? std::string_view(what) : alike;
+    entry e{std::move(where), std::move(what), std::move(key), place};
+    if (!counted(e, 1)) insert(std::move(e), 1);
 }
 
 void remarks::add(const remarks &other) {
-    for (const entry &e : other.entries_) add_entry(e, e.more + 1);
+    for (const entry &e : other.entries_)
+        if (!counted(e, e.more + 1)) insert(entry(e), e.more + 1);
 }
 
 std::string remarks::text() const {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 namespace {
@@ -29,6 +30,21 @@ TEST(Messages, RowsSummary) {
     EXPECT_EQ(rows_summary(1200, 40000),
               "1,200 of 40,000 rows without a result (their note says why)");
     EXPECT_EQ(rows_summary(0, 7), "");
+}
+
+} // namespace
+
+namespace {
+
+// A copy counts on by itself: its remarks are its own.
+TEST(Messages, RemarksCopiedCountOnAlone) {
+    auto copy = std::make_unique<remarks>();
+    copy->add("F line 2", "x");
+    remarks kept = *copy;
+    copy.reset();
+    kept.add("F line 3", "x");
+    kept.add("F line 4", "y");
+    EXPECT_EQ(kept.text(), "F line 2: x, and 1 more cell like it; F line 4: y");
 }
 
 } // namespace
