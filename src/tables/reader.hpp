@@ -8,7 +8,7 @@
 
 #include <array>
 #include <cstddef>
-#include <deque>
+#include <list>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -76,8 +76,8 @@ private:
     bool counted(const entry &e, std::size_t times);
     void insert(entry &&e, std::size_t times);
     void index();
-    std::deque<entry> entries_;                                // stay in place: keys of index_
-    std::unordered_map<std::string_view, std::size_t> index_; // by key
+    std::list<entry> entries_; // in place, for index_; nothing allocated while empty
+    std::unordered_map<std::string_view, entry *> index_; // by key
 };
 
 // One analysis in wt%, all iron as FeO unless Fe2O3 was given.

@@ -44,19 +44,19 @@ std::string grouped(std::size_t n) {
 bool remarks::counted(const entry &e, std::size_t times) {
     const auto it = index_.find(e.key);
     if (it == index_.end()) return false;
-    if (!e.where.empty()) entries_[it->second].more += times;
+    if (!e.where.empty()) it->second->more += times;
     return true;
 }
 
 void remarks::insert(entry &&e, std::size_t times) {
     e.more = times - 1;
     entries_.push_back(std::move(e));
-    index_.emplace(entries_.back().key, entries_.size() - 1);
+    index_.emplace(entries_.back().key, &entries_.back());
 }
 
 void remarks::index() {
     index_.clear();
-    for (std::size_t i = 0; i < entries_.size(); i++) index_.emplace(entries_[i].key, i);
+    for (entry &e : entries_) index_.emplace(e.key, &e);
 }
 
 void remarks::add(std::string where, std::string what, std::string_view alike,
@@ -76,9 +76,10 @@ void remarks::add(const remarks &other) {
 
 std::string remarks::text() const {
     std::string s;
-    for (std::size_t i = 0; i < entries_.size() && i < shown_most; i++) {
-        const entry &e = entries_[i];
-        if (i > 0) s += "; ";
+    std::size_t i = 0;
+    for (const entry &e : entries_) {
+        if (i == shown_most) break;
+        if (i++ > 0) s += "; ";
         if (!e.where.empty()) s += e.where + ": ";
         s += e.what;
         if (e.more > 0)
