@@ -275,6 +275,7 @@ const std::vector<reading_case> cases{
     {"run_on_row_with_blanks", ec1().set(1, "Point", "core rim").text(' ', true),
      {{problem, "F.csv line 2: 14 fields, the header has 13 (" + run_on}}},
     {"quoted_blank_with_blanks", ec1().set(1, "Point", "core rim").text(' '), {}, {}, "EC1", "core rim"},
+    {"doubled_quotes_in_a_quoted_cell", ec1().set(1, "Point", "say \"rim\"").text(), {}, {}, "EC1", "say \"rim\""},
     // Line ends inside a quoted cell (CR LF, CR, LF) count as lines.
     {"lines_counted_inside_quotes", ec1().set(1, "Point", "\"a\r\nb\rc\nd\"").set(2, "SiO2", "x").text(',', true),
      {{problem, "F.csv line 6, column SiO2: \"x\" is not a number"}}, {}, "EC1", "a\r\nb\rc\nd"},
