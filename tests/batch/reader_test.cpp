@@ -79,6 +79,8 @@ const std::vector<reader_case> cases{
           {"LONGSAMPLENAME-000002", 3, {"line 3: no clinopyroxene analysis", "no phengite"}}}},
     {"line_too_short", head + grt("A") + "2 A Cpx 1 d 6 55.60 0.08\n" + phe("A"),
      {}, {{"A", 2, {"F.PRN line 3", "8 fields"}}}},
+    {"line_of_one_field", head + grt("A") + cpx("A") + phe("A") + "X\n",
+     {}, {{"A", 2, {}}, {"", 5, {"F.PRN line 5: 1 field, 16 needed"}}}},
     {"blank_lines_skipped_and_counted",
      "\n" + head + "\n \t \n" + grt("A") + "\n" + cpx("A") + phe("A") + "\n\n" + cpx("A"),
      {}, {{"A", 5, {"F.PRN line 5", "2 clinopyroxene analyses"}}}},

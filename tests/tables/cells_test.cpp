@@ -306,6 +306,9 @@ const std::vector<reading_case> cases{
      {{problem, "F.csv line 2: the Sample cell is empty"}}, {}, ""},
     {"row_without_mineral", ec1().row({"EC1", "", "x", "37", "", "", "", "", "", "", "", "", ""}).text(),
      {{warning, "\"(none)\" (1)"}}},
+    {"row_ending_before_its_mineral", ec1().text() + "EC1\r\n", {{warning, "\"(none)\" (1)"}}},
+    {"byte_order_mark_before_the_first_heading", "\xEF\xBB\xBF" + wide({"_Grt", "_Cpx", "_Phe"}, "#"),
+     {}, {}, "row 1", "EC1"},
 };
 // clang-format on
 
