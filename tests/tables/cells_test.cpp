@@ -275,6 +275,7 @@ const std::vector<reading_case> cases{
     {"run_on_row_with_blanks", ec1().set(1, "Point", "core rim").text(' ', true),
      {{problem, "F.csv line 2: 14 fields, the header has 13 (" + run_on}}},
     {"quoted_blank_with_blanks", ec1().set(1, "Point", "core rim").text(' '), {}, {}, "EC1", "core rim"},
+    {"blank_after_a_cell", ec1().set(1, "Point", "EC1-grt-1 ").text(), {}, {}, "EC1", "EC1-grt-1"},
     {"doubled_quotes_in_a_quoted_cell", ec1().set(1, "Point", "say \"rim\"").text(), {}, {}, "EC1", "say \"rim\""},
     // Line ends inside a quoted cell (CR LF, CR, LF) count as lines.
     {"lines_counted_inside_quotes", ec1().set(1, "Point", "\"a\r\nb\rc\nd\"").set(2, "SiO2", "x").text(',', true),
@@ -282,7 +283,7 @@ const std::vector<reading_case> cases{
     // An unquoted decimal comma in a comma-separated file adds a field and moves every value
     // after it along.
     {"decimal_comma_unquoted_in_commas", ec1().set(1, "SiO2", "38,50").text(',', true),
-     {{problem, "F.csv line 2: 14 fields, the header has 13"}}},
+     {{problem, "F.csv line 2: 14 fields, the header has 13 (a decimal comma splits a value in two)"}}},
     // A quote left open would take every line after it into one field: it is read as a
     // character, and said.
     {"quote_not_closed", ec1().set(1, "Point", "\"rim").text(',', true),
@@ -423,6 +424,20 @@ TEST(Messages, ReaderNotesReachTheNoteColumn) {
                   "F.csv line 2, column K2O: -0.02 below background, read as 0, and 1 more cell "
                   "like it; total iron given as Fe2O3 read as FeO (x 0.89981)");
     }
+}
+
+} // namespace
+
+namespace {
+
+// As many semicolons as commas in the header: the semicolon separates, the comma stays in its
+// heading.
+TEST(Separator, SemicolonBeforeCommaWhenAsFrequent) {
+    const file_input in = read_table("F.csv", "Mineral;SiO2 (wt%,)\r\nGrt;38.5\r\nCpx;55.6\r\nPhe;50.8\r\n");
+    EXPECT_EQ(in.error, "");
+    ASSERT_EQ(in.samples.size(), 1u);
+    ASSERT_EQ(in.samples[0].analyses[0].size(), 1u);
+    EXPECT_EQ(in.samples[0].analyses[0][0].wt[SIO2], 38.5);
 }
 
 } // namespace
