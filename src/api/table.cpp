@@ -84,21 +84,19 @@ std::vector<sample_unit> sample_units(const std::vector<sample_input> &samples, 
                     counts += (counts.empty() ? "" : ", ") +
                               count(static_cast<std::size_t>(u.count[k]),
                                     (std::string(mineral_names[k]) + " analyse").c_str());
-            u.problem = s.file + " line " + std::to_string(s.line) + ": sample " + s.name +
-                        " has " + counts + "; --combine mean or --combine each uses them";
+            u.problem = s.file + " line " + std::to_string(s.line) + ": sample " +
+                        clipped(s.name) + " has " + counts +
+                        "; --combine mean or --combine each uses them";
         }
         if (!u.problem.empty()) {
             units.push_back(std::move(u));
             continue;
         }
-        const auto noted = [](sample_unit &to, const analysis &a) {
-            if (to.note.find(a.note) == std::string::npos) append(to.note, a.note);
-        };
         const std::size_t combinations =
             s.analyses[0].size() * s.analyses[1].size() * s.analyses[2].size();
         if (mode == combine_mode::each && combinations > max_combinations) {
-            u.problem = s.file + " line " + std::to_string(s.line) + ": sample " + s.name +
-                        " has " + std::to_string(combinations) +
+            u.problem = s.file + " line " + std::to_string(s.line) + ": sample " +
+                        clipped(s.name) + " has " + std::to_string(combinations) +
                         " combinations of its analyses, more than " +
                         std::to_string(max_combinations) + "; --combine mean uses them all";
             units.push_back(std::move(u));
@@ -112,17 +110,20 @@ std::vector<sample_unit> sample_units(const std::vector<sample_input> &samples, 
                         e.count = {1, 1, 1};
                         e.wt = {g.wt, c.wt, m.wt};
                         std::size_t k = 0;
+                        remarks notes;
                         for (const analysis *a : {&g, &c, &m}) {
-                            noted(e, *a);
+                            notes.add(a->notes);
                             e.labels[k++] =
                                 a->label.empty() ? "line " + std::to_string(a->line) : a->label;
                         }
+                        e.note = notes.text();
                         units.push_back(std::move(e));
                     }
             continue;
         }
         // One analysis, or the oxide-by-oxide mean of several, of each mineral.
         VECTOR *wt[3] = {&u.wt.grt, &u.wt.cpx, &u.wt.mica};
+        remarks notes;
         for (std::size_t k = 0; k < 3; k++) {
             const auto &list = s.analyses[k];
             for (int i = 1; i <= NEL; i++) {
@@ -130,8 +131,9 @@ std::vector<sample_unit> sample_units(const std::vector<sample_input> &samples, 
                 for (const analysis &a : list) sum += a.wt[i];
                 (*wt[k])[i] = list.size() == 1 ? sum : sum / static_cast<REAL>(list.size());
             }
-            for (const analysis &a : list) noted(u, a);
+            for (const analysis &a : list) notes.add(a.notes);
         }
+        u.note = notes.text();
         units.push_back(std::move(u));
     }
     return units;
@@ -434,6 +436,37 @@ std::string batch_title(const std::vector<std::string> &files, const choices &ho
         ": model " + std::to_string(how.model) + (how.one_site ? ", 1-site" : ", 2-site") + " Cpx";
     if (how.powell) title += ", Powell T";
     return title;
+}
+
+std::string message_line(std::string_view message) {
+    static constexpr char hex[] = "0123456789ABCDEF";
+    std::string line;
+    line.reserve(message.size());
+    for (const char c : message) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u >= 0x20 && u != 0x7F) {
+            line += c;
+            continue;
+        }
+        line += '\\';
+        switch (c) {
+        case '\0': line += '0'; break;
+        case '\n': line += 'n'; break;
+        case '\r': line += 'r'; break;
+        case '\t': line += 't'; break;
+        default:
+            line += 'x';
+            line += hex[u >> 4];
+            line += hex[u & 0xF];
+        }
+    }
+    return line;
+}
+
+std::string rows_summary(std::size_t without_result, std::size_t rows) {
+    if (without_result == 0) return {};
+    return grouped(without_result) + " of " + grouped(rows) + " row" + (rows == 1 ? "" : "s") +
+           " without a result (" + (without_result == 1 ? "its" : "their") + " note says why)";
 }
 
 std::vector<std::string> file_messages(const file_input &in, const std::string &file) {

@@ -105,4 +105,11 @@ std::string batch_title(const std::vector<std::string> &files, const choices &ho
 // The messages of one file read, as varno96-batch reports them: its error and warnings.
 std::vector<std::string> file_messages(const file_input &in, const std::string &file);
 
+// A message as one line of standard error, whole: NUL and the other control characters escaped
+// (\0, \n, \r, \t, \xHH), all else as it is.
+std::string message_line(std::string_view message);
+// The end of a run: "2 of 7 rows without a result (their note says why)"; empty when every row
+// has one.
+std::string rows_summary(std::size_t without_result, std::size_t rows);
+
 } // namespace varno96

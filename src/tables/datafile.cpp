@@ -8,6 +8,7 @@
 #include <array>
 #include <cctype>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <stdexcept>
@@ -104,10 +105,6 @@ bool datafile_header(const text_line &header) {
     return ok;
 }
 
-void add_problem(sample_input &s, const std::string &what) {
-    s.problem += (s.problem.empty() ? "" : "; ") + what;
-}
-
 // Fields up to the last that is not empty (READSTR gives "0" for an empty one).
 std::size_t width(const text_line &line) {
     std::size_t n = line.fields.size();
@@ -119,39 +116,104 @@ std::string count(std::size_t n, const char *what) {
     return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
 }
 
-// Places one analysis line in its sample; `columns` is the width of the header.
-void take_line(sample_input &s, std::array<int, 3> &seen, const text_line &line,
-               std::size_t columns) {
-    const std::string at = s.file + " line " + std::to_string(line.number) + ": ";
+// The fields of a line as READSTR cuts them, quotes kept, but with a comma kept in its field
+// where `commas` is false or it stands inside quotes: there it is a decimal comma.
+std::vector<std::string_view> fields_keeping_commas(std::string_view line, bool commas) {
+    constexpr char ctrl_z = 26; // ends a line inside a field
+    std::vector<std::string_view> fields;
+    bool inside_quotes = false;
+    const auto separates = [&](char c) {
+        if (c == '"') inside_quotes = !inside_quotes;
+        return c == ' ' || c == '\t' || (c == ',' && commas && !inside_quotes);
+    };
+    std::size_t i = 0;
+    for (;;) {
+        while (i < line.size() && line[i] == ' ') i++;
+        const std::size_t start = i;
+        bool end = i >= line.size();
+        while (!end && !separates(line[i])) end = ++i >= line.size() || line[i] == ctrl_z;
+        fields.push_back(line.substr(start, i - start));
+        if (end) return fields;
+        i++; // the separator
+    }
+}
+
+// An oxide value as the named reader takes a cell: a number or a mark of a value below
+// detection. Its value is read from its first 20 characters, as the dialogue reads it; a field
+// those give another value or none is refused rather than read otherwise than it says.
+bool read_value(const std::string &field, REAL &x, std::string &why) {
+    REAL whole = 0;
+    if (detail::read_number(field, false, whole) == detail::cell_kind::not_a_number) {
+        why = quoted(field) + " is not a number";
+        return false;
+    }
+    x = whole;
+    if (field.size() <= value_width) return true;
+    const std::string first = field.substr(0, value_width);
+    const bool number = detail::read_number(first, false, x) != detail::cell_kind::not_a_number;
+    if (number && std::abs(x - whole) <= 1e-9 * std::max(REAL(1), std::abs(whole))) return true;
+    why = quoted(field) + " is read from its first " + std::to_string(value_width) +
+          " characters, " + quoted(first) + (number ? ", as another number" : ", not a number");
+    return false;
+}
+
+// Places one analysis line in its sample; `columns` is the width of the header, `commas`
+// whether the header is cut at commas.
+void take_line(sample_input &s, remarks &problem, std::array<int, 3> &seen,
+               const text_line &line, std::string_view raw, std::size_t columns, bool commas) {
+    const auto at = [&] { return s.file + " line " + std::to_string(line.number); };
     const std::size_t needed = leading_fields + NEL;
     const mineral m = line.fields.size() > 2 ? mineral_of(line.fields[2]) : mineral::unknown;
     const auto k = static_cast<std::size_t>(m);
     if (m != mineral::unknown) seen[k]++;
     if (line.fields.size() < needed) {
-        add_problem(s, at + count(line.fields.size(), "field") + ", " + std::to_string(needed) +
-                           " needed");
+        problem.add(at(), count(line.fields.size(), "field") + ", " + std::to_string(needed) +
+                            " needed",
+                    {}, "line");
         return;
     }
+    // A decimal comma cuts its value in two and moves every field after it along: the oxide
+    // it stands in is named.
+    bool cut = false;
+    if (raw.find(',') != std::string_view::npos &&
+        (!commas || raw.find('"') != std::string_view::npos)) {
+        const auto kept = fields_keeping_commas(raw, commas);
+        for (std::size_t i = 0; i < NEL && leading_fields + i < kept.size(); i++) {
+            const std::string_view f = kept[leading_fields + i];
+            if (f.find(',') == std::string_view::npos) continue;
+            std::string value(f);
+            value.erase(std::remove(value.begin(), value.end(), '"'), value.end());
+            problem.add(at() + ", column " + oxide_names[i], quoted(value) + " is not a number");
+            cut = true;
+        }
+    }
+    if (cut) return;
     // A blank inside a field ("core rim") splits it and moves every field after it along:
     // the oxygens then hold a word. Fields after a sound line (a total) are ignored, as the
     // dialogue ignores them.
     REAL ox = 0;
     if (width(line) > columns && !READFIELD(line.fields[oxygens], ox)) {
-        add_problem(s, at + "the oxygens field holds \"" + line.fields[oxygens] +
-                           "\": a blank inside a field (such as \"core rim\") moves the oxides "
-                           "along");
+        problem.add(at(),
+                    "the oxygens field holds " + quoted(line.fields[oxygens]) +
+                        ": a blank inside a field (such as \"core rim\") moves the oxides along",
+                    "the oxygens field holds a word", "line");
         return;
     }
     if (m == mineral::unknown) {
-        add_problem(s, at + "unknown mineral \"" + line.fields[2] + "\"");
+        problem.add(at(), "unknown mineral " + quoted(line.fields[2]), {}, "line");
         return;
     }
     analysis a;
     a.line = line.number;
-    for (int i = 1; i <= NEL; i++)
-        a.wt[i] = READVALUE(
-            line.fields[static_cast<std::size_t>(leading_fields + i - 1)].substr(0, value_width));
-    s.analyses[k].push_back(std::move(a));
+    bool sound = true;
+    for (std::size_t i = 0; i < NEL; i++) {
+        std::string why;
+        if (!read_value(line.fields[leading_fields + i], a.wt[static_cast<int>(i) + 1], why)) {
+            problem.add(at() + ", column " + oxide_names[i], why);
+            sound = false;
+        }
+    }
+    if (sound) s.analyses[k].push_back(std::move(a));
 }
 
 } // namespace
@@ -161,25 +223,35 @@ namespace detail {
 bool read_datafile_layout(const std::string &file, std::string_view text, file_input &in) {
     const auto head = nonblank_lines(text, 1);
     if (head.empty() || !datafile_header(split_fields(file, head).front())) return false;
-    const std::vector<text_line> lines = split_fields(file, nonblank_lines(text));
+    const auto raw = nonblank_lines(text);
+    const std::vector<text_line> lines = split_fields(file, raw);
+    const std::size_t columns = width(lines.front());
+    const bool commas = raw.front().second.find(',') != std::string::npos;
     // The lines naming each mineral of each sample.
     std::vector<std::array<int, 3>> seen;
+    std::vector<remarks> problems;
     std::unordered_map<std::string, std::size_t> index;
-    for (auto line = lines.begin() + 1; line != lines.end(); ++line) {
-        const std::string name = line->fields.size() > 1 ? line->fields[1] : "";
+    for (std::size_t l = 1; l < lines.size(); l++) {
+        const text_line &line = lines[l];
+        const std::string name = line.fields.size() > 1 ? line.fields[1] : "";
         const auto [it, added] = index.try_emplace(name, in.samples.size());
         if (added) {
-            in.samples.push_back(sample_input{file, name, line->number, {}, {}});
+            in.samples.push_back(sample_input{file, name, line.number, {}, {}});
             seen.push_back({0, 0, 0});
+            problems.emplace_back();
         }
-        take_line(in.samples[it->second], seen[it->second], *line, width(lines.front()));
+        take_line(in.samples[it->second], problems[it->second], seen[it->second], line,
+                  raw[l].second, columns, commas);
     }
-    for (std::size_t i = 0; i < in.samples.size(); i++)
+    for (std::size_t i = 0; i < in.samples.size(); i++) {
+        sample_input &s = in.samples[i];
         for (std::size_t k = 0; k < 3; k++)
             if (seen[i][k] == 0)
-                add_problem(in.samples[i], file + " line " + std::to_string(in.samples[i].line) +
-                                               ": no " + mineral_names[k] + " analysis of " +
-                                               "sample " + in.samples[i].name);
+                problems[i].add(file + " line " + std::to_string(s.line),
+                                std::string("no ") + mineral_names[k] + " analysis of sample " +
+                                    clipped(s.name));
+        s.problem = problems[i].text();
+    }
     return true;
 }
 

@@ -241,19 +241,25 @@ std::string name_key(std::string_view header) {
         }
         s += lower(static_cast<char>(c));
     }
-    for (const char *unit : {"wt.%", "wt%", "wt. %", "wt %"})
-        for (std::size_t at; (at = s.find(unit)) != std::string::npos;)
-            s.erase(at, std::char_traits<char>::length(unit));
-    // "wt" as a word of its own ("SiO2_wt", "SiO2 wt"), and a lone "%".
+    // Units: "wt%" and its spellings anywhere, "wt" as a word of its own ("SiO2_wt", "SiO2 wt",
+    // not the start of "wtSiO2"); then a lone "%" with the other punctuation.
+    const auto alnum = [&](std::size_t i) {
+        return i < s.size() && std::isalnum(static_cast<unsigned char>(s[i]));
+    };
     std::string key;
     for (std::size_t i = 0; i < s.size(); i++) {
-        const char c = s[i];
-        const bool word_start = i == 0 || !std::isalnum(static_cast<unsigned char>(s[i - 1]));
-        if (word_start && s.compare(i, 2, "wt") == 0 &&
-            (i + 2 == s.size() || !std::isalnum(static_cast<unsigned char>(s[i + 2])))) {
-            i++;
-            continue;
+        if (s.compare(i, 2, "wt") == 0) {
+            std::size_t unit = 0;
+            for (const char *u : {"wt.%", "wt%", "wt. %", "wt %"})
+                if (s.compare(i, std::char_traits<char>::length(u), u) == 0)
+                    unit = std::char_traits<char>::length(u);
+            if (unit == 0 && (i == 0 || !alnum(i - 1)) && !alnum(i + 2)) unit = 2;
+            if (unit > 0) {
+                i += unit - 1;
+                continue;
+            }
         }
+        const char c = s[i];
         if (std::isalnum(static_cast<unsigned char>(c)) || c == '*' || c == '$') key += c;
     }
     return key;
@@ -330,30 +336,16 @@ std::optional<std::pair<role, int>> role_of(std::string_view header) {
 
 enum class cell_reading { value, below_detection, negative, not_a_number };
 
-// An oxide cell: a number (with a decimal comma where `comma` allows one), or a mark of a
-// value below detection.
+// An oxide cell; a negative value is read as 0.
 cell_reading read_cell(std::string_view raw, bool comma, REAL &x) {
-    const std::string_view s = trimmed(raw);
-    x = 0;
-    if (s.empty() || s == "-" || s[0] == '<') return cell_reading::below_detection;
-    if (std::isalpha(static_cast<unsigned char>(s[0])) && s.size() <= 6) {
-        std::string w = lowered(s);
-        for (const char *mark : {"n.d.", "n.d", "nd", "n.a.", "n.a", "na", "n/a", "bdl", "b.d.l.",
-                                 "b.d.l", "bd", "b.d."})
-            if (w == mark) return cell_reading::below_detection;
+    switch (detail::read_number(raw, comma, x)) {
+    case detail::cell_kind::below_detection:
+        return cell_reading::below_detection;
+    case detail::cell_kind::not_a_number:
+        return cell_reading::not_a_number;
+    case detail::cell_kind::value:
+        break;
     }
-    bool ok;
-    if (comma && s.find(',') != std::string_view::npos && s.find('.') == std::string_view::npos &&
-        std::count(s.begin(), s.end(), ',') == 1) {
-        std::string t(s);
-        t[t.find(',')] = '.';
-        ok = READFIELD(t, x);
-    } else if (s[0] == '.') {
-        ok = READFIELD(std::string(s), x);
-    } else {
-        ok = READREAL(s, x);
-    }
-    if (!ok) return cell_reading::not_a_number;
     if (x < 0) {
         x = 0;
         return cell_reading::negative;
@@ -362,17 +354,12 @@ cell_reading read_cell(std::string_view raw, bool comma, REAL &x) {
     return cell_reading::value;
 }
 
-std::string quoted(std::string_view s) { return "\"" + std::string(s) + "\""; }
-
-std::string list(const std::vector<std::string> &items) {
+// The items, the first `most` of them and a count of the rest.
+std::string list(const std::vector<std::string> &items, std::size_t most = 20) {
     std::string s;
-    for (const std::string &i : items) s += (s.empty() ? "" : ", ") + i;
+    for (std::size_t i = 0; i < items.size() && i < most; i++) s += (i ? ", " : "") + items[i];
+    if (items.size() > most) s += " and " + grouped(items.size() - most) + " more";
     return s;
-}
-
-void add_problem(sample_input &s, const std::string &what) {
-    if (s.problem.find(what) == std::string::npos)
-        s.problem += (s.problem.empty() ? "" : "; ") + what;
 }
 
 std::string base_name(const std::string &file) {
@@ -392,6 +379,34 @@ struct layout {
 };
 
 } // namespace
+
+namespace detail {
+
+cell_kind read_number(std::string_view raw, bool comma, REAL &x) {
+    const std::string_view s = trimmed(raw);
+    x = 0;
+    if (s.empty() || s == "-" || s[0] == '<') return cell_kind::below_detection;
+    if (std::isalpha(static_cast<unsigned char>(s[0])) && s.size() <= 6) {
+        std::string w = lowered(s);
+        for (const char *mark : {"n.d.", "n.d", "nd", "n.a.", "n.a", "na", "n/a", "bdl", "b.d.l.",
+                                 "b.d.l", "bd", "b.d."})
+            if (w == mark) return cell_kind::below_detection;
+    }
+    bool ok;
+    if (comma && s.find(',') != std::string_view::npos && s.find('.') == std::string_view::npos &&
+        std::count(s.begin(), s.end(), ',') == 1) {
+        std::string t(s);
+        t[t.find(',')] = '.';
+        ok = READFIELD(t, x);
+    } else if (s[0] == '.') {
+        ok = READFIELD(std::string(s), x);
+    } else {
+        ok = READREAL(s, x);
+    }
+    return ok ? cell_kind::value : cell_kind::not_a_number;
+}
+
+} // namespace detail
 
 mineral mineral_of(std::string_view field, bool numbered) {
     const std::string_view f = trimmed(field);
@@ -479,21 +494,27 @@ bool name_columns(const std::string &file, const std::string &at_header,
     }
     if (oxides.empty() && python_names) {
         std::string found;
-        for (const std::string &f : fields) found += (found.empty() ? "" : ", ") + python_repr(f);
+        for (const std::string &f : fields) {
+            found += (found.empty() ? "" : ", ") + python_repr(f);
+            if (found.size() > 4 * quoted_most) break; // enough to quote
+        }
         in.error = at_header +
-                   ": no column names an oxide (SiO2, Al2O3, FeO, ...); the columns: [" + found +
-                   "]";
+                   ": no column names an oxide (SiO2, Al2O3, FeO, ...); the columns: [" +
+                   clipped(found) + "]";
         return false;
     }
     if (oxides.empty()) {
         std::string found;
-        for (const std::string &f : fields) found += (found.empty() ? "" : " ") + f;
+        for (const std::string &f : fields) {
+            found += (found.empty() ? "" : " ") + f;
+            if (found.size() > 4 * quoted_most) break; // enough to quote
+        }
         in.error =
             at_header +
             ": the header names no oxide column (SiO2, Al2O3, FeO, ...) and is "
             "not one of six fields and the oxides SiO2 TiO2 Al2O3 Fe2O3 FeO MnO MgO CaO Na2O "
             "K2O (found: " +
-            found + ")";
+            clipped(found) + ")";
         return false;
     }
     lay.wide = suffixed;
@@ -559,7 +580,7 @@ bool name_columns(const std::string &file, const std::string &at_header,
             }
     }
     if (!missing.empty())
-        in.warnings.push_back(file + ": no " + list(missing) + " column" +
+        in.warnings.push_back(file + ": no " + list(missing, missing.size()) + " column" +
                               (missing.size() > 1 ? "s" : "") + ": read as 0" +
                               (ferric ? " (Fe2O3 as 0 is estimated by charge balance)" : ""));
     if (!absent.empty()) in.warnings.push_back(file + ": no column of " + list(absent) + " oxides");
@@ -680,7 +701,8 @@ void read_rows(Rows &rows, const std::string &file, const layout &lay,
                bool comma, bool apart, const std::function<std::string(std::size_t)> &row_name_of,
                file_input &in) {
     std::unordered_map<std::string, std::size_t> index;
-    std::map<std::string, int> others; // rows of other minerals, by name
+    std::map<std::string, int> others; // rows of other minerals, by name quoted
+    std::vector<remarks> problems;     // of each sample
     std::vector<int> empty_rows;
     const std::string file_sample = file == "-" ? "standard input" : base_name(file);
     std::map<std::size_t, int>
@@ -705,8 +727,9 @@ void read_rows(Rows &rows, const std::string &file, const layout &lay,
             const mineral m =
                 mineral_of(rows.field(static_cast<std::size_t>(lay.mineral_col)), true);
             if (m == mineral::unknown) {
-                const std::string what(rows.field(static_cast<std::size_t>(lay.mineral_col)));
-                others[what.empty() ? "(none)" : what]++;
+                const std::string_view what =
+                    rows.field(static_cast<std::size_t>(lay.mineral_col));
+                others[quoted(what.empty() ? "(none)" : what)]++;
                 continue;
             }
             k0 = static_cast<std::size_t>(m);
@@ -714,17 +737,23 @@ void read_rows(Rows &rows, const std::string &file, const layout &lay,
         if (apart) {
             last_sample = in.samples.size();
             in.samples.push_back(sample_input{file, std::string(name), line, {}, {}});
+            problems.emplace_back();
         } else if (in.samples.empty() || in.samples[last_sample].name != name) {
             const auto [it, added] = index.try_emplace(std::string(name), in.samples.size());
-            if (added) in.samples.push_back(sample_input{file, std::string(name), line, {}, {}});
+            if (added) {
+                in.samples.push_back(sample_input{file, std::string(name), line, {}, {}});
+                problems.emplace_back();
+            }
             last_sample = it->second;
         }
         sample_input &s = in.samples[last_sample];
+        remarks &problem = problems[last_sample];
         if (lay.sample >= 0 && name.empty())
-            add_problem(s, where() + ": the " + header[static_cast<std::size_t>(lay.sample)] +
-                               " cell is empty");
+            problem.add(where(),
+                        "the " + header[static_cast<std::size_t>(lay.sample)] + " cell is empty",
+                        {}, "row");
         if (const std::string why = rows.width_problem(lay, header.size()); !why.empty()) {
-            add_problem(s, where() + ": " + why);
+            problem.add(where(), why, {}, "row");
             continue;
         }
         for (const std::size_t c : headless)
@@ -744,19 +773,19 @@ void read_rows(Rows &rows, const std::string &file, const layout &lay,
                 case cell_reading::below_detection:
                     break;
                 case cell_reading::negative:
-                    a.note += std::string(a.note.empty() ? "" : "; ") + where() + ", column " +
-                              header[col] + ": " + rows.text(col) + " below background, read as 0";
+                    a.notes.add(where() + ", column " + header[col],
+                                clipped(rows.text(col)) + " below background, read as 0",
+                                "below background");
                     break;
                 case cell_reading::not_a_number:
-                    add_problem(s, where() + ", column " + header[col] + ": " +
-                                       quoted(rows.text(col)) + " is not a number");
+                    problem.add(where() + ", column " + header[col],
+                                quoted(rows.text(col)) + " is not a number");
                     break;
                 }
             }
             if (lay.fe2o3_total[set] && a.wt[FEO] != 0) {
                 a.wt[FEO] = a.wt[FEO] * 0.89981; // FeO/Fe2O3 per iron: 71.846 / 79.845
-                a.note += std::string(a.note.empty() ? "" : "; ") +
-                          "total iron given as Fe2O3 read as FeO (x 0.89981)";
+                a.notes.add({}, "total iron given as Fe2O3 read as FeO (x 0.89981)");
             }
             if (!has) {
                 if (!lay.wide) empty_rows.push_back(line);
@@ -765,11 +794,15 @@ void read_rows(Rows &rows, const std::string &file, const layout &lay,
             s.analyses[k].push_back(std::move(a));
         }
     }
-    for (sample_input &s : in.samples)
+    for (std::size_t i = 0; i < in.samples.size(); i++) {
+        sample_input &s = in.samples[i];
         for (std::size_t k = 0; k < 3; k++)
             if (s.analyses[k].empty())
-                add_problem(s, file + " line " + std::to_string(s.line) + ": no " +
-                                   mineral_names[k] + " analysis of sample " + s.name);
+                problems[i].add(file + " line " + std::to_string(s.line),
+                                std::string("no ") + mineral_names[k] + " analysis of sample " +
+                                    clipped(s.name));
+        s.problem = problems[i].text();
+    }
     for (const auto &[c, first] : headless_used)
         in.warnings.push_back(file + ": column " + std::to_string(c + 1) +
                               " has no heading: its values (from line " + std::to_string(first) +
@@ -777,7 +810,7 @@ void read_rows(Rows &rows, const std::string &file, const layout &lay,
     if (!others.empty()) {
         std::vector<std::string> names;
         for (const auto &[name, n] : others)
-            names.push_back(quoted(name) + " (" + std::to_string(n) + ")");
+            names.push_back(name + " (" + std::to_string(n) + ")");
         in.warnings.push_back(file + ": rows of other minerals ignored: " + list(names));
     }
     if (!empty_rows.empty()) {
@@ -826,7 +859,7 @@ file_input read_table(const std::string &file, std::string_view bytes) {
         return in;
     }
     std::vector<std::string> header;
-    for (const std::string &f : fields) header.emplace_back(trimmed(f));
+    for (const std::string &f : fields) header.push_back(clipped(trimmed(f)));
     layout lay;
     std::vector<std::size_t> headless;
     if (!name_columns(file, file + " line " + std::to_string(line), fields, false, true, lay,
@@ -844,7 +877,7 @@ file_input read_columns(const columns_input &t, std::size_t first, std::size_t l
                         bool header_warnings) {
     file_input in;
     std::vector<std::string> header;
-    for (const table_column &c : t.columns) header.emplace_back(trimmed(c.name));
+    for (const table_column &c : t.columns) header.push_back(clipped(trimmed(c.name)));
     layout lay;
     std::vector<std::size_t> headless;
     std::vector<std::string> names;

@@ -9,8 +9,10 @@
 #include <array>
 #include <cstddef>
 #include <functional>
+#include <list>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace varno96 {
@@ -24,12 +26,67 @@ inline constexpr std::array<const char *, NEL> cation_names{"Si", "Ti", "Al", "F
 enum class mineral { garnet, clinopyroxene, phengite, unknown };
 inline constexpr std::array<const char *, 3> mineral_names{"garnet", "clinopyroxene", "phengite"};
 
+// At most this many characters of any text read are quoted in a message.
+inline constexpr std::size_t quoted_most = 200;
+
+// `text` whole, or its first characters, "…" and its length in characters: "abc… (1,200,000
+// characters)".
+std::string clipped(std::string_view text);
+// The same in double quotes, the length after the closing quote.
+std::string quoted(std::string_view text);
+// A count with its thousands grouped: 39,999.
+std::string grouped(std::size_t n);
+
+// What is said of the places of a table, in order of first saying. A remark whose `alike` was
+// said before is counted, not repeated (F.csv line 3, column SiO2: "#N/A" is not a number, and
+// 39,999 more cells like it). Remarks without a place are said once. Linear in what is
+// said; the text gives the first `shown_most` remarks unlike each other and counts the rest.
+class remarks {
+public:
+    static constexpr std::size_t shown_most = 20;
+
+    remarks() = default;
+    remarks(const remarks &other) : entries_(other.entries_) { index(); }
+    remarks(remarks &&) noexcept = default; // the entries stay where they are
+    remarks &operator=(const remarks &other) {
+        if (this != &other) {
+            entries_ = other.entries_;
+            index();
+        }
+        return *this;
+    }
+    remarks &operator=(remarks &&) noexcept = default;
+    ~remarks() = default;
+
+    // `where` names the place ("F.csv line 3, column SiO2"; empty: none), `what` says it,
+    // `alike` (empty: `what`) tells which remarks are the same, `place` what the place is.
+    void add(std::string where, std::string what, std::string_view alike = {},
+             const char *place = "cell");
+    // The remarks of `other` after these, counted with them.
+    void add(const remarks &other);
+    bool empty() const { return entries_.empty(); }
+    std::string text() const;
+
+private:
+    struct entry {
+        std::string where, what, key;
+        const char *place;
+        std::size_t more = 0;
+    };
+    // Counts `times` more of a remark said before; false when it was not.
+    bool counted(const entry &e, std::size_t times);
+    void insert(entry &&e, std::size_t times);
+    void index();
+    std::list<entry> entries_; // in place, for index_; nothing allocated while empty
+    std::unordered_map<std::string_view, entry *> index_; // by key
+};
+
 // One analysis in wt%, all iron as FeO unless Fe2O3 was given.
 struct analysis {
     VECTOR wt;
     std::string label; // the analysis label column, or empty
     int line = 0;      // line of the file where it starts
-    std::string note;  // what the reader changed: total iron converted, negative values read as 0
+    remarks notes;     // what the reader changed: total iron converted, negative values read as 0
 };
 
 // The analyses of one sample; `problem` says why the sample cannot be computed (a mineral
@@ -97,6 +154,12 @@ std::string oxide_column(std::string_view header);
 namespace detail {
 // Today's data-file layout, when the header is one: false leaves `in` untouched.
 bool read_datafile_layout(const std::string &file, std::string_view text, file_input &in);
+
+enum class cell_kind { value, below_detection, not_a_number };
+// An oxide cell as both layouts take it: a whole number (with a decimal comma where `comma`
+// allows one; a negative one as it is), or a mark of a value below detection (empty, "-", "<…",
+// n.d., n.a., bdl and their spellings), read as 0; anything else is not a number.
+cell_kind read_number(std::string_view cell, bool comma, REAL &x);
 } // namespace detail
 
 } // namespace varno96

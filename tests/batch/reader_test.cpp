@@ -26,6 +26,10 @@ std::string cpx(const std::string &s, const std::string &label = "Cpx") {
 std::string phe(const std::string &s, const std::string &label = "Phe") {
     return "3 " + s + " " + label + " 1 d 22 50.80 .55 26.40 0 2.10 0.02 3.30 0.02 0.55 10.60\n";
 }
+// The clinopyroxene line with `sio2` for its SiO2.
+std::string cpx_sio2(const std::string &sio2) {
+    return "2 A Cpx 1 d 6 " + sio2 + " 0.08 9.80 0.00 4.40 0.03 8.20 13.60 7.10 0.01\n";
+}
 const std::vector<double> grt_wt{38.5, 0.05, 21.7, 0, 25.0, 0.5, 6.4, 8.6, 0.02, 0};
 const std::vector<double> cpx_wt{55.6, 0.08, 9.8, 0, 4.4, 0.03, 8.2, 13.6, 7.1, 0.01};
 const std::vector<double> mica_wt{50.8, 0.55, 26.4, 0, 2.1, 0.02, 3.3, 0.02, 0.55, 10.6};
@@ -41,6 +45,7 @@ struct reader_case {
     std::string text;               // LF line ends; each case also runs with CR LF and CR
     std::vector<std::string> error; // fragments of the file's error; none: it is read
     std::vector<want_sample> samples;
+    bool by_names = false; // not the data-file layout: read by the names of the columns
 };
 
 // clang-format off
@@ -74,6 +79,8 @@ const std::vector<reader_case> cases{
           {"LONGSAMPLENAME-000002", 3, {"line 3: no clinopyroxene analysis", "no phengite"}}}},
     {"line_too_short", head + grt("A") + "2 A Cpx 1 d 6 55.60 0.08\n" + phe("A"),
      {}, {{"A", 2, {"F.PRN line 3", "8 fields"}}}},
+    {"line_of_one_field", head + grt("A") + cpx("A") + phe("A") + "X\n",
+     {}, {{"A", 2, {}}, {"", 5, {"F.PRN line 5: 1 field, 16 needed"}}}},
     {"blank_lines_skipped_and_counted",
      "\n" + head + "\n \t \n" + grt("A") + "\n" + cpx("A") + phe("A") + "\n\n" + cpx("A"),
      {}, {{"A", 5, {"F.PRN line 5", "2 clinopyroxene analyses"}}}},
@@ -106,9 +113,47 @@ const std::vector<reader_case> cases{
      "1 A Grt 1 d 12 38.50 21.70 0.05 0.00 25.00 0.50 6.40 8.60 0.02 0\n"
      "2 A Cpx 1 d 6 55.60 9.80 0.08 0.00 4.40 0.03 8.20 13.60 7.10 0.01\n"
      "3 A Phe 1 d 22 50.80 26.40 .55 0 2.10 0.02 3.30 0.02 0.55 10.60\n",
-     {}, {{"A", 2, {}}}},
+     {}, {{"A", 2, {}}}, true},
     {"column_after_the_oxides_not_total",
      "No Sample Min # Descr Ox SiO2 TiO2 Al2O3 Fe2O3 FeO MnO MgO CaO Na2O K2O H2O\n" + grt("A") +
+         cpx("A") + phe("A"),
+     {}, {{"A", 2, {}}}, true},
+    {"total_after_another_column",
+     "No Sample Min # Descr Ox SiO2 TiO2 Al2O3 Fe2O3 FeO MnO MgO CaO Na2O K2O H2O Total\n" +
+         grt("A") + cpx("A") + phe("A"),
+     {}, {{"A", 2, {}}}, true},
+    // An oxide field is a number or a mark below detection; anything else leaves the sample
+    // without a result, its note naming line, oxide and text.
+    {"word_in_an_oxide_field", head + grt("A") + cpx_sio2("abc") + phe("A"),
+     {}, {{"A", 2, {"F.PRN line 3, column SiO2: \"abc\" is not a number"}}}},
+    {"decimal_comma_in_an_oxide_field", head + grt("A") + cpx_sio2("55,6") + phe("A"),
+     {}, {{"A", 2, {"F.PRN line 3, column SiO2: \"55,6\" is not a number"}}}},
+    {"oxides_joined_by_commas",
+     head + grt("A") + "2 A Cpx 1 d 6 55.6,0.08,9.8,0,4.4,0.03,8.2,13.6,7.1,0.01\n" + phe("A"),
+     {}, {{"A", 2, {"line 3, column SiO2: \"55.6,0.08,9.8,0,4.4,0.03,8.2,13.6,7.1,0.01\" is not a number"}}}},
+    {"two_points", head + grt("A") + cpx_sio2("1.2.3") + phe("A"),
+     {}, {{"A", 2, {"line 3, column SiO2: \"1.2.3\" is not a number"}}}},
+    {"number_and_letter", head + grt("A") + cpx_sio2("55.6x") + phe("A"),
+     {}, {{"A", 2, {"line 3, column SiO2: \"55.6x\" is not a number"}}}},
+    {"quoted_decimal_comma_in_a_comma_separated_file",
+     "No,Sample,Min,#,Descr,Ox,SiO2,TiO2,Al2O3,Fe2O3,FeO,MnO,MgO,CaO,Na2O,K2O\n"
+     "1,A,Grt,1,d,12,38.50,0.05,21.70,0.00,25.00,0.50,6.40,8.60,0.02,0.00\n"
+     "2,A,Cpx,1,d,6,\"55,60\",0.08,9.80,0.00,4.40,0.03,8.20,13.60,7.10,0.01\n"
+     "3,A,Phe,1,d,22,50.80,0.55,26.40,0.00,2.10,0.02,3.30,0.02,0.55,10.60\n",
+     {}, {{"A", 2, {"line 3, column SiO2: \"55,60\" is not a number"}}}},
+    {"marks_below_detection_read_as_0",
+     head + "1 A Grt 1 d 12 38.50 0.05 21.70 n.d. 25.00 0.50 6.40 8.60 0.02 <0.01\n" +
+         "2 A Cpx 1 d 6 55.60 0.08 9.80 - 4.40 0.03 8.20 13.60 7.10 0.01\n" +
+         "3 A Phe 1 d 22 50.80 .55 26.40 BDL 2.10 0.02 3.30 0.02 0.55 10.60\n",
+     {}, {{"A", 2, {}}}},
+    // After K2O the header has a total and anything after it, or empty fields; anything else
+    // is a table of named columns.
+    {"fields_after_the_total",
+     "No Sample Min # Descr Ox SiO2 TiO2 Al2O3 Fe2O3 FeO MnO MgO CaO Na2O K2O Total H2O\n" +
+         grt("A") + cpx("A") + phe("A"),
+     {}, {{"A", 2, {}}}},
+    {"empty_fields_after_K2O",
+     "No,Sample,Min,#,Descr,Ox,SiO2,TiO2,Al2O3,Fe2O3,FeO,MnO,MgO,CaO,Na2O,K2O,,\n" + grt("A") +
          cpx("A") + phe("A"),
      {}, {{"A", 2, {}}}},
     {"analysis_for_a_header", grt("A") + cpx("A"), {"F.PRN line 1", "found: 1 A Grt 1 d 12 38.50 0.05"}, {}},
@@ -135,6 +180,10 @@ TEST_P(Reader, GroupsLinesIntoSamples) {
         const file_input in = read_table("F.PRN", text);
         const std::vector<sample_unit> units = sample_units(in.samples, combine_mode::none);
         EXPECT_EQ(in.error.empty(), c.error.empty()) << in.error;
+        // Read in the data-file layout, or by names, which says what it ignored.
+        if (in.error.empty()) {
+            EXPECT_EQ(in.warnings.empty(), !c.by_names);
+        }
         for (const auto &part : c.error)
             EXPECT_NE(in.error.find(part), std::string::npos) << in.error;
         ASSERT_EQ(in.samples.size(), c.samples.size());
@@ -158,5 +207,40 @@ TEST_P(Reader, GroupsLinesIntoSamples) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, Reader, ::testing::ValuesIn(cases),
                          [](const auto &p) { return std::string(p.param.name); });
+
+} // namespace
+
+namespace {
+
+// An oxide value is read from its first 20 characters, as the dialogue reads it; a longer field
+// whose first 20 characters read as another number, or none, is refused rather than misread.
+TEST(Reader, ValueReadFromItsFirst20Characters) {
+    const struct {
+        const char *tio2;
+        double value;
+        const char *problem; // empty: read
+    } fields[]{
+        {"0.00000000000000001234567", 1.2e-17, ""},
+        {"0.050000000000000000000001", 0.05, ""},
+        {"5.0000000000000000000e-2", 0,
+         "F.PRN line 2, column TiO2: \"5.0000000000000000000e-2\" is read from its first 20 "
+         "characters, \"5.000000000000000000\", as another number"},
+        {"5.00000000000000000e-2", 0, "\"5.00000000000000000e\", not a number"},
+    };
+    for (const auto &c : fields) {
+        SCOPED_TRACE(c.tio2);
+        const file_input in = read_table(
+            "F.PRN", head + "1 A Grt 1 d 12 38.50 " + c.tio2 +
+                         " 21.70 0.00 25.00 0.50 6.40 8.60 0.02 0\n" + cpx("A") + phe("A"));
+        const auto units = sample_units(in.samples, combine_mode::none);
+        ASSERT_EQ(units.size(), 1u);
+        if (*c.problem == 0) {
+            EXPECT_EQ(units[0].problem, "");
+            EXPECT_EQ(units[0].wt.grt[TIO2], c.value);
+        } else {
+            EXPECT_NE(units[0].problem.find(c.problem), std::string::npos) << units[0].problem;
+        }
+    }
+}
 
 } // namespace

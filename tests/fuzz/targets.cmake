@@ -1,5 +1,5 @@
 # The fuzz targets: <name>_fuzz.cpp each, with corpus/<name>/ and regressions/<name>/.
-set(VARNO96_FUZZ_TARGETS number datafile dialogue batch)
+set(VARNO96_FUZZ_TARGETS number datafile dialogue batch table_named table_datafile)
 
 # What a target needs besides the core library.
 function(varno96_fuzz_setup TARGET NAME)
@@ -13,7 +13,7 @@ function(varno96_fuzz_setup TARGET NAME)
     target_compile_definitions(${TARGET} PRIVATE
       VARNO96_EXAMPLES_DIR="${PROJECT_SOURCE_DIR}/examples")
   endif()
-  if(NAME STREQUAL "batch")
+  if(NAME STREQUAL "batch" OR NAME MATCHES "^table_")
     target_link_libraries(${TARGET} PRIVATE varno96tables)
   endif()
 endfunction()

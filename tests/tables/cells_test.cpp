@@ -137,6 +137,8 @@ const std::vector<reading_case> cases{
     {"unit_underscore_wt", ec1().head("SiO2", "SiO2_wt").text()},
     {"unit_in_brackets", ec1().head("SiO2", "SiO2 [wt%]").text()},
     {"unit_wt_percent", ec1().head("Al2O3", "Al2O3 wt%").text()},
+    {"wt_starting_a_word_is_no_unit", ec1().head("SiO2", "wtSiO2").text(),
+     {{warning, "column \"wtSiO2\" ignored"}, {warning, "no SiO2 column"}}, {{SIO2, 0}}},
     {"subscripts", ec1().head("SiO2", "SiO₂").head("Al2O3", "Al₂O₃ (wt%)").head("K2O", "K₂O").text()},
     {"any_case", ec1().head("SiO2", "SIO2").head("MgO", "mgo").head("Na2O", "NA2O").text()},
     {"FeOt", ec1().head("FeO", "FeOt").text()},
@@ -268,13 +270,20 @@ const std::vector<reading_case> cases{
      {{error, "F.csv line 3: no mineral column"}}},
     {"short_row", ec1().text() + "EC1,Grt,EC1-grt-2,38.5,0.05\r\n",
      {{problem, "F.csv line 5: 5 fields, the header has 13"}}},
+    {"row_without_its_last_cell", ec1().text() + "EC1,Grt,EC1-grt-2,38.5,0.05,21.7,0,25,0.5,6.4,8.6,0.02\r\n",
+     {{problem, "F.csv line 5: 12 fields, the header has 13"}}},
     {"run_on_row_with_blanks", ec1().set(1, "Point", "core rim").text(' ', true),
      {{problem, "F.csv line 2: 14 fields, the header has 13 (" + run_on}}},
     {"quoted_blank_with_blanks", ec1().set(1, "Point", "core rim").text(' '), {}, {}, "EC1", "core rim"},
+    {"blank_after_a_cell", ec1().set(1, "Point", "EC1-grt-1 ").text(), {}, {}, "EC1", "EC1-grt-1"},
+    {"doubled_quotes_in_a_quoted_cell", ec1().set(1, "Point", "say \"rim\"").text(), {}, {}, "EC1", "say \"rim\""},
+    // Line ends inside a quoted cell (CR LF, CR, LF) count as lines.
+    {"lines_counted_inside_quotes", ec1().set(1, "Point", "\"a\r\nb\rc\nd\"").set(2, "SiO2", "x").text(',', true),
+     {{problem, "F.csv line 6, column SiO2: \"x\" is not a number"}}, {}, "EC1", "a\r\nb\rc\nd"},
     // An unquoted decimal comma in a comma-separated file adds a field and moves every value
     // after it along.
     {"decimal_comma_unquoted_in_commas", ec1().set(1, "SiO2", "38,50").text(',', true),
-     {{problem, "F.csv line 2: 14 fields, the header has 13"}}},
+     {{problem, "F.csv line 2: 14 fields, the header has 13 (a decimal comma splits a value in two)"}}},
     // A quote left open would take every line after it into one field: it is read as a
     // character, and said.
     {"quote_not_closed", ec1().set(1, "Point", "\"rim").text(',', true),
@@ -298,6 +307,9 @@ const std::vector<reading_case> cases{
      {{problem, "F.csv line 2: the Sample cell is empty"}}, {}, ""},
     {"row_without_mineral", ec1().row({"EC1", "", "x", "37", "", "", "", "", "", "", "", "", ""}).text(),
      {{warning, "\"(none)\" (1)"}}},
+    {"row_ending_before_its_mineral", ec1().text() + "EC1\r\n", {{warning, "\"(none)\" (1)"}}},
+    {"byte_order_mark_before_the_first_heading", "\xEF\xBB\xBF" + wide({"_Grt", "_Cpx", "_Phe"}, "#"),
+     {}, {}, "row 1", "EC1"},
 };
 // clang-format on
 
@@ -319,7 +331,7 @@ TEST_P(Reading, ReadsOrRefusesAndSaysSo) {
     for (const std::string &w : in.warnings) warnings += w + "\n";
     if (!in.samples.empty()) {
         trouble = in.samples[0].problem;
-        if (!in.samples[0].analyses[0].empty()) garnet_note = in.samples[0].analyses[0][0].note;
+        if (!in.samples[0].analyses[0].empty()) garnet_note = in.samples[0].analyses[0][0].notes.text();
     }
     const std::array<const std::string *, 4> places{&in.error, &warnings, &trouble, &garnet_note};
     for (const where at : {error, warning, problem, note}) {
@@ -350,5 +362,82 @@ TEST_P(Reading, ReadsOrRefusesAndSaysSo) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, Reading, ::testing::ValuesIn(cases),
                          [](const auto &p) { return std::string(p.param.name); });
+
+} // namespace
+
+namespace {
+
+// A problem met in many cells of a sample is said once with their count; a text of any length
+// is quoted in its first 200 characters.
+TEST(Messages, RepeatedProblemsCountedAndLongTextsClipped) {
+    ec1 table;
+    for (int i = 0; i < 3000; i++)
+        table.row({"EC1", "Grt", "", "#N/A", "", "", "", "", "", "", "", "", ""});
+    const std::string long_cell(300, 'x');
+    table.set(2, "CaO", long_cell + "é");
+    const file_input in = read_table("F.csv", table.text());
+    ASSERT_EQ(in.samples.size(), 1u);
+    EXPECT_EQ(in.samples[0].problem,
+              "F.csv line 3, column CaO: \"" + std::string(200, 'x') +
+                  "…\" (301 characters) is not a number; F.csv line 5, column SiO2: \"#N/A\" "
+                  "is not a number, and 2,999 more cells like it");
+
+    // Twenty remarks unlike each other are said; more are counted.
+    for (const int kinds : {20, 23}) {
+        ec1 many;
+        for (int i = 0; i < kinds; i++)
+            many.row({"EC1", "Grt", "", "w" + std::to_string(i), "", "", "", "", "", "", "", "", ""});
+        const std::string problem = read_table("F.csv", many.text()).samples.at(0).problem;
+        EXPECT_EQ(occurrences(problem, "is not a number"), 20u) << kinds;
+        EXPECT_EQ(occurrences(problem, "more of other kinds"), kinds == 23 ? 1u : 0u);
+        if (kinds == 23) {
+            EXPECT_TRUE(problem.ends_with("; and 3 more of other kinds")) << problem;
+        }
+    }
+
+    const std::string header(300, 'y');
+    const file_input refused = read_table("F.csv", header + "\r\n1\r\n");
+    EXPECT_EQ(refused.error.substr(refused.error.find("(found: ")),
+              "(found: " + std::string(200, 'y') + "… (300 characters))");
+}
+
+// What the reader changed in an analysis reaches the row's note, each kind of change said once
+// and counted.
+TEST(Messages, ReaderNotesReachTheNoteColumn) {
+    const std::string text = ec1()
+                                 .head("FeO", "Fe2O3t")
+                                 .drop("Fe2O3")
+                                 .set(1, "K2O", "-0.02")
+                                 .set(2, "MnO", "-0.01")
+                                 .text();
+    const file_input in = read_table("F.csv", text);
+    batch_options o;
+    o.model = 7;
+    o.temperature = 650;
+    const choices how = choices_of(o);
+    for (const combine_mode mode : {combine_mode::none, combine_mode::each}) {
+        o.combine = mode;
+        const auto units = sample_units(in.samples, mode);
+        ASSERT_EQ(units.size(), 1u);
+        const auto cells = result_cells(units[0], compute_sample(units[0].wt, how), how, o);
+        EXPECT_EQ(cells.at(14).text,
+                  "F.csv line 2, column K2O: -0.02 below background, read as 0, and 1 more cell "
+                  "like it; total iron given as Fe2O3 read as FeO (x 0.89981)");
+    }
+}
+
+} // namespace
+
+namespace {
+
+// As many semicolons as commas in the header: the semicolon separates, the comma stays in its
+// heading.
+TEST(Separator, SemicolonBeforeCommaWhenAsFrequent) {
+    const file_input in = read_table("F.csv", "Mineral;SiO2 (wt%,)\r\nGrt;38.5\r\nCpx;55.6\r\nPhe;50.8\r\n");
+    EXPECT_EQ(in.error, "");
+    ASSERT_EQ(in.samples.size(), 1u);
+    ASSERT_EQ(in.samples[0].analyses[0].size(), 1u);
+    EXPECT_EQ(in.samples[0].analyses[0][0].wt[SIO2], 38.5);
+}
 
 } // namespace

@@ -1,0 +1,94 @@
+// Quotes of the text read, and the remarks of a table counted rather than repeated.
+#include "tables/reader.hpp"
+
+namespace varno96 {
+
+namespace {
+
+bool continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
+// Where the first `quoted_most` characters of UTF-8 text end (a byte that starts no character
+// counts as one), and how many characters it has; npos when it has no more.
+std::pair<std::size_t, std::size_t> cut_of(std::string_view text) {
+    if (text.size() <= quoted_most) return {std::string_view::npos, 0};
+    std::size_t end = std::string_view::npos, n = 0;
+    for (std::size_t i = 0; i < text.size(); i++)
+        if (!continuation(text[i]) && n++ == quoted_most) end = i;
+    return {end, n};
+}
+
+} // namespace
+
+std::string clipped(std::string_view text) {
+    const auto [end, n] = cut_of(text);
+    if (end == std::string_view::npos) return std::string(text);
+    return std::string(text.substr(0, end)) + "… (" + grouped(n) + " characters)";
+}
+
+std::string quoted(std::string_view text) {
+    const auto [end, n] = cut_of(text);
+    if (end == std::string_view::npos) return "\"" + std::string(text) + "\"";
+    return "\"" + std::string(text.substr(0, end)) + "…\" (" + grouped(n) + " characters)";
+}
+
+std::string grouped(std::size_t n) {
+    const std::string digits = std::to_string(n);
+    std::string s;
+    for (std::size_t i = 0; i < digits.size(); i++) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) s += ',';
+        s += digits[i];
+    }
+    return s;
+}
+
+bool remarks::counted(const entry &e, std::size_t times) {
+    const auto it = index_.find(e.key);
+    if (it == index_.end()) return false;
+    if (!e.where.empty()) it->second->more += times;
+    return true;
+}
+
+void remarks::insert(entry &&e, std::size_t times) {
+    e.more = times - 1;
+    entries_.push_back(std::move(e));
+    index_.emplace(entries_.back().key, &entries_.back());
+}
+
+void remarks::index() {
+    index_.clear();
+    for (entry &e : entries_) index_.emplace(e.key, &e);
+}
+
+void remarks::add(std::string where, std::string what, std::string_view alike,
+                  const char *place) {
+    // A remark without a place is the same as another of its words; with one, keys of either
+    // kind stay apart.
+    std::string key(where.empty() ? "-" : "+");
+    key += where.empty() || alike.empty() ? std::string_view(what) : alike;
+    entry e{std::move(where), std::move(what), std::move(key), place};
+    if (!counted(e, 1)) insert(std::move(e), 1);
+}
+
+void remarks::add(const remarks &other) {
+    for (const entry &e : other.entries_)
+        if (!counted(e, e.more + 1)) insert(entry(e), e.more + 1);
+}
+
+std::string remarks::text() const {
+    std::string s;
+    std::size_t i = 0;
+    for (const entry &e : entries_) {
+        if (i == shown_most) break;
+        if (i++ > 0) s += "; ";
+        if (!e.where.empty()) s += e.where + ": ";
+        s += e.what;
+        if (e.more > 0)
+            s += ", and " + grouped(e.more) + " more " + e.place + (e.more == 1 ? "" : "s") +
+                 " like it";
+    }
+    if (entries_.size() > shown_most)
+        s += "; and " + grouped(entries_.size() - shown_most) + " more of other kinds";
+    return s;
+}
+
+} // namespace varno96
