@@ -153,8 +153,10 @@ private:
     std::string path_, text_;
 };
 
+// One message, one line of standard error, whatever bytes it holds.
 void report(const std::string &message) {
-    std::fprintf(stderr, "varno96-batch: %s\n", message.c_str());
+    const std::string line = "varno96-batch: " + message_line(message) + "\n";
+    std::fwrite(line.data(), 1, line.size(), stderr);
 }
 
 // An output that is an input, or two outputs that are one file: the run would destroy data.
@@ -233,6 +235,9 @@ int run(const options &o) {
         plot::write_batch_diagram(done.points, static_cast<int>(done.rows - done.points.size()),
                                   done.title, o.plot);
 #endif
+    // A script that sees status 1 learns where to look.
+    if (const std::string said = rows_summary(done.failed_rows, done.rows); !said.empty())
+        report(said);
     return done.failed_rows + done.failed_inputs > 0 ? cli::exit_failure : cli::exit_ok;
 }
 

@@ -54,8 +54,9 @@ TEST(Tables, TheExportGivesTheSuiteRowsFromAFileAndFromStandardInput) {
     }
     EXPECT_EQ(file.err, "varno96-batch: EPMA-EXPORT.csv: columns \"Cr2O3\", \"Total\" ignored\n"
                         "varno96-batch: EPMA-EXPORT.csv: no Fe2O3 column: read as 0 (Fe2O3 as 0 "
-                        "is estimated by charge balance)\n");
-    EXPECT_EQ(lines(piped.err).size(), 2u);
+                        "is estimated by charge balance)\n"
+                        "varno96-batch: 1 of 7 rows without a result (its note says why)\n");
+    EXPECT_EQ(lines(piped.err).size(), 3u);
     EXPECT_NE(piped.err.find("varno96-batch: standard input: columns"), std::string::npos)
         << piped.err;
 }
@@ -93,11 +94,12 @@ TEST(Tables, AFileThatCannotBeReadLeavesTheOthersGoing) {
             {"-m", "7", "-t", "650", "NONE.csv", "EC1.csv", "NOMIN.csv", ".", "SUITE.PRN"}, dir);
     EXPECT_EQ(r.status, 1);
     const names said = lines(r.err);
-    ASSERT_EQ(said.size(), 4u) << r.err;
+    ASSERT_EQ(said.size(), 5u) << r.err;
     EXPECT_NE(said[0].find("NONE.csv"), std::string::npos) << said[0];
     EXPECT_NE(said[1].find("EC1.csv: no Fe2O3 column"), std::string::npos) << said[1];
     EXPECT_NE(said[2].find("NOMIN.csv line 1: no mineral column"), std::string::npos) << said[2];
     EXPECT_NE(said[3].find(".: cannot read"), std::string::npos) << said[3];
+    EXPECT_EQ(said[4], "varno96-batch: 1 of 8 rows without a result (its note says why)");
     const csv_table rows = parse_csv(r.out);
     ASSERT_EQ(rows.rows.size(), 8u); // EC1.csv's sample, then the suite's seven
     EXPECT_EQ(rows.at(0, "file"), "EC1.csv");
@@ -156,6 +158,24 @@ TEST(Tables, TheLibraryRefusesOptionsInTheBatchsWords) {
         EXPECT_EQ(varno96::option_error(with([=](auto &o) { o.model = model; })), "");
     EXPECT_EQ(varno96::option_error(with([](auto &o) { o.seed = -1, o.uncertainty = 0; })), "");
     EXPECT_EQ(varno96::option_error(with([](auto &o) { o.seed = -99, o.at = 600; })), "");
+}
+
+} // namespace
+
+namespace {
+
+// Whatever bytes a message quotes, it is one line of standard error: a NUL, a line end inside
+// a quoted heading and a control character shown escaped, nothing cut after them.
+TEST(Tables, EveryMessageIsOneWholeLine) {
+    scratch dir;
+    using namespace std::string_literals;
+    dir.write("H.csv", "\"Sample\",\"Min\r\neral\",\"x\0y\x01\"\r\nA,Grt,1\r\n"s);
+    const run_result r = run(VARNO96_BATCH, {"-m", "7", "-t", "650", "H.csv"}, dir);
+    EXPECT_EQ(r.status, 1);
+    const names said = lines(r.err);
+    ASSERT_EQ(said.size(), 1u) << r.err;
+    EXPECT_NE(said[0].find("Min\\r\\neral"), std::string::npos) << said[0];
+    EXPECT_NE(said[0].find("x\\0y\\x01"), std::string::npos) << said[0];
 }
 
 } // namespace

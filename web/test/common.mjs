@@ -61,7 +61,9 @@ export function runBatch(dir, names, fields) {
         .toString('utf8')
         .split('\n')
         .filter((l) => l !== '')
-        .map((l) => l.replace(/^varno96-batch: /, ''));
+        .map((l) => l.replace(/^varno96-batch: /, ''))
+        // The program's closing count of the rows without a result: the page's status says it.
+        .filter((l, i, all) => !(i === all.length - 1 && / rows? without a result \(/.test(l)));
     return {
         csv: run.stdout,
         pairs: fields['monte-carlo'] && run.status !== 2 ? readFileSync(pairs) : undefined,
