@@ -2,7 +2,7 @@
 // for a grid of options, give the same CSV, pairs and messages, byte for byte; and the option
 // fields are refused in the batch's words.
 import assert from 'node:assert/strict';
-import { readFileSync } from 'node:fs';
+import { readFileSync, writeFileSync } from 'node:fs';
 import { join } from 'node:path';
 import { test } from 'node:test';
 import { suiteBatch } from '../bench/samples.mjs';
@@ -41,6 +41,23 @@ test('every file and layout, a grid of options: the CSV, pairs and messages of v
         assert.deepEqual(r.messages, b.messages, what);
         assert.equal(r.failed > 0, b.status === 1, what);
         assert.equal(r.rows.length, b.csv.toString('latin1').split('\r\n').length - 2, what);
+    }
+});
+
+test('a mistyped oxide of a data file gives its sample no result, named in its note, as in varno96-batch', () => {
+    const suite = inputs.find((i) => i.name === 'SUITE.PRN');
+    const text = Buffer.from(suite.bytes).toString('latin1');
+    for (const typed of ['abc', '55,6', '1.2.3', '12x']) {
+        const name = 'TYPO.PRN';
+        writeFileSync(join(dir, name), text.replace('   55.60 ', `   ${typed} `));
+        const fields = { model: '7', temperature: '650' };
+        const r = computeBatch(M, [{ name, bytes: new Uint8Array(readFileSync(join(dir, name))) }], fields);
+        const b = runBatch(dir, [name], fields);
+        assert.equal(Buffer.from(r.csv).toString('latin1'), b.csv.toString('latin1'), typed);
+        const ec1 = r.rows[0];
+        assert.equal(ec1[1], 'EC1');
+        assert.equal(ec1[r.columns.findIndex((c) => c.name === 'P_kbar')], '', typed);
+        assert.ok(ec1[r.columns.findIndex((c) => c.name === 'note')].includes(`"${typed}" is not a number`), typed);
     }
 });
 
