@@ -498,3 +498,32 @@ def test_a_word_in_a_data_file_read_by_pandas_is_no_zero(typed):
     assert math.isnan(result.loc["EC1", "P_kbar"])
     assert typed in result.loc["EC1", "note"]
     assert result.loc["A7", "P_kbar"] == pytest.approx(25.17, abs=0.005)
+
+
+def test_every_bound_of_the_table_refused_by_the_module_as_by_the_batch():
+    """Just beyond each bound of the table of options, the batch refuses the option and the
+    module the keyword, both giving the same range."""
+    from varno96 import _varno96
+    suite = os.path.join(EXAMPLES, "SUITE.PRN")
+    checked = 0
+    for option in _varno96.options():
+        for bound, step in ((option["min"], -1), (option["max"], 1)):
+            if bound is None:
+                continue
+            beyond = int(bound + step) if option["kind"] == "integer" else bound + step
+            run = subprocess.run([BATCH, "-m", "7", "-t", "650", f"--{option['name']}",
+                                  str(beyond), suite], capture_output=True)
+            said = run.stderr.decode()
+            assert run.returncode == 2 and f"--{option['name']}" in said, said
+            with pytest.raises(ValueError) as raised:
+                varno96.compute(suite, **(dict(model=7, temperature=650)
+                                          | {option["python"]: beyond}))
+            words = str(raised.value)
+            assert words.startswith(option["python"]) and words.endswith(f"got {beyond}")
+            if option["kind"] == "integer":
+                for number in (option["min"], option["max"]):
+                    assert f" {number:g}" in said and f" {number:g}" in words, (said, words)
+            else:  # a number not below 0
+                assert "must not be negative" in said and "at least 0," in words, (said, words)
+            checked += 1
+    assert checked == 7  # both bounds of model, seed and jobs; uncertainty's lower one
