@@ -1,4 +1,5 @@
 // The Fe-Mg exchange thermometers and their intersections with the barometer.
+#include "api/options.hpp"
 #include "api/sample.hpp"
 #include "api/table.hpp"
 #include "barometry/barometry.hpp"
@@ -312,4 +313,31 @@ TEST(Intersection, ThermometersChangeNoOtherCellAndFollowTheSeed) {
                 EXPECT_LT(std::abs(*a.intersections[k].rho), 1);
             }
         }
+}
+
+// The lists of --thermometers, thermometers= and the page's boxes: any case, any order, blanks
+// and repeats; each calibration once, in the order of the table; anything else refused, with
+// the keys it may be.
+TEST(Options, ThermometerLists) {
+    const struct {
+        const char *list;
+        std::optional<std::vector<key>> keys;
+    } cases[] = {
+        {"KR00", std::vector{key::kr00}},
+        {"kr00, eg79 ,KR00", std::vector{key::eg79, key::kr00}},
+        {"GH82,P85,", std::vector{key::p85, key::gh82}},
+        {"ALL", std::vector{key::eg79, key::p85, key::k88, key::a94, key::kr00, key::kr78,
+                            key::gh82}},
+        {"All,KR78", std::vector{key::eg79, key::p85, key::k88, key::a94, key::kr00, key::kr78,
+                                 key::gh82}},
+        {"", std::nullopt},
+        {" , ", std::nullopt},
+        {"KR00,XX", std::nullopt},
+        {"KR0", std::nullopt},
+        {"alll", std::nullopt},
+    };
+    for (const auto &c : cases) EXPECT_EQ(thermometers_of(c.list), c.keys) << c.list;
+    EXPECT_EQ(range_words(option_named("thermometers")),
+              "must be all or keys from EG79, P85, K88, A94, KR00, KR78, GH82, separated by "
+              "commas");
 }

@@ -77,7 +77,7 @@ std::optional<std::vector<thermometry::key>> thermometers_of(std::string_view li
         start = end + 1;
         if (word.empty()) continue;
         words++;
-        if (word == "all" || word == "ALL" || word == "All")
+        if (thermometry::same_name(word, "all"))
             asked.fill(true);
         else if (const auto k = thermometry::find(word))
             asked[thermometry::index(*k)] = true;

@@ -75,15 +75,16 @@ bool sound(const VECTOR &cat) {
 
 } // namespace
 
+bool same_name(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char p, char q) {
+        return std::toupper(static_cast<unsigned char>(p)) ==
+               std::toupper(static_cast<unsigned char>(q));
+    });
+}
+
 std::optional<key> find(std::string_view name) {
-    const auto same = [](std::string_view a, std::string_view b) {
-        return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char p, char q) {
-            return std::toupper(static_cast<unsigned char>(p)) ==
-                   std::toupper(static_cast<unsigned char>(q));
-        });
-    };
     for (const calibration &c : calibrations)
-        if (same(c.name, name)) return c.id;
+        if (same_name(c.name, name)) return c.id;
     return std::nullopt;
 }
 

@@ -72,6 +72,8 @@ inline constexpr std::array<calibration, n_calibrations> calibrations{{
 }};
 
 constexpr const calibration &about(key k) { return calibrations[index(k)]; }
+// Two names alike but for the case of their letters.
+bool same_name(std::string_view a, std::string_view b);
 // The calibration of a short name ("KR00", any case); empty when there is none.
 std::optional<key> find(std::string_view name);
 // The calibration as a figure's legend cites it, from its citation: the authors' surnames and
