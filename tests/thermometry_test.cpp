@@ -77,11 +77,14 @@ TEST(Thermometers, PublishedWorkedValues) {
     }
     EXPECT_EQ(find("kr00"), key::kr00);
     EXPECT_FALSE(find("KR0"));
-    // How a diagram's legend cites each calibration.
-    const char *cited[] = {
-        "Ellis & Green (1979)", "Powell (1985)",         "Krogh (1988)",          "Ai (1994)",
-        "Krogh Ravna (2000)",   "Krogh & Råheim (1978)", "Green & Hellman (1982)"};
-    for (const calibration &c : calibrations) EXPECT_EQ(author_year(c.id), cited[index(c.id)]);
+    // A legend's short citation agrees with the full one: first author and year.
+    for (const calibration &c : calibrations) {
+        const std::string_view cited = c.cited, full = c.citation;
+        EXPECT_EQ(full.substr(0, cited.find_first_of(" &")),
+                  cited.substr(0, cited.find_first_of(" &")))
+            << c.name;
+        EXPECT_NE(full.find(cited.substr(cited.find('('))), std::string_view::npos) << c.name;
+    }
 }
 
 // What each pair takes of the formulae, and the pairs without a K_D.
@@ -326,10 +329,10 @@ TEST(Options, ThermometerLists) {
         {"KR00", std::vector{key::kr00}},
         {"kr00, eg79 ,KR00", std::vector{key::eg79, key::kr00}},
         {"GH82,P85,", std::vector{key::p85, key::gh82}},
-        {"ALL", std::vector{key::eg79, key::p85, key::k88, key::a94, key::kr00, key::kr78,
-                            key::gh82}},
-        {"All,KR78", std::vector{key::eg79, key::p85, key::k88, key::a94, key::kr00, key::kr78,
-                                 key::gh82}},
+        {"ALL",
+         std::vector{key::eg79, key::p85, key::k88, key::a94, key::kr00, key::kr78, key::gh82}},
+        {"All,KR78",
+         std::vector{key::eg79, key::p85, key::k88, key::a94, key::kr00, key::kr78, key::gh82}},
         {"", std::nullopt},
         {" , ", std::nullopt},
         {"KR00,XX", std::nullopt},

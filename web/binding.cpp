@@ -13,8 +13,8 @@
 #include <emscripten/val.h>
 
 #include <algorithm>
-#include <deque>
 #include <cmath>
+#include <deque>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -112,8 +112,7 @@ checked_options check(const val &fields) {
     if (c.ok)
         if (const auto r = check_options(o)) {
             if (r->other)
-                refuse(c, r->other->name,
-                       "not with “" + std::string(r->option->label) + "”");
+                refuse(c, r->other->name, "not with “" + std::string(r->option->label) + "”");
             else
                 refuse(c, r->option->name, r->why + ": " + r->value);
         }
@@ -217,8 +216,8 @@ val diagram(const std::vector<plot::batch_sample> &samples, int left_off,
     val colours = val::array(), markers = val::array();
     for (std::size_t k = 0; k < plot::thermometer_colours.size(); k++) {
         const plot::rgb &c = plot::thermometer_colours[k];
-        colours.call<void>("push", "rgb(" + std::to_string(c.r) + "," + std::to_string(c.g) +
-                                       "," + std::to_string(c.b) + ")");
+        colours.call<void>("push", "rgb(" + std::to_string(c.r) + "," + std::to_string(c.g) + "," +
+                                       std::to_string(c.b) + ")");
         std::vector<double> outline;
         for (const plot::mm_point &q : plot::marker_outline(k)) {
             outline.push_back(q.x);
@@ -355,8 +354,8 @@ private:
         std::vector<table_text> tables;
         const auto n_inputs = inputs["length"].as<std::size_t>();
         for (std::size_t i = 0; i < n_inputs; i++)
-            tables.push_back({inputs[i]["name"].as<std::string>(),
-                              string_of(inputs[i]["bytes"]), {}});
+            tables.push_back(
+                {inputs[i]["name"].as<std::string>(), string_of(inputs[i]["bytes"]), {}});
         std::string csv;
         // The rows' texts in one string, cells and rows apart by the unit and record
         // separators, which utf8_text leaves in no text.

@@ -16,7 +16,7 @@ plot::batch_sample diagram_point(const sample_unit &u, const sample_result &r,
         if (!x.t_c || !x.p_kbar) continue;
         const thermometry::key key = thermometers[k];
         plot::batch_intersection point{std::string(thermometry::about(key).name) + " " +
-                                           thermometry::author_year(key),
+                                           std::string(thermometry::about(key).cited),
                                        k,
                                        *x.t_c,
                                        *x.p_kbar,

@@ -142,12 +142,14 @@ std::optional<option_refusal> check_options(const batch_options &o) {
     if (auto r = number("uncertainty", o.uncertainty)) return r;
     if (o.seed)
         if (auto r = whole("seed", *o.seed)) return r;
-    if (o.powell && o.at) return option_refusal{&option_named("powell"), {}, {}, &option_named("at")};
+    if (o.powell && o.at)
+        return option_refusal{&option_named("powell"), {}, {}, &option_named("at")};
     return std::nullopt;
 }
 
 std::string command_line_words(const option_refusal &r) {
-    if (r.other) return "--" + std::string(r.option->name) + " excludes --" + std::string(r.other->name);
+    if (r.other)
+        return "--" + std::string(r.option->name) + " excludes --" + std::string(r.other->name);
     return "--" + std::string(r.option->name) + ": " + r.why + ": " + r.value;
 }
 

@@ -161,8 +161,8 @@ sample_result compute_sample(const sample_wt &in, const choices &how) {
             intersection x;
             if (f) {
                 x.t_c = f.value->t_k - 273.15, x.p_kbar = f.value->p_kbar;
-                x.note = std::string(thermometry::range_note(
-                    key, *thermometry::grt_cpx(cat[0], cat[1]).value));
+                x.note = std::string(
+                    thermometry::range_note(key, *thermometry::grt_cpx(cat[0], cat[1]).value));
             } else {
                 x.note = std::string(f.why);
             }

@@ -35,7 +35,7 @@ struct table_row {
 // One Monte-Carlo pass: the (T, P) pairs of the runs with a value, their statistics, and the
 // runs left out with why.
 struct pass_result {
-    std::vector<std::pair<double, double>> pairs;     // degrees Celsius, kbar
+    std::vector<std::pair<double, double>> pairs; // degrees Celsius, kbar
     // Pass 2 with thermometers: for each run with a value, the intersection of each
     // thermometer asked (degrees Celsius, kbar), none where it has no value.
     std::vector<std::vector<std::optional<std::pair<double, double>>>> intersections;

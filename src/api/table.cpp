@@ -84,9 +84,8 @@ std::vector<sample_unit> sample_units(const std::vector<sample_input> &samples, 
                     counts += (counts.empty() ? "" : ", ") +
                               count(static_cast<std::size_t>(u.count[k]),
                                     (std::string(mineral_names[k]) + " analyse").c_str());
-            u.problem = s.file + " line " + std::to_string(s.line) + ": sample " +
-                        clipped(s.name) + " has " + counts +
-                        "; --combine mean or --combine each uses them";
+            u.problem = s.file + " line " + std::to_string(s.line) + ": sample " + clipped(s.name) +
+                        " has " + counts + "; --combine mean or --combine each uses them";
         }
         if (!u.problem.empty()) {
             units.push_back(std::move(u));
@@ -95,8 +94,8 @@ std::vector<sample_unit> sample_units(const std::vector<sample_input> &samples, 
         const std::size_t combinations =
             s.analyses[0].size() * s.analyses[1].size() * s.analyses[2].size();
         if (mode == combine_mode::each && combinations > max_combinations) {
-            u.problem = s.file + " line " + std::to_string(s.line) + ": sample " +
-                        clipped(s.name) + " has " + std::to_string(combinations) +
+            u.problem = s.file + " line " + std::to_string(s.line) + ": sample " + clipped(s.name) +
+                        " has " + std::to_string(combinations) +
                         " combinations of its analyses, more than " +
                         std::to_string(max_combinations) + "; --combine mean uses them all";
             units.push_back(std::move(u));
@@ -450,10 +449,18 @@ std::string message_line(std::string_view message) {
         }
         line += '\\';
         switch (c) {
-        case '\0': line += '0'; break;
-        case '\n': line += 'n'; break;
-        case '\r': line += 'r'; break;
-        case '\t': line += 't'; break;
+        case '\0':
+            line += '0';
+            break;
+        case '\n':
+            line += 'n';
+            break;
+        case '\r':
+            line += 'r';
+            break;
+        case '\t':
+            line += 't';
+            break;
         default:
             line += 'x';
             line += hex[u >> 4];

@@ -81,7 +81,8 @@ void add_options(CLI::App &app, options &o) {
                 names, [&b](const std::string &list) { b.thermometers = *thermometers_of(list); },
                 help);
         if (s.name == "jobs") opt = app.add_option(names, o.jobs, help);
-        if (s.kind != option_kind::flag) opt->type_name(std::string(s.value_name))->check(checked(s));
+        if (s.kind != option_kind::flag)
+            opt->type_name(std::string(s.value_name))->check(checked(s));
         if (!s.default_text.empty()) opt->default_str(std::string(s.default_text));
         if (s.required) opt->required();
         made[s.name] = opt;

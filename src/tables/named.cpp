@@ -658,7 +658,8 @@ public:
         // The shortest of 15 and 17 digits that reads back as x (this C++ library has no
         // to_chars for doubles).
         int n = std::snprintf(buffer_, sizeof buffer_, "%.15g", x);
-        if (std::strtod(buffer_, nullptr) != x) n = std::snprintf(buffer_, sizeof buffer_, "%.17g", x);
+        if (std::strtod(buffer_, nullptr) != x)
+            n = std::snprintf(buffer_, sizeof buffer_, "%.17g", x);
         return {buffer_, static_cast<std::size_t>(n)};
 #endif
     }
@@ -727,8 +728,7 @@ void read_rows(Rows &rows, const std::string &file, const layout &lay,
             const mineral m =
                 mineral_of(rows.field(static_cast<std::size_t>(lay.mineral_col)), true);
             if (m == mineral::unknown) {
-                const std::string_view what =
-                    rows.field(static_cast<std::size_t>(lay.mineral_col));
+                const std::string_view what = rows.field(static_cast<std::size_t>(lay.mineral_col));
                 others[quoted(what.empty() ? "(none)" : what)]++;
                 continue;
             }
@@ -809,8 +809,7 @@ void read_rows(Rows &rows, const std::string &file, const layout &lay,
                               ") are ignored");
     if (!others.empty()) {
         std::vector<std::string> names;
-        for (const auto &[name, n] : others)
-            names.push_back(name + " (" + std::to_string(n) + ")");
+        for (const auto &[name, n] : others) names.push_back(name + " (" + std::to_string(n) + ")");
         in.warnings.push_back(file + ": rows of other minerals ignored: " + list(names));
     }
     if (!empty_rows.empty()) {

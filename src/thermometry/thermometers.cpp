@@ -88,32 +88,6 @@ std::optional<key> find(std::string_view name) {
     return std::nullopt;
 }
 
-std::string author_year(key k) {
-    const std::string_view citation = about(k).citation;
-    const std::size_t open = citation.find(" ("), close = citation.find(')', open);
-    if (open == std::string_view::npos || close == std::string_view::npos)
-        return std::string(citation);
-    // "Ellis D.J., Green D.H. (1979) ...": the names before the year, without their initials.
-    std::vector<std::string> names;
-    for (std::size_t at = 0; at < open;) {
-        const std::size_t end = std::min(citation.find(", ", at), open);
-        std::string name;
-        for (std::size_t w = at; w < end;) {
-            const std::size_t space = std::min(citation.find(' ', w), end);
-            const std::string_view word = citation.substr(w, space - w);
-            if (!word.empty() && word.back() != '.')
-                name += (name.empty() ? "" : " ") + std::string(word);
-            w = space + 1;
-        }
-        if (!name.empty()) names.push_back(name);
-        at = end + 2;
-    }
-    std::string authors = names.empty() ? std::string() : names[0];
-    if (names.size() == 2) authors += " & " + names[1];
-    if (names.size() > 2) authors += " et al.";
-    return authors + " " + std::string(citation.substr(open + 1, close - open));
-}
-
 outcome<exchange> grt_cpx(const VECTOR &grt, const VECTOR &cpx) {
     if (!sound(grt) || !sound(cpx)) return {{}, "a formula has a negative or missing cation"};
     if (!(grt[MG] > 0) || !(cpx[MG] > 0))

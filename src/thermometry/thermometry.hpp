@@ -46,6 +46,7 @@ struct calibration {
     key id;
     std::string_view name;     // short name, e.g. "EG79"
     std::string_view citation; // the paper
+    std::string_view cited;    // as a figure's legend cites it: "Ellis & Green (1979)"
     mineral_pair pair;
     std::string_view note; // what the calibration assumes, for a report's notes
     // Garnet X_Ca of the calibration's experiments, and what a report notes outside it.
@@ -55,20 +56,24 @@ struct calibration {
 
 inline constexpr std::array<calibration, n_calibrations> calibrations{{
     {key::eg79, "EG79", "Ellis D.J., Green D.H. (1979) Contrib. Mineral. Petrol. 71, 13-22",
-     mineral_pair::grt_cpx, "garnet-clinopyroxene Fe2+-Mg, ln K_D linear in garnet X_Ca"},
-    {key::p85, "P85", "Powell R. (1985) J. Metamorph. Geol. 3, 231-243", mineral_pair::grt_cpx,
+     "Ellis & Green (1979)", mineral_pair::grt_cpx,
+     "garnet-clinopyroxene Fe2+-Mg, ln K_D linear in garnet X_Ca"},
+    {key::p85, "P85", "Powell R. (1985) J. Metamorph. Geol. 3, 231-243", "Powell (1985)",
+     mineral_pair::grt_cpx,
      "garnet-clinopyroxene Fe2+-Mg, a recalibration of Ellis & Green (1979)"},
-    {key::k88, "K88", "Krogh E.J. (1988) Contrib. Mineral. Petrol. 99, 44-48",
+    {key::k88, "K88", "Krogh E.J. (1988) Contrib. Mineral. Petrol. 99, 44-48", "Krogh (1988)",
      mineral_pair::grt_cpx, "garnet-clinopyroxene Fe2+-Mg, curvilinear in garnet X_Ca", 0.10, 0.50,
      "K88 is calibrated for garnet X_Ca 0.10 to 0.50"},
-    {key::a94, "A94", "Ai Y. (1994) Contrib. Mineral. Petrol. 115, 467-473", mineral_pair::grt_cpx,
-     "garnet-clinopyroxene Fe2+-Mg, with garnet X_Ca and Mg#"},
+    {key::a94, "A94", "Ai Y. (1994) Contrib. Mineral. Petrol. 115, 467-473", "Ai (1994)",
+     mineral_pair::grt_cpx, "garnet-clinopyroxene Fe2+-Mg, with garnet X_Ca and Mg#"},
     {key::kr00, "KR00", "Krogh Ravna E. (2000) J. Metamorph. Geol. 18, 211-219",
-     mineral_pair::grt_cpx, "garnet-clinopyroxene Fe2+-Mg, with garnet X_Ca, X_Mn and X_Mg"},
+     "Krogh Ravna (2000)", mineral_pair::grt_cpx,
+     "garnet-clinopyroxene Fe2+-Mg, with garnet X_Ca, X_Mn and X_Mg"},
     {key::kr78, "KR78", "Krogh E.J., Råheim A. (1978) Contrib. Mineral. Petrol. 66, 75-80",
-     mineral_pair::grt_phe, "garnet-phengite Fe-Mg, all iron as analysed"},
+     "Krogh & Råheim (1978)", mineral_pair::grt_phe, "garnet-phengite Fe-Mg, all iron as analysed"},
     {key::gh82, "GH82", "Green T.H., Hellman P.L. (1982) Lithos 15, 253-266, basaltic calibration",
-     mineral_pair::grt_phe, "garnet-phengite Fe-Mg, all iron as analysed, basaltic compositions"},
+     "Green & Hellman (1982)", mineral_pair::grt_phe,
+     "garnet-phengite Fe-Mg, all iron as analysed, basaltic compositions"},
 }};
 
 constexpr const calibration &about(key k) { return calibrations[index(k)]; }
@@ -76,9 +81,6 @@ constexpr const calibration &about(key k) { return calibrations[index(k)]; }
 bool same_name(std::string_view a, std::string_view b);
 // The calibration of a short name ("KR00", any case); empty when there is none.
 std::optional<key> find(std::string_view name);
-// The calibration as a figure's legend cites it, from its citation: the authors' surnames and
-// the year, "Krogh Ravna (2000)", "Ellis & Green (1979)" (more than two: the first, et al.).
-std::string author_year(key k);
 
 // ---- The exchange of one mineral pair ---------------------------------------------------------
 
