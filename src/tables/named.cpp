@@ -27,15 +27,15 @@ std::string lowered(std::string_view s) {
 
 // Without blanks, tabs and the no-break spaces a spreadsheet leaves around a cell.
 std::string_view trimmed(std::string_view s) {
-    constexpr std::string_view nbsp = "\xC2\xA0";
+    const auto nbsp = [&](std::size_t i) { return s[i] == '\xC2' && s[i + 1] == '\xA0'; };
     for (;;) {
         if (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
             s.remove_prefix(1);
-        else if (s.substr(0, 2) == nbsp)
+        else if (s.size() >= 2 && nbsp(0))
             s.remove_prefix(2);
         else if (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
             s.remove_suffix(1);
-        else if (s.size() >= 2 && s.substr(s.size() - 2) == nbsp)
+        else if (s.size() >= 2 && nbsp(s.size() - 2))
             s.remove_suffix(2);
         else
             return s;
@@ -221,34 +221,38 @@ private:
 // A header as letters, digits, * and $ (for Σ) only, in lower case: Unicode subscript digits
 // read as digits, unit decorations (wt%, wt.%, [wt%], _wt) and other punctuation dropped.
 std::string name_key(std::string_view header) {
-    std::string s;
+    // Never longer than the header: written in place, then cut to its length.
+    std::string s(header.size(), '\0');
+    std::size_t n = 0;
     for (std::size_t i = 0; i < header.size(); i++) {
         const auto c = static_cast<unsigned char>(header[i]);
         if (c == 0xE2 && i + 2 < header.size() &&
             static_cast<unsigned char>(header[i + 1]) == 0x82) {
             const auto d = static_cast<unsigned char>(header[i + 2]);
             if (d >= 0x80 && d <= 0x89) { // U+2080..U+2089
-                s += static_cast<char>('0' + (d - 0x80));
+                s[n++] = static_cast<char>('0' + (d - 0x80));
                 i += 2;
                 continue;
             }
         }
         if (c == 0xCE && i + 1 < header.size() &&
             static_cast<unsigned char>(header[i + 1]) == 0xA3) {
-            s += '$'; // Σ, a sum
+            s[n++] = '$'; // Σ, a sum
             i++;
             continue;
         }
-        s += lower(static_cast<char>(c));
+        s[n++] = lower(static_cast<char>(c));
     }
+    s.resize(n);
     // Units: "wt%" and its spellings anywhere, "wt" as a word of its own ("SiO2_wt", "SiO2 wt",
     // not the start of "wtSiO2"); then a lone "%" with the other punctuation.
     const auto alnum = [&](std::size_t i) {
         return i < s.size() && std::isalnum(static_cast<unsigned char>(s[i]));
     };
-    std::string key;
+    std::string key(s.size(), '\0');
+    std::size_t k = 0;
     for (std::size_t i = 0; i < s.size(); i++) {
-        if (s.compare(i, 2, "wt") == 0) {
+        if (s[i] == 'w' && s.compare(i, 2, "wt") == 0) {
             std::size_t unit = 0;
             for (const char *u : {"wt.%", "wt%", "wt. %", "wt %"})
                 if (s.compare(i, std::char_traits<char>::length(u), u) == 0)
@@ -260,8 +264,9 @@ std::string name_key(std::string_view header) {
             }
         }
         const char c = s[i];
-        if (std::isalnum(static_cast<unsigned char>(c)) || c == '*' || c == '$') key += c;
+        if (std::isalnum(static_cast<unsigned char>(c)) || c == '*' || c == '$') key[k++] = c;
     }
+    key.resize(k);
     return key;
 }
 
@@ -296,10 +301,10 @@ struct named_oxide {
     mineral suffix; // unknown: no suffix
 };
 
-std::optional<named_oxide> oxide_of(const std::string &key) {
+std::optional<named_oxide> oxide_of(std::string_view key) {
     for (const auto &[name, oxide] : oxide_keys()) {
-        if (key.compare(0, name.size(), name) != 0) continue;
-        const std::string rest = key.substr(name.size());
+        if (key.empty() || key[0] != name[0] || key.compare(0, name.size(), name) != 0) continue;
+        const std::string_view rest = key.substr(name.size());
         if (rest.empty()) return named_oxide{oxide, mineral::unknown};
         const mineral m = mineral_of(rest);
         if (m != mineral::unknown) return named_oxide{oxide, m};
@@ -309,23 +314,24 @@ std::optional<named_oxide> oxide_of(const std::string &key) {
 
 enum class role { sample, mineral, label };
 
-// The role of a column that is not an oxide, with its rank among the names of that role.
-std::optional<std::pair<role, int>> role_of(std::string_view header) {
-    const std::string h(trimmed(header));
+// The role of a column that is not an oxide, with its rank among the names of that role;
+// `h` is the header trimmed, `key` its name_key.
+std::optional<std::pair<role, int>> role_of(std::string_view h, std::string_view key) {
+    using namespace std::string_view_literals;
     if (h == "#") return std::pair{role::label, 6};
-    const std::string key = name_key(h);
     int rank = 0;
-    for (const char *n : {"sample", "sampleid", "samplename", "rock", "specimen"}) {
+    for (const std::string_view n : {"sample"sv, "sampleid"sv, "samplename"sv, "rock"sv,
+                                     "specimen"sv}) {
         if (key == n) return std::pair{role::sample, rank};
         rank++;
     }
     rank = 0;
-    for (const char *n : {"mineral", "min", "phase"}) {
+    for (const std::string_view n : {"mineral"sv, "min"sv, "phase"sv}) {
         if (key == n) return std::pair{role::mineral, rank};
         rank++;
     }
     rank = 0;
-    for (const char *n : {"point", "label", "analysis", "comment", "no"}) {
+    for (const std::string_view n : {"point"sv, "label"sv, "analysis"sv, "comment"sv, "no"sv}) {
         if (key == n) return std::pair{role::label, rank};
         rank++;
     }
@@ -468,17 +474,18 @@ bool name_columns(const std::string &file, const std::string &at_header,
     bool suffixed = false;
     std::vector<std::pair<std::size_t, named_oxide>> oxides;
     for (std::size_t c = 0; c < fields.size(); c++) {
-        const std::string h(trimmed(fields[c]));
+        const std::string_view h = trimmed(fields[c]);
         if (h.empty()) {
             headless.push_back(c);
             continue;
         }
-        if (const auto ox = oxide_of(name_key(h))) {
+        const std::string key = name_key(h);
+        if (const auto ox = oxide_of(key)) {
             oxides.push_back({c, *ox});
             suffixed = suffixed || ox->suffix != mineral::unknown;
             continue;
         }
-        if (const auto r = role_of(h)) {
+        if (const auto r = role_of(h, key)) {
             const auto it = roles.find(r->first);
             if (it == roles.end() || r->second < it->second.second) {
                 if (it != roles.end())
