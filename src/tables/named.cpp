@@ -363,7 +363,10 @@ cell_reading read_cell(std::string_view raw, bool comma, REAL &x) {
 // The items, the first `most` of them and a count of the rest.
 std::string list(const std::vector<std::string> &items, std::size_t most = 20) {
     std::string s;
-    for (std::size_t i = 0; i < items.size() && i < most; i++) s += (i ? ", " : "") + items[i];
+    for (std::size_t i = 0; i < items.size() && i < most; i++) {
+        if (i > 0) s += ", ";
+        s += items[i];
+    }
     if (items.size() > most) s += " and " + grouped(items.size() - most) + " more";
     return s;
 }
@@ -473,6 +476,7 @@ bool name_columns(const std::string &file, const std::string &at_header,
     std::map<role, std::pair<int, int>> roles; // column and rank
     bool suffixed = false;
     std::vector<std::pair<std::size_t, named_oxide>> oxides;
+    oxides.reserve(fields.size());
     for (std::size_t c = 0; c < fields.size(); c++) {
         const std::string_view h = trimmed(fields[c]);
         if (h.empty()) {
@@ -597,7 +601,9 @@ bool name_columns(const std::string &file, const std::string &at_header,
 // The rows of a text, record by record: each field as the text has it.
 class text_rows {
 public:
-    text_rows(records &rec, char sep) : rec_(rec), sep_(sep) {}
+    // `fields`: a vector to reuse, the header's.
+    text_rows(records &rec, char sep, std::vector<std::string> fields)
+        : rec_(rec), sep_(sep), fields_(std::move(fields)) {}
 
     bool next(int &line) {
         if (!rec_.next(fields_, line)) return false;
@@ -866,13 +872,14 @@ file_input read_table(const std::string &file, std::string_view bytes) {
         return in;
     }
     std::vector<std::string> header;
+    header.reserve(fields.size());
     for (const std::string &f : fields) header.push_back(clipped(trimmed(f)));
     layout lay;
     std::vector<std::size_t> headless;
     if (!name_columns(file, file + " line " + std::to_string(line), fields, false, true, lay,
                       headless, in))
         return in;
-    text_rows rows(rec, sep);
+    text_rows rows(rec, sep, std::move(fields));
     read_rows(rows, file, lay, header, headless, sep == ';' || sep == '\t', false, {}, in);
     for (const int l : rec.unclosed)
         in.warnings.push_back(file + " line " + std::to_string(l) +

@@ -73,12 +73,16 @@ private:
         const char *place;
         std::size_t more = 0;
     };
+    // Up to this many remarks are looked up one by one, beyond it by index_: most tables have
+    // a few, and an index of them cost more than it saved.
+    static constexpr std::size_t unindexed_most = 8;
+
     // Counts `times` more of a remark said before; false when it was not.
     bool counted(const entry &e, std::size_t times);
     void insert(entry &&e, std::size_t times);
     void index();
     std::list<entry> entries_; // in place, for index_; nothing allocated while empty
-    std::unordered_map<std::string_view, entry *> index_; // by key
+    std::unordered_map<std::string_view, entry *> index_; // by key; empty while unindexed
 };
 
 // One analysis in wt%, all iron as FeO unless Fe2O3 was given.

@@ -42,21 +42,34 @@ std::string grouped(std::size_t n) {
 }
 
 bool remarks::counted(const entry &e, std::size_t times) {
-    const auto it = index_.find(e.key);
-    if (it == index_.end()) return false;
-    if (!e.where.empty()) it->second->more += times;
+    entry *said = nullptr;
+    if (entries_.size() <= unindexed_most) {
+        for (entry &s : entries_)
+            if (s.key == e.key) {
+                said = &s;
+                break;
+            }
+    } else if (const auto it = index_.find(e.key); it != index_.end()) {
+        said = it->second;
+    }
+    if (said == nullptr) return false;
+    if (!e.where.empty()) said->more += times;
     return true;
 }
 
 void remarks::insert(entry &&e, std::size_t times) {
     e.more = times - 1;
     entries_.push_back(std::move(e));
-    index_.emplace(entries_.back().key, &entries_.back());
+    if (entries_.size() == unindexed_most + 1)
+        index();
+    else if (entries_.size() > unindexed_most)
+        index_.emplace(entries_.back().key, &entries_.back());
 }
 
 void remarks::index() {
     index_.clear();
-    for (entry &e : entries_) index_.emplace(e.key, &e);
+    if (entries_.size() > unindexed_most)
+        for (entry &e : entries_) index_.emplace(e.key, &e);
 }
 
 void remarks::add(std::string where, std::string what, std::string_view alike,
@@ -76,11 +89,20 @@ void remarks::add(const remarks &other) {
 
 std::string remarks::text() const {
     std::string s;
-    std::size_t i = 0;
+    std::size_t size = 0, i = 0;
+    for (const entry &e : entries_) {
+        if (i++ == shown_most) break;
+        size += e.where.size() + e.what.size() + 4;
+    }
+    s.reserve(size);
+    i = 0;
     for (const entry &e : entries_) {
         if (i == shown_most) break;
         if (i++ > 0) s += "; ";
-        if (!e.where.empty()) s += e.where + ": ";
+        if (!e.where.empty()) {
+            s += e.where;
+            s += ": ";
+        }
         s += e.what;
         if (e.more > 0)
             s += ", and " + grouped(e.more) + " more " + e.place + (e.more == 1 ? "" : "s") +
