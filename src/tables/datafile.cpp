@@ -265,9 +265,9 @@ bool read_datafile_layout(const std::string &file, std::string_view text, file_i
         sample_input &s = in.samples[i];
         for (std::size_t k = 0; k < 3; k++)
             if (seen[i][k] == 0)
-                problems[i].add(file + " line " + std::to_string(s.line),
-                                std::string("no ") + mineral_names[k] + " analysis of sample " +
-                                    clipped(s.name));
+                problems[i].add(detail::joined({file, " line ", std::to_string(s.line)}),
+                                detail::joined({"no ", mineral_names[k], " analysis of sample ",
+                                                clipped(s.name)}));
         s.problem = problems[i].text();
     }
     return true;

@@ -725,7 +725,10 @@ void read_rows(Rows &rows, const std::string &file, const layout &lay,
     apart = apart && lay.wide;
     in.wide = lay.wide;
     while (rows.next(line)) {
-        const auto where = [&] { return file + " line " + std::to_string(line); };
+        const auto where = [&] { return detail::joined({file, " line ", std::to_string(line)}); };
+        const auto where_column = [&](std::size_t col) {
+            return detail::joined({file, " line ", std::to_string(line), ", column ", header[col]});
+        };
         std::string row_name;
         if (lay.sample < 0 && lay.wide) {
             const auto r = static_cast<std::size_t>(rows.number() - 1);
@@ -786,13 +789,13 @@ void read_rows(Rows &rows, const std::string &file, const layout &lay,
                 case cell_reading::below_detection:
                     break;
                 case cell_reading::negative:
-                    a.notes.add(where() + ", column " + header[col],
+                    a.notes.add(where_column(col),
                                 clipped(rows.text(col)) + " below background, read as 0",
                                 "below background");
                     break;
                 case cell_reading::not_a_number:
-                    problem.add(where() + ", column " + header[col],
-                                quoted(rows.text(col)) + " is not a number");
+                    problem.add(where_column(col),
+                                detail::joined({quoted(rows.field(col)), " is not a number"}));
                     break;
                 }
             }
@@ -811,9 +814,9 @@ void read_rows(Rows &rows, const std::string &file, const layout &lay,
         sample_input &s = in.samples[i];
         for (std::size_t k = 0; k < 3; k++)
             if (s.analyses[k].empty())
-                problems[i].add(file + " line " + std::to_string(s.line),
-                                std::string("no ") + mineral_names[k] + " analysis of sample " +
-                                    clipped(s.name));
+                problems[i].add(detail::joined({file, " line ", std::to_string(s.line)}),
+                                detail::joined({"no ", mineral_names[k], " analysis of sample ",
+                                                clipped(s.name)}));
         s.problem = problems[i].text();
     }
     for (const auto &[c, first] : headless_used)
@@ -866,6 +869,7 @@ file_input read_table(const std::string &file, std::string_view bytes) {
     const char sep = separator_of(bytes.substr(start, header_end - start));
     records rec(bytes, sep);
     std::vector<std::string> fields;
+    fields.reserve(32); // room for most headers, and the rows after them
     int line = 0;
     if (!rec.next(fields, line)) {
         in.error = file + ": no header line";

@@ -31,6 +31,19 @@ std::string quoted(std::string_view text) {
     return "\"" + std::string(text.substr(0, end)) + "…\" (" + grouped(n) + " characters)";
 }
 
+namespace detail {
+
+std::string joined(std::initializer_list<std::string_view> parts) {
+    std::size_t size = 0;
+    for (const std::string_view p : parts) size += p.size();
+    std::string s;
+    s.reserve(size);
+    for (const std::string_view p : parts) s += p;
+    return s;
+}
+
+} // namespace detail
+
 std::string grouped(std::size_t n) {
     const std::string digits = std::to_string(n);
     std::string s;
@@ -43,13 +56,14 @@ std::string grouped(std::size_t n) {
 
 bool remarks::counted(const entry &e, std::size_t times) {
     entry *said = nullptr;
+    const bool placed = !e.where.empty();
     if (entries_.size() <= unindexed_most) {
         for (entry &s : entries_)
-            if (s.key == e.key) {
+            if ((!s.where.empty()) == placed && s.key() == e.key()) {
                 said = &s;
                 break;
             }
-    } else if (const auto it = index_.find(e.key); it != index_.end()) {
+    } else if (const auto it = index_[placed].find(e.key()); it != index_[placed].end()) {
         said = it->second;
     }
     if (said == nullptr) return false;
@@ -63,22 +77,21 @@ void remarks::insert(entry &&e, std::size_t times) {
     if (entries_.size() == unindexed_most + 1)
         index();
     else if (entries_.size() > unindexed_most)
-        index_.emplace(entries_.back().key, &entries_.back());
+        index_[!entries_.back().where.empty()].emplace(entries_.back().key(), &entries_.back());
 }
 
 void remarks::index() {
-    index_.clear();
+    for (auto &i : index_) i.clear();
     if (entries_.size() > unindexed_most)
-        for (entry &e : entries_) index_.emplace(e.key, &e);
+        for (entry &e : entries_) index_[!e.where.empty()].emplace(e.key(), &e);
 }
 
 void remarks::add(std::string where, std::string what, std::string_view alike,
                   const char *place) {
     // A remark without a place is the same as another of its words; with one, keys of either
     // kind stay apart.
-    std::string key(where.empty() ? "-" : "+");
-    key += where.empty() || alike.empty() ? std::string_view(what) : alike;
-    entry e{std::move(where), std::move(what), std::move(key), place};
+    std::string same_as(where.empty() ? std::string_view() : alike);
+    entry e{std::move(where), std::move(what), std::move(same_as), place};
     if (!counted(e, 1)) insert(std::move(e), 1);
 }
 
