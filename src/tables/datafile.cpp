@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <span>
 #include <stdexcept>
 #include <unordered_map>
 
@@ -24,16 +25,19 @@ constexpr std::size_t oxygens = 5; // the field of the oxygens, counted from 0
 // apart; an oxide value is read from its first 20, as the dialogue reads it.
 constexpr std::size_t field_width = 255, value_width = 20;
 
-std::string lower(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return s;
+// The same letters, whatever their case.
+bool alike(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); i++)
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
 }
 
 bool names_oxide(const std::string &field, int slot) {
-    const std::string f = lower(field);
-    if (f == lower(oxide_names[static_cast<std::size_t>(slot)])) return true;
-    return slot == FEO - 1 && (f == "feot" || f == "feo*"); // all iron as FeO
+    if (alike(field, oxide_names[static_cast<std::size_t>(slot)])) return true;
+    return slot == FEO - 1 && (alike(field, "feot") || alike(field, "feo*")); // all iron as FeO
 }
 
 struct text_line {
@@ -41,10 +45,11 @@ struct text_line {
     std::vector<std::string> fields;
 };
 
-// Splits text at CR LF, CR or LF and drops lines of blanks and tabs only.
-std::vector<std::pair<int, std::string>> nonblank_lines(std::string_view text,
-                                                        std::size_t most = std::string::npos) {
-    std::vector<std::pair<int, std::string>> lines;
+// Splits text at CR LF, CR or LF and drops lines of blanks and tabs only; the lines are
+// views into `text`.
+std::vector<std::pair<int, std::string_view>> nonblank_lines(std::string_view text,
+                                                             std::size_t most = std::string::npos) {
+    std::vector<std::pair<int, std::string_view>> lines;
     int number = 1;
     std::size_t start = 0;
     while (start < text.size()) {
@@ -66,11 +71,18 @@ std::vector<std::pair<int, std::string>> nonblank_lines(std::string_view text,
 
 // The fields of every line through READSTR, which reads a line ended by CR LF field by field.
 std::vector<text_line> split_fields(const std::string &name,
-                                    const std::vector<std::pair<int, std::string>> &lines) {
+                                    std::span<const std::pair<int, std::string_view>> lines) {
+    std::size_t size = 0;
+    for (const auto &[number, line] : lines) size += line.size() + 2;
     std::string buffer;
-    for (const auto &[number, line] : lines) buffer += line + "\r\n";
+    buffer.reserve(size);
+    for (const auto &[number, line] : lines) {
+        buffer += line;
+        buffer += "\r\n";
+    }
     std::vector<text_line> result;
     if (buffer.empty()) return result;
+    result.reserve(lines.size());
     TEXTFILE file;
     file.NAME = name;
     file.F = fmemopen(buffer.data(), buffer.size(), "rb");
@@ -86,6 +98,7 @@ std::vector<text_line> split_fields(const std::string &name,
     field_reader reader;
     for (const auto &[number, line] : lines) {
         text_line fields{number, {}};
+        fields.fields.reserve(leading_fields + NEL + 1); // the layout's, and a total
         do fields.fields.push_back(reader.READSTR(file, field_width));
         while (!reader.ENDLN);
         result.push_back(std::move(fields));
@@ -99,7 +112,7 @@ bool datafile_header(const text_line &header) {
         ok = names_oxide(header.fields[static_cast<std::size_t>(leading_fields + i)], i);
     const std::size_t after = leading_fields + NEL;
     if (ok && header.fields.size() > after)
-        ok = lower(header.fields[after]) == "total" ||
+        ok = alike(header.fields[after], "total") ||
              std::all_of(header.fields.begin() + after, header.fields.end(),
                          [](const std::string &f) { return f == "0"; }); // empty fields
     return ok;
@@ -121,6 +134,7 @@ std::string count(std::size_t n, const char *what) {
 std::vector<std::string_view> fields_keeping_commas(std::string_view line, bool commas) {
     constexpr char ctrl_z = 26; // ends a line inside a field
     std::vector<std::string_view> fields;
+    fields.reserve(leading_fields + NEL + 1);
     bool inside_quotes = false;
     const auto separates = [&](char c) {
         if (c == '"') inside_quotes = !inside_quotes;
@@ -222,18 +236,22 @@ namespace detail {
 
 bool read_datafile_layout(const std::string &file, std::string_view text, file_input &in) {
     const auto head = nonblank_lines(text, 1);
-    if (head.empty() || !datafile_header(split_fields(file, head).front())) return false;
+    if (head.empty()) return false;
+    const text_line header = split_fields(file, head).front();
+    if (!datafile_header(header)) return false;
+    // READSTR reads each line to its end, so the lines after the header are cut alone.
     const auto raw = nonblank_lines(text);
-    const std::vector<text_line> lines = split_fields(file, raw);
-    const std::size_t columns = width(lines.front());
+    const std::vector<text_line> lines = split_fields(file, std::span(raw).subspan(1));
+    const std::size_t columns = width(header);
     const bool commas = raw.front().second.find(',') != std::string::npos;
     // The lines naming each mineral of each sample.
     std::vector<std::array<int, 3>> seen;
     std::vector<remarks> problems;
     std::unordered_map<std::string, std::size_t> index;
-    for (std::size_t l = 1; l < lines.size(); l++) {
+    static const std::string no_name;
+    for (std::size_t l = 0; l < lines.size(); l++) {
         const text_line &line = lines[l];
-        const std::string name = line.fields.size() > 1 ? line.fields[1] : "";
+        const std::string &name = line.fields.size() > 1 ? line.fields[1] : no_name;
         const auto [it, added] = index.try_emplace(name, in.samples.size());
         if (added) {
             in.samples.push_back(sample_input{file, name, line.number, {}, {}});
@@ -241,15 +259,15 @@ bool read_datafile_layout(const std::string &file, std::string_view text, file_i
             problems.emplace_back();
         }
         take_line(in.samples[it->second], problems[it->second], seen[it->second], line,
-                  raw[l].second, columns, commas);
+                  raw[l + 1].second, columns, commas);
     }
     for (std::size_t i = 0; i < in.samples.size(); i++) {
         sample_input &s = in.samples[i];
         for (std::size_t k = 0; k < 3; k++)
             if (seen[i][k] == 0)
-                problems[i].add(file + " line " + std::to_string(s.line),
-                                std::string("no ") + mineral_names[k] + " analysis of sample " +
-                                    clipped(s.name));
+                problems[i].add(detail::joined({file, " line ", std::to_string(s.line)}),
+                                detail::joined({"no ", mineral_names[k], " analysis of sample ",
+                                                clipped(s.name)}));
         s.problem = problems[i].text();
     }
     return true;

@@ -27,15 +27,15 @@ std::string lowered(std::string_view s) {
 
 // Without blanks, tabs and the no-break spaces a spreadsheet leaves around a cell.
 std::string_view trimmed(std::string_view s) {
-    constexpr std::string_view nbsp = "\xC2\xA0";
+    const auto nbsp = [&](std::size_t i) { return s[i] == '\xC2' && s[i + 1] == '\xA0'; };
     for (;;) {
         if (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
             s.remove_prefix(1);
-        else if (s.substr(0, 2) == nbsp)
+        else if (s.size() >= 2 && nbsp(0))
             s.remove_prefix(2);
         else if (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
             s.remove_suffix(1);
-        else if (s.size() >= 2 && s.substr(s.size() - 2) == nbsp)
+        else if (s.size() >= 2 && nbsp(s.size() - 2))
             s.remove_suffix(2);
         else
             return s;
@@ -221,34 +221,38 @@ private:
 // A header as letters, digits, * and $ (for Σ) only, in lower case: Unicode subscript digits
 // read as digits, unit decorations (wt%, wt.%, [wt%], _wt) and other punctuation dropped.
 std::string name_key(std::string_view header) {
-    std::string s;
+    // Never longer than the header: written in place, then cut to its length.
+    std::string s(header.size(), '\0');
+    std::size_t n = 0;
     for (std::size_t i = 0; i < header.size(); i++) {
         const auto c = static_cast<unsigned char>(header[i]);
         if (c == 0xE2 && i + 2 < header.size() &&
             static_cast<unsigned char>(header[i + 1]) == 0x82) {
             const auto d = static_cast<unsigned char>(header[i + 2]);
             if (d >= 0x80 && d <= 0x89) { // U+2080..U+2089
-                s += static_cast<char>('0' + (d - 0x80));
+                s[n++] = static_cast<char>('0' + (d - 0x80));
                 i += 2;
                 continue;
             }
         }
         if (c == 0xCE && i + 1 < header.size() &&
             static_cast<unsigned char>(header[i + 1]) == 0xA3) {
-            s += '$'; // Σ, a sum
+            s[n++] = '$'; // Σ, a sum
             i++;
             continue;
         }
-        s += lower(static_cast<char>(c));
+        s[n++] = lower(static_cast<char>(c));
     }
+    s.resize(n);
     // Units: "wt%" and its spellings anywhere, "wt" as a word of its own ("SiO2_wt", "SiO2 wt",
     // not the start of "wtSiO2"); then a lone "%" with the other punctuation.
     const auto alnum = [&](std::size_t i) {
         return i < s.size() && std::isalnum(static_cast<unsigned char>(s[i]));
     };
-    std::string key;
+    std::string key(s.size(), '\0');
+    std::size_t k = 0;
     for (std::size_t i = 0; i < s.size(); i++) {
-        if (s.compare(i, 2, "wt") == 0) {
+        if (s[i] == 'w' && s.compare(i, 2, "wt") == 0) {
             std::size_t unit = 0;
             for (const char *u : {"wt.%", "wt%", "wt. %", "wt %"})
                 if (s.compare(i, std::char_traits<char>::length(u), u) == 0)
@@ -260,8 +264,9 @@ std::string name_key(std::string_view header) {
             }
         }
         const char c = s[i];
-        if (std::isalnum(static_cast<unsigned char>(c)) || c == '*' || c == '$') key += c;
+        if (std::isalnum(static_cast<unsigned char>(c)) || c == '*' || c == '$') key[k++] = c;
     }
+    key.resize(k);
     return key;
 }
 
@@ -296,10 +301,10 @@ struct named_oxide {
     mineral suffix; // unknown: no suffix
 };
 
-std::optional<named_oxide> oxide_of(const std::string &key) {
+std::optional<named_oxide> oxide_of(std::string_view key) {
     for (const auto &[name, oxide] : oxide_keys()) {
-        if (key.compare(0, name.size(), name) != 0) continue;
-        const std::string rest = key.substr(name.size());
+        if (key.empty() || key[0] != name[0] || key.compare(0, name.size(), name) != 0) continue;
+        const std::string_view rest = key.substr(name.size());
         if (rest.empty()) return named_oxide{oxide, mineral::unknown};
         const mineral m = mineral_of(rest);
         if (m != mineral::unknown) return named_oxide{oxide, m};
@@ -309,23 +314,24 @@ std::optional<named_oxide> oxide_of(const std::string &key) {
 
 enum class role { sample, mineral, label };
 
-// The role of a column that is not an oxide, with its rank among the names of that role.
-std::optional<std::pair<role, int>> role_of(std::string_view header) {
-    const std::string h(trimmed(header));
+// The role of a column that is not an oxide, with its rank among the names of that role;
+// `h` is the header trimmed, `key` its name_key.
+std::optional<std::pair<role, int>> role_of(std::string_view h, std::string_view key) {
+    using namespace std::string_view_literals;
     if (h == "#") return std::pair{role::label, 6};
-    const std::string key = name_key(h);
     int rank = 0;
-    for (const char *n : {"sample", "sampleid", "samplename", "rock", "specimen"}) {
+    for (const std::string_view n : {"sample"sv, "sampleid"sv, "samplename"sv, "rock"sv,
+                                     "specimen"sv}) {
         if (key == n) return std::pair{role::sample, rank};
         rank++;
     }
     rank = 0;
-    for (const char *n : {"mineral", "min", "phase"}) {
+    for (const std::string_view n : {"mineral"sv, "min"sv, "phase"sv}) {
         if (key == n) return std::pair{role::mineral, rank};
         rank++;
     }
     rank = 0;
-    for (const char *n : {"point", "label", "analysis", "comment", "no"}) {
+    for (const std::string_view n : {"point"sv, "label"sv, "analysis"sv, "comment"sv, "no"sv}) {
         if (key == n) return std::pair{role::label, rank};
         rank++;
     }
@@ -357,7 +363,10 @@ cell_reading read_cell(std::string_view raw, bool comma, REAL &x) {
 // The items, the first `most` of them and a count of the rest.
 std::string list(const std::vector<std::string> &items, std::size_t most = 20) {
     std::string s;
-    for (std::size_t i = 0; i < items.size() && i < most; i++) s += (i ? ", " : "") + items[i];
+    for (std::size_t i = 0; i < items.size() && i < most; i++) {
+        if (i > 0) s += ", ";
+        s += items[i];
+    }
     if (items.size() > most) s += " and " + grouped(items.size() - most) + " more";
     return s;
 }
@@ -467,18 +476,20 @@ bool name_columns(const std::string &file, const std::string &at_header,
     std::map<role, std::pair<int, int>> roles; // column and rank
     bool suffixed = false;
     std::vector<std::pair<std::size_t, named_oxide>> oxides;
+    oxides.reserve(fields.size());
     for (std::size_t c = 0; c < fields.size(); c++) {
-        const std::string h(trimmed(fields[c]));
+        const std::string_view h = trimmed(fields[c]);
         if (h.empty()) {
             headless.push_back(c);
             continue;
         }
-        if (const auto ox = oxide_of(name_key(h))) {
+        const std::string key = name_key(h);
+        if (const auto ox = oxide_of(key)) {
             oxides.push_back({c, *ox});
             suffixed = suffixed || ox->suffix != mineral::unknown;
             continue;
         }
-        if (const auto r = role_of(h)) {
+        if (const auto r = role_of(h, key)) {
             const auto it = roles.find(r->first);
             if (it == roles.end() || r->second < it->second.second) {
                 if (it != roles.end())
@@ -590,7 +601,9 @@ bool name_columns(const std::string &file, const std::string &at_header,
 // The rows of a text, record by record: each field as the text has it.
 class text_rows {
 public:
-    text_rows(records &rec, char sep) : rec_(rec), sep_(sep) {}
+    // `fields`: a vector to reuse, the header's.
+    text_rows(records &rec, char sep, std::vector<std::string> fields)
+        : rec_(rec), sep_(sep), fields_(std::move(fields)) {}
 
     bool next(int &line) {
         if (!rec_.next(fields_, line)) return false;
@@ -713,7 +726,10 @@ void read_rows(Rows &rows, const std::string &file, const layout &lay,
     apart = apart && lay.wide;
     in.wide = lay.wide;
     while (rows.next(line)) {
-        const auto where = [&] { return file + " line " + std::to_string(line); };
+        const auto where = [&] { return detail::joined({file, " line ", std::to_string(line)}); };
+        const auto where_column = [&](std::size_t col) {
+            return detail::joined({file, " line ", std::to_string(line), ", column ", header[col]});
+        };
         std::string row_name;
         if (lay.sample < 0 && lay.wide) {
             const auto r = static_cast<std::size_t>(rows.number() - 1);
@@ -773,13 +789,13 @@ void read_rows(Rows &rows, const std::string &file, const layout &lay,
                 case cell_reading::below_detection:
                     break;
                 case cell_reading::negative:
-                    a.notes.add(where() + ", column " + header[col],
+                    a.notes.add(where_column(col),
                                 clipped(rows.text(col)) + " below background, read as 0",
                                 "below background");
                     break;
                 case cell_reading::not_a_number:
-                    problem.add(where() + ", column " + header[col],
-                                quoted(rows.text(col)) + " is not a number");
+                    problem.add(where_column(col),
+                                detail::joined({quoted(rows.field(col)), " is not a number"}));
                     break;
                 }
             }
@@ -798,9 +814,9 @@ void read_rows(Rows &rows, const std::string &file, const layout &lay,
         sample_input &s = in.samples[i];
         for (std::size_t k = 0; k < 3; k++)
             if (s.analyses[k].empty())
-                problems[i].add(file + " line " + std::to_string(s.line),
-                                std::string("no ") + mineral_names[k] + " analysis of sample " +
-                                    clipped(s.name));
+                problems[i].add(detail::joined({file, " line ", std::to_string(s.line)}),
+                                detail::joined({"no ", mineral_names[k], " analysis of sample ",
+                                                clipped(s.name)}));
         s.problem = problems[i].text();
     }
     for (const auto &[c, first] : headless_used)
@@ -852,19 +868,21 @@ file_input read_table(const std::string &file, std::string_view bytes) {
     const char sep = separator_of(bytes.substr(start, header_end - start));
     records rec(bytes, sep);
     std::vector<std::string> fields;
+    fields.reserve(32); // room for most headers, and the rows after them
     int line = 0;
     if (!rec.next(fields, line)) {
         in.error = file + ": no header line";
         return in;
     }
     std::vector<std::string> header;
+    header.reserve(fields.size());
     for (const std::string &f : fields) header.push_back(clipped(trimmed(f)));
     layout lay;
     std::vector<std::size_t> headless;
     if (!name_columns(file, file + " line " + std::to_string(line), fields, false, true, lay,
                       headless, in))
         return in;
-    text_rows rows(rec, sep);
+    text_rows rows(rec, sep, std::move(fields));
     read_rows(rows, file, lay, header, headless, sep == ';' || sep == '\t', false, {}, in);
     for (const int l : rec.unclosed)
         in.warnings.push_back(file + " line " + std::to_string(l) +

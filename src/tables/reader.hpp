@@ -9,6 +9,7 @@
 #include <array>
 #include <cstddef>
 #include <functional>
+#include <initializer_list>
 #include <list>
 #include <string>
 #include <string_view>
@@ -69,16 +70,23 @@ public:
 
 private:
     struct entry {
-        std::string where, what, key;
+        std::string where, what;
+        std::string alike; // empty: `what` tells which remarks are the same
         const char *place;
         std::size_t more = 0;
+        std::string_view key() const { return alike.empty() ? std::string_view(what) : alike; }
     };
+    // Up to this many remarks are looked up one by one, beyond it by index_: most tables have
+    // a few, and an index of them cost more than it saved.
+    static constexpr std::size_t unindexed_most = 8;
+
     // Counts `times` more of a remark said before; false when it was not.
     bool counted(const entry &e, std::size_t times);
     void insert(entry &&e, std::size_t times);
     void index();
     std::list<entry> entries_; // in place, for index_; nothing allocated while empty
-    std::unordered_map<std::string_view, entry *> index_; // by key
+    // By key, of the remarks without a place and of those with one; empty while unindexed.
+    std::array<std::unordered_map<std::string_view, entry *>, 2> index_;
 };
 
 // One analysis in wt%, all iron as FeO unless Fe2O3 was given.
@@ -160,6 +168,8 @@ enum class cell_kind { value, below_detection, not_a_number };
 // allows one; a negative one as it is), or a mark of a value below detection (empty, "-", "<…",
 // n.d., n.a., bdl and their spellings), read as 0; anything else is not a number.
 cell_kind read_number(std::string_view cell, bool comma, REAL &x);
+// The parts one after another, in one allocation.
+std::string joined(std::initializer_list<std::string_view> parts);
 } // namespace detail
 
 } // namespace varno96

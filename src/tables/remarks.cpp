@@ -31,6 +31,19 @@ std::string quoted(std::string_view text) {
     return "\"" + std::string(text.substr(0, end)) + "…\" (" + grouped(n) + " characters)";
 }
 
+namespace detail {
+
+std::string joined(std::initializer_list<std::string_view> parts) {
+    std::size_t size = 0;
+    for (const std::string_view p : parts) size += p.size();
+    std::string s;
+    s.reserve(size);
+    for (const std::string_view p : parts) s += p;
+    return s;
+}
+
+} // namespace detail
+
 std::string grouped(std::size_t n) {
     const std::string digits = std::to_string(n);
     std::string s;
@@ -42,30 +55,43 @@ std::string grouped(std::size_t n) {
 }
 
 bool remarks::counted(const entry &e, std::size_t times) {
-    const auto it = index_.find(e.key);
-    if (it == index_.end()) return false;
-    if (!e.where.empty()) it->second->more += times;
+    entry *said = nullptr;
+    const bool placed = !e.where.empty();
+    if (entries_.size() <= unindexed_most) {
+        for (entry &s : entries_)
+            if ((!s.where.empty()) == placed && s.key() == e.key()) {
+                said = &s;
+                break;
+            }
+    } else if (const auto it = index_[placed].find(e.key()); it != index_[placed].end()) {
+        said = it->second;
+    }
+    if (said == nullptr) return false;
+    if (!e.where.empty()) said->more += times;
     return true;
 }
 
 void remarks::insert(entry &&e, std::size_t times) {
     e.more = times - 1;
     entries_.push_back(std::move(e));
-    index_.emplace(entries_.back().key, &entries_.back());
+    if (entries_.size() == unindexed_most + 1)
+        index();
+    else if (entries_.size() > unindexed_most)
+        index_[!entries_.back().where.empty()].emplace(entries_.back().key(), &entries_.back());
 }
 
 void remarks::index() {
-    index_.clear();
-    for (entry &e : entries_) index_.emplace(e.key, &e);
+    for (auto &i : index_) i.clear();
+    if (entries_.size() > unindexed_most)
+        for (entry &e : entries_) index_[!e.where.empty()].emplace(e.key(), &e);
 }
 
 void remarks::add(std::string where, std::string what, std::string_view alike,
                   const char *place) {
     // A remark without a place is the same as another of its words; with one, keys of either
     // kind stay apart.
-    std::string key(where.empty() ? "-" : "+");
-    key += where.empty() || alike.empty() ? std::string_view(what) : alike;
-    entry e{std::move(where), std::move(what), std::move(key), place};
+    std::string same_as(where.empty() ? std::string_view() : alike);
+    entry e{std::move(where), std::move(what), std::move(same_as), place};
     if (!counted(e, 1)) insert(std::move(e), 1);
 }
 
@@ -76,11 +102,20 @@ void remarks::add(const remarks &other) {
 
 std::string remarks::text() const {
     std::string s;
-    std::size_t i = 0;
+    std::size_t size = 0, i = 0;
+    for (const entry &e : entries_) {
+        if (i++ == shown_most) break;
+        size += e.where.size() + e.what.size() + 4;
+    }
+    s.reserve(size);
+    i = 0;
     for (const entry &e : entries_) {
         if (i == shown_most) break;
         if (i++ > 0) s += "; ";
-        if (!e.where.empty()) s += e.where + ": ";
+        if (!e.where.empty()) {
+            s += e.where;
+            s += ": ";
+        }
         s += e.what;
         if (e.more > 0)
             s += ", and " + grouped(e.more) + " more " + e.place + (e.more == 1 ? "" : "s") +

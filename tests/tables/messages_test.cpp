@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -45,6 +46,49 @@ TEST(Messages, RemarksCopiedCountOnAlone) {
     kept.add("F line 3", "x");
     kept.add("F line 4", "y");
     EXPECT_EQ(kept.text(), "F line 2: x, and 1 more cell like it; F line 4: y");
+}
+
+} // namespace
+
+namespace {
+
+// Few remarks or many (looked up one by one, or by an index built on the way and again in a
+// copy), each said again elsewhere is counted with its first saying; the same words without a
+// place stay a remark of their own.
+TEST(Messages, RemarksCountedFewOrMany) {
+    for (const int n : {3, 8, 9, 30}) {
+        remarks r;
+        for (int pass = 0; pass < 2; pass++)
+            for (int i = 0; i < n; i++)
+                r.add("F line " + std::to_string(pass * 100 + i), "w" + std::to_string(i));
+        r.add({}, "w0");
+        r.add({}, "w0");
+        const std::string text = r.text();
+        const auto count = [&](const std::string &s) {
+            std::size_t found = 0;
+            for (std::size_t at = text.find(s); at != std::string::npos; at = text.find(s, at + 1))
+                found++;
+            return found;
+        };
+        const std::size_t shown = std::min<std::size_t>(static_cast<std::size_t>(n) + 1, 20);
+        EXPECT_TRUE(text.starts_with("F line 0: w0, and 1 more cell like it; F line 1: w1, and 1"))
+            << text;
+        EXPECT_EQ(count(", and 1 more cell like it"), std::min(shown, static_cast<std::size_t>(n)))
+            << text;
+        if (n + 1 <= 20)
+            EXPECT_TRUE(text.ends_with("; w0")) << text;
+        else
+            EXPECT_TRUE(text.ends_with("; and " + std::to_string(n + 1 - 20) +
+                                       " more of other kinds"))
+                << text;
+
+        remarks copy = r;
+        copy.add("G line 1", "w1");
+        copy.add({}, "w0");
+        EXPECT_NE(copy.text().find("F line 1: w1, and 2 more cells like it;"), std::string::npos)
+            << copy.text();
+        EXPECT_EQ(copy.text().size(), text.size() + 1) << copy.text(); // "2 more cells"
+    }
 }
 
 } // namespace
