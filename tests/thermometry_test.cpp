@@ -344,3 +344,20 @@ TEST(Options, ThermometerLists) {
               "must be all or keys from EG79, P85, K88, A94, KR00, KR78, GH82, separated by "
               "commas");
 }
+
+// A clinopyroxene without iron gives the garnet-clinopyroxene calibrations no K_D: their cells
+// are empty with a note, and the garnet-phengite ones still give theirs.
+TEST(Intersection, APairWithoutAValueLeavesTheOthers) {
+    sample_wt in = suite::samples()[0];
+    in.cpx[FEO] = 0;
+    choices how;
+    how.model = 7, how.t_c = 650;
+    for (const calibration &c : calibrations) how.thermometers.push_back(c.id);
+    const sample_result r = compute_sample(in, how);
+    ASSERT_TRUE(r.ok) << r.note;
+    for (std::size_t k = 0; k < calibrations.size(); k++) {
+        const bool phe = calibrations[k].pair == mineral_pair::grt_phe;
+        EXPECT_EQ(r.intersections[k].t_c.has_value(), phe) << calibrations[k].name;
+        EXPECT_EQ(r.intersections[k].note.empty(), phe) << calibrations[k].name;
+    }
+}

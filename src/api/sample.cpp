@@ -161,8 +161,11 @@ sample_result compute_sample(const sample_wt &in, const choices &how) {
             intersection x;
             if (f) {
                 x.t_c = f.value->t_k - 273.15, x.p_kbar = f.value->p_kbar;
-                x.note = std::string(
-                    thermometry::range_note(key, *thermometry::grt_cpx(cat[0], cat[1]).value));
+                // The pair of minerals this calibration takes, which has a value here.
+                const auto pair = thermometry::about(key).pair == thermometry::mineral_pair::grt_cpx
+                                      ? thermometry::grt_cpx(cat[0], cat[1])
+                                      : thermometry::grt_phe(cat[0], cat[2]);
+                if (pair) x.note = std::string(thermometry::range_note(key, *pair.value));
             } else {
                 x.note = std::string(f.why);
             }
