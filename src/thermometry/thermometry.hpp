@@ -63,7 +63,7 @@ inline constexpr std::array<calibration, n_calibrations> calibrations{{
      "garnet-clinopyroxene Fe2+-Mg, a recalibration of Ellis & Green (1979)"},
     {key::k88, "K88", "Krogh E.J. (1988) Contrib. Mineral. Petrol. 99, 44-48", "Krogh (1988)",
      mineral_pair::grt_cpx, "garnet-clinopyroxene Fe2+-Mg, curvilinear in garnet X_Ca", 0.10, 0.50,
-     "K88 is calibrated for garnet X_Ca 0.10 to 0.50"},
+     "calibrated for garnet X_Ca 0.10 to 0.50 only"},
     {key::a94, "A94", "Ai Y. (1994) Contrib. Mineral. Petrol. 115, 467-473", "Ai (1994)",
      mineral_pair::grt_cpx, "garnet-clinopyroxene Fe2+-Mg, with garnet X_Ca and Mg#"},
     {key::kr00, "KR00", "Krogh Ravna E. (2000) J. Metamorph. Geol. 18, 211-219",
