@@ -1,6 +1,6 @@
 // Throughput of the batch path: one sample's table, one sample with both Monte-Carlo passes,
-// each with every thermometer intersected, reading a data file of 1000 samples and a microprobe export of 200,000 analyses, and the
-// Monte-Carlo passes of many samples on one and on two threads.
+// each with every thermometer intersected, reading a data file of 1000 samples and a microprobe
+// export of 200,000 analyses, and the Monte-Carlo passes of many samples on one and on two threads.
 #include "api/batch.hpp"
 
 #include <benchmark/benchmark.h>

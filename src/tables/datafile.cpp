@@ -173,16 +173,16 @@ bool read_value(const std::string &field, REAL &x, std::string &why) {
 
 // Places one analysis line in its sample; `columns` is the width of the header, `commas`
 // whether the header is cut at commas.
-void take_line(sample_input &s, remarks &problem, std::array<int, 3> &seen,
-               const text_line &line, std::string_view raw, std::size_t columns, bool commas) {
+void take_line(sample_input &s, remarks &problem, std::array<int, 3> &seen, const text_line &line,
+               std::string_view raw, std::size_t columns, bool commas) {
     const auto at = [&] { return s.file + " line " + std::to_string(line.number); };
     const std::size_t needed = leading_fields + NEL;
     const mineral m = line.fields.size() > 2 ? mineral_of(line.fields[2]) : mineral::unknown;
     const auto k = static_cast<std::size_t>(m);
     if (m != mineral::unknown) seen[k]++;
     if (line.fields.size() < needed) {
-        problem.add(at(), count(line.fields.size(), "field") + ", " + std::to_string(needed) +
-                            " needed",
+        problem.add(at(),
+                    count(line.fields.size(), "field") + ", " + std::to_string(needed) + " needed",
                     {}, "line");
         return;
     }

@@ -320,8 +320,8 @@ std::optional<std::pair<role, int>> role_of(std::string_view h, std::string_view
     using namespace std::string_view_literals;
     if (h == "#") return std::pair{role::label, 6};
     int rank = 0;
-    for (const std::string_view n : {"sample"sv, "sampleid"sv, "samplename"sv, "rock"sv,
-                                     "specimen"sv}) {
+    for (const std::string_view n :
+         {"sample"sv, "sampleid"sv, "samplename"sv, "rock"sv, "specimen"sv}) {
         if (key == n) return std::pair{role::sample, rank};
         rank++;
     }

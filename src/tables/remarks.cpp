@@ -86,8 +86,7 @@ void remarks::index() {
         for (entry &e : entries_) index_[!e.where.empty()].emplace(e.key(), &e);
 }
 
-void remarks::add(std::string where, std::string what, std::string_view alike,
-                  const char *place) {
+void remarks::add(std::string where, std::string what, std::string_view alike, const char *place) {
     // A remark without a place is the same as another of its words; with one, keys of either
     // kind stay apart.
     std::string same_as(where.empty() ? std::string_view() : alike);

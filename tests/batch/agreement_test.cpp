@@ -158,7 +158,8 @@ TEST_P(Agreement, EverySampleOfTheSuiteGivesTheDialoguesDigits) {
     args.insert(args.end(), {"--formulae", "SUITE.PRN", "-o", "rows.csv"});
     const run_result b = run(VARNO96_BATCH, args, batch_dir);
     EXPECT_EQ(b.status, 1) << b.err; // RT2 has no result
-    EXPECT_EQ(b.err, "varno96-batch: 1 of 7 rows without a result (its note says why)\n"); // after the table, once
+    // After the table, once: the count of the rows without a result.
+    EXPECT_EQ(b.err, "varno96-batch: 1 of 7 rows without a result (its note says why)\n");
     const csv_table rows = parse_csv(batch_dir.read("rows.csv"));
     const csv_table pt = s.seed ? parse_csv(batch_dir.read("pt.csv")) : csv_table{};
     ASSERT_EQ(rows.rows.size(), 7u);

@@ -119,7 +119,8 @@ TEST(Output, FilesHoldWhatStandardOutputShowsWithTheModeOfANewFile) {
     const run_result written = run(VARNO96_BATCH, args, dir);
     EXPECT_EQ(shown.status, 1); // RT2
     EXPECT_EQ(written.status, 1);
-    EXPECT_EQ(written.out + written.err, "varno96-batch: 1 of 7 rows without a result (its note says why)\n");
+    EXPECT_EQ(written.out + written.err,
+              "varno96-batch: 1 of 7 rows without a result (its note says why)\n");
     EXPECT_EQ(dir.read("out.csv"), shown.out);
     EXPECT_EQ(dir.names(), (names{"S.PRN", "out.csv", "pt.csv"}));
     EXPECT_EQ(parse_csv(dir.read("pt.csv")).rows.size(), 6u * 2 * 200); // no run left out
@@ -144,7 +145,9 @@ TEST(Progress, OnATerminalOnlyAndNeverAcrossTheRows) {
     const std::string shown = on_terminal(batch + " -o out.csv");
     EXPECT_EQ(shown.rfind("\rsample 1 of 7\r", 0), 0u) << shown;
     // Cleared at the end, before the count of the rows without a result.
-    EXPECT_TRUE(shown.ends_with("\rsample 7 of 7\r\033[Kvarno96-batch: 1 of 7 rows without a result (its note says why)\r\n")) << shown;
+    EXPECT_TRUE(shown.ends_with("\rsample 7 of 7\r\033[Kvarno96-batch: 1 of 7 rows without a "
+                                "result (its note says why)\r\n"))
+        << shown;
     const std::string rows = on_terminal(batch);
     EXPECT_EQ(rows.find("sample 1 of"), std::string::npos);
     EXPECT_EQ(rows.rfind("file,sample,", 0), 0u);

@@ -181,9 +181,7 @@ TEST_P(Reader, GroupsLinesIntoSamples) {
         const std::vector<sample_unit> units = sample_units(in.samples, combine_mode::none);
         EXPECT_EQ(in.error.empty(), c.error.empty()) << in.error;
         // Read in the data-file layout, or by names, which says what it ignored.
-        if (in.error.empty()) {
-            EXPECT_EQ(in.warnings.empty(), !c.by_names);
-        }
+        if (in.error.empty()) { EXPECT_EQ(in.warnings.empty(), !c.by_names); }
         for (const auto &part : c.error)
             EXPECT_NE(in.error.find(part), std::string::npos) << in.error;
         ASSERT_EQ(in.samples.size(), c.samples.size());
@@ -229,9 +227,9 @@ TEST(Reader, ValueReadFromItsFirst20Characters) {
     };
     for (const auto &c : fields) {
         SCOPED_TRACE(c.tio2);
-        const file_input in = read_table(
-            "F.PRN", head + "1 A Grt 1 d 12 38.50 " + c.tio2 +
-                         " 21.70 0.00 25.00 0.50 6.40 8.60 0.02 0\n" + cpx("A") + phe("A"));
+        const file_input in = read_table("F.PRN", head + "1 A Grt 1 d 12 38.50 " + c.tio2 +
+                                                      " 21.70 0.00 25.00 0.50 6.40 8.60 0.02 0\n" +
+                                                      cpx("A") + phe("A"));
         const auto units = sample_units(in.samples, combine_mode::none);
         ASSERT_EQ(units.size(), 1u);
         if (*c.problem == 0) {

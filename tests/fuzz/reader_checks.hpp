@@ -15,14 +15,15 @@ namespace varno96::fuzz {
 // The message names the file and a line: "<file> line <n>".
 inline bool names_line(std::string_view message, std::string_view file) {
     const std::string at = std::string(file) + " line ";
-    return message.starts_with(at) && message.size() > at.size() &&
-           message[at.size()] >= '1' && message[at.size()] <= '9';
+    return message.starts_with(at) && message.size() > at.size() && message[at.size()] >= '1' &&
+           message[at.size()] <= '9';
 }
 
 // Any message, however long its input, stays short: quotes are clipped, lists and remarks
 // counted.
 inline void check_message(std::string_view message) {
-    if (message.size() > 65536) finding("a message of " + std::to_string(message.size()) + " bytes");
+    if (message.size() > 65536)
+        finding("a message of " + std::to_string(message.size()) + " bytes");
 }
 
 // The line a message makes on standard error holds no line end, nor any control character.

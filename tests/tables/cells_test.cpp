@@ -331,7 +331,8 @@ TEST_P(Reading, ReadsOrRefusesAndSaysSo) {
     for (const std::string &w : in.warnings) warnings += w + "\n";
     if (!in.samples.empty()) {
         trouble = in.samples[0].problem;
-        if (!in.samples[0].analyses[0].empty()) garnet_note = in.samples[0].analyses[0][0].notes.text();
+        if (!in.samples[0].analyses[0].empty())
+            garnet_note = in.samples[0].analyses[0][0].notes.text();
     }
     const std::array<const std::string *, 4> places{&in.error, &warnings, &trouble, &garnet_note};
     for (const where at : {error, warning, problem, note}) {
@@ -386,7 +387,8 @@ TEST(Messages, RepeatedProblemsCountedAndLongTextsClipped) {
     for (const int kinds : {20, 23}) {
         ec1 many;
         for (int i = 0; i < kinds; i++)
-            many.row({"EC1", "Grt", "", "w" + std::to_string(i), "", "", "", "", "", "", "", "", ""});
+            many.row(
+                {"EC1", "Grt", "", "w" + std::to_string(i), "", "", "", "", "", "", "", "", ""});
         const std::string problem = read_table("F.csv", many.text()).samples.at(0).problem;
         EXPECT_EQ(occurrences(problem, "is not a number"), 20u) << kinds;
         EXPECT_EQ(occurrences(problem, "more of other kinds"), kinds == 23 ? 1u : 0u);
@@ -433,7 +435,8 @@ namespace {
 // As many semicolons as commas in the header: the semicolon separates, the comma stays in its
 // heading.
 TEST(Separator, SemicolonBeforeCommaWhenAsFrequent) {
-    const file_input in = read_table("F.csv", "Mineral;SiO2 (wt%,)\r\nGrt;38.5\r\nCpx;55.6\r\nPhe;50.8\r\n");
+    const file_input in =
+        read_table("F.csv", "Mineral;SiO2 (wt%,)\r\nGrt;38.5\r\nCpx;55.6\r\nPhe;50.8\r\n");
     EXPECT_EQ(in.error, "");
     ASSERT_EQ(in.samples.size(), 1u);
     ASSERT_EQ(in.samples[0].analyses[0].size(), 1u);

@@ -78,8 +78,8 @@ TEST(Messages, RemarksCountedFewOrMany) {
         if (n + 1 <= 20)
             EXPECT_TRUE(text.ends_with("; w0")) << text;
         else
-            EXPECT_TRUE(text.ends_with("; and " + std::to_string(n + 1 - 20) +
-                                       " more of other kinds"))
+            EXPECT_TRUE(
+                text.ends_with("; and " + std::to_string(n + 1 - 20) + " more of other kinds"))
                 << text;
 
         remarks copy = r;
