@@ -249,11 +249,7 @@ py::list options() {
         d["name"] = std::string(s.name);
         d["python"] = std::string(s.python);
         d["page"] = std::string(s.label);
-        d["kind"] = s.kind == option_kind::integer  ? "integer"
-                    : s.kind == option_kind::number ? "number"
-                    : s.kind == option_kind::flag   ? "flag"
-                    : s.kind == option_kind::list   ? "list"
-                                                    : "choice";
+        d["kind"] = kind_name(s.kind);
         d["min"] = s.low ? py::object(py::float_(*s.low)) : py::none();
         d["max"] = s.high ? py::object(py::float_(*s.high)) : py::none();
         py::list choices;

@@ -128,11 +128,7 @@ val option_table() {
         val v = val::object();
         v.set("name", std::string(s.name));
         v.set("label", std::string(s.label));
-        v.set("kind", std::string(s.kind == option_kind::integer  ? "integer"
-                                  : s.kind == option_kind::number ? "number"
-                                  : s.kind == option_kind::flag   ? "flag"
-                                  : s.kind == option_kind::list   ? "list"
-                                                                  : "choice"));
+        v.set("kind", std::string(kind_name(s.kind)));
         if (s.low) v.set("min", *s.low);
         if (s.high) v.set("max", *s.high);
         v.set("choices", std::string(s.choices));

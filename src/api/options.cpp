@@ -47,6 +47,22 @@ const std::array<option_spec, 12> batch_option_table{{
 }};
 // clang-format on
 
+const char *kind_name(option_kind kind) {
+    switch (kind) {
+    case option_kind::integer:
+        return "integer";
+    case option_kind::number:
+        return "number";
+    case option_kind::flag:
+        return "flag";
+    case option_kind::choice:
+        return "choice";
+    case option_kind::list:
+        return "list";
+    }
+    return "";
+}
+
 const option_spec &option_named(std::string_view name) {
     for (const option_spec &s : batch_option_table)
         if (s.name == name) return s;

@@ -46,6 +46,10 @@ struct option_refusal {
     const option_spec *other = nullptr;
 };
 
+// The kind as the page and the Python module name it: "integer", "number", "flag", "choice",
+// "list".
+const char *kind_name(option_kind kind);
+
 // The first option of `o` out of its range or in conflict with another; none when all are fine.
 // The jobs option is the front end's own and is not in batch_options.
 std::optional<option_refusal> check_options(const batch_options &o);
