@@ -1,8 +1,8 @@
 // Activity models: garnet (seven mixing models), clinopyroxene, phengite. SETUPGARNET, GARNET,
-// CPX and WHITEMICA are members of the calculation (state/state.hpp).
+// CPX and WHITEMICA are members of the calculation (state/calculation.hpp).
 #pragma once
 
-#include "state/state.hpp"
+#include "state/types.hpp"
 
 // RT ln(gamma) of Alm, Sps, Prp, Grs (J/mol) for mole fractions X and parameters W:
 // quaternary asymmetric Margules with ternary terms.

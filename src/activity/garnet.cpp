@@ -1,5 +1,6 @@
 #include "activity/activity.hpp"
 #include "chemistry/chemistry.hpp"
+#include "state/calculation.hpp"
 
 // Garnet component positions in WG, WSD and X; not the oxide slots of the same names.
 namespace XSITE {

@@ -1,5 +1,6 @@
 #include "activity/activity.hpp"
 #include "chemistry/chemistry.hpp"
+#include "state/calculation.hpp"
 
 void calculation::WHITEMICA(VECTOR &wt) {
     MINERAL = "phengite";

@@ -1,4 +1,5 @@
 #include "api/batch.hpp"
+#include "state/textfile.hpp"
 
 #include <utility>
 

@@ -1,4 +1,5 @@
 #include "api/sample.hpp"
+#include "state/calculation.hpp"
 
 #include "io/textio.hpp"
 #include "stats/stats.hpp"

@@ -1,7 +1,7 @@
 // One sample computed without the dialogue, through the same steps as the dialogue.
 #pragma once
 
-#include "state/state.hpp"
+#include "state/types.hpp"
 #include "thermometry/thermometry.hpp"
 
 #include <array>

@@ -1,4 +1,5 @@
 #include "api/table.hpp"
+#include "state/random.hpp"
 
 #include "api/options.hpp"
 
@@ -56,7 +57,7 @@ choices choices_of(const batch_options &o) {
     how.at_c = o.at;
     how.uncertainty = o.uncertainty;
     how.monte_carlo = o.monte_carlo;
-    how.seed = static_cast<std::int16_t>(o.seed ? *o.seed : CLOCKSEED());
+    how.seed = static_cast<std::int16_t>(o.seed ? *o.seed : clock_seed());
     how.thermometers = o.thermometers;
     return how;
 }

@@ -1,4 +1,5 @@
 #include "barometry/barometry.hpp"
+#include "state/calculation.hpp"
 
 REAL calculation::PCALC(REAL lnk, REAL t) {
     using BARO::A, BARO::B, BARO::C;

@@ -1,8 +1,8 @@
 // Empirical barometer for grt + cpx + phe, and the Powell (1985) grt-cpx thermometer: PCALC
-// and ELLISGREEN are members of the calculation (state/state.hpp).
+// and ELLISGREEN are members of the calculation (state/calculation.hpp).
 #pragma once
 
-#include "state/state.hpp"
+#include "state/types.hpp"
 
 // Barometer constants: P (kbar) = A + B T + C T lnK.
 namespace BARO {

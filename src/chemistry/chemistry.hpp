@@ -1,9 +1,9 @@
 // Site assignment. The oxide table is constant data and the formula recalculation (INITIALISE,
 // RECALC, FE3FIDDLE) and the checked arithmetic are members of the calculation
-// (state/state.hpp).
+// (state/calculation.hpp).
 #pragma once
 
-#include "state/state.hpp"
+#include "state/types.hpp"
 
 // Places as much of cation amount c as fits on a site of n positions with vacant fraction
 // HOLE; returns the site fraction placed and reduces c by the amount placed.

@@ -1,4 +1,4 @@
-#include "state/state.hpp"
+#include "state/calculation.hpp"
 
 #include <cmath>
 

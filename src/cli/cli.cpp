@@ -1,7 +1,7 @@
 #include "cli/cli.hpp"
 
 #include "io/io.hpp"
-#include "state/state.hpp"
+#include "state/types.hpp"
 
 #include <iostream>
 

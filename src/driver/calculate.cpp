@@ -1,6 +1,7 @@
 #include "driver/driver.hpp"
 #include "io/io.hpp"
 #include "io/textio.hpp"
+#include "state/dialogue.hpp"
 
 #include <cmath>
 

@@ -3,6 +3,7 @@
 #include "activity/activity.hpp"
 #include "barometry/barometry.hpp"
 #include "driver/driver.hpp"
+#include "state/calculation.hpp"
 
 #include <cmath>
 

@@ -1,6 +1,7 @@
 #include "cli/cli.hpp"
 #include "driver/driver.hpp"
 #include "io/textio.hpp"
+#include "state/dialogue.hpp"
 
 #include <cstdio>
 #include <memory>
@@ -15,7 +16,8 @@ int main(int argc, char **argv) {
     if (const auto status = varno96::cli::parse(app, argc, argv)) return *status;
 
     // On the heap: the run's arrays are large for a small stack.
-    const auto D = std::make_unique<dialogue>();
+    environment ENV;
+    const auto D = std::make_unique<dialogue>(ENV);
     int STATUS = 0;
     try {
         try {

@@ -1,7 +1,7 @@
 // The dialogue's Monte-Carlo block: the two passes of RSIZE runs (driver/compute.cpp) with
 // their P-T pairs and statistics.
 #include "io/textio.hpp"
-#include "state/state.hpp"
+#include "state/dialogue.hpp"
 #include "stats/stats.hpp"
 
 void dialogue::STATROW(const NARRAY &VALUES, std::int16_t N, const char *LABEL, int D, bool GAP) {

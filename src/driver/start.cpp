@@ -1,5 +1,6 @@
 #include "driver/driver.hpp"
 #include "io/textio.hpp"
+#include "state/dialogue.hpp"
 
 #include <cerrno>
 #include <cstring>

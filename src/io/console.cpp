@@ -1,5 +1,6 @@
 #include "io/io.hpp"
 #include "io/textio.hpp"
+#include "state/dialogue.hpp"
 
 #include <charconv>
 #include <cmath>

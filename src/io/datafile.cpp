@@ -1,6 +1,7 @@
 // Analysis data file reader: blank-, tab- or comma-separated fields, quotes dropped.
 #include "io/io.hpp"
 #include "io/textio.hpp"
+#include "state/dialogue.hpp"
 
 #include <cerrno>
 #include <cstring>

@@ -1,8 +1,8 @@
 // The number syntax and the data file's values. The keyboard dialogue, the data file reader
-// and the writers are members of the dialogue (state/state.hpp).
+// and the writers are members of the dialogue (state/dialogue.hpp).
 #pragma once
 
-#include "state/state.hpp"
+#include "state/types.hpp"
 
 #include <string>
 #include <string_view>

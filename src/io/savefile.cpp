@@ -1,6 +1,7 @@
 // Analysis data file writers: tabular and comma-and-quote delimited layouts, CR LF lines.
 #include "io/io.hpp"
 #include "io/textio.hpp"
+#include "state/dialogue.hpp"
 
 #include <cerrno>
 #include <cstring>

@@ -1,8 +1,9 @@
 // Text channels, Pascal-style number formatting and the fatal-error path. The console's
-// WRITEBOTH and READLN are members of the dialogue (state/state.hpp).
+// WRITEBOTH and READLN are members of the dialogue (state/dialogue.hpp).
 #pragma once
 
-#include "state/state.hpp"
+#include "state/textfile.hpp"
+#include "state/types.hpp"
 
 #include <string>
 #include <string_view>

@@ -1,4 +1,5 @@
 #include "io/textio.hpp"
+#include "state/dialogue.hpp"
 #include "stats/stats.hpp"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+#include "state/calculation.hpp"
 #include "stats/stats.hpp"
 
 #include <cmath>

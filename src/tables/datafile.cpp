@@ -3,6 +3,7 @@
 #include "tables/reader.hpp"
 
 #include "io/io.hpp"
+#include "state/textfile.hpp"
 
 #include <algorithm>
 #include <array>

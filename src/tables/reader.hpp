@@ -4,7 +4,7 @@
 // suffix on each oxide), as microprobes and spreadsheets export them.
 #pragma once
 
-#include "state/state.hpp"
+#include "state/types.hpp"
 
 #include <array>
 #include <cstddef>

@@ -14,7 +14,7 @@
 // Margules parameters have a volume term, at P), NaN when it has none.
 #pragma once
 
-#include "state/state.hpp"
+#include "state/types.hpp"
 
 #include <array>
 #include <cstddef>

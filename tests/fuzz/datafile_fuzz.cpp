@@ -42,7 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         if (f == nullptr || std::fwrite(data, 1, size, f) != size || std::fclose(f) != 0)
             finding("cannot write the scratch data file");
     }
-    const auto d = std::make_unique<dialogue>(); // a fresh one for each input
+    environment env;
+    const auto d = std::make_unique<dialogue>(env); // a fresh one for each input
     static const char yes[] = "y\n";
     d->KBD = fmemopen(const_cast<char *>(yes), 2, "rb");
     d->CON.F = s.null;

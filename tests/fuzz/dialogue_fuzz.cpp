@@ -100,7 +100,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     examples();
 
     inside_fresh_folder here;
-    const auto d = std::make_unique<dialogue>(); // a fresh one for each input
+    environment env;
+    const auto d = std::make_unique<dialogue>(env); // a fresh one for each input
     std::string keys = input;                    // fmemopen needs a buffer of at least one byte
     d->KBD =
         input.empty() ? std::fopen("/dev/null", "rb") : fmemopen(keys.data(), keys.size(), "rb");

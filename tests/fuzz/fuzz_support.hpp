@@ -2,7 +2,7 @@
 // fresh dialogue, so that one input cannot leak into the next.
 #pragma once
 
-#include "state/state.hpp"
+#include "state/dialogue.hpp"
 
 #include <cstdio>
 #include <cstdlib>

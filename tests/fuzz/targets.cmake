@@ -5,10 +5,6 @@ set(VARNO96_FUZZ_TARGETS number datafile dialogue batch table_named table_datafi
 function(varno96_fuzz_setup TARGET NAME)
   target_include_directories(${TARGET} PRIVATE ${PROJECT_SOURCE_DIR}/tests/fuzz)
   target_link_libraries(${TARGET} PRIVATE varno96core)
-  if(NAME STREQUAL "dialogue" OR NAME STREQUAL "batch")
-    # The runs are given a seed; the clock seed only completes the link.
-    target_sources(${TARGET} PRIVATE ${PROJECT_SOURCE_DIR}/src/stats/clockseed.cpp)
-  endif()
   if(NAME STREQUAL "dialogue")
     target_compile_definitions(${TARGET} PRIVATE
       VARNO96_EXAMPLES_DIR="${PROJECT_SOURCE_DIR}/examples")

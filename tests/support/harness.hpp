@@ -3,7 +3,7 @@
 // output for procedures that talk to the user.
 #pragma once
 
-#include "state/state.hpp"
+#include "state/dialogue.hpp"
 
 #include <gtest/gtest.h>
 
@@ -20,9 +20,16 @@ struct CALCTEST : ::testing::Test, calculation {
     }
 };
 
+// The environment of a test's dialogue, made before the dialogue that points to it: the process's
+// console and keyboard, and the seed -42 of the reference session for the clock's.
+struct TESTENVIRONMENT {
+    TESTENVIRONMENT() { ENV.CLOCKSEED = [] { return std::int16_t{-42}; }; }
+    environment ENV;
+};
+
 // A test that is a dialogue, as at program start with the oxide table set up.
-struct DIALOGUETEST : ::testing::Test, dialogue {
-    DIALOGUETEST() { INITIALISE(); }
+struct DIALOGUETEST : ::testing::Test, TESTENVIRONMENT, dialogue {
+    DIALOGUETEST() : dialogue(ENV) { INITIALISE(); }
     // The calculation and the field reader back to the state of a fresh dialogue; the
     // channels and buffers as they are.
     void RESETSTATE() {
