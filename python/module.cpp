@@ -52,9 +52,31 @@ struct frame_input {
     std::vector<py::array> kept; // the arrays whose numbers the columns point at
 };
 
+// A header as Python writes a str (its repr), for the names of a DataFrame's columns.
+std::string python_repr(std::string_view s) {
+    const char q = s.find('\'') != std::string_view::npos && s.find('"') == std::string_view::npos
+                       ? '"'
+                       : '\'';
+    std::string r(1, q);
+    for (const char c : s) {
+        if (c == '\\' || c == q)
+            r += std::string{'\\', c};
+        else if (c == '\n')
+            r += "\\n";
+        else if (c == '\r')
+            r += "\\r";
+        else if (c == '\t')
+            r += "\\t";
+        else
+            r += c;
+    }
+    return r + q;
+}
+
 frame_input frame_of(const py::tuple &t) {
     frame_input f;
     f.table.file = t[0].cast<std::string>();
+    f.table.name_repr = python_repr;
     const py::list names = t[1].cast<py::list>(), columns = t[2].cast<py::list>();
     const auto rows = t[3].cast<std::size_t>();
     f.table.rows = rows;

@@ -9,11 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <condition_variable>
-#include <exception>
 #include <limits>
-#include <mutex>
-#include <thread>
 
 namespace varno96 {
 
@@ -35,10 +31,6 @@ cell integer_cell(long long n) { return {std::to_string(n), static_cast<double>(
 void append(std::string &to, const std::string &what) {
     if (what.empty()) return;
     to += (to.empty() ? "" : "; ") + what;
-}
-
-std::string count(std::size_t n, const char *what) {
-    return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
 }
 
 } // namespace
@@ -66,77 +58,6 @@ std::optional<combine_mode> combine_of(std::string_view word) {
     if (word == "mean") return combine_mode::mean;
     if (word == "each") return combine_mode::each;
     return std::nullopt;
-}
-
-std::vector<sample_unit> sample_units(const std::vector<sample_input> &samples, combine_mode mode) {
-    std::vector<sample_unit> units;
-    units.reserve(samples.size());
-    for (const sample_input &s : samples) {
-        sample_unit u;
-        u.in = &s;
-        for (std::size_t k = 0; k < 3; k++) u.count[k] = static_cast<int>(s.analyses[k].size());
-        u.problem = s.problem;
-        const bool repeated =
-            std::any_of(u.count.begin(), u.count.end(), [](int n) { return n > 1; });
-        if (u.problem.empty() && repeated && mode == combine_mode::none) {
-            std::string counts;
-            for (std::size_t k = 0; k < 3; k++)
-                if (u.count[k] > 1)
-                    counts += (counts.empty() ? "" : ", ") +
-                              count(static_cast<std::size_t>(u.count[k]),
-                                    (std::string(mineral_names[k]) + " analyse").c_str());
-            u.problem = s.file + " line " + std::to_string(s.line) + ": sample " + clipped(s.name) +
-                        " has " + counts + "; --combine mean or --combine each uses them";
-        }
-        if (!u.problem.empty()) {
-            units.push_back(std::move(u));
-            continue;
-        }
-        const std::size_t combinations =
-            s.analyses[0].size() * s.analyses[1].size() * s.analyses[2].size();
-        if (mode == combine_mode::each && combinations > max_combinations) {
-            u.problem = s.file + " line " + std::to_string(s.line) + ": sample " + clipped(s.name) +
-                        " has " + std::to_string(combinations) +
-                        " combinations of its analyses, more than " +
-                        std::to_string(max_combinations) + "; --combine mean uses them all";
-            units.push_back(std::move(u));
-            continue;
-        }
-        if (mode == combine_mode::each) {
-            for (const analysis &g : s.analyses[0])
-                for (const analysis &c : s.analyses[1])
-                    for (const analysis &m : s.analyses[2]) {
-                        sample_unit e = u;
-                        e.count = {1, 1, 1};
-                        e.wt = {g.wt, c.wt, m.wt};
-                        std::size_t k = 0;
-                        remarks notes;
-                        for (const analysis *a : {&g, &c, &m}) {
-                            notes.add(a->notes);
-                            e.labels[k++] =
-                                a->label.empty() ? "line " + std::to_string(a->line) : a->label;
-                        }
-                        e.note = notes.text();
-                        units.push_back(std::move(e));
-                    }
-            continue;
-        }
-        // One analysis, or the oxide-by-oxide mean of several, of each mineral.
-        VECTOR *wt[3] = {&u.wt.grt, &u.wt.cpx, &u.wt.mica};
-        remarks notes;
-        for (std::size_t k = 0; k < 3; k++) {
-            const auto &list = s.analyses[k];
-            for (int i = 1; i <= NEL; i++) {
-                REAL sum = 0;
-                for (const analysis &a : list) sum += a.wt[i];
-                (*wt[k])[i] = list.size() == 1 ? sum : sum / static_cast<REAL>(list.size());
-            }
-            for (const analysis &a : list) notes.add(a.notes);
-        }
-        u.note = notes.text();
-        units.push_back(std::move(u));
-    }
-    return units;
 }
 
 std::vector<column> result_columns(const batch_options &o) {
@@ -308,118 +229,6 @@ std::vector<std::vector<cell>> pair_cells(const sample_unit &u, const sample_res
         }
     }
     return rows;
-}
-
-std::string csv_field(std::string_view text) {
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
-    std::string quoted = "\"";
-    for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return quoted + "\"";
-}
-
-std::string csv_line(const std::vector<std::string> &fields) {
-    std::string line;
-    for (std::size_t i = 0; i < fields.size(); i++) line += (i ? "," : "") + csv_field(fields[i]);
-    return line + "\r\n";
-}
-
-std::string csv_line(const std::vector<cell> &cells) {
-    std::string line;
-    for (std::size_t i = 0; i < cells.size(); i++) {
-        if (i) line += ',';
-        line += csv_field(cells[i].text);
-    }
-    return line + "\r\n";
-}
-
-std::string csv_header(const std::vector<column> &columns) {
-    std::vector<std::string> names;
-    for (const column &c : columns) names.push_back(c.name);
-    return csv_line(names);
-}
-
-void compute_units(const std::vector<sample_unit> &units, const choices &how, unsigned threads,
-                   const std::function<void(std::size_t, const sample_result &)> &row,
-                   const std::function<void(std::size_t, std::size_t)> &progress) {
-#ifdef __EMSCRIPTEN__
-    threads = 1; // one thread per Web Worker
-#endif
-    const auto one = [&](const sample_unit &u) {
-        if (!u.problem.empty()) return sample_result{};
-        if (!u.t_c) return compute_sample(u.wt, how);
-        choices own = how;
-        own.t_c = *u.t_c;
-        return compute_sample(u.wt, own);
-    };
-    if (threads <= 1 || units.size() < 2) {
-        for (std::size_t i = 0; i < units.size(); i++) {
-            if (progress) progress(i, units.size());
-            row(i, one(units[i]));
-        }
-        if (progress) progress(units.size(), units.size());
-        return;
-    }
-    // `threads` workers compute the units in order of taking; this thread hands each result to
-    // `row` as soon as the results before it are handed on, so that writing the rows overlaps
-    // the computing. A window bounds the results waiting (Monte-Carlo pairs included).
-    const std::size_t n = units.size(), window = std::min<std::size_t>(n, 64 * threads);
-    std::vector<sample_result> slots(window);
-    std::vector<char> ready(window, 0);
-    std::mutex m;
-    std::condition_variable done, room;
-    std::size_t next = 0, handed = 0; // units taken by a worker, and handed to `row`
-    bool stop = false;
-    std::exception_ptr failure;
-    const auto fail = [&](std::exception_ptr e) { // with m held
-        if (!failure) failure = e;
-        stop = true;
-        done.notify_all();
-        room.notify_all();
-    };
-    const auto work = [&] {
-        std::unique_lock lock(m);
-        for (;;) {
-            room.wait(lock, [&] { return stop || next >= n || next < handed + window; });
-            if (stop || next >= n) return;
-            const std::size_t i = next++;
-            lock.unlock();
-            sample_result r;
-            try {
-                r = one(units[i]);
-            } catch (...) {
-                lock.lock();
-                fail(std::current_exception());
-                return;
-            }
-            lock.lock();
-            slots[i % window] = std::move(r);
-            ready[i % window] = 1;
-            if (i == handed) done.notify_one();
-        }
-    };
-    std::vector<std::thread> pool;
-    for (unsigned t = 0; t < threads && t < n; t++) pool.emplace_back(work);
-    try {
-        for (std::size_t i = 0; i < n; i++) {
-            std::unique_lock lock(m);
-            done.wait(lock, [&] { return stop || ready[i % window]; });
-            if (stop) break;
-            const sample_result r = std::move(slots[i % window]);
-            ready[i % window] = 0;
-            lock.unlock();
-            if (progress) progress(i, n);
-            row(i, r);
-            lock.lock();
-            handed = i + 1;
-            room.notify_all();
-        }
-    } catch (...) {
-        const std::lock_guard lock(m);
-        fail(std::current_exception());
-    }
-    for (std::thread &t : pool) t.join();
-    if (failure) std::rethrow_exception(failure);
-    if (progress) progress(n, n);
 }
 
 std::string unit_name(const sample_unit &u) {

@@ -1,344 +1,21 @@
-// Tables whose header row names the columns: the text decoded, the separator found from the
-// header, the fields split as RFC 4180 has them, the columns named, and the cells read.
-#include "tables/reader.hpp"
+// Tables whose header row names the columns: the rows read into samples, from a text or from
+// columns handed over (a DataFrame's).
+#include "tables/named.hpp"
 
 #include "io/io.hpp"
 
-#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
-#include <optional>
 #include <unordered_map>
 
 namespace varno96 {
 
+using namespace detail;
+
 namespace {
-
-char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-std::string lowered(std::string_view s) {
-    std::string r(s);
-    for (char &c : r) c = lower(c);
-    return r;
-}
-
-// Without blanks, tabs and the no-break spaces a spreadsheet leaves around a cell.
-std::string_view trimmed(std::string_view s) {
-    const auto nbsp = [&](std::size_t i) { return s[i] == '\xC2' && s[i + 1] == '\xA0'; };
-    for (;;) {
-        if (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-            s.remove_prefix(1);
-        else if (s.size() >= 2 && nbsp(0))
-            s.remove_prefix(2);
-        else if (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-            s.remove_suffix(1);
-        else if (s.size() >= 2 && nbsp(s.size() - 2))
-            s.remove_suffix(2);
-        else
-            return s;
-    }
-}
-
-void put_utf8(std::string &out, unsigned code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
-
-// UTF-16 text after its byte-order mark (Excel's "Unicode text") as UTF-8; an unpaired
-// surrogate becomes U+FFFD, an odd last byte is dropped.
-std::string from_utf16(std::string_view bytes, bool little) {
-    std::string out;
-    out.reserve(bytes.size() / 2);
-    const auto unit = [&](std::size_t i) {
-        const auto a = static_cast<unsigned char>(bytes[i]),
-                   b = static_cast<unsigned char>(bytes[i + 1]);
-        return little ? a | (b << 8) : (a << 8) | b;
-    };
-    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        unsigned code = static_cast<unsigned>(unit(i));
-        if (code >= 0xD800 && code < 0xDC00 && i + 3 < bytes.size()) {
-            const auto next = static_cast<unsigned>(unit(i + 2));
-            if (next >= 0xDC00 && next < 0xE000) {
-                code = 0x10000 + ((code - 0xD800) << 10) + (next - 0xDC00);
-                i += 2;
-            } else {
-                code = 0xFFFD;
-            }
-        } else if (code >= 0xD800 && code < 0xE000) {
-            code = 0xFFFD;
-        }
-        put_utf8(out, code);
-    }
-    return out;
-}
-
-// ---- Records ----------------------------------------------------------------------------
-
-// The separator of the header line: the most frequent of tab, semicolon and comma outside
-// quotes (in that order when as frequent), or 0 for runs of blanks when none appears.
-char separator_of(std::string_view header) {
-    int tabs = 0, semicolons = 0, commas = 0;
-    bool quoted = false;
-    for (char c : header) {
-        if (c == '"') quoted = !quoted;
-        if (quoted) continue;
-        tabs += c == '\t', semicolons += c == ';', commas += c == ',';
-    }
-    if (tabs == 0 && semicolons == 0 && commas == 0) return 0;
-    if (tabs >= semicolons && tabs >= commas) return '\t';
-    return semicolons >= commas ? ';' : ',';
-}
-
-// Splits text into records of fields: separated by `sep` (or runs of blanks and tabs when 0),
-// a quoted field may hold separators, line ends and doubled quotes; lines end with CR LF, LF
-// or CR.
-class records {
-public:
-    records(std::string_view text, char sep) : text_(text), sep_(sep) {}
-
-    std::vector<int> unclosed; // lines of quotes read as characters, never closed
-
-    // The next record that is not blank, and the line it starts on; false at the end.
-    bool next(std::vector<std::string> &fields, int &line) {
-        while (pos_ < text_.size()) {
-            line = line_;
-            std::size_t n = 0;
-            read_record(fields, n);
-            fields.resize(n);
-            if (std::any_of(fields.begin(), fields.end(),
-                            [](const std::string &f) { return !trimmed(f).empty(); }))
-                return true;
-        }
-        return false;
-    }
-
-private:
-    std::string &field(std::vector<std::string> &fields, std::size_t &n) {
-        if (n == fields.size()) fields.emplace_back();
-        fields[n].clear();
-        return fields[n++];
-    }
-
-    bool at_line_end() const { return text_[pos_] == '\r' || text_[pos_] == '\n'; }
-
-    void end_line() {
-        if (text_[pos_] == '\r' && pos_ + 1 < text_.size() && text_[pos_ + 1] == '\n') pos_++;
-        pos_++;
-        line_++;
-    }
-
-    void read_record(std::vector<std::string> &fields, std::size_t &n) {
-        const bool blanks = sep_ == 0;
-        if (blanks)
-            while (pos_ < text_.size() && (text_[pos_] == ' ' || text_[pos_] == '\t')) pos_++;
-        if (pos_ < text_.size() && at_line_end()) { // an empty line
-            end_line();
-            return;
-        }
-        while (pos_ < text_.size()) {
-            std::string &f = field(fields, n);
-            // Blanks before a quote belong to no field.
-            std::size_t q = pos_;
-            while (q < text_.size() && text_[q] == ' ') q++;
-            if (q < text_.size() && text_[q] == '"') {
-                const int opened = line_;
-                bool closed = false;
-                pos_ = q + 1;
-                while (pos_ < text_.size()) {
-                    const char c = text_[pos_];
-                    if (c == '"') {
-                        if (pos_ + 1 < text_.size() && text_[pos_ + 1] == '"') {
-                            f += '"';
-                            pos_ += 2;
-                            continue;
-                        }
-                        pos_++;
-                        closed = true;
-                        break;
-                    }
-                    if (c == '\n' ||
-                        (c == '\r' && !(pos_ + 1 < text_.size() && text_[pos_ + 1] == '\n')))
-                        line_++;
-                    f += c;
-                    pos_++;
-                }
-                // A quote never closed would take every row after it into one field: it is
-                // read as a character of its field instead, and said.
-                if (!closed) {
-                    unclosed.push_back(opened);
-                    pos_ = q;
-                    line_ = opened;
-                    f.clear();
-                }
-            }
-            // Unquoted text, or what follows a closing quote, up to the separator.
-            const std::size_t start = pos_;
-            while (pos_ < text_.size() && !at_line_end() &&
-                   (blanks ? text_[pos_] != ' ' && text_[pos_] != '\t' : text_[pos_] != sep_))
-                pos_++;
-            f.append(text_.substr(start, pos_ - start));
-            if (pos_ >= text_.size()) return;
-            if (at_line_end()) {
-                end_line();
-                return;
-            }
-            pos_++; // the separator
-            if (blanks) {
-                while (pos_ < text_.size() && (text_[pos_] == ' ' || text_[pos_] == '\t')) pos_++;
-                if (pos_ >= text_.size()) return;
-                if (at_line_end()) {
-                    end_line();
-                    return;
-                }
-            }
-        }
-    }
-
-    std::string_view text_;
-    char sep_;
-    std::size_t pos_ = 0;
-    int line_ = 1;
-};
-
-// ---- Column names -----------------------------------------------------------------------
-
-// A header as letters, digits, * and $ (for Σ) only, in lower case: Unicode subscript digits
-// read as digits, unit decorations (wt%, wt.%, [wt%], _wt) and other punctuation dropped.
-std::string name_key(std::string_view header) {
-    // Never longer than the header: written in place, then cut to its length.
-    std::string s(header.size(), '\0');
-    std::size_t n = 0;
-    for (std::size_t i = 0; i < header.size(); i++) {
-        const auto c = static_cast<unsigned char>(header[i]);
-        if (c == 0xE2 && i + 2 < header.size() &&
-            static_cast<unsigned char>(header[i + 1]) == 0x82) {
-            const auto d = static_cast<unsigned char>(header[i + 2]);
-            if (d >= 0x80 && d <= 0x89) { // U+2080..U+2089
-                s[n++] = static_cast<char>('0' + (d - 0x80));
-                i += 2;
-                continue;
-            }
-        }
-        if (c == 0xCE && i + 1 < header.size() &&
-            static_cast<unsigned char>(header[i + 1]) == 0xA3) {
-            s[n++] = '$'; // Σ, a sum
-            i++;
-            continue;
-        }
-        s[n++] = lower(static_cast<char>(c));
-    }
-    s.resize(n);
-    // Units: "wt%" and its spellings anywhere, "wt" as a word of its own ("SiO2_wt", "SiO2 wt",
-    // not the start of "wtSiO2"); then a lone "%" with the other punctuation.
-    const auto alnum = [&](std::size_t i) {
-        return i < s.size() && std::isalnum(static_cast<unsigned char>(s[i]));
-    };
-    std::string key(s.size(), '\0');
-    std::size_t k = 0;
-    for (std::size_t i = 0; i < s.size(); i++) {
-        if (s[i] == 'w' && s.compare(i, 2, "wt") == 0) {
-            std::size_t unit = 0;
-            for (const char *u : {"wt.%", "wt%", "wt. %", "wt %"})
-                if (s.compare(i, std::char_traits<char>::length(u), u) == 0)
-                    unit = std::char_traits<char>::length(u);
-            if (unit == 0 && (i == 0 || !alnum(i - 1)) && !alnum(i + 2)) unit = 2;
-            if (unit > 0) {
-                i += unit - 1;
-                continue;
-            }
-        }
-        const char c = s[i];
-        if (std::isalnum(static_cast<unsigned char>(c)) || c == '*' || c == '$') key[k++] = c;
-    }
-    key.resize(k);
-    return key;
-}
-
-enum class iron { none, total_feo, total_fe2o3 };
-
-struct oxide_name {
-    int slot;   // 1..NEL
-    iron total; // all iron given as FeO or as Fe2O3
-};
-
-// The oxide a key names, alone or followed by the rest (a mineral suffix).
-const std::vector<std::pair<std::string, oxide_name>> &oxide_keys() {
-    static const std::vector<std::pair<std::string, oxide_name>> keys = [] {
-        std::vector<std::pair<std::string, oxide_name>> k;
-        for (int i = 1; i <= NEL; i++)
-            k.push_back({lowered(oxide_names[static_cast<std::size_t>(i - 1)]), {i, iron::none}});
-        for (const char *n : {"feot", "feo*", "feotot", "feototal", "$feo", "feo$"})
-            k.push_back({n, {FEO, iron::total_feo}});
-        for (const char *n : {"fe2o3t", "fe2o3*", "fe2o3tot", "fe2o3total", "$fe2o3"})
-            k.push_back({n, {FEO, iron::total_fe2o3}});
-        // Longest first, so that "feot" is not taken for "feo" followed by "t".
-        std::stable_sort(k.begin(), k.end(), [](const auto &a, const auto &b) {
-            return a.first.size() > b.first.size();
-        });
-        return k;
-    }();
-    return keys;
-}
-
-struct named_oxide {
-    oxide_name oxide;
-    mineral suffix; // unknown: no suffix
-};
-
-std::optional<named_oxide> oxide_of(std::string_view key) {
-    for (const auto &[name, oxide] : oxide_keys()) {
-        if (key.empty() || key[0] != name[0] || key.compare(0, name.size(), name) != 0) continue;
-        const std::string_view rest = key.substr(name.size());
-        if (rest.empty()) return named_oxide{oxide, mineral::unknown};
-        const mineral m = mineral_of(rest);
-        if (m != mineral::unknown) return named_oxide{oxide, m};
-    }
-    return std::nullopt;
-}
-
-enum class role { sample, mineral, label };
-
-// The role of a column that is not an oxide, with its rank among the names of that role;
-// `h` is the header trimmed, `key` its name_key.
-std::optional<std::pair<role, int>> role_of(std::string_view h, std::string_view key) {
-    using namespace std::string_view_literals;
-    if (h == "#") return std::pair{role::label, 6};
-    int rank = 0;
-    for (const std::string_view n :
-         {"sample"sv, "sampleid"sv, "samplename"sv, "rock"sv, "specimen"sv}) {
-        if (key == n) return std::pair{role::sample, rank};
-        rank++;
-    }
-    rank = 0;
-    for (const std::string_view n : {"mineral"sv, "min"sv, "phase"sv}) {
-        if (key == n) return std::pair{role::mineral, rank};
-        rank++;
-    }
-    rank = 0;
-    for (const std::string_view n : {"point"sv, "label"sv, "analysis"sv, "comment"sv, "no"sv}) {
-        if (key == n) return std::pair{role::label, rank};
-        rank++;
-    }
-    return std::nullopt;
-}
-
-// ---- Cells ------------------------------------------------------------------------------
 
 enum class cell_reading { value, below_detection, negative, not_a_number };
 
@@ -360,242 +37,10 @@ cell_reading read_cell(std::string_view raw, bool comma, REAL &x) {
     return cell_reading::value;
 }
 
-// The items, the first `most` of them and a count of the rest.
-std::string list(const std::vector<std::string> &items, std::size_t most = 20) {
-    std::string s;
-    for (std::size_t i = 0; i < items.size() && i < most; i++) {
-        if (i > 0) s += ", ";
-        s += items[i];
-    }
-    if (items.size() > most) s += " and " + grouped(items.size() - most) + " more";
-    return s;
-}
-
 std::string base_name(const std::string &file) {
     std::string name = file.substr(file.find_last_of("/\\") + 1);
     const std::size_t dot = name.rfind('.');
     return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
-}
-
-// Where each mineral's oxides are: for the long layout one set (index 0), for the wide one set
-// per mineral.
-struct layout {
-    std::array<std::array<int, NEL + 1>, 3> at{}; // column + 1 of each oxide slot; 0: none
-    std::array<bool, 3> fe2o3_total{};            // the FeO slot holds all iron as Fe2O3
-    int sample = -1, mineral_col = -1, label = -1;
-    bool wide = false;
-    std::size_t last = 0; // the last column read
-};
-
-} // namespace
-
-namespace detail {
-
-cell_kind read_number(std::string_view raw, bool comma, REAL &x) {
-    const std::string_view s = trimmed(raw);
-    x = 0;
-    if (s.empty() || s == "-" || s[0] == '<') return cell_kind::below_detection;
-    if (std::isalpha(static_cast<unsigned char>(s[0])) && s.size() <= 6) {
-        std::string w = lowered(s);
-        for (const char *mark : {"n.d.", "n.d", "nd", "n.a.", "n.a", "na", "n/a", "bdl", "b.d.l.",
-                                 "b.d.l", "bd", "b.d."})
-            if (w == mark) return cell_kind::below_detection;
-    }
-    bool ok;
-    if (comma && s.find(',') != std::string_view::npos && s.find('.') == std::string_view::npos &&
-        std::count(s.begin(), s.end(), ',') == 1) {
-        std::string t(s);
-        t[t.find(',')] = '.';
-        ok = READFIELD(t, x);
-    } else if (s[0] == '.') {
-        ok = READFIELD(std::string(s), x);
-    } else {
-        ok = READREAL(s, x);
-    }
-    return ok ? cell_kind::value : cell_kind::not_a_number;
-}
-
-} // namespace detail
-
-mineral mineral_of(std::string_view field, bool numbered) {
-    const std::string_view f = trimmed(field);
-    const auto starts = [&](const char *n, std::size_t len) {
-        if (f.size() < len) return false;
-        for (std::size_t i = 0; i < len; i++)
-            if (lower(f[i]) != n[i]) return false;
-        return true;
-    };
-    const auto is = [&](std::initializer_list<const char *> names) {
-        for (const char *n : names) {
-            const std::size_t len = std::char_traits<char>::length(n);
-            if (!starts(n, len)) continue;
-            if (f.size() == len) return true;
-            const auto next = static_cast<unsigned char>(f[len]);
-            if (numbered && !std::isalpha(next)) return true;
-        }
-        return false;
-    };
-    if (is({"grt", "gt", "garnet"})) return mineral::garnet;
-    if (is({"cpx", "omp", "omph", "omphacite"})) return mineral::clinopyroxene;
-    if (is({"phe", "ph", "phen", "phengite", "ms", "mu", "musc", "muscovite", "wm", "white mica",
-            "mica"}))
-        return mineral::phengite;
-    return mineral::unknown;
-}
-
-namespace {
-
-// A header as Python writes a str (its repr), for the names of a DataFrame's columns.
-std::string python_repr(std::string_view s) {
-    const char q = s.find('\'') != std::string_view::npos && s.find('"') == std::string_view::npos
-                       ? '"'
-                       : '\'';
-    std::string r(1, q);
-    for (const char c : s) {
-        if (c == '\\' || c == q)
-            r += std::string{'\\', c};
-        else if (c == '\n')
-            r += "\\n";
-        else if (c == '\r')
-            r += "\\r";
-        else if (c == '\t')
-            r += "\\t";
-        else
-            r += c;
-    }
-    return r + q;
-}
-
-// The columns a header row names: false with in.error when it cannot be read; what it leaves
-// unused or missing in in.warnings when `warn`. With `python_names`, columns in conflict are
-// shown as Python writes their names, blanks and all.
-bool name_columns(const std::string &file, const std::string &at_header,
-                  const std::vector<std::string> &fields, bool python_names, bool warn, layout &lay,
-                  std::vector<std::size_t> &headless, file_input &in) {
-    std::vector<std::string> ignored;
-    std::map<role, std::pair<int, int>> roles; // column and rank
-    bool suffixed = false;
-    std::vector<std::pair<std::size_t, named_oxide>> oxides;
-    oxides.reserve(fields.size());
-    for (std::size_t c = 0; c < fields.size(); c++) {
-        const std::string_view h = trimmed(fields[c]);
-        if (h.empty()) {
-            headless.push_back(c);
-            continue;
-        }
-        const std::string key = name_key(h);
-        if (const auto ox = oxide_of(key)) {
-            oxides.push_back({c, *ox});
-            suffixed = suffixed || ox->suffix != mineral::unknown;
-            continue;
-        }
-        if (const auto r = role_of(h, key)) {
-            const auto it = roles.find(r->first);
-            if (it == roles.end() || r->second < it->second.second) {
-                if (it != roles.end())
-                    ignored.push_back(
-                        quoted(trimmed(fields[static_cast<std::size_t>(it->second.first)])));
-                roles[r->first] = {static_cast<int>(c), r->second};
-            } else {
-                ignored.push_back(quoted(h));
-            }
-            continue;
-        }
-        ignored.push_back(quoted(h));
-    }
-    if (oxides.empty() && python_names) {
-        std::string found;
-        for (const std::string &f : fields) {
-            found += (found.empty() ? "" : ", ") + python_repr(f);
-            if (found.size() > 4 * quoted_most) break; // enough to quote
-        }
-        in.error = at_header +
-                   ": no column names an oxide (SiO2, Al2O3, FeO, ...); the columns: [" +
-                   clipped(found) + "]";
-        return false;
-    }
-    if (oxides.empty()) {
-        std::string found;
-        for (const std::string &f : fields) {
-            found += (found.empty() ? "" : " ") + f;
-            if (found.size() > 4 * quoted_most) break; // enough to quote
-        }
-        in.error =
-            at_header +
-            ": the header names no oxide column (SiO2, Al2O3, FeO, ...) and is "
-            "not one of six fields and the oxides SiO2 TiO2 Al2O3 Fe2O3 FeO MnO MgO CaO Na2O "
-            "K2O (found: " +
-            clipped(found) + ")";
-        return false;
-    }
-    lay.wide = suffixed;
-    for (const auto &[c, ox] : oxides) {
-        if (lay.wide && ox.suffix == mineral::unknown) {
-            ignored.push_back(quoted(trimmed(fields[c])) + " (no mineral suffix)");
-            continue;
-        }
-        const auto k = static_cast<std::size_t>(lay.wide ? ox.suffix : mineral::garnet);
-        int &slot = lay.at[k][static_cast<std::size_t>(ox.oxide.slot)];
-        if (slot != 0) {
-            const auto shown = [&](std::size_t col) {
-                return python_names ? python_repr(fields[col]) : quoted(trimmed(fields[col]));
-            };
-            in.error =
-                at_header + ": columns " + shown(static_cast<std::size_t>(slot - 1)) + " and " +
-                shown(c) + " both give " +
-                (ox.oxide.slot == FEO ? "the iron"
-                                      : oxide_names[static_cast<std::size_t>(ox.oxide.slot - 1)]) +
-                (lay.wide ? std::string(" of ") + mineral_names[k] : "");
-            return false;
-        }
-        slot = static_cast<int>(c) + 1;
-        lay.fe2o3_total[k] = lay.fe2o3_total[k] || ox.oxide.total == iron::total_fe2o3;
-        lay.last = std::max(lay.last, c);
-    }
-    if (roles.count(role::sample)) lay.sample = roles[role::sample].first;
-    if (roles.count(role::mineral)) lay.mineral_col = roles[role::mineral].first;
-    if (roles.count(role::label)) lay.label = roles[role::label].first;
-    if (lay.wide && lay.mineral_col >= 0) {
-        ignored.push_back(quoted(trimmed(fields[static_cast<std::size_t>(lay.mineral_col)])));
-        lay.mineral_col = -1;
-    }
-    if (!lay.wide && lay.mineral_col < 0) {
-        in.error = at_header +
-                   ": no mineral column (Mineral, Min or Phase) to tell garnet, "
-                   "clinopyroxene and phengite apart, and no oxide column with a mineral suffix "
-                   "(SiO2_Grt, SiO2_Cpx, SiO2_Phe)";
-        return false;
-    }
-    for (int c : {lay.sample, lay.mineral_col, lay.label})
-        if (c >= 0) lay.last = std::max(lay.last, static_cast<std::size_t>(c));
-    if (!warn) return true;
-
-    // What was read but will not be used, and what is missing, once per file.
-    if (!ignored.empty())
-        in.warnings.push_back(file + ": column" + (ignored.size() > 1 ? "s " : " ") +
-                              list(ignored) + " ignored");
-    constexpr std::array<const char *, 3> suffixes{"_Grt", "_Cpx", "_Phe"};
-    std::vector<std::string> missing, absent;
-    bool ferric = false;
-    for (std::size_t k = 0; k < (lay.wide ? 3u : 1u); k++) {
-        const auto &at = lay.at[k];
-        if (lay.wide && std::all_of(at.begin() + 1, at.end(), [](int c) { return c == 0; })) {
-            absent.push_back(mineral_names[k]);
-            continue;
-        }
-        for (int i = 1; i <= NEL; i++)
-            if (at[static_cast<std::size_t>(i)] == 0) {
-                missing.push_back(std::string(oxide_names[static_cast<std::size_t>(i - 1)]) +
-                                  (lay.wide ? suffixes[k] : ""));
-                ferric = ferric || i == FE2O3;
-            }
-    }
-    if (!missing.empty())
-        in.warnings.push_back(file + ": no " + list(missing, missing.size()) + " column" +
-                              (missing.size() > 1 ? "s" : "") + ": read as 0" +
-                              (ferric ? " (Fe2O3 as 0 is estimated by charge balance)" : ""));
-    if (!absent.empty()) in.warnings.push_back(file + ": no column of " + list(absent) + " oxides");
-    return true;
 }
 
 // The rows of a text, record by record: each field as the text has it.
@@ -838,12 +283,33 @@ void read_rows(Rows &rows, const std::string &file, const layout &lay,
 
 } // namespace
 
-std::string oxide_column(std::string_view header) {
-    const auto ox = oxide_of(name_key(trimmed(header)));
-    if (!ox) return {};
-    if (ox->oxide.total == iron::total_fe2o3) return "Fe2O3T";
-    return oxide_names[static_cast<std::size_t>(ox->oxide.slot - 1)];
+namespace detail {
+
+cell_kind read_number(std::string_view raw, bool comma, REAL &x) {
+    const std::string_view s = trimmed(raw);
+    x = 0;
+    if (s.empty() || s == "-" || s[0] == '<') return cell_kind::below_detection;
+    if (std::isalpha(static_cast<unsigned char>(s[0])) && s.size() <= 6) {
+        std::string w = lowered(s);
+        for (const char *mark : {"n.d.", "n.d", "nd", "n.a.", "n.a", "na", "n/a", "bdl", "b.d.l.",
+                                 "b.d.l", "bd", "b.d."})
+            if (w == mark) return cell_kind::below_detection;
+    }
+    bool ok;
+    if (comma && s.find(',') != std::string_view::npos && s.find('.') == std::string_view::npos &&
+        std::count(s.begin(), s.end(), ',') == 1) {
+        std::string t(s);
+        t[t.find(',')] = '.';
+        ok = READFIELD(t, x);
+    } else if (s[0] == '.') {
+        ok = READFIELD(std::string(s), x);
+    } else {
+        ok = READREAL(s, x);
+    }
+    return ok ? cell_kind::value : cell_kind::not_a_number;
 }
+
+} // namespace detail
 
 file_input read_table(const std::string &file, std::string_view bytes) {
     file_input in;
@@ -879,7 +345,7 @@ file_input read_table(const std::string &file, std::string_view bytes) {
     for (const std::string &f : fields) header.push_back(clipped(trimmed(f)));
     layout lay;
     std::vector<std::size_t> headless;
-    if (!name_columns(file, file + " line " + std::to_string(line), fields, false, true, lay,
+    if (!name_columns(file, file + " line " + std::to_string(line), fields, {}, true, lay,
                       headless, in))
         return in;
     text_rows rows(rec, sep, std::move(fields));
@@ -899,7 +365,8 @@ file_input read_columns(const columns_input &t, std::size_t first, std::size_t l
     std::vector<std::size_t> headless;
     std::vector<std::string> names;
     for (const table_column &c : t.columns) names.push_back(c.name);
-    if (!name_columns(t.file, t.file + " line 1", names, true, header_warnings, lay, headless, in))
+    if (!name_columns(t.file, t.file + " line 1", names, t.name_repr, header_warnings, lay,
+                      headless, in))
         return in;
     column_rows rows(t, first, std::min(last, t.rows));
     read_rows(rows, t.file, lay, header, headless, true, t.rows_apart, t.row_name, in);

@@ -144,13 +144,15 @@ struct columns_input {
     // without a sample column, row r is named row_name(r) (by default "row r + 1").
     bool rows_apart = false;
     std::function<std::string(std::size_t)> row_name;
+    // How the messages write a column's name (as Python writes a str); none: quoted.
+    std::function<std::string(std::string_view)> name_repr;
 };
 
 // Reads the rows [first, last) of `t` as read_table reads a table with its header row (never
 // as the data-file layout): its names matched alike, numbers taken as they are, texts read as
 // a file's cells (a decimal comma as one), the header counted as line 1 and row r as line
 // r + 2. The header's warnings only when `header_warnings`; columns two of which give one
-// oxide are named as Python writes them.
+// oxide, and a header without an oxide, are named by `t.name_repr`.
 file_input read_columns(const columns_input &t, std::size_t first, std::size_t last,
                         bool header_warnings = true);
 

@@ -1,0 +1,89 @@
+// The calculations of the samples: one per sample, with the oxide-by-oxide mean of repeated
+// analyses, or one per combination of its analyses.
+#include "api/table.hpp"
+
+#include <algorithm>
+#include <string>
+
+namespace varno96 {
+
+namespace {
+
+std::string count(std::size_t n, const char *what) {
+    return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
+}
+
+} // namespace
+
+std::vector<sample_unit> sample_units(const std::vector<sample_input> &samples, combine_mode mode) {
+    std::vector<sample_unit> units;
+    units.reserve(samples.size());
+    for (const sample_input &s : samples) {
+        sample_unit u;
+        u.in = &s;
+        for (std::size_t k = 0; k < 3; k++) u.count[k] = static_cast<int>(s.analyses[k].size());
+        u.problem = s.problem;
+        const bool repeated =
+            std::any_of(u.count.begin(), u.count.end(), [](int n) { return n > 1; });
+        if (u.problem.empty() && repeated && mode == combine_mode::none) {
+            std::string counts;
+            for (std::size_t k = 0; k < 3; k++)
+                if (u.count[k] > 1)
+                    counts += (counts.empty() ? "" : ", ") +
+                              count(static_cast<std::size_t>(u.count[k]),
+                                    (std::string(mineral_names[k]) + " analyse").c_str());
+            u.problem = s.file + " line " + std::to_string(s.line) + ": sample " + clipped(s.name) +
+                        " has " + counts + "; --combine mean or --combine each uses them";
+        }
+        if (!u.problem.empty()) {
+            units.push_back(std::move(u));
+            continue;
+        }
+        const std::size_t combinations =
+            s.analyses[0].size() * s.analyses[1].size() * s.analyses[2].size();
+        if (mode == combine_mode::each && combinations > max_combinations) {
+            u.problem = s.file + " line " + std::to_string(s.line) + ": sample " + clipped(s.name) +
+                        " has " + std::to_string(combinations) +
+                        " combinations of its analyses, more than " +
+                        std::to_string(max_combinations) + "; --combine mean uses them all";
+            units.push_back(std::move(u));
+            continue;
+        }
+        if (mode == combine_mode::each) {
+            for (const analysis &g : s.analyses[0])
+                for (const analysis &c : s.analyses[1])
+                    for (const analysis &m : s.analyses[2]) {
+                        sample_unit e = u;
+                        e.count = {1, 1, 1};
+                        e.wt = {g.wt, c.wt, m.wt};
+                        std::size_t k = 0;
+                        remarks notes;
+                        for (const analysis *a : {&g, &c, &m}) {
+                            notes.add(a->notes);
+                            e.labels[k++] =
+                                a->label.empty() ? "line " + std::to_string(a->line) : a->label;
+                        }
+                        e.note = notes.text();
+                        units.push_back(std::move(e));
+                    }
+            continue;
+        }
+        // One analysis, or the oxide-by-oxide mean of several, of each mineral.
+        VECTOR *wt[3] = {&u.wt.grt, &u.wt.cpx, &u.wt.mica};
+        remarks notes;
+        for (std::size_t k = 0; k < 3; k++) {
+            const auto &list = s.analyses[k];
+            for (int i = 1; i <= NEL; i++) {
+                REAL sum = 0;
+                for (const analysis &a : list) sum += a.wt[i];
+                (*wt[k])[i] = list.size() == 1 ? sum : sum / static_cast<REAL>(list.size());
+            }
+            for (const analysis &a : list) notes.add(a.notes);
+        }
+        u.note = notes.text();
+        units.push_back(std::move(u));
+    }
+    return units;
+}
+
+} // namespace varno96
