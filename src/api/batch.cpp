@@ -1,6 +1,8 @@
 #include "api/batch.hpp"
 #include "state/textfile.hpp"
 
+#include <algorithm>
+#include <iterator>
 #include <utility>
 
 namespace varno96 {
@@ -47,37 +49,60 @@ batch_summary run(const std::vector<table_text> &inputs, const batch_options &o,
             in.error = t.error;
         else
             try {
+                // A text loaded here is let go before the next input is read.
+                const std::string loaded = t.load ? t.load() : std::string();
                 in = t.columns ? read_columns(*t.columns, t.first, t.last, t.first == 0)
-                               : read_table(t.name, t.text);
+                               : read_table(t.name, t.load ? loaded : t.text);
             } catch (const std::runtime_error &e) { in.error = e.what(); }
         out.wide.push_back(in.wide);
-        if (hooks.temperature)
-            input_of.resize(input_of.size() + in.samples.size(), out.names.size() - 1);
+        input_of.resize(input_of.size() + in.samples.size(), out.names.size() - 1);
         if (!in.error.empty() && hooks.unreadable) hooks.unreadable(t.name, in.error);
         if (hooks.message)
             for (const std::string &m : file_messages(in, t.name)) hooks.message(m);
         if (!in.error.empty() || in.samples.empty()) out.failed_inputs++;
-        for (sample_input &s : in.samples) samples.push_back(std::move(s));
+        if (samples.empty())
+            samples = std::move(in.samples);
+        else
+            for (sample_input &s : in.samples) samples.push_back(std::move(s));
     }
-    std::vector<sample_unit> units = sample_units(samples, o.combine);
-    if (hooks.temperature)
-        for (sample_unit &u : units)
-            u.t_c = hooks.temperature(input_of[static_cast<std::size_t>(u.in - samples.data())], u);
-    out.rows = units.size();
+    for (const sample_input &s : samples) out.rows += unit_count(s, o.combine);
+    // The samples a part at a time, each part's analyses and units let go once computed: a
+    // unit holds its analyses again, and a table of many samples would be held twice.
+    constexpr std::size_t part_size = 4096;
     const std::vector<std::vector<cell>> no_pairs;
-    compute_units(
-        units, out.how, hooks.threads,
-        [&](std::size_t i, const sample_result &r) {
-            const sample_unit &u = units[i];
-            const bool ok = u.problem.empty() && r.ok;
-            if (!ok) out.failed_rows++;
-            if (hooks.points && ok) out.points.push_back(diagram_point(u, r, o.thermometers));
-            if (!hooks.row) return;
-            const std::vector<cell> cells = result_cells(u, r, out.how, o);
-            const auto pairs = hooks.pairs ? pair_cells(u, r, o) : no_pairs;
-            hooks.row(batch_row{i, u, r, cells, pairs, ok});
-        },
-        hooks.progress);
+    std::size_t first_row = 0;
+    for (std::size_t first = 0; first < samples.size(); first += part_size) {
+        const auto from = samples.begin() + static_cast<std::ptrdiff_t>(first);
+        const auto to = samples.begin() +
+                        static_cast<std::ptrdiff_t>(std::min(samples.size(), first + part_size));
+        const std::vector<sample_input> part(std::make_move_iterator(from),
+                                             std::make_move_iterator(to));
+        std::vector<sample_unit> units = sample_units(part, o.combine);
+        if (hooks.temperature)
+            for (sample_unit &u : units)
+                u.t_c = hooks.temperature(
+                    input_of[first + static_cast<std::size_t>(u.in - part.data())], u);
+        const std::function<void(std::size_t, std::size_t)> progress =
+            !hooks.progress ? hooks.progress : [&](std::size_t i, std::size_t n) {
+                // Once at the very end, not at the end of each part.
+                if (i < n || first_row + n == out.rows) hooks.progress(first_row + i, out.rows);
+            };
+        compute_units(
+            units, out.how, hooks.threads,
+            [&](std::size_t i, const sample_result &r) {
+                const sample_unit &u = units[i];
+                const bool ok = u.problem.empty() && r.ok;
+                if (!ok) out.failed_rows++;
+                if (hooks.points && ok) out.points.push_back(diagram_point(u, r, o.thermometers));
+                if (!hooks.row) return;
+                const std::vector<cell> cells = result_cells(u, r, out.how, o);
+                const auto pairs = hooks.pairs ? pair_cells(u, r, o) : no_pairs;
+                hooks.row(batch_row{first_row + i, u, r, cells, pairs, ok});
+            },
+            progress);
+        first_row += units.size();
+    }
+    if (samples.empty() && hooks.progress) hooks.progress(0, 0);
     out.title = batch_title(out.names, out.how);
     return out;
 }

@@ -22,6 +22,9 @@ struct table_text {
     std::string name; // the file name the notes give
     std::string text;
     std::string error; // "PATH: cannot open: ..." when it could not be read
+    // Or the text loaded when its turn comes, and let go once read: a std::runtime_error it
+    // throws is the input's error.
+    std::function<std::string()> load;
     // A table given as columns instead (a DataFrame), of which the rows [first, last) are
     // read, the header's warnings only with the first row; read_columns (tables/reader.hpp).
     const columns_input *columns = nullptr;

@@ -15,6 +15,13 @@ std::string count(std::size_t n, const char *what) {
 
 } // namespace
 
+std::size_t unit_count(const sample_input &s, combine_mode mode) {
+    if (mode != combine_mode::each || !s.problem.empty()) return 1;
+    const std::size_t combinations =
+        s.analyses[0].size() * s.analyses[1].size() * s.analyses[2].size();
+    return combinations > max_combinations ? 1 : combinations;
+}
+
 std::vector<sample_unit> sample_units(const std::vector<sample_input> &samples, combine_mode mode) {
     std::vector<sample_unit> units;
     units.reserve(samples.size());

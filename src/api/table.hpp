@@ -61,6 +61,8 @@ inline constexpr std::size_t max_combinations = 10000;
 
 // The calculations of the samples under `mode`, in order.
 std::vector<sample_unit> sample_units(const std::vector<sample_input> &samples, combine_mode mode);
+// How many of them sample `s` gives.
+std::size_t unit_count(const sample_input &s, combine_mode mode);
 
 // A column of the table: text, a number with `decimals`, or a whole number.
 struct column {

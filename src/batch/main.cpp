@@ -200,9 +200,7 @@ int run(const options &o) {
     std::vector<table_text> inputs;
     for (const std::string &path : o.files) {
         table_text in{path == "-" ? "standard input" : path, {}, {}};
-        try {
-            in.text = read_input(path);
-        } catch (const std::runtime_error &e) { in.error = e.what(); }
+        in.load = [path] { return read_input(path); };
         inputs.push_back(std::move(in));
     }
     sink out(o.output);

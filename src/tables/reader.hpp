@@ -11,6 +11,7 @@
 #include <functional>
 #include <initializer_list>
 #include <list>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -47,13 +48,16 @@ public:
     static constexpr std::size_t shown_most = 20;
 
     remarks() = default;
-    remarks(const remarks &other) : entries_(other.entries_) { index(); }
-    remarks(remarks &&) noexcept = default; // the entries stay where they are
-    remarks &operator=(const remarks &other) {
-        if (this != &other) {
-            entries_ = other.entries_;
+    remarks(const remarks &other) {
+        if (other.said_) {
+            said_ = std::make_unique<store>();
+            said_->entries = other.said_->entries;
             index();
         }
+    }
+    remarks(remarks &&) noexcept = default; // the entries stay where they are
+    remarks &operator=(const remarks &other) {
+        if (this != &other) said_ = remarks(other).said_;
         return *this;
     }
     remarks &operator=(remarks &&) noexcept = default;
@@ -65,7 +69,7 @@ public:
              const char *place = "cell");
     // The remarks of `other` after these, counted with them.
     void add(const remarks &other);
-    bool empty() const { return entries_.empty(); }
+    bool empty() const { return !said_ || said_->entries.empty(); }
     std::string text() const;
 
 private:
@@ -84,9 +88,13 @@ private:
     bool counted(const entry &e, std::size_t times);
     void insert(entry &&e, std::size_t times);
     void index();
-    std::list<entry> entries_; // in place, for index_; nothing allocated while empty
-    // By key, of the remarks without a place and of those with one; empty while unindexed.
-    std::array<std::unordered_map<std::string_view, entry *>, 2> index_;
+    struct store {
+        std::list<entry> entries; // in place, for index
+        // By key, of the remarks without a place and of those with one; empty while unindexed.
+        std::array<std::unordered_map<std::string_view, entry *>, 2> index;
+    };
+    // Nothing while nothing is said: every analysis read has remarks, most of them none.
+    std::unique_ptr<store> said_;
 };
 
 // One analysis in wt%, all iron as FeO unless Fe2O3 was given.

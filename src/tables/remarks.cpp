@@ -55,6 +55,9 @@ std::string grouped(std::size_t n) {
 }
 
 bool remarks::counted(const entry &e, std::size_t times) {
+    if (!said_) return false;
+    auto &entries_ = said_->entries;
+    auto &index_ = said_->index;
     entry *said = nullptr;
     const bool placed = !e.where.empty();
     if (entries_.size() <= unindexed_most) {
@@ -72,6 +75,9 @@ bool remarks::counted(const entry &e, std::size_t times) {
 }
 
 void remarks::insert(entry &&e, std::size_t times) {
+    if (!said_) said_ = std::make_unique<store>();
+    auto &entries_ = said_->entries;
+    auto &index_ = said_->index;
     e.more = times - 1;
     entries_.push_back(std::move(e));
     if (entries_.size() == unindexed_most + 1)
@@ -81,6 +87,9 @@ void remarks::insert(entry &&e, std::size_t times) {
 }
 
 void remarks::index() {
+    if (!said_) return;
+    auto &entries_ = said_->entries;
+    auto &index_ = said_->index;
     for (auto &i : index_) i.clear();
     if (entries_.size() > unindexed_most)
         for (entry &e : entries_) index_[!e.where.empty()].emplace(e.key(), &e);
@@ -95,11 +104,14 @@ void remarks::add(std::string where, std::string what, std::string_view alike, c
 }
 
 void remarks::add(const remarks &other) {
-    for (const entry &e : other.entries_)
+    if (!other.said_) return;
+    for (const entry &e : other.said_->entries)
         if (!counted(e, e.more + 1)) insert(entry(e), e.more + 1);
 }
 
 std::string remarks::text() const {
+    if (!said_) return {};
+    const auto &entries_ = said_->entries;
     std::string s;
     std::size_t size = 0, i = 0;
     for (const entry &e : entries_) {
