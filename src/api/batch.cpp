@@ -49,10 +49,9 @@ batch_summary run(const std::vector<table_text> &inputs, const batch_options &o,
             in.error = t.error;
         else
             try {
-                // A text loaded here is let go before the next input is read.
-                const std::string loaded = t.load ? t.load() : std::string();
                 in = t.columns ? read_columns(*t.columns, t.first, t.last, t.first == 0)
-                               : read_table(t.name, t.load ? loaded : t.text);
+                     : t.open  ? read_table(t.name, t.open(), t.size)
+                               : read_table(t.name, t.text);
             } catch (const std::runtime_error &e) { in.error = e.what(); }
         out.wide.push_back(in.wide);
         input_of.resize(input_of.size() + in.samples.size(), out.names.size() - 1);

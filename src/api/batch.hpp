@@ -22,9 +22,10 @@ struct table_text {
     std::string name; // the file name the notes give
     std::string text;
     std::string error; // "PATH: cannot open: ..." when it could not be read
-    // Or the text loaded when its turn comes, and let go once read: a std::runtime_error it
-    // throws is the input's error.
-    std::function<std::string()> load;
+    // Or the text opened when its turn comes and read a piece at a time (tables/reader.hpp): a
+    // std::runtime_error from opening or reading is the input's error.
+    std::function<text_pieces()> open;
+    std::size_t size = 0; // of the text opened, in bytes, when known
     // A table given as columns instead (a DataFrame), of which the rows [first, last) are
     // read, the header's warnings only with the first row; read_columns (tables/reader.hpp).
     const columns_input *columns = nullptr;

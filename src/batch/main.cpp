@@ -18,6 +18,7 @@
 #include <optional>
 #include <stdexcept>
 #include <thread>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -132,26 +133,28 @@ private:
     std::chrono::steady_clock::time_point last_{};
 };
 
-// Standard output, row by row, or a file written whole at the end (an interrupted run leaves
-// no part of it).
+// Standard output, row by row, or a file replaced at the end (an interrupted run leaves no
+// part of it).
 class sink {
 public:
-    explicit sink(std::string path) : path_(std::move(path)) {}
+    explicit sink(const std::string &path) {
+        if (!path.empty()) file_.emplace(path);
+    }
     void write(const std::string &text) {
-        if (!path_.empty())
-            text_ += text;
+        if (file_)
+            file_->write(text);
         else
             std::fwrite(text.data(), 1, text.size(), stdout);
     }
     void commit() {
-        if (!path_.empty())
-            write_whole(path_, text_);
+        if (file_)
+            file_->commit();
         else if (std::fflush(stdout) != 0 || std::ferror(stdout))
             throw std::runtime_error("cannot write standard output");
     }
 
 private:
-    std::string path_, text_;
+    std::optional<file_writer> file_;
 };
 
 // One message, one line of standard error, whatever bytes it holds.
@@ -183,24 +186,17 @@ std::optional<std::string> clash(const options &o) {
     return std::nullopt;
 }
 
-// The contents of an input, "-" being standard input.
-std::string read_input(const std::string &path) {
-    if (path != "-") return read_whole(path);
-    std::string text;
-    char buffer[65536];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, stdin)) > 0;)
-        text.append(buffer, n);
-    if (std::ferror(stdin)) throw std::runtime_error("standard input: cannot read");
-    return text;
-}
-
 int run(const options &o) {
     for (const std::string *path : {&o.output, &o.pairs, &o.plot})
         if (!path->empty()) check_writable(*path);
     std::vector<table_text> inputs;
     for (const std::string &path : o.files) {
         table_text in{path == "-" ? "standard input" : path, {}, {}};
-        in.load = [path] { return read_input(path); };
+        in.open = [path] { return read_pieces(path); };
+        // The size, where the input has one, leaves room for its samples.
+        struct stat st {};
+        if (path == "-" ? ::fstat(0, &st) == 0 : ::stat(path.c_str(), &st) == 0)
+            if (S_ISREG(st.st_mode)) in.size = static_cast<std::size_t>(st.st_size);
         inputs.push_back(std::move(in));
     }
     sink out(o.output);

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <memory>
+#include <utility>
 #include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -50,6 +52,30 @@ std::string read_whole(const std::string &path) {
     return text;
 }
 
+std::function<std::size_t(char *, std::size_t)> read_pieces(const std::string &path) {
+    if (path == "-")
+        return [](char *to, std::size_t n) {
+            const std::size_t got = std::fread(to, 1, n, stdin);
+            if (got == 0 && std::ferror(stdin))
+                throw std::runtime_error("standard input: cannot read");
+            return got;
+        };
+    std::error_code ec;
+    if (fs::is_directory(fs::status(path, ec)))
+        throw std::runtime_error(path + ": cannot read: " + std::strerror(EISDIR));
+    std::FILE *opened = std::fopen(path.c_str(), "rb");
+    if (opened == nullptr) throw std::runtime_error(path + ": cannot open: " + std::strerror(errno));
+    const std::shared_ptr<std::FILE> file(opened, std::fclose);
+    return [file, path](char *to, std::size_t n) {
+        errno = 0;
+        const std::size_t got = std::fread(to, 1, n, file.get());
+        if (got == 0 && std::ferror(file.get()))
+            throw std::runtime_error(path + ": cannot read: " +
+                                     std::strerror(errno != 0 ? errno : EIO));
+        return got;
+    };
+}
+
 void check_writable(const std::string &path) {
     std::error_code ec;
     if (fs::is_directory(fs::status(path, ec))) fail(path, EISDIR);
@@ -57,50 +83,70 @@ void check_writable(const std::string &path) {
     if (::access(folder.empty() ? "." : folder.c_str(), W_OK | X_OK) != 0) fail(path, errno);
 }
 
-void write_whole(const std::string &path, std::string_view bytes) {
+file_writer::file_writer(std::string path) : path_(std::move(path)) {
     std::error_code ec;
-    const fs::file_status target = fs::status(path, ec); // through a link
-    if (fs::is_directory(target)) fail(path, EISDIR);
+    const fs::file_status target = fs::status(path_, ec); // through a link
+    if (fs::is_directory(target)) fail(path_, EISDIR);
     if (fs::exists(target) && !fs::is_regular_file(target)) {
-        std::FILE *file = std::fopen(path.c_str(), "wb");
-        if (file == nullptr) fail(path, errno);
-        put(file, bytes, path);
+        file_ = std::fopen(path_.c_str(), "wb");
+        if (file_ == nullptr) fail(path_, errno);
         return;
     }
-    const fs::path real = fs::is_symlink(fs::symlink_status(path, ec))
-                              ? fs::weakly_canonical(path, ec)
-                              : fs::path(path);
-    std::string temp =
-        (real.parent_path() / ("." + real.filename().string() + ".tmp-XXXXXX")).string();
-    const int fd = mkstemp(temp.data());
-    if (fd < 0) fail(path, errno);
-    std::FILE *file = fdopen(fd, "wb");
-    if (file == nullptr) {
+    real_ = fs::is_symlink(fs::symlink_status(path_, ec)) ? fs::weakly_canonical(path_, ec)
+                                                            : fs::path(path_);
+    temp_ = (real_.parent_path() / ("." + real_.filename().string() + ".tmp-XXXXXX")).string();
+    const int fd = mkstemp(temp_.data());
+    if (fd < 0) fail(path_, errno);
+    file_ = fdopen(fd, "wb");
+    if (file_ == nullptr) {
         const int error = errno;
         ::close(fd);
-        std::remove(temp.c_str());
-        fail(path, error);
-    }
-    try {
-        put(file, bytes, path);
-    } catch (...) {
-        std::remove(temp.c_str());
-        throw;
+        std::remove(temp_.c_str());
+        fail(path_, error);
     }
     // mkstemp makes the file private: give it the permissions of the file it replaces, or
     // those of any new file.
     if (fs::is_regular_file(target)) {
-        fs::permissions(temp, target.permissions(), ec);
+        fs::permissions(temp_, target.permissions(), ec);
     } else {
         const mode_t mask = umask(0);
         umask(mask);
-        chmod(temp.c_str(), 0666 & ~mask);
+        chmod(temp_.c_str(), 0666 & ~mask);
     }
-    if (std::rename(temp.c_str(), real.c_str()) != 0) {
+}
+
+file_writer::~file_writer() {
+    if (file_ == nullptr) return;
+    std::fclose(file_);
+    if (!temp_.empty()) std::remove(temp_.c_str());
+}
+
+void file_writer::write(std::string_view bytes) {
+    errno = 0;
+    if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size())
+        fail(path_, errno != 0 ? errno : EIO);
+}
+
+void file_writer::commit() {
+    std::FILE *file = std::exchange(file_, nullptr);
+    try {
+        put(file, {}, path_);
+    } catch (...) {
+        if (!temp_.empty()) std::remove(temp_.c_str());
+        throw;
+    }
+    if (temp_.empty()) return;
+    if (std::rename(temp_.c_str(), real_.c_str()) != 0) {
         const int error = errno;
-        std::remove(temp.c_str());
-        fail(path, error);
+        std::remove(temp_.c_str());
+        fail(path_, error);
     }
+}
+
+void write_whole(const std::string &path, std::string_view bytes) {
+    file_writer file(path);
+    file.write(bytes);
+    file.commit();
 }
 
 } // namespace varno96

@@ -1,6 +1,10 @@
 // Files that the tools read and write whole.
 #pragma once
 
+#include <cstddef>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -10,12 +14,34 @@ namespace varno96 {
 // "PATH: cannot open: reason" or "PATH: cannot read: reason" (a folder among them).
 std::string read_whole(const std::string &path);
 
+// The file `path` ("-": standard input) a piece at a time: each call puts up to `n` bytes at
+// `to` and says how many, 0 at the end. Throws std::runtime_error as read_whole does
+// ("standard input: cannot read").
+std::function<std::size_t(char *to, std::size_t n)> read_pieces(const std::string &path);
+
 // Writes `bytes` as the file `path`. A regular file (or none) is replaced through a temporary
 // file in the same folder, renamed only when everything was written, so that `path` holds its
 // old content or all of the new; through a symbolic link, the file it points to is replaced
 // and the link kept. A pipe or device (/dev/stdout) is written directly. Throws
 // std::runtime_error with the one-line message "cannot write PATH: reason".
 void write_whole(const std::string &path, std::string_view bytes);
+
+// write_whole a piece at a time: the file is replaced by commit(), and left as it was when the
+// writer goes without one.
+class file_writer {
+public:
+    explicit file_writer(std::string path);
+    ~file_writer();
+    file_writer(const file_writer &) = delete;
+    file_writer &operator=(const file_writer &) = delete;
+    void write(std::string_view bytes);
+    void commit();
+
+private:
+    std::string path_, temp_; // temp_ empty: a pipe or device written directly
+    std::filesystem::path real_;
+    std::FILE *file_ = nullptr;
+};
 
 // Throws as write_whole would when `path` plainly cannot be written (its folder missing or
 // not writable, a folder in its place), so that a long run fails before it starts.

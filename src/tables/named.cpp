@@ -92,6 +92,7 @@ class column_rows {
 public:
     column_rows(const columns_input &t, std::size_t first, std::size_t last)
         : t_(t), row_(first), last_(last) {}
+    std::size_t left() const { return last_ > row_ ? last_ - row_ : 0; }
 
     bool next(int &line) {
         for (; row_ < last_; row_++) {
@@ -158,7 +159,10 @@ template <class Rows>
 void read_rows(Rows &rows, const std::string &file, const layout &lay,
                const std::vector<std::string> &header, const std::vector<std::size_t> &headless,
                bool comma, bool apart, const std::function<std::string(std::size_t)> &row_name_of,
-               file_input &in) {
+               std::size_t rows_expected, file_input &in) {
+    // Room, never touched unless used, for as many samples as rows: growing would hold the
+    // samples twice while they move.
+    in.samples.reserve(rows_expected);
     std::unordered_map<std::string, std::size_t> index;
     std::map<std::string, int> others; // rows of other minerals, by name quoted
     std::vector<remarks> problems;     // of each sample
@@ -311,6 +315,60 @@ cell_kind read_number(std::string_view raw, bool comma, REAL &x) {
 
 } // namespace detail
 
+namespace {
+
+// Where the first line that is not blank ends (a line end follows it), or npos.
+std::size_t header_line_end(std::string_view bytes) {
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = bytes.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) return end;
+        if (trimmed(bytes.substr(start, end - start)).size() > 0) return end;
+        start = end + (bytes.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+    }
+}
+
+// The separator of the header, the first line that is not blank.
+char header_separator(std::string_view bytes) {
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = std::min(bytes.find_first_of("\r\n", start), bytes.size());
+        if (trimmed(bytes.substr(start, end - start)).size() > 0 || end >= bytes.size()) break;
+        start = end + (bytes.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+    }
+    const std::size_t header_end = std::min(bytes.find_first_of("\r\n", start), bytes.size());
+    return separator_of(bytes.substr(start, header_end - start));
+}
+
+// A table whose header row names the columns, from its records.
+void read_named(const std::string &file, records &rec, std::size_t rows_expected,
+                file_input &in) {
+    const char sep = rec.separator();
+    std::vector<std::string> fields;
+    fields.reserve(32); // room for most headers, and the rows after them
+    int line = 0;
+    if (!rec.next(fields, line)) {
+        in.error = file + ": no header line";
+        return;
+    }
+    std::vector<std::string> header;
+    header.reserve(fields.size());
+    for (const std::string &f : fields) header.push_back(clipped(trimmed(f)));
+    layout lay;
+    std::vector<std::size_t> headless;
+    if (!name_columns(file, file + " line " + std::to_string(line), fields, {}, true, lay,
+                      headless, in))
+        return;
+    text_rows rows(rec, sep, std::move(fields));
+    read_rows(rows, file, lay, header, headless, sep == ';' || sep == '\t', false, {},
+              rows_expected, in);
+    for (const int l : rec.unclosed)
+        in.warnings.push_back(file + " line " + std::to_string(l) +
+                              ": a quote is not closed; it is read as a character");
+}
+
+} // namespace
+
 file_input read_table(const std::string &file, std::string_view bytes) {
     file_input in;
     std::string decoded;
@@ -323,38 +381,60 @@ file_input read_table(const std::string &file, std::string_view bytes) {
     }
     if (detail::read_datafile_layout(file, bytes, in)) return in;
 
-    // The header: the first line that is not blank.
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t end = std::min(bytes.find_first_of("\r\n", start), bytes.size());
-        if (trimmed(bytes.substr(start, end - start)).size() > 0 || end >= bytes.size()) break;
-        start = end + (bytes.compare(end, 2, "\r\n") == 0 ? 2 : 1);
-    }
-    const std::size_t header_end = std::min(bytes.find_first_of("\r\n", start), bytes.size());
-    const char sep = separator_of(bytes.substr(start, header_end - start));
-    records rec(bytes, sep);
-    std::vector<std::string> fields;
-    fields.reserve(32); // room for most headers, and the rows after them
-    int line = 0;
-    if (!rec.next(fields, line)) {
-        in.error = file + ": no header line";
-        return in;
-    }
-    std::vector<std::string> header;
-    header.reserve(fields.size());
-    for (const std::string &f : fields) header.push_back(clipped(trimmed(f)));
-    layout lay;
-    std::vector<std::size_t> headless;
-    if (!name_columns(file, file + " line " + std::to_string(line), fields, {}, true, lay,
-                      headless, in))
-        return in;
-    text_rows rows(rec, sep, std::move(fields));
-    read_rows(rows, file, lay, header, headless, sep == ';' || sep == '\t', false, {}, in);
-    for (const int l : rec.unclosed)
-        in.warnings.push_back(file + " line " + std::to_string(l) +
-                              ": a quote is not closed; it is read as a character");
+    records rec(bytes, header_separator(bytes));
+    read_named(file, rec, static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')),
+               in);
     return in;
 }
+
+file_input read_table(const std::string &file, const text_pieces &more, std::size_t size) {
+    // Pieces until the header line is whole, or the text ends.
+    std::string head;
+    std::size_t header_end = std::string::npos;
+    for (bool ended = false; !ended;) {
+        const std::size_t had = head.size();
+        head.resize(had + (1 << 20));
+        const std::size_t got = more(head.data() + had, head.size() - had);
+        head.resize(had + got);
+        ended = got == 0;
+        if (head.size() >= 2 && (head.compare(0, 2, "\xFF\xFE") == 0 ||
+                                 head.compare(0, 2, "\xFE\xFF") == 0))
+            continue; // UTF-16, decoded whole
+        const std::size_t bom = head.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+        if (const std::size_t end = header_line_end(std::string_view(head).substr(bom));
+            end != std::string::npos) {
+            header_end = bom + end;
+            break;
+        }
+    }
+    if (header_end == std::string::npos) return read_table(file, head);
+    const std::size_t bom = head.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+    // The data-file layout is told by its header line, and read whole.
+    file_input probe;
+    if (detail::read_datafile_layout(
+            file, std::string_view(head).substr(bom, header_end - bom), probe)) {
+        for (std::size_t got = 1; got > 0;) {
+            const std::size_t had = head.size();
+            head.resize(had + (1 << 20));
+            got = more(head.data() + had, head.size() - had);
+            head.resize(had + got);
+        }
+        return read_table(file, head);
+    }
+    file_input in;
+    head.erase(0, bom);
+    const char sep = header_separator(head);
+    // The rows of the whole text as many as in its head, with a margin.
+    const std::size_t rows_expected =
+        size > head.size() ? static_cast<std::size_t>(
+                                 static_cast<double>(std::count(head.begin(), head.end(), '\n')) *
+                                 static_cast<double>(size) / static_cast<double>(head.size()) * 1.25)
+                           : 0;
+    records rec(std::move(head), more, sep);
+    read_named(file, rec, rows_expected, in);
+    return in;
+}
+
 
 file_input read_columns(const columns_input &t, std::size_t first, std::size_t last,
                         bool header_warnings) {
@@ -369,7 +449,8 @@ file_input read_columns(const columns_input &t, std::size_t first, std::size_t l
                       headless, in))
         return in;
     column_rows rows(t, first, std::min(last, t.rows));
-    read_rows(rows, t.file, lay, header, headless, true, t.rows_apart, t.row_name, in);
+    read_rows(rows, t.file, lay, header, headless, true, t.rows_apart, t.row_name,
+              rows.left(), in);
     return in;
 }
 

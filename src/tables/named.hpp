@@ -38,12 +38,26 @@ char separator_of(std::string_view header);
 class records {
 public:
     records(std::string_view text, char sep) : text_(text), sep_(sep) {}
+    // The text that `more` hands over a piece at a time after `head`: only the part not yet
+    // read is held, and a record is never cut.
+    records(std::string head, const text_pieces &more, char sep)
+        : text_(head), sep_(sep), buffer_(std::move(head)), more_(&more) {
+        text_ = buffer_;
+    }
+    records(const records &) = delete;
+    char separator() const { return sep_; }
+    records &operator=(const records &) = delete;
 
     std::vector<int> unclosed; // lines of quotes read as characters, never closed
 
     // The next record that is not blank, and the line it starts on; false at the end.
     bool next(std::vector<std::string> &fields, int &line) {
-        while (pos_ < text_.size()) {
+        while (have(pos_)) {
+            if (more_ && pos_ >= piece) { // what was read is let go, between records only
+                buffer_.erase(0, pos_);
+                text_ = buffer_;
+                pos_ = 0;
+            }
             line = line_;
             std::size_t n = 0;
             read_record(fields, n);
@@ -62,18 +76,26 @@ private:
         return fields[n++];
     }
 
+    // Whether the text has a character at i, reading more of it when it can.
+    bool have(std::size_t i) { return i < text_.size() || (more_ && read_more(i)); }
+    bool read_more(std::size_t i);
+
     bool at_line_end() const { return text_[pos_] == '\r' || text_[pos_] == '\n'; }
 
     void end_line() {
-        if (text_[pos_] == '\r' && pos_ + 1 < text_.size() && text_[pos_ + 1] == '\n') pos_++;
+        if (text_[pos_] == '\r' && have(pos_ + 1) && text_[pos_ + 1] == '\n') pos_++;
         pos_++;
         line_++;
     }
 
     void read_record(std::vector<std::string> &fields, std::size_t &n);
 
+    static constexpr std::size_t piece = 1 << 20;
     std::string_view text_;
     char sep_;
+    std::string buffer_; // of the text read a piece at a time
+    const text_pieces *more_ = nullptr;
+    bool ended_ = false; // `more_` said the text ends
     std::size_t pos_ = 0;
     int line_ = 1;
 };

@@ -18,27 +18,39 @@ char separator_of(std::string_view header) {
     return semicolons >= commas ? ';' : ',';
 }
 
+bool records::read_more(std::size_t i) {
+    while (i >= buffer_.size() && !ended_) {
+        const std::size_t had = buffer_.size();
+        buffer_.resize(had + piece);
+        const std::size_t got = (*more_)(buffer_.data() + had, piece);
+        buffer_.resize(had + got);
+        text_ = buffer_;
+        ended_ = got == 0;
+    }
+    return i < buffer_.size();
+}
+
 void records::read_record(std::vector<std::string> &fields, std::size_t &n) {
     const bool blanks = sep_ == 0;
     if (blanks)
-        while (pos_ < text_.size() && (text_[pos_] == ' ' || text_[pos_] == '\t')) pos_++;
-    if (pos_ < text_.size() && at_line_end()) { // an empty line
+        while (have(pos_) && (text_[pos_] == ' ' || text_[pos_] == '\t')) pos_++;
+    if (have(pos_) && at_line_end()) { // an empty line
         end_line();
         return;
     }
-    while (pos_ < text_.size()) {
+    while (have(pos_)) {
         std::string &f = field(fields, n);
         // Blanks before a quote belong to no field.
         std::size_t q = pos_;
-        while (q < text_.size() && text_[q] == ' ') q++;
-        if (q < text_.size() && text_[q] == '"') {
+        while (have(q) && text_[q] == ' ') q++;
+        if (have(q) && text_[q] == '"') {
             const int opened = line_;
             bool closed = false;
             pos_ = q + 1;
-            while (pos_ < text_.size()) {
+            while (have(pos_)) {
                 const char c = text_[pos_];
                 if (c == '"') {
-                    if (pos_ + 1 < text_.size() && text_[pos_ + 1] == '"') {
+                    if (have(pos_ + 1) && text_[pos_ + 1] == '"') {
                         f += '"';
                         pos_ += 2;
                         continue;
@@ -48,7 +60,7 @@ void records::read_record(std::vector<std::string> &fields, std::size_t &n) {
                     break;
                 }
                 if (c == '\n' ||
-                    (c == '\r' && !(pos_ + 1 < text_.size() && text_[pos_ + 1] == '\n')))
+                    (c == '\r' && !(have(pos_ + 1) && text_[pos_ + 1] == '\n')))
                     line_++;
                 f += c;
                 pos_++;
@@ -64,19 +76,19 @@ void records::read_record(std::vector<std::string> &fields, std::size_t &n) {
         }
         // Unquoted text, or what follows a closing quote, up to the separator.
         const std::size_t start = pos_;
-        while (pos_ < text_.size() && !at_line_end() &&
+        while (have(pos_) && !at_line_end() &&
                (blanks ? text_[pos_] != ' ' && text_[pos_] != '\t' : text_[pos_] != sep_))
             pos_++;
         f.append(text_.substr(start, pos_ - start));
-        if (pos_ >= text_.size()) return;
+        if (!have(pos_)) return;
         if (at_line_end()) {
             end_line();
             return;
         }
         pos_++; // the separator
         if (blanks) {
-            while (pos_ < text_.size() && (text_[pos_] == ' ' || text_[pos_] == '\t')) pos_++;
-            if (pos_ >= text_.size()) return;
+            while (have(pos_) && (text_[pos_] == ' ' || text_[pos_] == '\t')) pos_++;
+            if (!have(pos_)) return;
             if (at_line_end()) {
                 end_line();
                 return;

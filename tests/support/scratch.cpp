@@ -48,6 +48,32 @@ std::vector<std::string> scratch::names() const {
     return r;
 }
 
+std::function<std::size_t(char *, std::size_t)> pieces(std::string text, std::size_t piece) {
+    return [text = std::move(text), piece, at = std::size_t{0}](char *to, std::size_t n) mutable {
+        const std::size_t got = std::min({n, piece, text.size() - at});
+        std::copy_n(text.data() + at, got, to);
+        at += got;
+        return got;
+    };
+}
+
+std::string described(const file_input &in) {
+    std::ostringstream s;
+    s.precision(17);
+    s << "error " << in.error << "\nwide " << in.wide << "\n";
+    for (const std::string &w : in.warnings) s << "warning " << w << "\n";
+    for (const sample_input &x : in.samples) {
+        s << "sample " << x.file << " | " << x.name << " | " << x.line << " | " << x.problem << "\n";
+        for (std::size_t k = 0; k < 3; k++)
+            for (const analysis &a : x.analyses[k]) {
+                s << "  " << k << " " << a.line << " " << a.label << ":";
+                for (int i = 1; i <= NEL; i++) s << " " << a.wt[i];
+                s << " | " << a.notes.text() << "\n";
+            }
+    }
+    return s.str();
+}
+
 std::string slurp(const fs::path &path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw std::runtime_error("cannot open " + path.string());

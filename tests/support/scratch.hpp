@@ -2,7 +2,11 @@
 // with its standard input, output, error and exit status captured.
 #pragma once
 
+#include "tables/reader.hpp"
+
+#include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,6 +29,12 @@ public:
 private:
     std::filesystem::path dir_;
 };
+
+// `text` handed over `piece` bytes at a time, as a reader of tables takes a file.
+std::function<std::size_t(char *, std::size_t)> pieces(std::string text, std::size_t piece);
+
+// Everything read from a table, as text: error, warnings, and each sample with its analyses.
+std::string described(const file_input &in);
 
 // The whole of a file; throws when it cannot be opened.
 std::string slurp(const std::filesystem::path &path);

@@ -2,6 +2,7 @@
 // every kind of cell, and the refusals and warnings of a file, each read from EC1 of the
 // example suite written as a microprobe exports it.
 #include "api/table.hpp"
+#include "support/scratch.hpp"
 
 #include <gtest/gtest.h>
 
@@ -327,6 +328,11 @@ class Reading : public ::testing::TestWithParam<reading_case> {};
 TEST_P(Reading, ReadsOrRefusesAndSaysSo) {
     const reading_case &c = GetParam();
     const file_input in = read_table("F.csv", c.text);
+    // Read a few bytes at a time, the same.
+    for (const std::size_t piece : {1, 7})
+        EXPECT_EQ(test::described(read_table("F.csv", test::pieces(c.text, piece))),
+                  test::described(in))
+            << piece << " bytes at a time";
     std::string warnings, trouble, garnet_note;
     for (const std::string &w : in.warnings) warnings += w + "\n";
     if (!in.samples.empty()) {
