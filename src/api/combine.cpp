@@ -1,5 +1,6 @@
 // The calculations of the samples: one per sample, with the oxide-by-oxide mean of repeated
 // analyses, or one per combination of its analyses.
+#include "api/options.hpp"
 #include "api/table.hpp"
 
 #include <algorithm>
@@ -11,6 +12,11 @@ namespace {
 
 std::string count(std::size_t n, const char *what) {
     return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
+}
+
+// "--combine mean", as the command line asks for a way of combining analyses.
+std::string combine_words(const char *how) {
+    return dashed(option_of(&batch_options::combine)) + " " + how;
 }
 
 } // namespace
@@ -40,7 +46,8 @@ std::vector<sample_unit> sample_units(const std::vector<sample_input> &samples, 
                               count(static_cast<std::size_t>(u.count[k]),
                                     (std::string(mineral_names[k]) + " analyse").c_str());
             u.problem = s.file + " line " + std::to_string(s.line) + ": sample " + clipped(s.name) +
-                        " has " + counts + "; --combine mean or --combine each uses them";
+                        " has " + counts + "; " + combine_words("mean") + " or " +
+                        combine_words("each") + " uses them";
         }
         if (!u.problem.empty()) {
             units.push_back(std::move(u));
@@ -52,7 +59,8 @@ std::vector<sample_unit> sample_units(const std::vector<sample_input> &samples, 
             u.problem = s.file + " line " + std::to_string(s.line) + ": sample " + clipped(s.name) +
                         " has " + std::to_string(combinations) +
                         " combinations of its analyses, more than " +
-                        std::to_string(max_combinations) + "; --combine mean uses them all";
+                        std::to_string(max_combinations) + "; " + combine_words("mean") +
+                        " uses them all";
             units.push_back(std::move(u));
             continue;
         }
