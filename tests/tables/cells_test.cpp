@@ -329,7 +329,7 @@ TEST_P(Reading, ReadsOrRefusesAndSaysSo) {
     const reading_case &c = GetParam();
     const file_input in = read_table("F.csv", c.text);
     // Read a few bytes at a time, the same.
-    for (const std::size_t piece : {1, 7})
+    for (const std::size_t piece : std::array<std::size_t, 2>{1, 7})
         EXPECT_EQ(test::described(read_table("F.csv", test::pieces(c.text, piece))),
                   test::described(in))
             << piece << " bytes at a time";

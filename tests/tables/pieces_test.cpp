@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstddef>
 #include <filesystem>
 #include <string>
 
@@ -19,7 +21,7 @@ TEST(Pieces, ExamplesReadAsWhole) {
         const std::string text = test::slurp(entry.path());
         const std::string whole = test::described(read_table(name, text));
         EXPECT_NE(whole.find("sample"), std::string::npos) << name;
-        for (const std::size_t piece : {1, 100, 1 << 20})
+        for (const std::size_t piece : std::array<std::size_t, 3>{1, 100, 1 << 20})
             EXPECT_EQ(test::described(read_table(name, test::pieces(text, piece), text.size())),
                       whole)
                 << name << ", " << piece << " bytes at a time";
@@ -38,7 +40,7 @@ TEST(Pieces, LongTableAcrossWhatTheReaderHolds) {
     }
     text += "S1;Grt;\"open;38;25;6;8\r\n";
     const std::string whole = test::described(read_table("LONG.csv", text));
-    for (const std::size_t piece : {4096, 1 << 20})
+    for (const std::size_t piece : std::array<std::size_t, 2>{4096, 1 << 20})
         EXPECT_EQ(test::described(read_table("LONG.csv", test::pieces(text, piece))), whole)
             << piece << " bytes at a time";
 }
