@@ -4,8 +4,10 @@
 #include "frame.hpp"
 
 #include "api/batch.hpp"
+#include "api/cite.hpp"
 #include "api/options.hpp"
 #include "io/io.hpp"
+#include "io/textio.hpp"
 
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
@@ -16,6 +18,7 @@
 #include <charconv>
 #include <cmath>
 #include <optional>
+#include <tuple>
 #include <string>
 #include <vector>
 
@@ -69,6 +72,19 @@ frame_input frame_of(const py::tuple &t) {
     } else if (!t[5].is_none()) {
         f.table.row_name = [names = t[5].cast<std::vector<std::string>>()](std::size_t r) {
             return names[r];
+        };
+    }
+    // A frame made of one frame per mineral: (mineral, first row, index labels as Python
+    // shows them) of each, so that a message names the frame and row the reader gave.
+    if (t.size() > 7 && !t[7].is_none()) {
+        using part = std::tuple<std::string, std::size_t, std::vector<std::string>>;
+        f.table.line_place = [parts = t[7].cast<std::vector<part>>()](int line) {
+            const auto row = static_cast<std::size_t>(line - 2);
+            for (const auto &[mineral, first, labels] : parts)
+                if (row >= first && row - first < labels.size())
+                    return mineral + " frame, row " + std::to_string(row - first) + " (index " +
+                           labels[row - first] + ")";
+            return "DataFrame line " + std::to_string(line);
         };
     }
     for (std::size_t c = 0; c < columns.size(); c++) {
@@ -155,7 +171,7 @@ py::list described(const std::vector<column> &columns) {
 
 // `temperature`: a number for every sample, or a dict of them by sample name; an input
 // (name, text) or (name, column names, columns, rows, rows apart, row names, row
-// temperatures).
+// temperatures[, frames per mineral]).
 py::dict compute(const py::list &items, long long model, const py::object &temperature, bool powell,
                  std::optional<double> at, bool one_site, double uncertainty, bool monte_carlo,
                  std::optional<long long> seed, std::optional<std::string> combine, bool formulae,
@@ -216,7 +232,7 @@ py::dict compute(const py::list &items, long long model, const py::object &tempe
         }
         inputs.push_back(std::move(in));
     }
-    call_result out{value_columns({}), value_columns({}), {}, 0, {}, {}};
+    call_result out{value_columns({}), value_columns({}), {}, 0, {}, {}, 0};
     std::optional<std::string> refused;
     {
         py::gil_scoped_release free;
@@ -235,10 +251,37 @@ py::dict compute(const py::list &items, long long model, const py::object &tempe
     result["pairs"] = pairs[0];
     result["pair_block"] = pairs[1];
     result["messages"] = out.messages;
+    result["hint"] = combine_hint(front_end::python, out.several);
     result["seed"] = out.seed;
     result["input_rows"] = out.input_rows;
     result["input_wide"] = std::vector<bool>(out.input_wide.begin(), out.input_wide.end());
     return result;
+}
+
+// The methods paragraph and references of the options, as varno96-batch --cite prints them;
+// `temperature` none: not said, NaN: one per sample.
+std::string cite(long long model, std::optional<double> temperature, bool powell,
+                 std::optional<double> at, bool one_site, double uncertainty, bool monte_carlo,
+                 std::optional<long long> seed, std::optional<std::string> combine, bool formulae,
+                 std::optional<std::string> thermometers, bool bibtex) {
+    batch_options o;
+    o.model = model;
+    trial_temperature t = trial_temperature::unsaid;
+    if (temperature && std::isnan(*temperature))
+        t = trial_temperature::per_sample;
+    else if (temperature)
+        o.temperature = *temperature, t = trial_temperature::given;
+    o.powell = powell;
+    o.at = at;
+    o.one_site = one_site;
+    o.uncertainty = uncertainty;
+    o.monte_carlo = monte_carlo;
+    o.seed = seed;
+    o.formulae = formulae;
+    if (combine) o.combine = combine_of(*combine).value_or(combine_mode::none);
+    if (thermometers) o.thermometers = thermometers_of(*thermometers).value_or(o.thermometers);
+    if (const std::string why = option_error(o); !why.empty()) throw py::value_error(why);
+    return bibtex ? cite_bibtex(o) : cite_text(o, t, VARNO96_RELEASE);
 }
 
 // The option table, for the package's checks of its keyword arguments.
@@ -273,6 +316,26 @@ py::list options() {
     return out;
 }
 
+// The thermometers of --thermometers, by key: the minerals, the reference, the formula and
+// the garnet X_Ca range of the calibration (empty: none).
+py::list thermometer_table() {
+    py::list out;
+    for (const thermometry::calibration &c : thermometry::calibrations) {
+        py::dict d;
+        d["key"] = std::string(c.name);
+        d["minerals"] = std::string(c.pair == thermometry::mineral_pair::grt_cpx
+                                        ? "garnet-clinopyroxene"
+                                        : "garnet-phengite");
+        d["reference"] = full_reference(thermometer_reference(c.id));
+        d["formula"] = std::string(thermometry::formula(c.id));
+        d["range"] = c.outside.empty() ? std::string()
+                                       : "garnet X_Ca " + FMT(c.x_ca_min, 0, 2) + " to " +
+                                             FMT(c.x_ca_max, 0, 2);
+        out.append(d);
+    }
+    return out;
+}
+
 // The menu titles of the garnet models, without the padding of the menu.
 std::vector<std::string> model_titles() {
     std::vector<std::string> titles;
@@ -297,6 +360,10 @@ PYBIND11_MODULE(_varno96, m) {
           "formulae"_a, "thermometers"_a = py::none(), "pairs"_a, "jobs"_a, "part"_a = 65536,
           "Reads and computes the tables `inputs`; see varno96.compute.");
     m.def("options", &varno96::options, "The batch options: names, kinds, ranges and help.");
+    m.def("cite", &varno96::cite, py::kw_only(), "model"_a, "temperature"_a, "powell"_a, "at"_a,
+          "one_site"_a, "uncertainty"_a, "monte_carlo"_a, "seed"_a, "combine"_a, "formulae"_a,
+          "thermometers"_a, "bibtex"_a,
+          "The methods paragraph and references of the options; see varno96.cite.");
     m.def(
         "oxide_columns",
         [](const std::vector<std::string> &headers) {
@@ -308,6 +375,8 @@ PYBIND11_MODULE(_varno96, m) {
             return out;
         },
         "The oxide each header names, as the header of its slot, or None.");
+    m.def("thermometer_table", &varno96::thermometer_table,
+          "The thermometers: key, minerals, reference, formula and range.");
     m.def("model_titles", &varno96::model_titles,
           "The garnet models' titles, as the menu shows them.");
 }

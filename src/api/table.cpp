@@ -21,7 +21,9 @@ namespace {
 constexpr double none = std::numeric_limits<double>::quiet_NaN();
 constexpr std::array<const char *, 3> short_names{"grt", "cpx", "phe"};
 
-cell text_cell(std::string text) { return {std::move(text), none}; }
+// Names and notes as read, but for their control characters (a NUL, an ESC that would
+// recolour the terminal the table is shown on).
+cell text_cell(std::string_view text) { return {cell_text(text), none}; }
 
 // Fixed notation with d decimals, as the report rounds; empty when there is no value.
 cell number_cell(const std::optional<double> &x, int d) {
@@ -67,7 +69,8 @@ std::optional<combine_mode> combine_of(std::string_view word) {
     return std::nullopt;
 }
 
-std::vector<sample_unit> sample_units(const std::vector<sample_input> &samples, combine_mode mode) {
+std::vector<sample_unit> sample_units(const std::vector<sample_input> &samples, combine_mode mode,
+                                      front_end words) {
     std::vector<sample_unit> units;
     units.reserve(samples.size());
     for (const sample_input &s : samples) {
@@ -84,8 +87,10 @@ std::vector<sample_unit> sample_units(const std::vector<sample_input> &samples, 
                     counts += (counts.empty() ? "" : ", ") +
                               count(static_cast<std::size_t>(u.count[k]),
                                     (std::string(mineral_names[k]) + " analyse").c_str());
-            u.problem = s.file + " line " + std::to_string(s.line) + ": sample " + clipped(s.name) +
-                        " has " + counts + "; --combine mean or --combine each uses them";
+            u.problem = line_place(s, s.line) + ": sample " + clipped(s.name) +
+                        " has " + counts + "; " +
+                        option_either(words, "combine", "mean", "each") + " uses them";
+            u.several = true;
         }
         if (!u.problem.empty()) {
             units.push_back(std::move(u));
@@ -94,10 +99,11 @@ std::vector<sample_unit> sample_units(const std::vector<sample_input> &samples, 
         const std::size_t combinations =
             s.analyses[0].size() * s.analyses[1].size() * s.analyses[2].size();
         if (mode == combine_mode::each && combinations > max_combinations) {
-            u.problem = s.file + " line " + std::to_string(s.line) + ": sample " + clipped(s.name) +
+            u.problem = line_place(s, s.line) + ": sample " + clipped(s.name) +
                         " has " + std::to_string(combinations) +
                         " combinations of its analyses, more than " +
-                        std::to_string(max_combinations) + "; --combine mean uses them all";
+                        std::to_string(max_combinations) + "; " +
+                        option_words(words, "combine", "mean") + " uses them all";
             units.push_back(std::move(u));
             continue;
         }
@@ -437,16 +443,39 @@ std::string batch_title(const std::vector<std::string> &files, const choices &ho
     return title;
 }
 
-std::string message_line(std::string_view message) {
+namespace {
+
+// The length of the UTF-8 character at text[i], or 0 for a byte that starts none or one cut
+// short, overlong or a surrogate.
+std::size_t utf8_length(std::string_view text, std::size_t i) {
+    const auto at = [&](std::size_t k) {
+        return i + k < text.size() ? static_cast<unsigned char>(text[i + k]) : 0u;
+    };
+    const unsigned c = at(0);
+    const std::size_t n = c >= 0xC2 && c < 0xE0 ? 2 : c >= 0xE0 && c < 0xF0 ? 3 : c >= 0xF0 && c < 0xF5 ? 4 : 0;
+    if (n == 0) return 0;
+    const unsigned second = at(1);
+    const unsigned low = c == 0xE0 ? 0xA0 : c == 0xF0 ? 0x90 : 0x80;
+    const unsigned high = c == 0xED ? 0x9F : c == 0xF4 ? 0x8F : 0xBF;
+    if (second < low || second > high) return 0;
+    for (std::size_t k = 2; k < n; k++)
+        if ((at(k) & 0xC0) != 0x80) return 0;
+    return n;
+}
+
+// `text` with its control characters (C0, DEL, and C1 in UTF-8) escaped as \0, \n, \r, \t or
+// \xHH, and with `bytes` also each byte that is no part of a UTF-8 character; all else as it is.
+std::string escaped(std::string_view text, bool bytes) {
     static constexpr char hex[] = "0123456789ABCDEF";
-    std::string line;
-    line.reserve(message.size());
-    for (const char c : message) {
+    const auto plain = [](char c) {
         const auto u = static_cast<unsigned char>(c);
-        if (u >= 0x20 && u != 0x7F) {
-            line += c;
-            continue;
-        }
+        return u >= 0x20 && u < 0x7F;
+    };
+    if (std::all_of(text.begin(), text.end(), plain)) return std::string(text);
+    std::string line;
+    line.reserve(text.size() + 8);
+    const auto escape = [&](char c) {
+        const auto u = static_cast<unsigned char>(c);
         line += '\\';
         switch (c) {
         case '\0':
@@ -466,9 +495,38 @@ std::string message_line(std::string_view message) {
             line += hex[u >> 4];
             line += hex[u & 0xF];
         }
+    };
+    for (std::size_t i = 0; i < text.size();) {
+        const auto u = static_cast<unsigned char>(text[i]);
+        if (u < 0x80) {
+            if (plain(text[i]))
+                line += text[i];
+            else
+                escape(text[i]);
+            i++;
+            continue;
+        }
+        const std::size_t n = utf8_length(text, i);
+        if (n == 2 && u == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0) {
+            escape(text[i]); // U+0080 to U+009F: the C1 controls, CSI among them
+            escape(text[i + 1]);
+        } else if (n > 0) {
+            line.append(text, i, n);
+        } else if (bytes) {
+            escape(text[i]);
+        } else {
+            line += text[i];
+        }
+        i += n > 0 ? n : 1;
     }
     return line;
 }
+
+} // namespace
+
+std::string message_line(std::string_view message) { return escaped(message, true); }
+
+std::string cell_text(std::string_view text) { return escaped(text, false); }
 
 std::string rows_summary(std::size_t without_result, std::size_t rows) {
     if (without_result == 0) return {};
