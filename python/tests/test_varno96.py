@@ -78,8 +78,8 @@ def batch(args, cwd):
     options they name in the module's words."""
     run = subprocess.run([BATCH, *args], cwd=cwd, capture_output=True)
     assert run.returncode in (0, 1), run.stderr
-    header, *rows = list(csv.reader(io.StringIO(in_python_words(run.stdout.decode()),
-                                                 newline="")))
+    header, *rows = list(csv.reader(io.StringIO(run.stdout.decode(), newline="")))
+    rows = [[in_python_words(cell) for cell in row] for row in rows]
     messages = [in_python_words(m.removeprefix("varno96-batch: "))
                 for m in run.stderr.decode().splitlines()]
     hint = messages.pop() if messages and "several analyses of a mineral:" in messages[-1] else None
@@ -612,3 +612,19 @@ def test_cite_is_the_batchs(kwargs, args):
         model=7, temperature={"EC1": 650})
     with pytest.raises(ValueError, match="model"):
         varno96.cite(model=8)
+
+
+def test_help_describes_every_keyword_and_the_thermometers():
+    """help(compute) and help(pairs) describe every keyword of the table of options, and
+    varno96.thermometers every key the thermometers argument takes."""
+    for function in (varno96.compute, varno96.pairs):
+        for option in varno96._varno96.options():
+            assert f"\n    {option['python']} : " in function.__doc__ or \
+                f", {option['python']} : " in function.__doc__, (function, option["python"])
+        assert "varno96-batch --help" not in function.__doc__
+    keys = varno96.thermometers
+    assert list(keys.index) == ["EG79", "P85", "K88", "A94", "KR00", "KR78", "GH82"]
+    assert keys.loc["P85", "reference"].startswith("Powell R. (1985) Regression diagnostics")
+    assert keys.loc["KR78", "minerals"] == "garnet-phengite"
+    assert keys.loc["K88", "range"] == "garnet X_Ca 0.10 to 0.50"
+    assert all(f.startswith("T = (") for f in keys["formula"])

@@ -465,11 +465,12 @@ std::size_t utf8_length(std::string_view text, std::size_t i) {
 
 // `text` with its control characters (C0, DEL, and C1 in UTF-8) escaped as \0, \n, \r, \t or
 // \xHH, and with `bytes` also each byte that is no part of a UTF-8 character; all else as it is.
+// Without `bytes` (a table's cell) tabs and line ends stay: a quoted field holds them.
 std::string escaped(std::string_view text, bool bytes) {
     static constexpr char hex[] = "0123456789ABCDEF";
-    const auto plain = [](char c) {
+    const auto plain = [bytes](char c) {
         const auto u = static_cast<unsigned char>(c);
-        return u >= 0x20 && u < 0x7F;
+        return (u >= 0x20 && u < 0x7F) || (!bytes && (c == '\t' || c == '\n' || c == '\r'));
     };
     if (std::all_of(text.begin(), text.end(), plain)) return std::string(text);
     std::string line;
