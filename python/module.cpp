@@ -195,7 +195,7 @@ py::dict compute(const py::list &items, long long model, const py::object &tempe
     o.formulae = formulae;
     if (combine) {
         const auto mode = combine_of(*combine);
-        if (!mode) throw py::value_error("--combine: must be mean or each: " + *combine);
+        if (!mode) throw py::value_error("combine must be \"mean\" or \"each\", got " + *combine);
         o.combine = *mode;
     }
     if (thermometers) {
