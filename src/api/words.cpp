@@ -1,15 +1,24 @@
 #include "api/words.hpp"
 
-#include "api/options.hpp"
-
 namespace varno96 {
 
 namespace {
 
-// The page's words for the values of a choice, as its menu shows them.
-std::string_view page_choice(std::string_view value) {
-    if (value == "mean") return "their mean";
-    if (value == "each") return "each combination";
+// The i-th of texts separated by '|'.
+std::string_view part(std::string_view list, std::size_t i) {
+    for (; i > 0; i--) {
+        const std::size_t bar = list.find('|');
+        if (bar == std::string_view::npos) return {};
+        list.remove_prefix(bar + 1);
+    }
+    return list.substr(0, list.find('|'));
+}
+
+// The page's words for a value of a choice, as its menu shows them; the value itself else.
+std::string_view page_choice(const option_spec &s, std::string_view value) {
+    for (std::size_t i = 0; !part(s.choices, i).empty(); i++)
+        if (part(s.choices, i) == value && !part(s.page_choices, i + 1).empty())
+            return part(s.page_choices, i + 1);
     return value;
 }
 
@@ -24,18 +33,17 @@ std::string value_words(front_end f, const option_spec &s, std::string_view valu
                    ? "\"" + std::string(value) + "\""
                    : std::string(value);
     case front_end::page:
-        return curly(page_choice(value));
+        return curly(page_choice(s, value));
     }
     return {};
 }
 
 } // namespace
 
-std::string option_words(front_end f, std::string_view option, std::string_view value) {
-    const option_spec &s = option_named(option);
+std::string option_words(front_end f, const option_spec &s, std::string_view value) {
     switch (f) {
     case front_end::command_line:
-        return "--" + std::string(s.name) + (value.empty() ? "" : " " + std::string(value));
+        return dashed(s) + (value.empty() ? "" : " " + std::string(value));
     case front_end::python:
         return std::string(s.python) + "=" + (value.empty() ? "True" : value_words(f, s, value));
     case front_end::page:
@@ -44,22 +52,24 @@ std::string option_words(front_end f, std::string_view option, std::string_view 
     return {};
 }
 
-std::string option_either(front_end f, std::string_view option, std::string_view a,
+std::string option_either(front_end f, const option_spec &s, std::string_view a,
                           std::string_view b) {
-    if (f != front_end::page) return option_words(f, option, a) + " or " + option_words(f, option, b);
-    return option_words(f, option, a) + " or " + value_words(f, option_named(option), b);
+    if (f != front_end::page) return option_words(f, s, a) + " or " + option_words(f, s, b);
+    return option_words(f, s, a) + " or " + value_words(f, s, b);
 }
 
 std::string combine_hint(front_end f, std::size_t samples) {
     if (samples == 0) return {};
-    std::string said = std::to_string(samples) + (samples == 1 ? " sample has" : " samples have") +
-                       " several analyses of a mineral: ";
+    const option_spec &combine = option_of(&batch_options::combine);
+    const std::string said = std::to_string(samples) +
+                             (samples == 1 ? " sample has" : " samples have") +
+                             " several analyses of a mineral: ";
     if (f == front_end::page)
-        return said + "choose " + value_words(f, option_named("combine"), "mean") + " under " +
-               curly(option_named("combine").label) + " to average them, or " +
-               value_words(f, option_named("combine"), "each") + " to compute every combination";
-    return said + option_words(f, "combine", "mean") + " averages them, " +
-           option_words(f, "combine", "each") + " computes every combination";
+        return said + "choose " + value_words(f, combine, "mean") + " under " +
+               curly(combine.label) + " to average them, or " +
+               value_words(f, combine, "each") + " to compute every combination";
+    return said + option_words(f, combine, "mean") + " averages them, " +
+           option_words(f, combine, "each") + " computes every combination";
 }
 
 std::string workbook_advice(front_end f) {

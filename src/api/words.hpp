@@ -3,6 +3,8 @@
 // the fix of samples with several analyses of a mineral, and what to do with a workbook.
 #pragma once
 
+#include "api/options.hpp"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -11,12 +13,11 @@ namespace varno96 {
 
 enum class front_end { command_line, python, page };
 
-// An option of the table (by its long name) with a value, or a flag without: "--combine mean",
-// "--powell"; combine="mean", powell=True; “Several analyses of a mineral in a sample”:
-// “their mean”, “Powell (1985) temperature”.
-std::string option_words(front_end f, std::string_view option, std::string_view value = {});
+// An option with a value, or a flag without: "--combine mean", "--powell"; combine="mean",
+// powell=True; “Several analyses of a mineral”: “their mean”, “Powell (1985) temperature”.
+std::string option_words(front_end f, const option_spec &s, std::string_view value = {});
 // One option with either of two values: "--combine mean or --combine each".
-std::string option_either(front_end f, std::string_view option, std::string_view a,
+std::string option_either(front_end f, const option_spec &s, std::string_view a,
                           std::string_view b);
 
 // The line after the summary when `samples` samples had no result for their several analyses
