@@ -554,6 +554,10 @@ def test_the_module_speaks_python():
         '7 samples have several analyses of a mineral: combine="mean" averages them, '
         'combine="each" computes every combination')
     assert sum("several analyses of a mineral:" in str(w.message) for w in said) == 1
+    with pytest.raises(ValueError, match=r"^probe\.xlsx: an Excel workbook: varno96 reads CSV: "
+                                         r"read it with pandas\.read_excel"):
+        varno96.compute(b"PK\x03\x04\x14\x00docProps", name="probe.xlsx", model=7,
+                        temperature=650)
     # One frame per mineral: the message names the frame, its row and index label.
     long = suite_long()
     parts = {k: long[long["Mineral"] == m].drop(columns="Mineral").set_index("Sample")
