@@ -17,9 +17,10 @@ import pandas as pd
 
 from . import _frames, _options, _varno96
 from ._varno96 import __version__, model_titles as _model_titles
+from ._varno96 import model_references as _model_references
 from ._varno96 import compute as _compute
 
-__all__ = ["compute", "pairs", "cite", "models", "thermometers", "TableWarning",
+__all__ = ["compute", "pairs", "cite", "models", "columns", "thermometers", "TableWarning",
            "__version__"]
 
 
@@ -28,35 +29,18 @@ class TableWarning(UserWarning):
     oxides missing (read as 0), rows of other minerals, a table without analyses."""
 
 
-_REFERENCES = [
-    "Ganguly J., Saxena S.K. (1984) Mixing properties of aluminosilicate garnets: constraints "
-    "from natural and experimental data, and applications to geothermo-barometry. American "
-    "Mineralogist 69, 88–97.",
-    "Geiger C.A., Newton R.C., Kleppa O.J. (1987) Enthalpy of mixing of synthetic "
-    "almandine–grossular and almandine–pyrope garnets from high-temperature solution "
-    "calorimetry. Geochimica et Cosmochimica Acta 51, 1755–1763.",
-    "Newton R.C., Haselton H.T. (1981) Thermodynamics of the garnet–plagioclase–Al2SiO5–quartz "
-    "geobarometer. In: Newton R.C., Navrotsky A., Wood B.J. (eds) Thermodynamics of Minerals "
-    "and Melts. Advances in Physical Geochemistry 1, Springer, New York, 131–147. "
-    "doi:10.1007/978-1-4612-5871-1_7",
-    "Newton & Haselton (1981), with Hackler R.T., Wood B.J. (1989) Experimental determination "
-    "of Fe and Mg exchange between garnet and olivine and estimation of Fe–Mg mixing "
-    "properties in garnet. American Mineralogist 74, 994–999.",
-    "",
-    "Berman R.G. (1990) Mixing properties of Ca–Mg–Fe–Mn garnets. American Mineralogist 75, "
-    "328–344.",
-    "Sengupta P., Dasgupta S., Bhattacharya P.K., et al. (1989) Mixing behavior in quaternary "
-    "garnet solid solution and an extended Ganguly–Saxena model. Contributions to Mineralogy "
-    "and Petrology 103, 223–227.",
-]
-
 # The garnet mixing models: the menu number (the ``model`` argument) as the index, the title as
 # the menu shows it, and the publication to cite (empty for ideal mixing). A result takes them
 # with rows.join(varno96.models, on="model").
 models = pd.DataFrame(
-    {"title": _model_titles(), "reference": _REFERENCES},
-    index=pd.RangeIndex(1, len(_REFERENCES) + 1, name="model"),
+    {"title": _model_titles(), "reference": _model_references()},
+    index=pd.RangeIndex(1, len(_model_titles()) + 1, name="model"),
 )
+
+# Every column a result can have, by its name: its kind, unit, decimals (of a number), what it
+# means and the option that brings it.
+columns = pd.DataFrame(_varno96.columns()).set_index("name")[
+    ["unit", "meaning", "kind", "decimals", "option", "template"]]
 
 
 # The Fe-Mg exchange thermometers of the ``thermometers`` argument, indexed by key: the
@@ -110,12 +94,11 @@ def _run(data, minerals, on, name, with_pairs, options):
     per_sample = _temperatures(options["temperature"])
     checked = _OPTIONS.checked({k: (0.0 if k == "temperature" and per_sample is not None
                                     else v) for k, v in options.items()})
-    if per_sample is not None:
-        checked["temperature"] = {str(k): v for k, v in per_sample.items()}
     if checked["jobs"] is None:
         checked["jobs"] = _processors()
     items, inputs = _frames.table_inputs(data, name, per_sample, parts)
-    result = _compute(inputs, **checked, pairs=with_pairs, part=_PART)
+    temperatures = None if per_sample is None else {str(k): v for k, v in per_sample.items()}
+    result = _compute(inputs, checked, temperatures, pairs=with_pairs, part=_PART)
     for message in result["messages"]:
         warnings.warn(message, TableWarning, stacklevel=3)
     if per_sample is not None:
@@ -137,7 +120,7 @@ def _run(data, minerals, on, name, with_pairs, options):
 def _unused_keys(per_sample, items, result):
     """The keys of a per-sample temperature that match no sample's name and no row of a
     frame of one sample per row."""
-    names = [n for n, _ in result["columns"]]
+    names = [c["name"] for c in result["columns"]]
     used = set(result["values"][names.index("sample")]) if "sample" in names else set()
     for item, wide in zip(items, result["input_wide"]):
         if wide and isinstance(item, pd.DataFrame):
@@ -187,8 +170,9 @@ def compute(data=None, *, model, temperature, powell=False, at=None, one_site=Fa
         Add each mineral's recalculated analysis and cations per formula unit.
     thermometers : str or list of str, optional
         Where the barometer meets each of these Fe-Mg exchange thermometers: keys such as
-        ``["EG79", "K88"]`` or ``"EG79,K88"``, or ``"all"`` (the keys, their minerals,
-        references, formulae and ranges: ``varno96.thermometers``); adds their columns.
+        ``["EG79", "K88"]`` or ``"EG79,K88"``, or ``"all"`` (the keys, with their minerals,
+        references, formulae and ranges: ``varno96.thermometers``);
+        adds their columns.
     name : str or list of str, optional
         The file name the ``file`` column and the messages give an input; by default the
         path as given, ``"DataFrame"`` or ``"text"``.
@@ -242,7 +226,8 @@ def compute(data=None, *, model, temperature, powell=False, at=None, one_site=Fa
     Messages count lines as in the table's text: for a DataFrame the header is line 1, so
     line N is the row at position N - 2; with ``garnet=``, ``cpx=`` and ``mica=`` they name
     the frame, its row (by position) and its index label ("garnet frame, row 11 (index
-    'EC1-3')").
+    'EC1-3')"). The computation runs without the global interpreter lock, so calls from
+    several threads run at once.
 
     The rows of ``garnet=``, ``cpx=`` and ``mica=`` are indexed by sample, the frames
     themselves usually not (a RangeIndex), so ``garnet.join(rows)`` matches nothing. Join on
@@ -251,8 +236,7 @@ def compute(data=None, *, model, temperature, powell=False, at=None, one_site=Fa
     the rows' index also holds the analyses (``rows.reset_index()`` gives them as columns).
 
     A sample with several analyses of a mineral has no result unless ``combine`` says how to
-    use them; a TableWarning then names the fix. The computation runs without the global
-    interpreter lock, so calls from several threads run at once.
+    use them; a TableWarning then names the fix.
     """
     options = dict(model=model, temperature=temperature, powell=powell, at=at,
                    one_site=one_site, uncertainty=uncertainty, monte_carlo=monte_carlo,
@@ -323,14 +307,10 @@ def cite(*, model, temperature=None, powell=False, at=None, one_site=False, unce
                    uncertainty=uncertainty, monte_carlo=monte_carlo, seed=seed, combine=combine,
                    formulae=formulae, thermometers=thermometers, jobs=jobs)
     checked = _OPTIONS.checked(options)
-    checked.pop("jobs")
-    if per_sample:
-        checked["temperature"] = float("nan")
-    elif temperature is None:
-        checked["temperature"] = None
     if not isinstance(bibtex, bool):
         raise TypeError(f"bibtex must be True or False, got {bibtex!r}")
-    return _varno96.cite(**checked, bibtex=bibtex)
+    trial = "per sample" if per_sample else "unsaid" if temperature is None else "given"
+    return _varno96.cite(checked, trial, bibtex)
 
 
 def _parameters(doc):

@@ -3,7 +3,6 @@
 #include "api/options.hpp"
 
 #include <algorithm>
-#include <tuple>
 
 namespace varno96 {
 
@@ -23,7 +22,7 @@ std::string celsius(double t) { return number_text(t) + " °C"; }
 std::string garnet_words(int model) {
     std::string title = MODEL[model];
     title.erase(title.find_last_not_of(' ') + 1);
-    const auto refs = model_references(model);
+    const auto &refs = garnet_references(model);
     if (refs.empty())
         return "ideal mixing in garnet (model " + std::to_string(model) + ", “" + title + "”)";
     std::vector<std::string> names;
@@ -40,7 +39,7 @@ std::string temperature_words(const batch_options &o, trial_temperature t) {
                                   : "a trial temperature";
     if (o.powell)
         return "at the garnet–clinopyroxene Fe–Mg exchange temperature of " +
-               cited(powell_reference()) + ", estimated once at the pressure found at " + trial +
+               cited(thermometer_reference(thermometry::key::p85)) + ", estimated once at the pressure found at " + trial +
                (o.monte_carlo ? ", in each Monte-Carlo run too" : "");
     if (o.at) return "at " + celsius(*o.at);
     return "at " + trial;
@@ -99,18 +98,11 @@ std::string methods_paragraph(const batch_options &o, trial_temperature t,
 }
 
 std::vector<const reference *> run_references(const batch_options &o) {
-    std::vector<const reference *> refs = model_references(static_cast<int>(o.model));
-    if (o.powell) refs.push_back(&powell_reference());
+    std::vector<const reference *> refs = garnet_references(static_cast<int>(o.model));
+    if (o.powell) refs.push_back(&thermometer_reference(thermometry::key::p85));
     for (const thermometry::key k : o.thermometers) refs.push_back(&thermometer_reference(k));
-    // As reference lists order them: by first author; alone, then with one other, then et al.;
-    // then by year.
-    std::sort(refs.begin(), refs.end(), [](const reference *a, const reference *b) {
-        const auto key = [](const reference *r) {
-            const std::size_t n = r->et_al ? 3 : std::min<std::size_t>(r->authors.size(), 3);
-            return std::tuple(std::string(r->authors.front().family), n, r->year);
-        };
-        return key(a) < key(b);
-    });
+    std::sort(refs.begin(), refs.end(),
+              [](const reference *a, const reference *b) { return listed_before(*a, *b); });
     refs.erase(std::unique(refs.begin(), refs.end()), refs.end());
     return refs;
 }
@@ -120,14 +112,14 @@ std::string cite_text(const batch_options &o, trial_temperature t, std::string_v
     const auto refs = run_references(o);
     if (refs.empty()) return s;
     s += "\nReferences\n";
-    for (const reference *r : refs) s += full_reference(*r) + "\n";
+    for (const reference *r : refs) s += reference_text(*r) + "\n";
     return s;
 }
 
 std::string cite_bibtex(const batch_options &o) {
     std::string s;
     for (const reference *r : run_references(o))
-        s += (s.empty() ? "" : "\n") + bibtex(*r, bibtex_key(*r));
+        s += (s.empty() ? "" : "\n") + bibtex(*r);
     return s;
 }
 

@@ -3,7 +3,7 @@
 // references and the options, for varno96-batch --cite, varno96.cite and the page.
 #pragma once
 
-#include "api/references.hpp"
+#include "api/bibliography.hpp"
 #include "api/table.hpp"
 
 #include <string>
