@@ -305,6 +305,16 @@ std::vector<std::vector<cell>> pair_cells(const sample_unit &u, const sample_res
     return rows;
 }
 
+std::string column_meaning(const column &c, const std::optional<batch_options> &o) {
+    std::string meaning(c.spec->meaning);
+    if (c.spec->over == column_over::thermometer) {
+        const thermometry::key k = o ? o->thermometers[c.k] : thermometry::calibrations[c.k].id;
+        meaning += " " + std::string(thermometry::about(k).name) + ": " +
+                   reference_text(thermometry::about(k).citation);
+    }
+    return meaning;
+}
+
 std::string brought_by(const column_spec &c) {
     std::string words;
     if (c.by) words = dashed(option_of(*c.by));
