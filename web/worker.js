@@ -91,7 +91,7 @@ onmessage = async (event) => {
     const msg = event.data;
     try {
         if (msg.type === 'init') {
-            postMessage({ type: 'ready', models: m.modelTitles(), options: m.options(), version: m.version() });
+            postMessage({ type: 'ready', models: m.modelTitles(), options: m.options(), columns: m.columns(), references: m.references(), version: m.version() });
         } else if (msg.type === 'open') {
             const bytes = new Uint8Array(msg.bytes);
             if (isWorkbook(msg.name, bytes)) {
@@ -127,6 +127,7 @@ onmessage = async (event) => {
                 r.ms = performance.now() - started;
                 // Files as Blobs: made here, they cost the page nothing.
                 if (r.csv) r.csv = new Blob([r.csv], { type: 'text/csv' });
+                if (r.bibtex) r.bibtex = new Blob([r.bibtex], { type: 'application/x-bibtex' });
                 postMessage(r);
                 // The diagram and the pairs file after the table: the page shows it meanwhile.
                 const d = batch.diagram();

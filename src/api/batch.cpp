@@ -53,11 +53,13 @@ batch_summary run(const std::vector<table_text> &inputs, const batch_options &o,
                      : t.open  ? read_table(t.name, t.open(), t.size)
                                : read_table(t.name, t.text);
             } catch (const std::runtime_error &e) { in.error = e.what(); }
+        if (in.workbook) in.error += ": " + workbook_advice(hooks.words);
         out.wide.push_back(in.wide);
         input_of.resize(input_of.size() + in.samples.size(), out.names.size() - 1);
-        if (!in.error.empty() && hooks.unreadable) hooks.unreadable(t.name, in.error);
+        if (!in.error.empty() && hooks.unreadable)
+            hooks.unreadable(t.name, message_line(in.error));
         if (hooks.message)
-            for (const std::string &m : file_messages(in, t.name)) hooks.message(m);
+            for (const std::string &m : file_messages(in, t.name)) hooks.message(message_line(m));
         if (!in.error.empty() || in.samples.empty()) out.failed_inputs++;
         if (samples.empty())
             samples = std::move(in.samples);
@@ -76,7 +78,8 @@ batch_summary run(const std::vector<table_text> &inputs, const batch_options &o,
                         static_cast<std::ptrdiff_t>(std::min(samples.size(), first + part_size));
         const std::vector<sample_input> part(std::make_move_iterator(from),
                                              std::make_move_iterator(to));
-        std::vector<sample_unit> units = sample_units(part, o.combine);
+        std::vector<sample_unit> units = sample_units(part, o.combine, hooks.words);
+        for (const sample_unit &u : units) out.several += u.several;
         if (hooks.temperature)
             for (sample_unit &u : units)
                 u.t_c = hooks.temperature(

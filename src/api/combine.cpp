@@ -2,6 +2,7 @@
 // analyses, or one per combination of its analyses.
 #include "api/options.hpp"
 #include "api/table.hpp"
+#include "api/words.hpp"
 
 #include <algorithm>
 #include <string>
@@ -14,11 +15,6 @@ std::string count(std::size_t n, const char *what) {
     return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
 }
 
-// "--combine mean", as the command line asks for a way of combining analyses.
-std::string combine_words(const char *how) {
-    return dashed(option_of(&batch_options::combine)) + " " + how;
-}
-
 } // namespace
 
 std::size_t unit_count(const sample_input &s, combine_mode mode) {
@@ -28,7 +24,8 @@ std::size_t unit_count(const sample_input &s, combine_mode mode) {
     return combinations > max_combinations ? 1 : combinations;
 }
 
-std::vector<sample_unit> sample_units(const std::vector<sample_input> &samples, combine_mode mode) {
+std::vector<sample_unit> sample_units(const std::vector<sample_input> &samples, combine_mode mode,
+                                      front_end words) {
     std::vector<sample_unit> units;
     units.reserve(samples.size());
     for (const sample_input &s : samples) {
@@ -45,9 +42,10 @@ std::vector<sample_unit> sample_units(const std::vector<sample_input> &samples, 
                     counts += (counts.empty() ? "" : ", ") +
                               count(static_cast<std::size_t>(u.count[k]),
                                     (std::string(mineral_names[k]) + " analyse").c_str());
-            u.problem = s.file + " line " + std::to_string(s.line) + ": sample " + clipped(s.name) +
-                        " has " + counts + "; " + combine_words("mean") + " or " +
-                        combine_words("each") + " uses them";
+            u.problem = line_place(s, s.line) + ": sample " + clipped(s.name) +
+                        " has " + counts + "; " +
+                        option_either(words, option_of(&batch_options::combine), "mean", "each") + " uses them";
+            u.several = true;
         }
         if (!u.problem.empty()) {
             units.push_back(std::move(u));
@@ -56,11 +54,11 @@ std::vector<sample_unit> sample_units(const std::vector<sample_input> &samples, 
         const std::size_t combinations =
             s.analyses[0].size() * s.analyses[1].size() * s.analyses[2].size();
         if (mode == combine_mode::each && combinations > max_combinations) {
-            u.problem = s.file + " line " + std::to_string(s.line) + ": sample " + clipped(s.name) +
+            u.problem = line_place(s, s.line) + ": sample " + clipped(s.name) +
                         " has " + std::to_string(combinations) +
                         " combinations of its analyses, more than " +
-                        std::to_string(max_combinations) + "; " + combine_words("mean") +
-                        " uses them all";
+                        std::to_string(max_combinations) + "; " +
+                        option_words(words, option_of(&batch_options::combine), "mean") + " uses them all";
             units.push_back(std::move(u));
             continue;
         }

@@ -159,7 +159,11 @@ template <class Rows>
 void read_rows(Rows &rows, const std::string &file, const layout &lay,
                const std::vector<std::string> &header, const std::vector<std::size_t> &headless,
                bool comma, bool apart, const std::function<std::string(std::size_t)> &row_name_of,
-               std::size_t rows_expected, file_input &in) {
+               const std::function<std::string(int)> *place, std::size_t rows_expected,
+               file_input &in) {
+    const auto at_line = [&](int l) {
+        return place && *place ? (*place)(l) : detail::joined({file, " line ", std::to_string(l)});
+    };
     // Room, never touched unless used, for as many samples as rows: growing would hold the
     // samples twice while they move.
     in.samples.reserve(rows_expected);
@@ -175,9 +179,9 @@ void read_rows(Rows &rows, const std::string &file, const layout &lay,
     apart = apart && lay.wide;
     in.wide = lay.wide;
     while (rows.next(line)) {
-        const auto where = [&] { return detail::joined({file, " line ", std::to_string(line)}); };
+        const auto where = [&] { return at_line(line); };
         const auto where_column = [&](std::size_t col) {
-            return detail::joined({file, " line ", std::to_string(line), ", column ", header[col]});
+            return detail::joined({at_line(line), ", column ", header[col]});
         };
         std::string row_name;
         if (lay.sample < 0 && lay.wide) {
@@ -202,11 +206,13 @@ void read_rows(Rows &rows, const std::string &file, const layout &lay,
         if (apart) {
             last_sample = in.samples.size();
             in.samples.push_back(sample_input{file, std::string(name), line, {}, {}});
+            in.samples.back().place = place;
             problems.emplace_back();
         } else if (in.samples.empty() || in.samples[last_sample].name != name) {
             const auto [it, added] = index.try_emplace(std::string(name), in.samples.size());
             if (added) {
                 in.samples.push_back(sample_input{file, std::string(name), line, {}, {}});
+                in.samples.back().place = place;
                 problems.emplace_back();
             }
             last_sample = it->second;
@@ -263,7 +269,7 @@ void read_rows(Rows &rows, const std::string &file, const layout &lay,
         sample_input &s = in.samples[i];
         for (std::size_t k = 0; k < 3; k++)
             if (s.analyses[k].empty())
-                problems[i].add(detail::joined({file, " line ", std::to_string(s.line)}),
+                problems[i].add(at_line(s.line),
                                 detail::joined({"no ", mineral_names[k], " analysis of sample ",
                                                 clipped(s.name)}));
         s.problem = problems[i].text();
@@ -360,7 +366,7 @@ void read_named(const std::string &file, records &rec, std::size_t rows_expected
                       headless, in))
         return;
     text_rows rows(rec, sep, std::move(fields));
-    read_rows(rows, file, lay, header, headless, sep == ';' || sep == '\t', false, {},
+    read_rows(rows, file, lay, header, headless, sep == ';' || sep == '\t', false, {}, nullptr,
               rows_expected, in);
     for (const int l : rec.unclosed)
         in.warnings.push_back(file + " line " + std::to_string(l) +
@@ -368,6 +374,11 @@ void read_named(const std::string &file, records &rec, std::size_t rows_expected
 }
 
 } // namespace
+
+std::string line_place(const sample_input &s, int line) {
+    if (s.place && *s.place) return (*s.place)(line);
+    return detail::joined({s.file, " line ", std::to_string(line)});
+}
 
 file_input read_table(const std::string &file, std::string_view bytes) {
     file_input in;
@@ -378,6 +389,13 @@ file_input read_table(const std::string &file, std::string_view bytes) {
         bytes = decoded;
     } else if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {
         bytes.remove_prefix(3);
+    } else if (const char order = utf16_order(bytes)) {
+        decoded = from_utf16(bytes, order == 'L');
+        bytes = decoded;
+    } else if (const container c = container_of(bytes); c != container::text) {
+        in.workbook = c == container::workbook;
+        in.error = file + (in.workbook ? ": an Excel workbook" : ": not a text table");
+        return in;
     }
     if (detail::read_datafile_layout(file, bytes, in)) return in;
 
@@ -388,43 +406,38 @@ file_input read_table(const std::string &file, std::string_view bytes) {
 }
 
 file_input read_table(const std::string &file, const text_pieces &more, std::size_t size) {
-    // Pieces until the header line is whole, or the text ends.
     std::string head;
-    std::size_t header_end = std::string::npos;
-    for (bool ended = false; !ended;) {
+    bool ended = false;
+    const auto read_more = [&] {
         const std::size_t had = head.size();
         head.resize(had + (1 << 20));
         const std::size_t got = more(head.data() + had, head.size() - had);
         head.resize(had + got);
         ended = got == 0;
-        if (head.size() >= 2 && (head.compare(0, 2, "\xFF\xFE") == 0 ||
-                                 head.compare(0, 2, "\xFE\xFF") == 0))
-            continue; // UTF-16, decoded whole
-        const std::size_t bom = head.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
-        if (const std::size_t end = header_line_end(std::string_view(head).substr(bom));
-            end != std::string::npos) {
-            header_end = bom + end;
-            break;
-        }
-    }
-    if (header_end == std::string::npos) return read_table(file, head);
-    const std::size_t bom = head.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
-    // The data-file layout is told by its header line, and read whole.
-    file_input probe;
-    if (detail::read_datafile_layout(
-            file, std::string_view(head).substr(bom, header_end - bom), probe)) {
-        for (std::size_t got = 1; got > 0;) {
-            const std::size_t had = head.size();
-            head.resize(had + (1 << 20));
-            got = more(head.data() + had, head.size() - had);
-            head.resize(had + got);
-        }
+    };
+    // What tells the kind of text: its first 8192 bytes and its header line whole.
+    const auto bom = [&] { return head.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3u : 0u; };
+    while (!ended &&
+           (head.size() < 8192 ||
+            header_line_end(std::string_view(head).substr(bom())) == std::string::npos))
+        read_more();
+    const auto whole = [&] {
+        while (!ended) read_more();
         return read_table(file, head);
-    }
+    };
+    if (ended) return read_table(file, head);
+    const std::string_view start(head);
+    if (start.substr(0, 2) == "\xFF\xFE" || start.substr(0, 2) == "\xFE\xFF") return whole();
+    if (bom() == 0 && utf16_order(start) != 0) return whole();
+    if (bom() == 0 && container_of(start) != container::text) return read_table(file, head);
+    // The data-file layout is told by its header line, and read whole.
     file_input in;
-    head.erase(0, bom);
+    const std::string_view text = start.substr(bom());
+    if (detail::read_datafile_layout(file, text.substr(0, header_line_end(text)), in))
+        return whole();
+    head.erase(0, bom());
     const char sep = header_separator(head);
-    // The rows of the whole text as many as in its head, with a margin.
+    // As many rows in the whole text as in its head, with a margin.
     const std::size_t rows_expected =
         size > head.size() ? static_cast<std::size_t>(
                                  static_cast<double>(std::count(head.begin(), head.end(), '\n')) *
@@ -449,7 +462,7 @@ file_input read_columns(const columns_input &t, std::size_t first, std::size_t l
                       headless, in))
         return in;
     column_rows rows(t, first, std::min(last, t.rows));
-    read_rows(rows, t.file, lay, header, headless, true, t.rows_apart, t.row_name,
+    read_rows(rows, t.file, lay, header, headless, true, t.rows_apart, t.row_name, &t.line_place,
               rows.left(), in);
     return in;
 }

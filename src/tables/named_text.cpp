@@ -1,6 +1,8 @@
 // The text of a table: case, blanks, and UTF-16 as UTF-8.
 #include "tables/named.hpp"
 
+#include <algorithm>
+
 namespace varno96::detail {
 
 char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -73,6 +75,47 @@ std::string from_utf16(std::string_view bytes, bool little) {
         put_utf8(out, code);
     }
     return out;
+}
+
+char utf16_order(std::string_view bytes) {
+    const std::size_t n = std::min<std::size_t>(bytes.size(), 1024) & ~std::size_t{1};
+    std::size_t even = 0, odd = 0;
+    for (std::size_t i = 0; i < n; i++) (i % 2 ? odd : even) += bytes[i] == '\0';
+    if (n < 4) return 0;
+    if (odd * 2 >= n / 2 && even * 10 <= odd) return 'L';
+    if (even * 2 >= n / 2 && odd * 10 <= even) return 'B';
+    return 0;
+}
+
+container container_of(std::string_view bytes) {
+    const auto starts = [&](std::string_view magic) { return bytes.substr(0, magic.size()) == magic; };
+    if (starts("PK\x03\x04") || starts("\xD0\xCF\x11\xE0")) return container::workbook;
+    for (const std::string_view magic :
+         {std::string_view("\x89PNG"), std::string_view("\xFF\xD8\xFF"), std::string_view("GIF8"),
+          std::string_view("%PDF"), std::string_view("\x1F\x8B"), std::string_view("PK\x05\x06")})
+        if (starts(magic)) return container::binary;
+    const std::string_view head = bytes.substr(0, 8192);
+    std::size_t odd = 0;
+    for (std::size_t i = 0; i < head.size();) {
+        const auto c = static_cast<unsigned char>(head[i]);
+        if (c < 0x80) {
+            odd += c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f' && c != 0x1A;
+            i++;
+            continue;
+        }
+        const std::size_t length = c >= 0xF0 && c < 0xF5 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 ? 2 : 0;
+        std::size_t k = 1;
+        while (length > 0 && k < length && i + k < head.size() &&
+               (static_cast<unsigned char>(head[i + k]) & 0xC0) == 0x80)
+            k++;
+        if (length == 0 || (k < length && i + k < head.size())) {
+            odd++; // a byte that starts no character, or a character cut short
+            i++;
+        } else {
+            i += k;
+        }
+    }
+    return odd * 4 >= head.size() && !head.empty() ? container::binary : container::text;
 }
 
 } // namespace varno96::detail

@@ -1,5 +1,6 @@
-// A table read a piece at a time is the table read whole: every example file, and a long one
-// whose records straddle the pieces the reader holds, quoted line ends and all.
+// A table read a piece at a time is the table read whole: every example file, workbooks,
+// binaries and UTF-16 without a mark, and a long table whose records straddle the pieces the
+// reader holds, quoted line ends and all.
 #include "support/scratch.hpp"
 #include "tables/reader.hpp"
 
@@ -25,6 +26,20 @@ TEST(Pieces, ExamplesReadAsWhole) {
             EXPECT_EQ(test::described(read_table(name, test::pieces(text, piece), text.size())),
                       whole)
                 << name << ", " << piece << " bytes at a time";
+    }
+}
+
+TEST(Pieces, WorkbooksBinariesAndUtf16WithoutMarkAsWhole) {
+    const std::string text = test::slurp(std::filesystem::path(VARNO96_EXAMPLES) / "EPMA-EXPORT.csv");
+    std::string utf16, binary;
+    for (const char c : text.substr(3)) utf16 += std::string{c, '\0'}; // little-endian, no mark
+    for (int i = 0; i < 20000; i++) binary += static_cast<char>((i * 7919) % 251);
+    for (const std::string &bytes :
+         {utf16, "PK\x03\x04" + text, "%PDF-1.4\n" + text, binary, text + binary}) {
+        const std::string whole = test::described(read_table("F", bytes));
+        for (const std::size_t piece : std::array<std::size_t, 2>{1, 4096})
+            EXPECT_EQ(test::described(read_table("F", test::pieces(bytes, piece))), whole)
+                << piece << " bytes at a time";
     }
 }
 
