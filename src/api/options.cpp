@@ -3,13 +3,14 @@
 #include "api/table.hpp"
 #include "io/textio.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
 namespace varno96 {
 
 // clang-format off
-const std::array<option_spec, 12> batch_option_table{{
+const std::array<option_spec, 14> batch_option_table{{
     {"model", "m", "model", "Garnet mixing model", option_kind::integer, 1, NMODELS, {}, "N", {},
      true, "Garnet mixing model, 1 to 7 (see the manual)", {}, {}},
     {"one-site", {}, "one_site", "One-site clinopyroxene", option_kind::flag, {}, {}, {}, {}, {},
@@ -42,6 +43,20 @@ const std::array<option_spec, 12> batch_option_table{{
      "Where the barometer meets each of these thermometers, comma-separated, or all: EG79, P85, "
      "K88, A94, KR00 (garnet-clinopyroxene), KR78, GH82 (garnet-phengite)",
      {}, {}},
+    // -- ferric iron --
+    {"ferric", {}, "ferric", "Ferric iron of an analysis without Fe2O3", option_kind::choice, {},
+     {}, "estimate|none", "[MINERAL=]estimate|none", "estimate", false,
+     "Ferric iron of an analysis entered without Fe2O3: estimated by charge balance, or none "
+     "(all iron Fe2+, the formula as recalculated); for all minerals, or per mineral as in "
+     "phe=none or grt=estimate,cpx=none,phe=none (grt, cpx, phe)",
+     {}, {}},
+    {"ferric-in-runs", {}, "ferric_in_runs", "Ferric iron in the Monte-Carlo runs",
+     option_kind::choice, {}, {}, "each|once", "each|once", "each", false,
+     "each: every Monte-Carlo run perturbs the analyses as entered (an oxide perturbed below 0 "
+     "taken as 0) and estimates their ferric iron afresh; once: the runs perturb the analyses "
+     "with the ferric iron of the first calculation, as the dialogue does",
+     {}, {}},
+    // --
     {"jobs", "j", "jobs", "Threads", option_kind::integer, 1, 256, {}, "N", {}, false,
      "Compute on N threads (default: the number of cores)", {}, {}},
 }};
@@ -107,10 +122,46 @@ std::optional<std::vector<thermometry::key>> thermometers_of(std::string_view li
     return keys;
 }
 
+std::optional<std::array<bool, 3>> ferric_of(std::string_view words) {
+    const auto estimate = [](std::string_view w) -> std::optional<bool> {
+        if (w == "estimate") return true;
+        if (w == "none") return false;
+        return std::nullopt;
+    };
+    if (const auto all = estimate(words)) return std::array<bool, 3>{*all, *all, *all};
+    std::array<bool, 3> each{true, true, true};
+    std::array<bool, 3> given{};
+    constexpr std::array<std::string_view, 3> minerals{"grt", "cpx", "phe"};
+    for (std::size_t start = 0; start <= words.size();) {
+        std::size_t end = words.find(',', start);
+        if (end == std::string_view::npos) end = words.size();
+        const std::string_view item = words.substr(start, end - start);
+        start = end + 1;
+        const std::size_t eq = item.find('=');
+        if (eq == std::string_view::npos) return std::nullopt;
+        const auto m = std::find(minerals.begin(), minerals.end(), item.substr(0, eq));
+        const auto e = estimate(item.substr(eq + 1));
+        if (m == minerals.end() || !e) return std::nullopt;
+        const auto k = static_cast<std::size_t>(m - minerals.begin());
+        if (given[k]) return std::nullopt; // a mineral twice
+        given[k] = true, each[k] = *e;
+    }
+    return each;
+}
+
+std::optional<bool> ferric_in_runs_of(std::string_view word) {
+    if (word == "each") return true;
+    if (word == "once") return false;
+    return std::nullopt;
+}
+
 std::string range_words(const option_spec &s) {
     const auto whole = [](double x) { return std::to_string(static_cast<long long>(x)); };
     if (s.kind == option_kind::integer && s.low && s.high)
         return "must be a whole number from " + whole(*s.low) + " to " + whole(*s.high);
+    if (s.name == "ferric")
+        return "must be estimate or none, or minerals with theirs, e.g. phe=none or "
+               "grt=estimate,cpx=none";
     if (s.kind == option_kind::choice) {
         std::string words(s.choices);
         const std::size_t bar = words.find('|');

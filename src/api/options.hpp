@@ -33,7 +33,7 @@ struct option_spec {
 };
 
 // The options in the order varno96-batch's help lists them.
-extern const std::array<option_spec, 12> batch_option_table;
+extern const std::array<option_spec, 14> batch_option_table;
 // The option of that long name; throws std::out_of_range for none.
 const option_spec &option_named(std::string_view name);
 
@@ -62,6 +62,13 @@ std::string command_line_words(const option_refusal &r);
 // The thermometers of a list: keys separated by commas (any case, in any order), or "all";
 // in the order of the calibrations, each once. Nothing for a word that names none.
 std::optional<std::vector<thermometry::key>> thermometers_of(std::string_view list);
+
+// Ferric iron of the garnet, the clinopyroxene and the phengite, each estimated (true) or
+// not: "estimate" or "none" for all three, or minerals with their word ("phe=none",
+// "grt=estimate,cpx=none"), the others estimated. Nothing for anything else.
+std::optional<std::array<bool, 3>> ferric_of(std::string_view words);
+// "each" (true) or "once" (false); nothing for anything else.
+std::optional<bool> ferric_in_runs_of(std::string_view word);
 
 // The shortest text that reads back as x ("650", "0.5", "nan").
 std::string number_text(double x);

@@ -58,6 +58,8 @@ choices choices_of(const batch_options &o) {
     how.monte_carlo = o.monte_carlo;
     how.seed = static_cast<std::int16_t>(o.seed ? *o.seed : CLOCKSEED());
     how.thermometers = o.thermometers;
+    how.estimate_ferric = o.estimate_ferric;
+    how.ferric_each_run = o.ferric_each_run;
     return how;
 }
 
@@ -176,6 +178,7 @@ std::vector<column> result_columns(const batch_options &o) {
             cols.push_back({"T_" + key + "_sd_C", c::number});
             cols.push_back({"P_" + key + "_sd_kbar", c::number});
             cols.push_back({"rho_" + key, c::number});
+            cols.push_back({"n_" + key, c::integer});
         }
     }
     if (o.formulae)
@@ -245,10 +248,12 @@ std::vector<cell> result_cells(const sample_unit &u, const sample_result &r, con
         const intersection blank;
         const intersection &x = ok && k < r.intersections.size() ? r.intersections[k] : blank;
         for (const cell &c : {number_cell(x.t_c, 1), number_cell(x.p_kbar, 2)}) f.push_back(c);
-        if (o.monte_carlo)
+        if (o.monte_carlo) {
             for (const cell &c :
                  {number_cell(x.t_sd, 1), number_cell(x.p_sd, 2), number_cell(x.rho, 3)})
                 f.push_back(c);
+            f.push_back(ok && r.passes ? integer_cell(x.runs) : text_cell({}));
+        }
     }
     if (o.formulae)
         for (const std::optional<formula> &m : r.formulae) {

@@ -33,6 +33,10 @@ struct batch_options {
     combine_mode combine = combine_mode::none;
     bool formulae = false;
     std::vector<thermometry::key> thermometers; // in the order of the calibrations
+    // Ferric iron: estimated by charge balance or not (garnet, clinopyroxene, phengite), and
+    // estimated afresh in each Monte-Carlo run or once.
+    std::array<bool, 3> estimate_ferric{true, true, true};
+    bool ferric_each_run = true;
 };
 
 // The refusal of the first option out of its range or in conflict with another, in the words

@@ -44,9 +44,12 @@ CLI::Validator checked(const option_spec &s) {
     if (s.kind == option_kind::choice)
         return CLI::Validator(
             [&s](std::string &word) {
-                return combine_of(word) ? std::string() : range_words(s) + ": " + word;
+                const bool known = s.name == "ferric"           ? ferric_of(word).has_value()
+                                   : s.name == "ferric-in-runs" ? ferric_in_runs_of(word).has_value()
+                                                                : combine_of(word).has_value();
+                return known ? std::string() : range_words(s) + ": " + word;
             },
-            "", std::string(s.choices));
+            "", std::string(s.value_name));
     return s.low && *s.low == 0 ? cli::non_negative : cli::number;
 }
 
@@ -79,6 +82,13 @@ void add_options(CLI::App &app, options &o) {
         if (s.name == "thermometers")
             opt = app.add_option_function<std::string>(
                 names, [&b](const std::string &list) { b.thermometers = *thermometers_of(list); },
+                help);
+        if (s.name == "ferric")
+            opt = app.add_option_function<std::string>(
+                names, [&b](const std::string &w) { b.estimate_ferric = *ferric_of(w); }, help);
+        if (s.name == "ferric-in-runs")
+            opt = app.add_option_function<std::string>(
+                names, [&b](const std::string &w) { b.ferric_each_run = *ferric_in_runs_of(w); },
                 help);
         if (s.name == "jobs") opt = app.add_option(names, o.jobs, help);
         if (s.kind != option_kind::flag)

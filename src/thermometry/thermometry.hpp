@@ -52,6 +52,10 @@ struct calibration {
     // Garnet X_Ca of the calibration's experiments, and what a report notes outside it.
     double x_ca_min = 0, x_ca_max = 1;
     std::string_view outside = {};
+    // The temperatures of the calibration's experiments as its paper states them, degrees
+    // Celsius, and what a report notes outside them; none (0, 0) where no range is established.
+    double t_min_c = 0, t_max_c = 0;
+    std::string_view outside_t = {};
 };
 
 inline constexpr std::array<calibration, n_calibrations> calibrations{{
@@ -73,7 +77,9 @@ inline constexpr std::array<calibration, n_calibrations> calibrations{{
      "Krogh & Råheim (1978)", mineral_pair::grt_phe, "garnet-phengite Fe-Mg, all iron as analysed"},
     {key::gh82, "GH82", "Green T.H., Hellman P.L. (1982) Lithos 15, 253-266, basaltic calibration",
      "Green & Hellman (1982)", mineral_pair::grt_phe,
-     "garnet-phengite Fe-Mg, all iron as analysed, basaltic compositions"},
+     "garnet-phengite Fe-Mg, all iron as analysed, basaltic compositions", 0, 1, {},
+     800, 1000, // Green & Hellman (1982), p. 253: experiments at 20-35 kbar and 800-1000 C
+     "outside 800 to 1000 C, the temperatures of its experiments (Green & Hellman 1982, p. 253)"},
 }};
 
 constexpr const calibration &about(key k) { return calibrations[index(k)]; }
@@ -114,6 +120,9 @@ outcome<line> thermometer(key k, const exchange &x);
 outcome<double> t_kelvin(key k, const exchange &x, double p_kbar);
 // The note for a garnet outside the calibration's X_Ca range (K88: 0.10-0.50); empty inside.
 std::string_view range_note(key k, const exchange &x);
+// The note for an intersection at t_c (degrees Celsius) outside the temperatures of the
+// calibration's experiments; empty inside, or where no range is established.
+std::string_view range_note(key k, double t_c);
 
 // ---- Where a thermometer meets the barometer --------------------------------------------------
 
