@@ -159,7 +159,8 @@ py::list described(const std::vector<column> &columns) {
 py::dict compute(const py::list &items, long long model, const py::object &temperature, bool powell,
                  std::optional<double> at, bool one_site, double uncertainty, bool monte_carlo,
                  std::optional<long long> seed, std::optional<std::string> combine, bool formulae,
-                 std::optional<std::string> thermometers, bool with_pairs, unsigned jobs,
+                 std::optional<std::string> thermometers, const std::string &ferric,
+                 const std::string &ferric_in_runs, bool with_pairs, unsigned jobs,
                  std::size_t part) {
     call_options c;
     batch_options &o = c.batch;
@@ -189,6 +190,14 @@ py::dict compute(const py::list &items, long long model, const py::object &tempe
                                   ", got " + *thermometers);
         o.thermometers = *keys;
     }
+    const auto estimate = ferric_of(ferric);
+    if (!estimate)
+        throw py::value_error("ferric " + range_words(option_named("ferric")) + ", got " + ferric);
+    o.estimate_ferric = *estimate;
+    const auto each_run = ferric_in_runs_of(ferric_in_runs);
+    if (!each_run)
+        throw py::value_error("ferric_in_runs must be 'each' or 'once', got " + ferric_in_runs);
+    o.ferric_each_run = *each_run;
     if (const std::string why = option_error(o); !why.empty()) throw py::value_error(why);
     if (jobs < 1) throw py::value_error("jobs: must be 1 or more");
     c.jobs = jobs;
@@ -294,7 +303,8 @@ PYBIND11_MODULE(_varno96, m) {
     m.attr("__version__") = VARNO96_RELEASE;
     m.def("compute", &varno96::compute, "inputs"_a, py::kw_only(), "model"_a, "temperature"_a,
           "powell"_a, "at"_a, "one_site"_a, "uncertainty"_a, "monte_carlo"_a, "seed"_a, "combine"_a,
-          "formulae"_a, "thermometers"_a = py::none(), "pairs"_a, "jobs"_a, "part"_a = 65536,
+          "formulae"_a, "thermometers"_a = py::none(), "ferric"_a = "estimate",
+          "ferric_in_runs"_a = "each", "pairs"_a, "jobs"_a, "part"_a = 65536,
           "Reads and computes the tables `inputs`; see varno96.compute.");
     m.def("options", &varno96::options, "The batch options: names, kinds, ranges and help.");
     m.def(

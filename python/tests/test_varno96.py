@@ -92,6 +92,15 @@ OPTIONS = [  # (keyword arguments, the batch's options)
           thermometers="all"),
      ["-m", "1", "-t", "650", "--combine", "each", "--monte-carlo", "--seed", "-3",
       "--thermometers", "all"]),
+    # Ferric iron: once as the dialogue's runs, none for all minerals or per mineral.
+    (dict(model=7, temperature=650, monte_carlo=True, seed=-5, thermometers="KR00,GH82",
+          ferric_in_runs="once", ferric="none"),
+     ["-m", "7", "-t", "650", "--monte-carlo", "--seed", "-5", "--thermometers", "KR00,GH82",
+      "--ferric-in-runs", "once", "--ferric", "none"]),
+    (dict(model=7, temperature=650, monte_carlo=True, seed=-5, formulae=True,
+          thermometers="EG79", ferric={"phe": "none", "grt": "estimate"}),
+     ["-m", "7", "-t", "650", "--monte-carlo", "--seed", "-5", "--formulae", "--thermometers",
+      "EG79", "--ferric", "grt=estimate,phe=none"]),
 ]
 
 
@@ -287,6 +296,12 @@ def test_empty_frame_and_texts():
     ("SUITE", dict(name=5), TypeError, "name must be a str or a list of str, got int 5"),
     ("SUITE", dict(thermometers=["EG79", "XX1"]), ValueError, "got ['EG79', 'XX1']"),
     ("SUITE", dict(thermometers=7), TypeError, "thermometers must be a list of EG79"),
+    ("SUITE", dict(ferric="some"), ValueError, "ferric must be estimate or none"),
+    ("SUITE", dict(ferric={"bt": "none"}), ValueError, "ferric takes the minerals"),
+    ("SUITE", dict(ferric=["none"]), TypeError, "ferric must be 'estimate' or 'none'"),
+    ("SUITE", dict(ferric_in_runs="twice"), ValueError,
+     "ferric_in_runs must be 'each' or 'once'"),
+    ("SUITE", dict(ferric="cpx=none"), None, ""),
     ("no-such-file.csv", {}, FileNotFoundError, "no-such-file.csv"),
     (".", {}, IsADirectoryError, ""),
     ("Sample\tMineral\tColour\nA\tGrt\tred\n", {}, ValueError,
