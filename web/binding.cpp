@@ -95,10 +95,15 @@ checked_options check(const val &fields) {
         if (s.kind == option_kind::choice) {
             const std::string word = text_of(fields, s.name);
             if (word.empty()) continue;
-            if (const auto mode = combine_of(word))
-                o.combine = *mode;
-            else
-                refuse(c, s.name, range_words(s) + ": " + word);
+            bool known = false;
+            if (s.name == "ferric") {
+                if (const auto estimate = ferric_of(word)) o.estimate_ferric = *estimate, known = true;
+            } else if (s.name == "ferric-in-runs") {
+                if (const auto each = ferric_in_runs_of(word)) o.ferric_each_run = *each, known = true;
+            } else if (const auto mode = combine_of(word)) {
+                o.combine = *mode, known = true;
+            }
+            if (!known) refuse(c, s.name, range_words(s) + ": " + word);
             continue;
         }
         const auto x = field_value(c, fields, s);

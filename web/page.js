@@ -3,7 +3,8 @@
 'use strict';
 (() => {
     const $ = (id) => document.getElementById(id);
-    const fieldIds = ['model', 'temperature', 'at', 'uncertainty', 'seed', 'combine'];
+    const fieldIds = ['model', 'temperature', 'at', 'uncertainty', 'seed', 'combine', 'ferric-in-runs'];
+    const ferricIds = ['ferric-grt', 'ferric-cpx', 'ferric-phe'];
     const flagIds = ['one-site', 'powell', 'monte-carlo', 'formulae'];
     const downloadIds = ['download-csv', 'download-pairs', 'download-svg', 'download-png'];
     // The thermometers' check boxes, thermometers-<key>, in the order of the calibrations.
@@ -167,6 +168,8 @@
         for (const id of fieldIds) f[id] = $(id).value;
         for (const id of flagIds) f[id] = $(id).checked;
         f.thermometers = thermometerBoxes.filter((b) => b.checked).map((b) => b.id.slice('thermometers-'.length)).join(',');
+        const ferric = ferricIds.map((id) => $(id).value);
+        f.ferric = ferric.every((w) => w === ferric[0]) ? ferric[0] : ferricIds.map((id, k) => `${id.slice('ferric-'.length)}=${ferric[k]}`).join(',');
         return f;
     }
 
@@ -583,6 +586,7 @@
         });
     }
     for (const box of thermometerBoxes) box.addEventListener('change', edited);
+    for (const id of ferricIds) $(id).addEventListener('change', edited);
     $('diagram-width').addEventListener('change', () => {
         if (!$('figure').hidden) askDiagram();
     });

@@ -66,6 +66,13 @@ async function setOptions(fields) {
     for (const id of ['temperature', 'at', 'uncertainty', 'seed'])
         await page.$eval(`#${id}`, (e, v) => (e.value = v), fields[id] ?? (id === 'uncertainty' ? '1' : ''));
     await page.select('#combine', fields.combine ?? '');
+    await page.select('#ferric-in-runs', fields['ferric-in-runs'] ?? 'each');
+    // --ferric's words, one for all minerals or per mineral, as the three choices.
+    const ferric = fields.ferric ?? 'estimate';
+    for (const mineral of ['grt', 'cpx', 'phe']) {
+        const own = ferric.split(',').find((w) => w.startsWith(`${mineral}=`));
+        await page.select(`#ferric-${mineral}`, own ? own.split('=')[1] : ferric.includes('=') ? 'estimate' : ferric);
+    }
     for (const id of ['one-site', 'powell', 'monte-carlo', 'formulae'])
         await page.$eval(`#${id}`, (e, v) => (e.checked = v), Boolean(fields[id]));
     const keys = (fields.thermometers ?? '').split(',');
@@ -121,6 +128,7 @@ const suiteVariants = [
     ['without Monte-Carlo', suiteFields],
     ['with Monte-Carlo', { ...suiteFields, 'monte-carlo': true, seed: '-42' }],
     ['with three thermometers checked and Monte-Carlo', { ...suiteFields, 'monte-carlo': true, seed: '-42', thermometers: 'KR00,EG79,GH82' }],
+    ['with the phengite’s iron all Fe2+ and ferric iron estimated once in the runs', { ...suiteFields, 'monte-carlo': true, seed: '-42', thermometers: 'KR78', ferric: 'phe=none', 'ferric-in-runs': 'once' }],
 ];
 for (const [what, fields] of suiteVariants) {
     const mc = Boolean(fields['monte-carlo']);
