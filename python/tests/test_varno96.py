@@ -181,15 +181,15 @@ def test_dataframes_agree_with_the_batch_on_their_csv(layout, kwargs, args, tmp_
 
 def test_result_types():
     rows = varno96.compute(suite_long(), model=7, temperature=650, combine="mean",
-                           monte_carlo=True, seed=-42)
+                           monte_carlo=True, seed=-42, thermometers="KR00")
     dtypes = rows.dtypes.astype(str).to_dict()
     assert {c for c, t in dtypes.items() if t == "object"} == {"file", "sample", "cpx", "note"}
     assert {c for c, t in dtypes.items() if t == "int64"} == {
         "model", "n_grt", "n_cpx", "n_phe", "mc_seed"}
-    assert dtypes["mc_left_out"] == "Int64"
+    assert dtypes["mc_left_out"] == dtypes["n_KR00"] == "Int64"
     assert all(t == "float64" for c, t in dtypes.items()
                if c not in ("file", "sample", "cpx", "note", "model", "n_grt", "n_cpx", "n_phe",
-                            "mc_seed", "mc_left_out"))
+                            "mc_seed", "mc_left_out", "n_KR00"))
     no_result = rows[rows["sample"] == "RT2"].iloc[0]
     assert no_result["note"].startswith("no result:") and math.isnan(no_result["P_kbar"])
     assert no_result["mc_left_out"] is pd.NA

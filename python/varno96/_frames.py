@@ -157,6 +157,11 @@ def result_index(items, result, values, columns, combine):
     return pd.MultiIndex.from_arrays(arrays)
 
 
+def _runs_of_a_thermometer(name):
+    """n_<key> (n_KR00), empty without a result like mc_left_out; not n_grt, n_cpx, n_phe."""
+    return name.startswith("n_") and name[2:].isupper()
+
+
 def result_frame(columns, values, block, index=None):
     """The compiled part's columns as a DataFrame: numbers as float64 (NaN where the table
     has no value), whole numbers as int64 (Int64 where a cell may be empty), text as str.
@@ -170,7 +175,7 @@ def result_frame(columns, values, block, index=None):
             continue
         if kind == "text":
             value = pd.Series(column, dtype=object, index=index)
-        elif name == "mc_left_out" or np.isnan(column).any():
+        elif name == "mc_left_out" or _runs_of_a_thermometer(name) or np.isnan(column).any():
             value = pd.Series(pd.array(column, dtype="Int64"), index=index)  # NaN: <NA>
         else:
             value = pd.Series(column.astype(np.int64), index=index)
