@@ -194,10 +194,10 @@ py::dict compute(const py::list &items, long long model, const py::object &tempe
     if (!estimate)
         throw py::value_error("ferric " + range_words(option_named("ferric")) + ", got " + ferric);
     o.estimate_ferric = *estimate;
-    const auto each_run = ferric_in_runs_of(ferric_in_runs);
-    if (!each_run)
+    const auto runs = ferric_in_runs_of(ferric_in_runs);
+    if (!runs)
         throw py::value_error("ferric_in_runs must be 'each' or 'once', got " + ferric_in_runs);
-    o.ferric_each_run = *each_run;
+    o.ferric_in_runs = *runs;
     if (const std::string why = option_error(o); !why.empty()) throw py::value_error(why);
     if (jobs < 1) throw py::value_error("jobs: must be 1 or more");
     c.jobs = jobs;

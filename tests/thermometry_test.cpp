@@ -518,8 +518,8 @@ TEST(Options, FerricWords) {
         {"phe=none,", std::nullopt},
     };
     for (const auto &c : cases) EXPECT_EQ(ferric_of(c.words), c.estimate) << c.words;
-    EXPECT_EQ(ferric_in_runs_of("each"), true);
-    EXPECT_EQ(ferric_in_runs_of("once"), false);
+    EXPECT_EQ(ferric_in_runs_of("each"), ferric_runs::each);
+    EXPECT_EQ(ferric_in_runs_of("once"), ferric_runs::once);
     EXPECT_EQ(ferric_in_runs_of("twice"), std::nullopt);
 }
 
