@@ -380,8 +380,7 @@ void prepare(calculation &c, const sample_wt &in, bool each_run) {
     c.STARTMODEL();
     ASSERT_TRUE(c.FIRSTCALC(&calculation::GARNET, c.GRTWT) &&
                 c.FIRSTCALC(&calculation::CPX, c.CPXWT) &&
-                c.FIRSTCALC(&calculation::WHITEMICA, c.MICAWT) && c.TRIALPRESSURE() &&
-                c.MIXING());
+                c.FIRSTCALC(&calculation::WHITEMICA, c.MICAWT) && c.TRIALPRESSURE() && c.MIXING());
     c.TT = c.T;
     ASSERT_TRUE(c.TABLEROW(0));
 }
@@ -409,7 +408,8 @@ TEST(FerricInRuns, EachRunPerturbsTheAnalysesAsEnteredAndEstimatesAfresh) {
     for (std::size_t k = 0; k < 3; k++)
         for (int i = 1; i <= NEL; i++) {
             const double w = entered[k][i];
-            const double want = w < 0.01 ? w : std::max(0.0, w + draws.GASDEV(draws.IDUM) * std::sqrt(w / 100));
+            const double want =
+                w < 0.01 ? w : std::max(0.0, w + draws.GASDEV(draws.IDUM) * std::sqrt(w / 100));
             EXPECT_EQ(runs[0].wt[k][i], want) << "mineral " << k << " oxide " << i;
         }
     choices how;
@@ -456,9 +456,9 @@ TEST(FerricInRuns, EachCalibrationCountsTheRunsOfItsSpreads) {
                 for (const auto &pair : b.pairs)
                     n += pair[1].text == sample && pair[2].text == "2" && !pair[t].text.empty();
                 EXPECT_EQ(row[at(b.columns, "n_" + key)].text, std::to_string(n)) << sample << key;
-                const std::string words =
-                    key + ": " + std::to_string(n) + " of 200 Monte-Carlo runs have a value; " +
-                    std::to_string(200 - n) + " without: ";
+                const std::string words = key + ": " + std::to_string(n) +
+                                          " of 200 Monte-Carlo runs have a value; " +
+                                          std::to_string(200 - n) + " without: ";
                 EXPECT_EQ(note.find(words) != std::string::npos, n < 100) << note;
                 few += n < 100;
             }

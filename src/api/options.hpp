@@ -54,8 +54,8 @@ using option_field =
     std::variant<bool batch_options::*, long long batch_options::*,
                  std::optional<long long> batch_options::*, double batch_options::*,
                  std::optional<double> batch_options::*, combine_mode batch_options::*,
-                 std::vector<thermometry::key> batch_options::*,
-                 ferric_estimates batch_options::*, ferric_runs batch_options::*>;
+                 std::vector<thermometry::key> batch_options::*, ferric_estimates batch_options::*,
+                 ferric_runs batch_options::*>;
 
 struct option_spec {
     std::string_view name;       // --name on the command line, the page's field id

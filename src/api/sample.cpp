@@ -117,6 +117,14 @@ std::string few_runs_note(int runs, const std::vector<std::pair<std::string, int
     return note;
 }
 
+// Another note of a calibration's point; the note column names the calibration before the
+// first, so the others name it again.
+void add_note(intersection &x, thermometry::key key, std::string_view note) {
+    if (note.empty()) return;
+    if (!x.note.empty()) x.note += "; " + std::string(thermometry::about(key).name) + ": ";
+    x.note += note;
+}
+
 void count_reason(std::vector<std::pair<std::string, int>> &reasons, std::string_view why,
                   int n = 1) {
     for (auto &[text, count] : reasons)
@@ -202,10 +210,7 @@ sample_result compute_sample(const sample_wt &in, const choices &how) {
                                       ? thermometry::grt_cpx(cat[0], cat[1])
                                       : thermometry::grt_phe(cat[0], cat[2]);
                 if (pair) x.note = std::string(thermometry::range_note(key, *pair.value));
-                if (const auto outside = thermometry::range_note(key, *x.t_c); !outside.empty())
-                    x.note += (x.note.empty() ? "" : "; " + std::string(thermometry::about(key).name) +
-                                                         ": ") +
-                              std::string(outside);
+                add_note(x, key, thermometry::range_note(key, *x.t_c));
             } else {
                 x.note = std::string(f.why);
             }
@@ -246,11 +251,7 @@ sample_result compute_sample(const sample_wt &in, const choices &how) {
             spread(x, points);
             x.runs = static_cast<int>(points.size());
             for (const auto &[why, count] : second.left) count_reason(without[k], why, count);
-            const std::string few = few_runs_note(x.runs, without[k]);
-            if (!few.empty())
-                x.note += (x.note.empty() ? "" : "; " + std::string(thermometry::about(keys[k]).name) +
-                                                     ": ") +
-                          few;
+            add_note(x, keys[k], few_runs_note(x.runs, without[k]));
         }
         second.intersections = std::move(runs);
         for (const pass_result *p : {&first, &second})

@@ -75,10 +75,10 @@ inline constexpr std::array<calibration, n_calibrations> calibrations{{
      "garnet-clinopyroxene Fe2+-Mg, with garnet X_Ca, X_Mn and X_Mg"},
     {key::kr78, "KR78", "Krogh E.J., Råheim A. (1978) Contrib. Mineral. Petrol. 66, 75-80",
      "Krogh & Råheim (1978)", mineral_pair::grt_phe, "garnet-phengite Fe-Mg, all iron as analysed"},
+    // The range: Green & Hellman (1982), p. 253, experiments at 20-35 kbar and 800-1000 C.
     {key::gh82, "GH82", "Green T.H., Hellman P.L. (1982) Lithos 15, 253-266, basaltic calibration",
      "Green & Hellman (1982)", mineral_pair::grt_phe,
-     "garnet-phengite Fe-Mg, all iron as analysed, basaltic compositions", 0, 1, {},
-     800, 1000, // Green & Hellman (1982), p. 253: experiments at 20-35 kbar and 800-1000 C
+     "garnet-phengite Fe-Mg, all iron as analysed, basaltic compositions", 0, 1, "", 800, 1000,
      "outside 800 to 1000 C, the temperatures of its experiments (Green & Hellman 1982, p. 253)"},
 }};
 

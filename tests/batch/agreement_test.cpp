@@ -214,14 +214,14 @@ INSTANTIATE_TEST_SUITE_P(Settings, Agreement, ::testing::ValuesIn(settings),
 TEST(FerricInRuns, OnceGivesTheRowsOfBefore) {
     scratch dir;
     dir.write("SUITE.PRN", suite_text());
-    const run_result b = run(VARNO96_BATCH,
-                             {"-m", "6", "-t", "600", "--powell", "-u", "1.5", "--seed", "-5",
-                              "--monte-carlo", "--thermometers", "all", "--formulae",
-                              "--ferric-in-runs", "once", "SUITE.PRN"},
-                             dir);
+    const run_result b =
+        run(VARNO96_BATCH,
+            {"-m", "6", "-t", "600", "--powell", "-u", "1.5", "--seed", "-5", "--monte-carlo",
+             "--thermometers", "all", "--formulae", "--ferric-in-runs", "once", "SUITE.PRN"},
+            dir);
     const csv_table got = parse_csv(b.out);
-    const csv_table want = parse_csv(slurp(std::filesystem::path(VARNO96_TESTS) / "batch" /
-                                           "once-before.csv"));
+    const csv_table want =
+        parse_csv(slurp(std::filesystem::path(VARNO96_TESTS) / "batch" / "once-before.csv"));
     ASSERT_EQ(got.rows.size(), want.rows.size());
     std::size_t added = 0;
     for (const std::string &name : got.header)
