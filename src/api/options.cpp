@@ -83,7 +83,8 @@ const std::array<option_spec, 14> batch_option_table{{
      "phe=none or grt=estimate,cpx=none,phe=none (grt, cpx, phe)",
      {}, {}, &batch_options::estimate_ferric,
      "Estimated by charge balance (the default), or none: all iron Fe<sup>2+</sup>, the "
-     "formula as recalculated. An entered Fe<sub>2</sub>O<sub>3</sub> is kept either way."},
+     "formula as recalculated. An entered Fe<sub>2</sub>O<sub>3</sub> is kept either way.",
+     "|estimated|none"},
     {"ferric-in-runs", {}, "ferric_in_runs", "Ferric iron in the Monte-Carlo runs",
      option_kind::choice, {}, {}, "each|once", "each|once", "each", false,
      "each: every Monte-Carlo run perturbs the analyses as entered (an oxide perturbed below 0 "
@@ -93,7 +94,8 @@ const std::array<option_spec, 14> batch_option_table{{
      "Each run perturbs the analyses as entered and estimates their ferric iron afresh, so that "
      "the spreads include the error of the estimate; or the runs perturb the analyses with the "
      "ferric iron first estimated, as the dialogue does.",
-     "estimated in each run (the default)|estimated once, as the dialogue"},
+     "estimated in each run (the default)|estimated in each run|estimated once, as the "
+     "dialogue"},
     // One thread per Web Worker: no control on the page.
     {"jobs", "j", "jobs", "Threads", option_kind::integer, 1, 256, {}, "N", {}, false,
      "Compute on N threads (default: the number of cores)", {}, {}, &batch_options::jobs},
