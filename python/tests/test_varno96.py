@@ -650,4 +650,5 @@ def test_help_describes_every_keyword_and_the_thermometers():
     assert keys.loc["P85", "reference"].startswith("Powell R. (1985) Regression diagnostics")
     assert keys.loc["KR78", "minerals"] == "garnet-phengite"
     assert keys.loc["K88", "range"] == "garnet X_Ca 0.10 to 0.50"
+    assert keys.loc["GH82", "range"] == "800 to 1000 °C"
     assert all(f.startswith("T = (") for f in keys["formula"])

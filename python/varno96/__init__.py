@@ -302,7 +302,7 @@ def pairs(data=None, *, model, temperature, powell=False, at=None, one_site=Fals
 
 def cite(*, model, temperature=None, powell=False, at=None, one_site=False, uncertainty=1.0,
          monte_carlo=False, seed=None, combine=None, formulae=False, thermometers=None,
-         jobs=None, bibtex=False):
+         ferric="estimate", ferric_in_runs="each", jobs=None, bibtex=False):
     """The methods paragraph of a run with these options and the full references of what it
     names, as ``varno96-batch --cite`` prints them; with ``bibtex=True`` the references as
     BibTeX entries, as ``varno96-batch --cite bibtex`` prints them.
@@ -317,7 +317,8 @@ def cite(*, model, temperature=None, powell=False, at=None, one_site=False, unce
     options = dict(model=model, temperature=0.0 if per_sample or temperature is None
                    else temperature, powell=powell, at=at, one_site=one_site,
                    uncertainty=uncertainty, monte_carlo=monte_carlo, seed=seed, combine=combine,
-                   formulae=formulae, thermometers=thermometers, jobs=jobs)
+                   formulae=formulae, thermometers=thermometers, ferric=ferric,
+                   ferric_in_runs=ferric_in_runs, jobs=jobs)
     checked = _OPTIONS.checked(options)
     if not isinstance(bibtex, bool):
         raise TypeError(f"bibtex must be True or False, got {bibtex!r}")
