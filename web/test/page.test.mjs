@@ -194,8 +194,8 @@ test('the page has a control for every option of the table, and none beyond it',
     const names = table.map((o) => o.name).filter((name) => name !== 'jobs'); // one thread per Web Worker
     // A list option has a check box for each of its choices, <name>-<choice>; a choice per
     // mineral a menu for each mineral, <name>-<grt|cpx|phe>.
-    const several = (o) => o.kind === 'list' || o.valueName.startsWith('[MINERAL=]');
-    const named = new Set(fields.map((id) => names.find((name) => id.startsWith(`${name}-`) && several(table.find((o) => o.name === name))) ?? id));
+    const parts = (o) => (o.kind === 'list' ? o.choices.split('|') : o.valueName.startsWith('[MINERAL=]') ? ['grt', 'cpx', 'phe'] : []);
+    const named = new Set(fields.map((id) => names.find((name) => parts(table.find((o) => o.name === name)).some((p) => id === `${name}-${p}`)) ?? id));
     assert.deepEqual([...named].sort(), [...names].sort());
     for (const o of table.filter((o) => o.kind === 'list'))
         assert.deepEqual(fields.filter((id) => id.startsWith(`${o.name}-`)), o.choices.split('|').map((c) => `${o.name}-${c}`));
