@@ -483,7 +483,7 @@ TEST(Ferric, NoneGivesTheFormulaeRecalculatedWithoutAnEstimate) {
             const sample_result r = compute_sample(in, without);
             for (std::size_t k = 0; k < 3; k++) {
                 if (!r.formulae[k] || !estimated.formulae[k]) continue;
-                const formula &f = *r.formulae[k];
+                const varno96::formula &f = *r.formulae[k];
                 if (k != none) {
                     EXPECT_EQ(f.cat.V, estimated.formulae[k]->cat.V);
                     continue;
