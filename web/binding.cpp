@@ -119,6 +119,7 @@ val option_table() {
         v.set("excludes", std::string(s.excludes));
         v.set("needs", std::string(s.needs));
         v.set("pageHelp", std::string(s.page_help));
+        v.set("valueName", std::string(s.value_name));
         std::string choices(s.page_choices);
         // The model's menu: the titles of the models, as the dialogue's menu numbers them.
         if (s.field == option_field(&batch_options::model))

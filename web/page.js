@@ -9,6 +9,9 @@
     let fieldIds = [];
     let flagIds = [];
     let lists = []; // { name, boxes }
+    // Choices made per mineral (ferric iron), <name>-<mineral>, given as "grt=…,cpx=…,phe=…".
+    const minerals = [['grt', 'Garnet'], ['cpx', 'Clinopyroxene'], ['phe', 'Phengite']];
+    let perMineral = []; // { name, selects }
     const downloadIds = ['download-csv', 'download-pairs', 'download-svg', 'download-png', 'download-bibtex'];
 
     let worker = null;
@@ -170,6 +173,10 @@
         for (const id of fieldIds) f[id] = $(id).value;
         for (const id of flagIds) f[id] = $(id).checked;
         for (const { name, boxes } of lists) f[name] = boxes.filter((b) => b.checked).map((b) => b.id.slice(name.length + 1)).join(',');
+        for (const { name, selects } of perMineral) {
+            const words = selects.map((s) => s.value);
+            f[name] = words.every((w) => w === words[0]) ? words[0] : minerals.map(([m], k) => `${m}=${words[k]}`).join(',');
+        }
         return f;
     }
 
@@ -211,6 +218,20 @@
                 }
                 lists.push({ name: id, boxes });
                 listSets.push(set);
+            } else if (o.valueName?.startsWith('[MINERAL=]')) {
+                // A choice for each mineral, each of the option's values.
+                const values = o.choices.split('|'), words = o.pageChoices.split('|').slice(1);
+                const set = element('fieldset', { class: 'field', 'aria-describedby': `${id}-help ${id}-error` }, element('legend', {}, o.label));
+                const selects = minerals.map(([m, mineral]) => {
+                    const select = element('select', { id: `${id}-${m}` });
+                    values.forEach((value, i) => select.add(new Option(words[i] ?? value, value)));
+                    set.append(element('label', {}, `${mineral} `, select));
+                    select.addEventListener('change', edited);
+                    return select;
+                });
+                set.append(help(id, o.pageHelp), element('p', { class: 'error', id: `${id}-error` }));
+                where.append(set);
+                perMineral.push({ name: id, selects });
             } else {
                 const menu = o.pageChoices.split('|').filter(Boolean);
                 let control;

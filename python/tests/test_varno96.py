@@ -92,6 +92,15 @@ OPTIONS = [  # (keyword arguments, the batch's options)
           thermometers="all"),
      ["-m", "1", "-t", "650", "--combine", "each", "--monte-carlo", "--seed", "-3",
       "--thermometers", "all"]),
+    # Ferric iron: once as the dialogue's runs, none for all minerals or per mineral.
+    (dict(model=7, temperature=650, monte_carlo=True, seed=-5, thermometers="KR00,GH82",
+          ferric_in_runs="once", ferric="none"),
+     ["-m", "7", "-t", "650", "--monte-carlo", "--seed", "-5", "--thermometers", "KR00,GH82",
+      "--ferric-in-runs", "once", "--ferric", "none"]),
+    (dict(model=7, temperature=650, monte_carlo=True, seed=-5, formulae=True,
+          thermometers="EG79", ferric={"phe": "none", "grt": "estimate"}),
+     ["-m", "7", "-t", "650", "--monte-carlo", "--seed", "-5", "--formulae", "--thermometers",
+      "EG79", "--ferric", "grt=estimate,phe=none"]),
 ]
 
 
@@ -172,15 +181,15 @@ def test_dataframes_agree_with_the_batch_on_their_csv(layout, kwargs, args, tmp_
 
 def test_result_types():
     rows = varno96.compute(suite_long(), model=7, temperature=650, combine="mean",
-                           monte_carlo=True, seed=-42)
+                           monte_carlo=True, seed=-42, thermometers="KR00")
     dtypes = rows.dtypes.astype(str).to_dict()
     assert {c for c, t in dtypes.items() if t == "object"} == {"file", "sample", "cpx", "note"}
     assert {c for c, t in dtypes.items() if t == "int64"} == {
         "model", "n_grt", "n_cpx", "n_phe", "mc_seed"}
-    assert dtypes["mc_left_out"] == "Int64"
+    assert dtypes["mc_left_out"] == dtypes["n_KR00"] == "Int64"
     assert all(t == "float64" for c, t in dtypes.items()
                if c not in ("file", "sample", "cpx", "note", "model", "n_grt", "n_cpx", "n_phe",
-                            "mc_seed", "mc_left_out"))
+                            "mc_seed", "mc_left_out", "n_KR00"))
     no_result = rows[rows["sample"] == "RT2"].iloc[0]
     assert no_result["note"].startswith("no result:") and math.isnan(no_result["P_kbar"])
     assert no_result["mc_left_out"] is pd.NA
@@ -287,6 +296,12 @@ def test_empty_frame_and_texts():
     ("SUITE", dict(name=5), TypeError, "name must be a str or a list of str, got int 5"),
     ("SUITE", dict(thermometers=["EG79", "XX1"]), ValueError, "got ['EG79', 'XX1']"),
     ("SUITE", dict(thermometers=7), TypeError, "thermometers must be a list of EG79"),
+    ("SUITE", dict(ferric="some"), ValueError, "ferric: must be estimate or none"),
+    ("SUITE", dict(ferric={"bt": "none"}), ValueError, "ferric takes the minerals"),
+    ("SUITE", dict(ferric=["none"]), TypeError, "ferric must be 'estimate' or 'none'"),
+    ("SUITE", dict(ferric_in_runs="twice"), ValueError,
+     "ferric_in_runs must be 'each' or 'once'"),
+    ("SUITE", dict(ferric="cpx=none"), None, ""),
     ("no-such-file.csv", {}, FileNotFoundError, "no-such-file.csv"),
     (".", {}, IsADirectoryError, ""),
     ("Sample\tMineral\tColour\nA\tGrt\tred\n", {}, ValueError,
@@ -635,4 +650,5 @@ def test_help_describes_every_keyword_and_the_thermometers():
     assert keys.loc["P85", "reference"].startswith("Powell R. (1985) Regression diagnostics")
     assert keys.loc["KR78", "minerals"] == "garnet-phengite"
     assert keys.loc["K88", "range"] == "garnet X_Ca 0.10 to 0.50"
+    assert keys.loc["GH82", "range"] == "800 to 1000 °C"
     assert all(f.startswith("T = (") for f in keys["formula"])

@@ -130,7 +130,8 @@ def _unused_keys(per_sample, items, result):
 
 def compute(data=None, *, model, temperature, powell=False, at=None, one_site=False,
             uncertainty=1.0, monte_carlo=False, seed=None, combine=None, formulae=False,
-            thermometers=None, name=None, jobs=None, garnet=None, cpx=None, mica=None, on=None):
+            thermometers=None, ferric="estimate", ferric_in_runs="each", name=None, jobs=None,
+            garnet=None, cpx=None, mica=None, on=None):
     """Compute every sample of a table of analyses, as ``varno96-batch`` does.
 
     Parameters
@@ -171,8 +172,18 @@ def compute(data=None, *, model, temperature, powell=False, at=None, one_site=Fa
     thermometers : str or list of str, optional
         Where the barometer meets each of these Fe-Mg exchange thermometers: keys such as
         ``["EG79", "K88"]`` or ``"EG79,K88"``, or ``"all"`` (the keys, with their minerals,
-        references, formulae and ranges: ``varno96.thermometers``);
-        adds their columns.
+        references, formulae and ranges: ``varno96.thermometers``); adds their columns (with
+        ``monte_carlo`` also ``n_<key>``, the runs of pass 2 with that intersection).
+    ferric : {"estimate", "none"} or dict, default "estimate"
+        Ferric iron of an analysis entered without Fe2O3: estimated by charge balance, or
+        none (all iron Fe2+, the formula as recalculated); for all minerals, or per mineral
+        as ``{"phe": "none"}`` (keys ``"grt"``, ``"cpx"``, ``"phe"``; the others estimated).
+    ferric_in_runs : {"each", "once"}, default "each"
+        ``"each"``: every Monte-Carlo run perturbs the analyses as entered (an oxide
+        perturbed below 0 taken as 0) and estimates their ferric iron afresh, so that the
+        spreads include the error of the estimate; ``"once"``: the runs perturb the analyses
+        with the ferric iron of the first calculation, as the dialogue does. The runs leave
+        out the thermometers' own calibration error.
     name : str or list of str, optional
         The file name the ``file`` column and the messages give an input; by default the
         path as given, ``"DataFrame"`` or ``"text"``.
@@ -241,7 +252,7 @@ def compute(data=None, *, model, temperature, powell=False, at=None, one_site=Fa
     options = dict(model=model, temperature=temperature, powell=powell, at=at,
                    one_site=one_site, uncertainty=uncertainty, monte_carlo=monte_carlo,
                    seed=seed, combine=combine, formulae=formulae, thermometers=thermometers,
-                   jobs=jobs)
+                   ferric=ferric, ferric_in_runs=ferric_in_runs, jobs=jobs)
     minerals = dict(garnet=garnet, cpx=cpx, mica=mica)
     items, result = _run(data, minerals, on, name, False, options)
     index = _frames.result_index(items, result, result["values"], result["columns"], combine)
@@ -252,7 +263,8 @@ def compute(data=None, *, model, temperature, powell=False, at=None, one_site=Fa
 
 def pairs(data=None, *, model, temperature, powell=False, at=None, one_site=False,
           uncertainty=1.0, monte_carlo=True, seed=None, combine=None, formulae=False,
-          thermometers=None, name=None, jobs=None, garnet=None, cpx=None, mica=None, on=None):
+          thermometers=None, ferric="estimate", ferric_in_runs="each", name=None, jobs=None,
+          garnet=None, cpx=None, mica=None, on=None):
     """The Monte-Carlo temperature-pressure pairs of every sample, as ``varno96-batch --pt``
     writes them.
 
@@ -280,7 +292,7 @@ def pairs(data=None, *, model, temperature, powell=False, at=None, one_site=Fals
     options = dict(model=model, temperature=temperature, powell=powell, at=at,
                    one_site=one_site, uncertainty=uncertainty, monte_carlo=monte_carlo,
                    seed=seed, combine=combine, formulae=formulae, thermometers=thermometers,
-                   jobs=jobs)
+                   ferric=ferric, ferric_in_runs=ferric_in_runs, jobs=jobs)
     minerals = dict(garnet=garnet, cpx=cpx, mica=mica)
     _, result = _run(data, minerals, on, name, True, options)
     runs = _frames.result_frame(result["pair_columns"], result["pairs"], result["pair_block"])
@@ -290,7 +302,7 @@ def pairs(data=None, *, model, temperature, powell=False, at=None, one_site=Fals
 
 def cite(*, model, temperature=None, powell=False, at=None, one_site=False, uncertainty=1.0,
          monte_carlo=False, seed=None, combine=None, formulae=False, thermometers=None,
-         jobs=None, bibtex=False):
+         ferric="estimate", ferric_in_runs="each", jobs=None, bibtex=False):
     """The methods paragraph of a run with these options and the full references of what it
     names, as ``varno96-batch --cite`` prints them; with ``bibtex=True`` the references as
     BibTeX entries, as ``varno96-batch --cite bibtex`` prints them.
@@ -305,7 +317,8 @@ def cite(*, model, temperature=None, powell=False, at=None, one_site=False, unce
     options = dict(model=model, temperature=0.0 if per_sample or temperature is None
                    else temperature, powell=powell, at=at, one_site=one_site,
                    uncertainty=uncertainty, monte_carlo=monte_carlo, seed=seed, combine=combine,
-                   formulae=formulae, thermometers=thermometers, jobs=jobs)
+                   formulae=formulae, thermometers=thermometers, ferric=ferric,
+                   ferric_in_runs=ferric_in_runs, jobs=jobs)
     checked = _OPTIONS.checked(options)
     if not isinstance(bibtex, bool):
         raise TypeError(f"bibtex must be True or False, got {bibtex!r}")

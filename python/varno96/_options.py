@@ -61,6 +61,22 @@ class Options:
             if not words or any(w.lower() not in known for w in words):
                 raise ValueError(f"{label} must be {self._kind_words(option)}, got {value!r}")
             return ",".join(words)
+        if kind == "choice" and option["name"] == "ferric":
+            # One word for all minerals, or per mineral as a dict or as the command line's text.
+            if isinstance(value, dict):
+                minerals = ("grt", "cpx", "phe")
+                if not all(isinstance(k, str) and isinstance(v, str) for k, v in value.items()):
+                    raise TypeError(f"{label} must be 'estimate' or 'none', or a dict of them by "
+                                    f"mineral, got {_shown(value)}")
+                unknown = [k for k in value if k not in minerals]
+                if unknown or not value:
+                    raise ValueError(f"{label} takes the minerals 'grt', 'cpx', 'phe', got "
+                                     f"{value!r}")
+                return ",".join(f"{k}={value[k]}" for k in minerals if k in value)
+            if not isinstance(value, str):
+                raise TypeError(f"{label} must be 'estimate' or 'none', or a dict of them by "
+                                f"mineral, got {_shown(value)}")
+            return value  # the compiled part checks the words
         if kind == "choice":
             choices = option.get("choices") or []
             if not isinstance(value, str):

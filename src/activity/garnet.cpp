@@ -100,7 +100,7 @@ void QUAX(VECTOR4 X, MATRIXW W, VECTOR4 &RTLNG) {
 void calculation::GARNET(VECTOR &wt) {
     MINERAL = "garnet";
     RECALC(wt, CAT, 12, 10);
-    if (CTOT > 8.0 && wt[FE2O3] == 0) FE3FIDDLE(wt, CAT, CTOT, 8, 12, 1);
+    if (CTOT > 8.0 && wt[FE2O3] == 0 && estimate_ferric[0]) FE3FIDDLE(wt, CAT, CTOT, 8, 12, 1);
     if (CAT[MG] >= 0.001)
         FMG = CAT[FE2] / CAT[MG];
     else

@@ -6,7 +6,7 @@ void calculation::WHITEMICA(VECTOR &wt) {
     MINERAL = "phengite";
     RECALC(wt, CAT, 11, 10);
     const REAL CSUM = CTOT - CAT[NA] - CAT[CA] - CAT[K]; // without the interlayer cations
-    if (CSUM > 6 && wt[FE2O3] == 0) FE3FIDDLE(wt, CAT, CSUM, 6, 11, 1);
+    if (CSUM > 6 && wt[FE2O3] == 0 && estimate_ferric[2]) FE3FIDDLE(wt, CAT, CSUM, 6, 11, 1);
     VECTOR C = CAT;
     C[SI] = C[SI] - 2; // two Si fill the fixed tetrahedral pair
     const REAL XSIT = ASSIGNSITE(C[SI], 2, 1);

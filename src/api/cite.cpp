@@ -3,6 +3,7 @@
 #include "api/options.hpp"
 
 #include <algorithm>
+#include <array>
 
 namespace varno96 {
 
@@ -63,6 +64,20 @@ std::string thermometer_words(const std::vector<thermometry::key> &keys) {
     return listed(parts);
 }
 
+// How ferric iron was had: by charge balance, or all iron as Fe2+ in the minerals without.
+std::string ferric_words(const ferric_estimates &estimated) {
+    constexpr std::array<const char *, 3> minerals{"garnet", "clinopyroxene", "phengite"};
+    std::string without;
+    int n = 0;
+    for (std::size_t k = 0; k < 3; k++)
+        if (!estimated[k]) without += std::string(n++ ? " and the " : "") + minerals[k];
+    const std::string estimate =
+        "ferric iron estimated by charge balance where Fe2O3 was not analysed";
+    if (n == 0) return estimate;
+    if (n == 3) return "all iron taken as Fe2+ where Fe2O3 was not analysed";
+    return estimate + ", but for the " + without + ", whose iron was all taken as Fe2+";
+}
+
 } // namespace
 
 std::string methods_paragraph(const batch_options &o, trial_temperature t,
@@ -72,8 +87,8 @@ std::string methods_paragraph(const batch_options &o, trial_temperature t,
         "Pressures were calculated with varno96 " + std::string(release) +
         " for the equilibrium pyrope + 2 grossular + 3 celadonite = 6 diopside + 3 muscovite, "
         "with the program's own calibration of the barometer. Mineral formulae were "
-        "recalculated to 12 (garnet), 6 (clinopyroxene) and 11 (phengite) oxygens, ferric iron "
-        "estimated by charge balance where Fe2O3 was not analysed. Activities follow " +
+        "recalculated to 12 (garnet), 6 (clinopyroxene) and 11 (phengite) oxygens, " +
+        ferric_words(o.estimate_ferric) + ". Activities follow " +
         garnet_words(model) + ", the " +
         (o.one_site ? "one-site (ideal)" : "two-site (disordered)") +
         " clinopyroxene model and ideal site mixing in phengite. The pressure was calculated " +
@@ -93,7 +108,11 @@ std::string methods_paragraph(const batch_options &o, trial_temperature t,
              number_text(o.uncertainty) +
              " % of a 100 wt% total; the second also the garnet Margules and the clinopyroxene "
              "interaction parameters by their standard deviations" +
-             (o.seed ? " (seed " + std::to_string(*o.seed) + ")" : std::string()) + ".";
+             (o.seed ? " (seed " + std::to_string(*o.seed) + ")" : std::string()) + "." +
+             (o.ferric_in_runs == ferric_runs::each
+                  ? " Each run perturbed the analyses as entered, an oxide perturbed below 0 "
+                    "taken as 0, and estimated their ferric iron afresh."
+                  : std::string());
     return s;
 }
 

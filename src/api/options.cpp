@@ -2,6 +2,7 @@
 
 #include "io/textio.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 #include <string>
@@ -10,7 +11,7 @@
 namespace varno96 {
 
 // clang-format off
-const std::array<option_spec, 12> batch_option_table{{
+const std::array<option_spec, 14> batch_option_table{{
     {"model", "m", "model", "Garnet mixing model", option_kind::integer, 1, NMODELS, {}, "N", {},
      true, "Garnet mixing model, 1 to 7 (see the manual)", {}, {}, &batch_options::model,
      "How a(pyrope) and a(grossular) are computed from the garnet; the models and their "
@@ -75,6 +76,26 @@ const std::array<option_spec, 12> batch_option_table{{
      "Each one checked gives where it meets the barometer (columns T_<var>key</var>_C and "
      "P_<var>key</var>_kbar, with Monte-Carlo their spread), and on the diagram each sample's "
      "barometer line with a marker for each; references under About."},
+    {"ferric", {}, "ferric", "Ferric iron of an analysis without Fe2O3", option_kind::choice, {},
+     {}, "estimate|none", "[MINERAL=]estimate|none", "estimate", false,
+     "Ferric iron of an analysis entered without Fe2O3: estimated by charge balance, or none "
+     "(all iron Fe2+, the formula as recalculated); for all minerals, or per mineral as in "
+     "phe=none or grt=estimate,cpx=none,phe=none (grt, cpx, phe)",
+     {}, {}, &batch_options::estimate_ferric,
+     "Estimated by charge balance (the default), or none: all iron Fe<sup>2+</sup>, the "
+     "formula as recalculated. An entered Fe<sub>2</sub>O<sub>3</sub> is kept either way.",
+     "|estimated|none"},
+    {"ferric-in-runs", {}, "ferric_in_runs", "Ferric iron in the Monte-Carlo runs",
+     option_kind::choice, {}, {}, "each|once", "each|once", "each", false,
+     "each: every Monte-Carlo run perturbs the analyses as entered (an oxide perturbed below 0 "
+     "taken as 0) and estimates their ferric iron afresh; once: the runs perturb the analyses "
+     "with the ferric iron of the first calculation, as the dialogue does",
+     {}, {}, &batch_options::ferric_in_runs,
+     "Each run perturbs the analyses as entered and estimates their ferric iron afresh, so that "
+     "the spreads include the error of the estimate; or the runs perturb the analyses with the "
+     "ferric iron first estimated, as the dialogue does.",
+     "estimated in each run (the default)|estimated in each run|estimated once, as the "
+     "dialogue"},
     // One thread per Web Worker: no control on the page.
     {"jobs", "j", "jobs", "Threads", option_kind::integer, 1, 256, {}, "N", {}, false,
      "Compute on N threads (default: the number of cores)", {}, {}, &batch_options::jobs},
@@ -141,10 +162,46 @@ std::optional<std::vector<thermometry::key>> thermometers_of(std::string_view li
     return keys;
 }
 
+std::optional<ferric_estimates> ferric_of(std::string_view words) {
+    const auto estimate = [](std::string_view w) -> std::optional<bool> {
+        if (w == "estimate") return true;
+        if (w == "none") return false;
+        return std::nullopt;
+    };
+    if (const auto all = estimate(words)) return ferric_estimates{*all, *all, *all};
+    ferric_estimates each{true, true, true};
+    std::array<bool, 3> given{};
+    constexpr std::array<std::string_view, 3> minerals{"grt", "cpx", "phe"};
+    for (std::size_t start = 0; start <= words.size();) {
+        std::size_t end = words.find(',', start);
+        if (end == std::string_view::npos) end = words.size();
+        const std::string_view item = words.substr(start, end - start);
+        start = end + 1;
+        const std::size_t eq = item.find('=');
+        if (eq == std::string_view::npos) return std::nullopt;
+        const auto m = std::find(minerals.begin(), minerals.end(), item.substr(0, eq));
+        const auto e = estimate(item.substr(eq + 1));
+        if (m == minerals.end() || !e) return std::nullopt;
+        const auto k = static_cast<std::size_t>(m - minerals.begin());
+        if (given[k]) return std::nullopt; // a mineral twice
+        given[k] = true, each[k] = *e;
+    }
+    return each;
+}
+
+std::optional<ferric_runs> ferric_in_runs_of(std::string_view word) {
+    if (word == "each") return ferric_runs::each;
+    if (word == "once") return ferric_runs::once;
+    return std::nullopt;
+}
+
 std::string range_words(const option_spec &s) {
     const auto whole = [](double x) { return std::to_string(static_cast<long long>(x)); };
     if (s.kind == option_kind::integer && s.low && s.high)
         return "must be a whole number from " + whole(*s.low) + " to " + whole(*s.high);
+    if (s.name == "ferric")
+        return "must be estimate or none, or minerals with theirs, e.g. phe=none or "
+               "grt=estimate,cpx=none";
     if (s.kind == option_kind::choice) {
         std::string words(s.choices);
         const std::size_t bar = words.find('|');
@@ -266,6 +323,20 @@ std::optional<std::string> set_option(const option_spec &s, batch_options &o,
                 const auto keys = list ? thermometers_of(*list) : std::nullopt;
                 if (!keys) return refused();
                 o.*f = *keys;
+                return std::nullopt;
+            },
+            [&](ferric_estimates batch_options::*f) -> std::optional<std::string> {
+                const auto *words = std::get_if<std::string>(&v);
+                const auto estimates = words ? ferric_of(*words) : std::nullopt;
+                if (!estimates) return refused();
+                o.*f = *estimates;
+                return std::nullopt;
+            },
+            [&](ferric_runs batch_options::*f) -> std::optional<std::string> {
+                const auto *word = std::get_if<std::string>(&v);
+                const auto runs = word ? ferric_in_runs_of(*word) : std::nullopt;
+                if (!runs) return refused();
+                o.*f = *runs;
                 return std::nullopt;
             }},
         s.field);

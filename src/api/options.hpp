@@ -21,6 +21,13 @@ namespace varno96 {
 // mineral.
 enum class combine_mode { none, mean, each };
 
+// Ferric iron in the Monte-Carlo runs: estimated afresh in each run from the analysis as
+// entered, perturbed; or once, the runs perturbing the analysis with the first estimate.
+enum class ferric_runs { each, once };
+// Whether the ferric iron of an analysis without Fe2O3 is estimated by charge balance: of the
+// garnet, the clinopyroxene and the phengite.
+using ferric_estimates = std::array<bool, 3>;
+
 // Everything a batch is asked, as the front ends take it before any check.
 struct batch_options {
     long long model = 0;
@@ -34,7 +41,9 @@ struct batch_options {
     combine_mode combine = combine_mode::none;
     bool formulae = false;
     std::vector<thermometry::key> thermometers; // in the order of the calibrations
-    std::optional<long long> jobs;              // threads; none: the front end's own choice
+    ferric_estimates estimate_ferric{true, true, true};
+    ferric_runs ferric_in_runs = ferric_runs::each;
+    std::optional<long long> jobs; // threads; none: the front end's own choice
     bool operator==(const batch_options &) const = default;
 };
 
@@ -45,7 +54,8 @@ using option_field =
     std::variant<bool batch_options::*, long long batch_options::*,
                  std::optional<long long> batch_options::*, double batch_options::*,
                  std::optional<double> batch_options::*, combine_mode batch_options::*,
-                 std::vector<thermometry::key> batch_options::*>;
+                 std::vector<thermometry::key> batch_options::*, ferric_estimates batch_options::*,
+                 ferric_runs batch_options::*>;
 
 struct option_spec {
     std::string_view name;       // --name on the command line, the page's field id
@@ -69,7 +79,7 @@ struct option_spec {
 };
 
 // The options in the order varno96-batch's help lists them.
-extern const std::array<option_spec, 12> batch_option_table;
+extern const std::array<option_spec, 14> batch_option_table;
 // The option of that long name; throws std::out_of_range for none.
 const option_spec &option_named(std::string_view name);
 // The option that sets this field.
@@ -117,6 +127,13 @@ std::optional<combine_mode> combine_of(std::string_view word);
 // The thermometers of a list: keys separated by commas (any case, in any order), or "all";
 // in the order of the calibrations, each once. Nothing for a word that names none.
 std::optional<std::vector<thermometry::key>> thermometers_of(std::string_view list);
+
+// Ferric iron of the garnet, the clinopyroxene and the phengite, each estimated (true) or
+// not: "estimate" or "none" for all three, or minerals with their word ("phe=none",
+// "grt=estimate,cpx=none"), the others estimated. Nothing for anything else.
+std::optional<ferric_estimates> ferric_of(std::string_view words);
+// "each" or "once"; nothing for anything else.
+std::optional<ferric_runs> ferric_in_runs_of(std::string_view word);
 
 // The shortest text that reads back as x ("650", "0.5", "nan").
 std::string number_text(double x);

@@ -4,6 +4,7 @@
 #include "io/textio.hpp"
 #include "stats/stats.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -42,6 +43,7 @@ pass_result run_pass(calculation &c, int j) {
             p.t_mean = t_mean, p.t_sd = t_sd;
         }
     }
+    p.left = left;
     for (const auto &[why, count] : left) {
         p.left_out += count;
         p.why += (p.why.empty() ? "" : "; ") + std::to_string(count) + " of " +
@@ -99,6 +101,41 @@ void spread(intersection &x, const std::vector<std::pair<double, double>> &point
     if (stt > 0 && spp > 0) x.rho = stp / std::sqrt(stt * spp);
 }
 
+// The note of a calibration whose spreads rest on fewer than half the runs: how many have a
+// point, and the commonest reasons of the others.
+std::string few_runs_note(int runs, const std::vector<std::pair<std::string, int>> &without) {
+    if (2 * runs >= RSIZE) return {};
+    std::vector<std::pair<std::string, int>> reasons = without;
+    std::stable_sort(reasons.begin(), reasons.end(),
+                     [](const auto &a, const auto &b) { return a.second > b.second; });
+    std::string note = std::to_string(runs) + " of " + std::to_string(RSIZE) +
+                       " Monte-Carlo runs have a value; " + std::to_string(RSIZE - runs) +
+                       " without:";
+    constexpr std::size_t shown = 3;
+    for (std::size_t i = 0; i < reasons.size() && i < shown; i++)
+        note += (i ? ", " : " ") + reasons[i].first + " " + std::to_string(reasons[i].second);
+    if (reasons.size() > shown) note += ", other reasons";
+    return note;
+}
+
+// Another note of a calibration's point; the note column names the calibration before the
+// first, so the others name it again.
+void add_note(intersection &x, thermometry::key key, std::string_view note) {
+    if (note.empty()) return;
+    if (!x.note.empty()) x.note += "; " + std::string(thermometry::about(key).name) + ": ";
+    x.note += note;
+}
+
+void count_reason(std::vector<std::pair<std::string, int>> &reasons, std::string_view why,
+                  int n = 1) {
+    for (auto &[text, count] : reasons)
+        if (text == why) {
+            count += n;
+            return;
+        }
+    reasons.emplace_back(std::string(why), n);
+}
+
 } // namespace
 
 sample_result compute_sample(const sample_wt &in, const choices &how) {
@@ -108,6 +145,13 @@ sample_result compute_sample(const sample_wt &in, const choices &how) {
     calculation &c = *run;
     c.INITIALISE();
     c.GRTWT = in.grt, c.CPXWT = in.cpx, c.MICAWT = in.mica;
+    c.entered = {in.grt, in.cpx, in.mica};
+    c.ferric_each_run = how.ferric_each_run;
+    for (std::size_t k = 0; k < 3; k++)
+        // A run that estimates afresh estimates where the first calculation did: for an analysis
+        // entered without Fe2O3, even where a perturbed Fe2O3 was taken as 0.
+        c.estimate_ferric[k] =
+            how.estimate_ferric[k] && (!how.ferric_each_run || c.entered[k][FE2O3] == 0);
     c.T = how.t_c + 273.15;
     c.CHOICE = static_cast<std::int16_t>(how.model);
     c.STARTMODEL();
@@ -167,6 +211,7 @@ sample_result compute_sample(const sample_wt &in, const choices &how) {
                                       ? thermometry::grt_cpx(cat[0], cat[1])
                                       : thermometry::grt_phe(cat[0], cat[2]);
                 if (pair) x.note = std::string(thermometry::range_note(key, *pair.value));
+                add_note(x, key, thermometry::range_note(key, *x.t_c));
             } else {
                 x.note = std::string(f.why);
             }
@@ -180,18 +225,20 @@ sample_result compute_sample(const sample_wt &in, const choices &how) {
         // Every run of pass 2 also meets each thermometer, with its perturbed analyses and
         // mixing parameters.
         std::vector<std::vector<std::optional<std::pair<double, double>>>> runs;
+        // Of each thermometer, why the runs of pass 2 without its point have none.
+        std::vector<std::vector<std::pair<std::string, int>>> without(keys.size());
         if (probe)
             c.after_run = [&](int j, const calculation::run_record &taken) {
                 if (j != 2) return;
                 probe->SDMIX = true;
                 const auto found = intersections(*probe, taken.wt, taken.cat, &taken);
                 std::vector<std::optional<std::pair<double, double>>> points;
-                for (const thermometry::key key : keys) {
-                    const auto &f = found[thermometry::index(key)];
+                for (std::size_t k = 0; k < keys.size(); k++) {
+                    const auto &f = found[thermometry::index(keys[k])];
                     if (f)
                         points.emplace_back(std::pair(f.value->t_k - 273.15, f.value->p_kbar));
                     else
-                        points.emplace_back();
+                        points.emplace_back(), count_reason(without[k], f.why);
                 }
                 runs.push_back(std::move(points));
             };
@@ -201,7 +248,11 @@ sample_result compute_sample(const sample_wt &in, const choices &how) {
             std::vector<std::pair<double, double>> points;
             for (const auto &points_of_run : runs)
                 if (points_of_run[k]) points.push_back(*points_of_run[k]);
-            spread(r.intersections[k], points);
+            intersection &x = r.intersections[k];
+            spread(x, points);
+            x.runs = static_cast<int>(points.size());
+            for (const auto &[why, count] : second.left) count_reason(without[k], why, count);
+            add_note(x, keys[k], few_runs_note(x.runs, without[k]));
         }
         second.intersections = std::move(runs);
         for (const pass_result *p : {&first, &second})

@@ -25,6 +25,12 @@ struct choices {
     std::int16_t seed = -1;     // Monte-Carlo seed, -99..-1
     // Thermometers to intersect with the barometer, in the order of the calibrations.
     std::vector<thermometry::key> thermometers;
+    // Beyond the dialogue: the ferric iron of an analysis without Fe2O3 estimated by charge
+    // balance (garnet, clinopyroxene, phengite), or all iron taken as Fe2+; and the Monte-Carlo
+    // runs perturbing the analyses as entered and estimating their ferric iron afresh, or (as
+    // the dialogue does) perturbing the analyses with the ferric iron first estimated.
+    std::array<bool, 3> estimate_ferric{true, true, true};
+    bool ferric_each_run = true;
 };
 
 // A row of the result table.
@@ -42,6 +48,7 @@ struct pass_result {
     std::optional<double> p_mean, p_sd, t_mean, t_sd; // t_ only with Powell temperatures
     int left_out = 0;
     std::string why;
+    std::vector<std::pair<std::string, int>> left; // each reason with its runs left out
 };
 
 // A mineral's formula as the dialogue's formula table shows it: the analysis with any
@@ -63,7 +70,8 @@ struct sample_wt {
 struct intersection {
     std::optional<double> t_c, p_kbar;
     std::optional<double> t_sd, p_sd, rho;
-    std::string note; // why there is no point, or that a calibration's range is left
+    int runs = 0;     // the Monte-Carlo runs of pass 2 with a point, over which the spreads are
+    std::string note; // why there is no point, that a calibration's range is left, few runs
 };
 
 struct sample_result {

@@ -25,6 +25,8 @@ choices choices_of(const batch_options &o) {
     how.monte_carlo = o.monte_carlo;
     how.seed = static_cast<std::int16_t>(o.seed ? *o.seed : clock_seed());
     how.thermometers = o.thermometers;
+    how.estimate_ferric = o.estimate_ferric;
+    how.ferric_each_run = o.ferric_in_runs == ferric_runs::each;
     return how;
 }
 

@@ -5,6 +5,7 @@
 #include "driver/driver.hpp"
 #include "state/calculation.hpp"
 
+#include <algorithm>
 #include <cmath>
 
 void calculation::STARTMODEL() {
@@ -55,16 +56,23 @@ bool calculation::TABLEROW(int KROW) {
 bool calculation::RUN(REAL &TR, REAL &PR) {
     NOVALUE.clear();
     const bool KEEP = static_cast<bool>(after_run); // what the run took, for after_run
-    DISTURBWT(GRTWT, WT);
+    // The analyses as entered, their ferric iron estimated again below, or as first calculated.
+    const bool AFRESH = ferric_each_run;
+    const auto PERTURBED = [&](std::size_t WHICH, const VECTOR &FIRST) {
+        if (!AFRESH) return DISTURBWT(FIRST, WT);
+        DISTURBWT(entered[WHICH], WT);
+        for (int I = 1; I <= NEL; I++) WT[I] = std::max(WT[I], 0.0);
+    };
+    PERTURBED(0, GRTWT);
     SETUPGARNET(T, 1000 * PREF);
     if (KEEP) LASTRUN.before_garnet = *this, LASTRUN.wt[0] = WT;
     GARNET(WT);
     if (KEEP) LASTRUN.cat[0] = CAT;
-    DISTURBWT(CPXWT, WT);
+    PERTURBED(1, CPXWT);
     if (KEEP) LASTRUN.before_cpx = *this, LASTRUN.wt[1] = WT;
     CPX(WT);
     if (KEEP) LASTRUN.cat[1] = CAT;
-    DISTURBWT(MICAWT, WT);
+    PERTURBED(2, MICAWT);
     if (KEEP) LASTRUN.wt[2] = WT;
     WHITEMICA(WT);
     if (KEEP) LASTRUN.cat[2] = CAT;
@@ -83,6 +91,7 @@ std::int16_t calculation::RUNPASS(int J, LEFTOUTLIST &LEFTOUT) {
     for (int I = 1; I <= RSIZE; I++) {
         REAL TR = 0, PR = 0;
         if (!RUN(TR, PR)) {
+            if (after_failed_run) after_failed_run(J);
             bool SEEN = false;
             for (auto &[WHY, COUNT] : LEFTOUT)
                 if (WHY == NOVALUE) COUNT++, SEEN = true;

@@ -157,6 +157,18 @@ struct calculation : random_stream {
     };
     // Called by RUNPASS after each run with a value, with the pass; none by default.
     std::function<void(int, const run_record &)> after_run;
+    // Called by RUNPASS after each run without a value, with the pass (NOVALUE says why).
+    std::function<void(int)> after_failed_run;
+
+    // ---- Ferric iron, for the front ends beyond the dialogue (which keeps the defaults) ----
+    // Whether the garnet's, the clinopyroxene's and the phengite's ferric iron is estimated by
+    // charge balance when its analysis has no Fe2O3; without, all iron stays Fe2+.
+    std::array<bool, 3> estimate_ferric{true, true, true};
+    // Each run perturbs the analyses as entered (`entered`, garnet, clinopyroxene, phengite),
+    // a perturbed oxide below 0 taken as 0, and estimates ferric iron afresh, instead of
+    // perturbing the analyses with the ferric iron of their first calculation.
+    bool ferric_each_run = false;
+    std::array<VECTOR, 3> entered;
 
 private:
     run_record LASTRUN; // kept only when after_run is set

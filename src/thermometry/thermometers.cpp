@@ -157,4 +157,10 @@ std::string_view range_note(key k, const exchange &x) {
     return c.outside;
 }
 
+std::string_view range_note(key k, double t_c) {
+    const calibration &c = about(k);
+    if (c.t_min_c == c.t_max_c || (t_c >= c.t_min_c && t_c <= c.t_max_c)) return {};
+    return c.outside_t;
+}
+
 } // namespace varno96::thermometry

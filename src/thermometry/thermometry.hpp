@@ -53,6 +53,10 @@ struct calibration {
     // Garnet X_Ca of the calibration's experiments, and what a report notes outside it.
     double x_ca_min = 0, x_ca_max = 1;
     std::string_view outside = {};
+    // The temperatures of the calibration's experiments as its paper states them, degrees
+    // Celsius, and what a report notes outside them; none (0, 0) where no range is established.
+    double t_min_c = 0, t_max_c = 0;
+    std::string_view outside_t = {};
 };
 
 inline constexpr std::array<calibration, n_calibrations> calibrations{{
@@ -118,7 +122,13 @@ inline constexpr std::array<calibration, n_calibrations> calibrations{{
       "Lithos", "15", "253–266"},
      "Green & Hellman (1982)",
      mineral_pair::grt_phe,
-     "garnet-phengite Fe-Mg, all iron as analysed, basaltic compositions"},
+     "garnet-phengite Fe-Mg, all iron as analysed, basaltic compositions",
+     0,
+     1,
+     "",
+     800, // Green & Hellman (1982), p. 253: experiments at 20-35 kbar and 800-1000 C
+     1000,
+     "outside 800 to 1000 C, the temperatures of its experiments (Green & Hellman 1982, p. 253)"},
 }};
 
 constexpr const calibration &about(key k) { return calibrations[index(k)]; }
@@ -162,6 +172,9 @@ outcome<double> t_kelvin(key k, const exchange &x, double p_kbar);
 std::string_view formula(key k);
 // The note for a garnet outside the calibration's X_Ca range (K88: 0.10-0.50); empty inside.
 std::string_view range_note(key k, const exchange &x);
+// The note for an intersection at t_c (degrees Celsius) outside the temperatures of the
+// calibration's experiments; empty inside, or where no range is established.
+std::string_view range_note(key k, double t_c);
 
 // ---- Where a thermometer meets the barometer --------------------------------------------------
 

@@ -153,7 +153,8 @@ TEST_P(Agreement, EverySampleOfTheSuiteGivesTheDialoguesDigits) {
     std::vector<std::string> args = s.options, seed;
     if (s.seed) {
         seed = {"--seed", s.seed};
-        args.insert(args.end(), {"--seed", s.seed, "--pt", "pt.csv"});
+        // The dialogue's runs perturb the analyses with the ferric iron first estimated.
+        args.insert(args.end(), {"--seed", s.seed, "--ferric-in-runs", "once", "--pt", "pt.csv"});
     }
     args.insert(args.end(), {"--formulae", "SUITE.PRN", "-o", "rows.csv"});
     const run_result b = run(VARNO96_BATCH, args, batch_dir);
@@ -206,6 +207,35 @@ TEST_P(Agreement, EverySampleOfTheSuiteGivesTheDialoguesDigits) {
 
 INSTANTIATE_TEST_SUITE_P(Settings, Agreement, ::testing::ValuesIn(settings),
                          [](const auto &p) { return std::string(p.param.name); });
+
+// --ferric-in-runs once gives the numbers of the runs as they were before ferric iron could be
+// estimated in each run: the table as that batch wrote it (once-before.csv, thermometers and
+// formulae included), cell for cell, n_<key> added and notes only added to.
+TEST(FerricInRuns, OnceGivesTheRowsOfBefore) {
+    scratch dir;
+    dir.write("SUITE.PRN", suite_text());
+    const run_result b =
+        run(VARNO96_BATCH,
+            {"-m", "6", "-t", "600", "--powell", "-u", "1.5", "--seed", "-5", "--monte-carlo",
+             "--thermometers", "all", "--formulae", "--ferric-in-runs", "once", "SUITE.PRN"},
+            dir);
+    const csv_table got = parse_csv(b.out);
+    const csv_table want =
+        parse_csv(slurp(std::filesystem::path(VARNO96_TESTS) / "batch" / "once-before.csv"));
+    ASSERT_EQ(got.rows.size(), want.rows.size());
+    std::size_t added = 0;
+    for (const std::string &name : got.header)
+        added += name.rfind("n_", 0) == 0 && varno96::thermometry::find(name.substr(2));
+    EXPECT_EQ(got.header.size(), want.header.size() + added);
+    EXPECT_EQ(added, 7u);
+    for (const std::string &name : want.header)
+        for (std::size_t r = 0; r < want.rows.size(); r++) {
+            if (name == "note")
+                EXPECT_EQ(got.at(r, name).rfind(want.at(r, name), 0), 0u) << got.at(r, name);
+            else
+                EXPECT_EQ(got.at(r, name), want.at(r, name)) << "row " << r << ", " << name;
+        }
+}
 
 // A batch's rows without the file column, and its pairs, by sample.
 using by_sample =

@@ -1,12 +1,15 @@
 // The Fe-Mg exchange thermometers and their intersections with the barometer.
+#include "api/batch.hpp"
 #include "api/options.hpp"
 #include "api/sample.hpp"
 #include "api/table.hpp"
 #include "barometry/barometry.hpp"
+#include "state/calculation.hpp"
 #include "thermometry/thermometry.hpp"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <iterator>
@@ -359,6 +362,178 @@ TEST(Intersection, APairWithoutAValueLeavesTheOthers) {
     for (std::size_t k = 0; k < calibrations.size(); k++) {
         const bool phe = calibrations[k].pair == mineral_pair::grt_phe;
         EXPECT_EQ(r.intersections[k].t_c.has_value(), phe) << calibrations[k].name;
-        EXPECT_EQ(r.intersections[k].note.empty(), phe) << calibrations[k].name;
+        EXPECT_EQ(r.intersections[k].note.find("K_D") == std::string::npos, phe)
+            << calibrations[k].name;
     }
+}
+
+// ---- Ferric iron: estimated afresh in each Monte-Carlo run, or not at all ---------------------
+
+namespace ferric {
+
+// The calculation of a sample up to its Monte-Carlo runs, as compute_sample makes it.
+void prepare(calculation &c, const sample_wt &in, bool each_run) {
+    c.INITIALISE();
+    c.GRTWT = in.grt, c.CPXWT = in.cpx, c.MICAWT = in.mica;
+    c.entered = {in.grt, in.cpx, in.mica};
+    c.ferric_each_run = each_run;
+    for (std::size_t k = 0; k < 3; k++) c.estimate_ferric[k] = c.entered[k][FE2O3] == 0;
+    c.T = 650 + kelvin, c.CHOICE = 7, c.TOTERR = 1, c.SDMIX = false;
+    c.STARTMODEL();
+    ASSERT_TRUE(c.FIRSTCALC(&calculation::GARNET, c.GRTWT) &&
+                c.FIRSTCALC(&calculation::CPX, c.CPXWT) &&
+                c.FIRSTCALC(&calculation::WHITEMICA, c.MICAWT) && c.TRIALPRESSURE() && c.MIXING());
+    c.TT = c.T;
+    ASSERT_TRUE(c.TABLEROW(0));
+}
+
+} // namespace ferric
+
+// Pass 1 on fixed draws: each run perturbs the analyses as entered (an entered Fe2O3 too), an
+// oxide perturbed below 0 is taken as 0, and the run's formulae are those its analyses give
+// computed directly, ferric iron estimated afresh where none was entered.
+TEST(FerricInRuns, EachRunPerturbsTheAnalysesAsEnteredAndEstimatesAfresh) {
+    sample_wt in = suite::samples()[0];
+    in.grt[TIO2] = 0.02;  // a trace, perturbed below 0 in some runs
+    in.mica[FE2O3] = 0.8; // entered: perturbed, never estimated
+    calculation c;
+    ferric::prepare(c, in, true);
+    std::vector<calculation::run_record> runs;
+    c.after_run = [&](int, const calculation::run_record &r) { runs.push_back(r); };
+    c.GLISET = 0, c.IDUM = -5;
+    LEFTOUTLIST left;
+    ASSERT_EQ(c.RUNPASS(1, left), RSIZE);
+    // The draws of the first run, made again: garnet, clinopyroxene, phengite in turn.
+    random_stream draws;
+    draws.IDUM = -5;
+    const std::array<VECTOR, 3> entered{in.grt, in.cpx, in.mica};
+    for (std::size_t k = 0; k < 3; k++)
+        for (int i = 1; i <= NEL; i++) {
+            const double w = entered[k][i];
+            const double want =
+                w < 0.01 ? w : std::max(0.0, w + draws.GASDEV(draws.IDUM) * std::sqrt(w / 100));
+            EXPECT_EQ(runs[0].wt[k][i], want) << "mineral " << k << " oxide " << i;
+        }
+    choices how;
+    how.model = 7, how.t_c = 650;
+    int clamped = 0;
+    for (const calculation::run_record &run : runs) {
+        clamped += run.wt[0][TIO2] == 0;
+        EXPECT_NE(run.wt[2][FE2O3], in.mica[FE2O3]);
+        const sample_result direct = compute_sample({run.wt[0], run.wt[1], run.wt[2]}, how);
+        for (std::size_t k = 0; k < 3; k++)
+            for (int i = 1; i <= NEL; i++)
+                ASSERT_EQ(run.cat[k][i], direct.formulae[k]->cat[i]) << "mineral " << k;
+    }
+    EXPECT_GT(clamped, 0);
+    EXPECT_GT(runs[0].cat[1][FE3], 0); // the clinopyroxene's ferric iron, estimated in the run
+}
+
+// n_<key>: the pass-2 pairs with that calibration's point; under half the runs, a note says
+// how many and why the others have none.
+TEST(FerricInRuns, EachCalibrationCountsTheRunsOfItsSpreads) {
+    std::ifstream file(VARNO96_EXAMPLES "/SUITE.PRN", std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(file)), {});
+    batch_options o;
+    o.model = 7, o.temperature = 650, o.monte_carlo = true, o.seed = -5;
+    for (const calibration &c : calibrations) o.thermometers.push_back(c.id);
+    int few = 0;
+    for (double u : {1.0, 8.0}) {
+        o.uncertainty = u;
+        const batch_result b = compute_batch({table_text("SUITE.PRN", text)}, o);
+        const auto at = [](const std::vector<column> &cols, const std::string &name) {
+            const auto i = std::find_if(cols.begin(), cols.end(),
+                                        [&](const column &c) { return c.name == name; });
+            EXPECT_NE(i, cols.end()) << name;
+            return static_cast<std::size_t>(i - cols.begin());
+        };
+        for (const auto &row : b.rows) {
+            if (row[at(b.columns, "T_C")].text.empty()) continue;
+            const std::string sample = row[at(b.columns, "sample")].text;
+            const std::string &note = row[at(b.columns, "note")].text;
+            for (const calibration &c : calibrations) {
+                const std::string key(c.name);
+                const std::size_t t = at(b.pair_columns, "T_" + key + "_C");
+                long n = 0;
+                for (const auto &pair : b.pairs)
+                    n += pair[1].text == sample && pair[2].text == "2" && !pair[t].text.empty();
+                EXPECT_EQ(row[at(b.columns, "n_" + key)].text, std::to_string(n)) << sample << key;
+                const std::string words = key + ": " + std::to_string(n) +
+                                          " of 200 Monte-Carlo runs have a value; " +
+                                          std::to_string(200 - n) + " without: ";
+                EXPECT_EQ(note.find(words) != std::string::npos, n < 100) << note;
+                few += n < 100;
+            }
+        }
+    }
+    EXPECT_GT(few, 0);
+}
+
+// --ferric none: each formula is the analysis as entered, recalculated with all iron Fe2+; per
+// mineral, the others keep their estimate.
+TEST(Ferric, NoneGivesTheFormulaeRecalculatedWithoutAnEstimate) {
+    constexpr std::array<double, 3> oxygens{12, 6, 11};
+    for (const sample_wt &in : suite::samples()) {
+        const std::array<VECTOR, 3> entered{in.grt, in.cpx, in.mica};
+        choices how;
+        how.model = 7, how.t_c = 650;
+        const sample_result estimated = compute_sample(in, how);
+        for (std::size_t none = 0; none < 3; none++) {
+            choices without = how;
+            without.estimate_ferric[none] = false;
+            const sample_result r = compute_sample(in, without);
+            for (std::size_t k = 0; k < 3; k++) {
+                if (!r.formulae[k] || !estimated.formulae[k]) continue;
+                const varno96::formula &f = *r.formulae[k];
+                if (k != none) {
+                    EXPECT_EQ(f.cat.V, estimated.formulae[k]->cat.V);
+                    continue;
+                }
+                calculation c;
+                VECTOR cat;
+                c.RECALC(entered[k], cat, oxygens[k], 10);
+                EXPECT_EQ(f.wt.V, entered[k].V);
+                EXPECT_EQ(f.cat.V, cat.V);
+                EXPECT_EQ(f.cat[FE3], 0);
+            }
+        }
+    }
+}
+
+// The words of --ferric and --ferric-in-runs, ferric= and ferric_in_runs= and the page.
+TEST(Options, FerricWords) {
+    using three = std::array<bool, 3>;
+    const struct {
+        const char *words;
+        std::optional<three> estimate;
+    } cases[] = {
+        {"estimate", three{true, true, true}},
+        {"none", three{false, false, false}},
+        {"phe=none", three{true, true, false}},
+        {"grt=estimate,cpx=none,phe=none", three{true, false, false}},
+        {"cpx=none,grt=none", three{false, false, true}},
+        {"", std::nullopt},
+        {"None", std::nullopt},
+        {"phe=none,phe=estimate", std::nullopt},
+        {"bt=none", std::nullopt},
+        {"phe=", std::nullopt},
+        {"phe=none,", std::nullopt},
+    };
+    for (const auto &c : cases) EXPECT_EQ(ferric_of(c.words), c.estimate) << c.words;
+    EXPECT_EQ(ferric_in_runs_of("each"), ferric_runs::each);
+    EXPECT_EQ(ferric_in_runs_of("once"), ferric_runs::once);
+    EXPECT_EQ(ferric_in_runs_of("twice"), std::nullopt);
+}
+
+// A point outside the temperatures of a calibration's experiments keeps its value with a note;
+// a calibration whose paper states no range established here has none.
+TEST(Ranges, TheNoteOutsideTheTemperaturesOfTheExperiments) {
+    for (const calibration &c : calibrations)
+        for (double t_c : {300.0, 799.0, 800.0, 1000.0, 1001.0, 1400.0}) {
+            const bool outside = c.t_min_c < c.t_max_c && (t_c < c.t_min_c || t_c > c.t_max_c);
+            EXPECT_EQ(range_note(c.id, t_c).empty(), !outside) << c.name << " " << t_c;
+        }
+    EXPECT_EQ(range_note(key::gh82, 726.3),
+              "outside 800 to 1000 C, the temperatures of its experiments (Green & Hellman 1982, "
+              "p. 253)");
 }

@@ -47,6 +47,8 @@ export function batchArgs(fields) {
     value('seed', '--seed');
     value('combine', '--combine');
     value('thermometers', '--thermometers');
+    value('ferric', '--ferric');
+    value('ferric-in-runs', '--ferric-in-runs');
     for (const id of ['one-site', 'powell', 'monte-carlo', 'formulae']) if (fields[id]) args.push(`--${id}`);
     return args;
 }

@@ -24,6 +24,9 @@ const variants = [
     { combine: 'each', 'monte-carlo': true, seed: '-3', powell: true },
     { thermometers: 'KR00,EG79,GH82', 'monte-carlo': true, seed: '-9' },
     { thermometers: 'P85,K88,A94,KR78', powell: true, combine: 'mean' },
+    { thermometers: 'EG79,KR78', 'monte-carlo': true, seed: '-5', 'ferric-in-runs': 'once', ferric: 'none' },
+    { thermometers: 'KR00,GH82', 'monte-carlo': true, seed: '-5', ferric: 'grt=estimate,cpx=none,phe=none', formulae: true },
+    { 'monte-carlo': true, seed: '-11', ferric: 'phe=none', 'ferric-in-runs': 'each' },
 ];
 const grid = [];
 for (let model = 1; model <= 7; model++)

@@ -66,6 +66,13 @@ async function setOptions(fields) {
     for (const id of ['temperature', 'at', 'uncertainty', 'seed'])
         await page.$eval(`#${id}`, (e, v) => (e.value = v), fields[id] ?? (id === 'uncertainty' ? '1' : ''));
     await page.select('#combine', fields.combine ?? '');
+    await page.select('#ferric-in-runs', fields['ferric-in-runs'] ?? '');
+    // --ferric's words, one for all minerals or per mineral, as the three choices.
+    const ferric = fields.ferric ?? 'estimate';
+    for (const mineral of ['grt', 'cpx', 'phe']) {
+        const own = ferric.split(',').find((w) => w.startsWith(`${mineral}=`));
+        await page.select(`#ferric-${mineral}`, own ? own.split('=')[1] : ferric.includes('=') ? 'estimate' : ferric);
+    }
     for (const id of ['one-site', 'powell', 'monte-carlo', 'formulae'])
         await page.$eval(`#${id}`, (e, v) => (e.checked = v), Boolean(fields[id]));
     const keys = (fields.thermometers ?? '').split(',');
@@ -121,6 +128,7 @@ const suiteVariants = [
     ['without Monte-Carlo', suiteFields],
     ['with Monte-Carlo', { ...suiteFields, 'monte-carlo': true, seed: '-42' }],
     ['with three thermometers checked and Monte-Carlo', { ...suiteFields, 'monte-carlo': true, seed: '-42', thermometers: 'KR00,EG79,GH82' }],
+    ['with the phengite’s iron all Fe2+ and ferric iron estimated once in the runs', { ...suiteFields, 'monte-carlo': true, seed: '-42', thermometers: 'KR78', ferric: 'phe=none', 'ferric-in-runs': 'once' }],
 ];
 for (const [what, fields] of suiteVariants) {
     const mc = Boolean(fields['monte-carlo']);
@@ -184,8 +192,10 @@ test('the page has a control for every option of the table, and none beyond it',
     }));
     const fields = await page.$$eval('#form input, #form select', (list) => list.map((e) => e.id).filter((id) => !['data-file', 'paste'].includes(id) && !id.startsWith('sheet')));
     const names = table.map((o) => o.name).filter((name) => name !== 'jobs'); // one thread per Web Worker
-    // A list option has a check box for each of its choices, <name>-<choice>.
-    const named = new Set(fields.map((id) => names.find((name) => id.startsWith(`${name}-`) && table.find((o) => o.name === name).kind === 'list') ?? id));
+    // A list option has a check box for each of its choices, <name>-<choice>; a choice per
+    // mineral a menu for each mineral, <name>-<grt|cpx|phe>.
+    const parts = (o) => (o.kind === 'list' ? o.choices.split('|') : o.valueName.startsWith('[MINERAL=]') ? ['grt', 'cpx', 'phe'] : []);
+    const named = new Set(fields.map((id) => names.find((name) => parts(table.find((o) => o.name === name)).some((p) => id === `${name}-${p}`)) ?? id));
     assert.deepEqual([...named].sort(), [...names].sort());
     for (const o of table.filter((o) => o.kind === 'list'))
         assert.deepEqual(fields.filter((id) => id.startsWith(`${o.name}-`)), o.choices.split('|').map((c) => `${o.name}-${c}`));
