@@ -4,10 +4,10 @@
 #include "api/batch.hpp"
 #include "api/options.hpp"
 #include "io/io.hpp"
-#include "plot/labels.hpp"
-#include "plot/plot.hpp"
-#include "plot/scene.hpp"
-#include "plot/text.hpp"
+#include "scene/labels.hpp"
+#include "scene/samples.hpp"
+#include "scene/scene.hpp"
+#include "scene/text.hpp"
 
 #include <emscripten/bind.h>
 #include <emscripten/val.h>

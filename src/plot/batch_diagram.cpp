@@ -1,8 +1,8 @@
 // The diagram of a batch of samples, each with its name beside it, drawn as laid out.
 #include "plot/canvas.hpp"
 #include "plot/plot.hpp"
-#include "plot/scene.hpp"
-#include "plot/text.hpp"
+#include "scene/scene.hpp"
+#include "scene/text.hpp"
 
 #include <algorithm>
 #include <functional>

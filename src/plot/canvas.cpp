@@ -1,8 +1,8 @@
 #include "plot/canvas.hpp"
 
 #include "plot/output.hpp"
-#include "plot/scene.hpp"
-#include "plot/text.hpp"
+#include "scene/scene.hpp"
+#include "scene/text.hpp"
 
 #include <algorithm>
 #include <cstring>

@@ -2,8 +2,8 @@
 // colours, marks and axes that the diagrams share.
 #pragma once
 
-#include "plot/cloud.hpp"
-#include "plot/labels.hpp"
+#include "scene/cloud.hpp"
+#include "scene/labels.hpp"
 
 #include <plstream.h>
 

@@ -3,7 +3,7 @@
 // which the picture draws: the legend and the frame, and names that stay inside the frame,
 // clear of one another and of the marks, or are left out and counted.
 #include "plot/plot.hpp"
-#include "plot/scene.hpp"
+#include "scene/scene.hpp"
 #include "plot/support.hpp"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "plot/scene.hpp"
+#include "scene/scene.hpp"
 
-#include "plot/text.hpp"
+#include "scene/text.hpp"
 
 #include <algorithm>
 #include <cmath>

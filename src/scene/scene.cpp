@@ -1,4 +1,4 @@
-#include "plot/scene.hpp"
+#include "scene/scene.hpp"
 
 #include <algorithm>
 #include <cmath>

@@ -4,10 +4,10 @@
 // both draw, so that the two agree on where everything goes.
 #pragma once
 
-#include "plot/cloud.hpp"
-#include "plot/labels.hpp"
-#include "plot/plot.hpp"
-#include "plot/results.hpp"
+#include "scene/cloud.hpp"
+#include "scene/labels.hpp"
+#include "scene/samples.hpp"
+#include "scene/results.hpp"
 
 #include <array>
 #include <cstddef>
