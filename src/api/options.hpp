@@ -15,7 +15,7 @@ namespace varno96 {
 
 struct batch_options;
 
-enum class option_kind { integer, number, flag, choice, list };
+enum class option_kind { integer, number, flag, choice, list, text };
 
 struct option_spec {
     std::string_view name;       // --name on the command line, the page's field id
@@ -34,6 +34,10 @@ struct option_spec {
 
 // The options in the order varno96-batch's help lists them.
 extern const std::array<option_spec, 12> batch_option_table;
+// ---- The options of the batch's P-T figure (with --plot) ----
+extern const std::array<option_spec, 5> plot_option_table;
+// ---- end of the figure's options ----
+
 // The option of that long name; throws std::out_of_range for none.
 const option_spec &option_named(std::string_view name);
 

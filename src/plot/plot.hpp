@@ -3,6 +3,7 @@
 #pragma once
 
 #include "scene/samples.hpp"
+#include "scene/scene.hpp"
 
 #include <string>
 #include <vector>
@@ -18,14 +19,12 @@ struct pt_pairs;
 // the file on failure; writes whole or not at all.
 void write_run_diagram(const run_report &report, const pt_pairs &pairs, const std::string &path);
 
-// One diagram of a batch: each sample's (T, P) with its pass-2 1σ/2σ ellipse (t_varies) or
-// P error bars (fixed T) and its name beside it; `left_off` samples without a result are
-// counted in the title. With thermometers, each sample's barometer line across the diagram
-// and a marker in each thermometer's colour where it meets it, with the 1σ ellipse of its
-// Monte-Carlo runs, and a legend naming the calibrations. An empty batch gives empty axes. Throws
-// std::runtime_error with a one-line message naming the file on failure; writes whole or not at
-// all.
-void write_batch_diagram(const std::vector<batch_sample> &samples, int left_off,
-                         const std::string &title, const std::string &path);
+// The diagram of a batch as `scene.hpp` lays it out (make_batch_scene, layout_batch): one
+// panel for all samples, or one for each (on several pages of a PDF or PostScript file when
+// they do not fit one). Returns what the figure leaves out, in words, for a message (empty for
+// nothing). Throws std::runtime_error with a one-line message naming the file on failure, and
+// when no sample has a result (no figure of an empty frame); writes whole or not at all.
+std::string write_batch_diagram(const std::vector<batch_sample> &samples, int left_off,
+                                const figure_options &options, const std::string &path);
 
 } // namespace varno96::plot

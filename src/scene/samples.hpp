@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstddef>
+#include <limits>
 #include <optional>
 #include <string>
 #include <utility>
@@ -20,6 +21,9 @@ struct batch_intersection {
     std::size_t colour = 0;
     double t_c = 0, p_kbar = 0;
     std::vector<std::pair<double, double>> runs; // (T_C, P_kbar)
+    // Without the runs, their moments as a table gives them (NaN for none), and their number.
+    double t_sd = std::numeric_limits<double>::quiet_NaN(), p_sd = t_sd, rho = t_sd;
+    std::size_t runs_n = 0;
 };
 
 struct batch_sample {
@@ -29,6 +33,7 @@ struct batch_sample {
     // (T_C, P_kbar) pairs of Monte-Carlo pass 2, empty without it
     std::vector<std::pair<double, double>> pass2;
     bool t_varies = false;
+    std::size_t runs = 0; // Monte-Carlo runs of pass 2, with a result or not
     // With thermometers: two points of the sample's barometer line P(T), (T_C, P_kbar) (the
     // table's rows at T - 50 and T + 50), and each thermometer's intersection with it.
     std::optional<std::array<std::pair<double, double>, 2>> barometer;
