@@ -103,10 +103,8 @@ struct reaction {
     double p0_kbar = 0, kbar_per_c = 0;
 };
 inline constexpr std::array<reaction, 2> reference_reactions{{
-    // Bohlen & Boettcher (1982), J. Geophys. Res. 87, 7073-7078, as usually cited
-    {"Qz = Coe", 19.5, 0.0102},
-    // Holland (1980), Am. Mineral. 65, 129-134 (600-1200 °C, ± 0.5 kbar)
-    {"Ab = Jd + Qz", 0.35, 0.0265},
+    {"Qz = Coe", 19.5, 0.0102}, // Bohlen & Boettcher (1982) JGR 87, 7073-7078, as usually cited
+    {"Ab = Jd + Qz", 0.35, 0.0265}, // Holland (1980) Am. Mineral. 65, 129-134, abstract: ±0.5 kbar
 }};
 
 // A reaction where it crosses the frame: its two ends on the frame's edges, in the figure's
