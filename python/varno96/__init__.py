@@ -16,10 +16,11 @@ import numpy as np
 import pandas as pd
 
 from . import _frames, _options, _varno96
+from ._plot import plot
 from ._varno96 import __version__, model_titles as _model_titles
 from ._varno96 import compute as _compute
 
-__all__ = ["compute", "pairs", "models", "TableWarning", "__version__"]
+__all__ = ["compute", "pairs", "plot", "models", "TableWarning", "__version__"]
 
 
 class TableWarning(UserWarning):

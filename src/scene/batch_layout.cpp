@@ -238,7 +238,7 @@ void label_reactions(const batch_scene &scene, batch_layout &layout, const rect 
         const double length = std::hypot(b.x - a.x, b.y - a.y);
         const std::string text(reference_reactions[line.which].label);
         const double tw = width(text, ch);
-        if (length < tw + 3) continue;
+        if (length < tw + 8) continue;
         const double ux = (b.x - a.x) / length, uy = (b.y - a.y) / length;
         const double back = tw + 1.5, up = 0.75 * ch;
         layout.reaction_labels.push_back({text,
