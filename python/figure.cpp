@@ -90,7 +90,7 @@ py::dict figure_scene(const py::list &samples, double width, const std::string &
     out["height_mm"] = laid.page.height;
     py::list legend;
     for (const plot::legend_row &row : laid.legend) {
-        static constexpr const char *kinds[] = {"mark", "ellipse1", "ellipse2",    "bar1",
+        static constexpr const char *kinds[] = {"mark", "ellipse1",  "ellipse2",    "bar1",
                                                 "bar2", "barometer", "thermometer", "density"};
         legend.append(py::make_tuple(kinds[static_cast<int>(row.kind)], row.text, row.colour));
     }

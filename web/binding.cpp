@@ -309,8 +309,10 @@ val diagram(const std::vector<plot::batch_sample> &samples, int left_off, const 
         v.set("point", mk.point);
         if (mk.spread && !scene.density) {
             if (mk.spread->bar1) {
-                const plot::mm_point low = layout.to_mm({mk.spread->bar1->t_c, mk.spread->bar1->p_low}, frame);
-                const plot::mm_point high = layout.to_mm({mk.spread->bar1->t_c, mk.spread->bar1->p_high}, frame);
+                const plot::mm_point low =
+                    layout.to_mm({mk.spread->bar1->t_c, mk.spread->bar1->p_low}, frame);
+                const plot::mm_point high =
+                    layout.to_mm({mk.spread->bar1->t_c, mk.spread->bar1->p_high}, frame);
                 v.set("bar1", val::array(std::vector<double>{low.x, m.y(low.y), m.y(high.y)}));
             } else {
                 v.set("ellipse1", add(mk.spread->ellipse1, frame));

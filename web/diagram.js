@@ -7,7 +7,7 @@
 'use strict';
 
 const diagramInk = '#000', diagramGrey = 'rgb(110,110,110)';
-const diagramBarometer = 'rgb(110,110,110)', diagramReaction = 'rgb(150,150,150)';
+const diagramBarometer = 'rgb(100,100,100)', diagramReaction = 'rgb(140,140,140)';
 const diagramFont = 'DejaVu Sans, Verdana, Arial, sans-serif';
 const ptMm = 25.4 / 72; // line widths are given in points
 

@@ -80,7 +80,8 @@ void add_plot_options(CLI::App &app, plot::figure_options &f, CLI::Option *plot)
             });
         if (s.name == "plot-layout")
             opt = choice([&f](const std::string &w) {
-                f.layout = w == "panels" ? plot::figure_layout::panels : plot::figure_layout::overlay;
+                f.layout =
+                    w == "panels" ? plot::figure_layout::panels : plot::figure_layout::overlay;
             });
         if (s.name == "plot-reactions")
             opt = choice([&f](const std::string &w) { f.reactions = w != "none"; });
@@ -91,9 +92,9 @@ void add_plot_options(CLI::App &app, plot::figure_options &f, CLI::Option *plot)
                     try {
                         std::size_t used = 0;
                         const double x = std::stod(text, &used);
-                        if (used == text.size() && x >= *s.low && x <= *s.high) return std::string();
-                    } catch (const std::exception &) {
-                    }
+                        if (used == text.size() && x >= *s.low && x <= *s.high)
+                            return std::string();
+                    } catch (const std::exception &) {}
                     return range_words(s) + ": " + text;
                 },
                 "", std::string(s.value_name)));

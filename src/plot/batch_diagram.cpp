@@ -107,8 +107,10 @@ private:
         p.width(pt_width(frame_line_pt));
         p.schr(char_mm(tick_pt), 1.0);
         const bool t_ticks = !scene_.sample_axis;
-        p.box(t_numbers && t_ticks ? "bcnst" : t_ticks ? "bcst" : "bc", scene_.t_step, 0,
-              p_numbers ? "bcnstv" : "bcst", scene_.p_step, 0);
+        p.box(t_numbers && t_ticks ? "bcnst"
+              : t_ticks            ? "bcst"
+                                   : "bc",
+              scene_.t_step, 0, p_numbers ? "bcnstv" : "bcst", scene_.p_step, 0);
         const double em_tick = 1.25 * char_mm(tick_pt), ch_title = char_mm(axis_title_pt);
         p.schr(ch_title, 1.0);
         if (t_numbers)
@@ -178,8 +180,8 @@ private:
         for (const batch_label &l : layout_.labels) {
             if (l.leader) line(*l.leader, leader_grey, leader_line_pt);
             const rect &b = l.box;
-            text(plot_text(scene_.marks[l.mark].label), {b.x0 + label_inset, (b.y0 + b.y1) / 2},
-                 0, name_pt, ink);
+            text(plot_text(scene_.marks[l.mark].label), {b.x0 + label_inset, (b.y0 + b.y1) / 2}, 0,
+                 name_pt, ink);
         }
     }
 
@@ -243,8 +245,7 @@ std::string write_batch_diagram(const std::vector<batch_sample> &samples, int le
     for (std::size_t page = 0; page < layout.pages; page++) d.page(page);
     c.finish();
     std::string said = scene.subtitle;
-    if (layout.unwritten > 0)
-        said += (said.empty() ? "" : "; ") + layout.subtitle;
+    if (layout.unwritten > 0) said += (said.empty() ? "" : "; ") + layout.subtitle;
     return said;
 }
 

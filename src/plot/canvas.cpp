@@ -19,17 +19,17 @@ struct rgba {
     PLFLT a;
 };
 constexpr rgba palette[] = {
-    {255, 255, 255, 1.0}, // paper
-    {0, 0, 0, 1.0},       // ink
-    {0, 114, 178, 1.0},   // pass 1: blue
-    {0, 58, 92, 1.0},     //   dark blue
-    {230, 159, 0, 1.0},   // pass 2: orange
-    {128, 78, 0, 1.0},    //   dark orange
-    {0, 114, 178, 0.7},   // pass 1 marks
-    {230, 159, 0, 0.75},  // pass 2 marks
-    {110, 110, 110, 1.0}, // leader lines
-    {128, 78, 0, 0.6},    // faint dark orange
-    {255, 255, 255, 0.8}, // label ground
+    {255, 255, 255, 1.0},                                     // paper
+    {0, 0, 0, 1.0},                                           // ink
+    {0, 114, 178, 1.0},                                       // pass 1: blue
+    {0, 58, 92, 1.0},                                         //   dark blue
+    {230, 159, 0, 1.0},                                       // pass 2: orange
+    {128, 78, 0, 1.0},                                        //   dark orange
+    {0, 114, 178, 0.7},                                       // pass 1 marks
+    {230, 159, 0, 0.75},                                      // pass 2 marks
+    {110, 110, 110, 1.0},                                     // leader lines
+    {128, 78, 0, 0.6},                                        // faint dark orange
+    {255, 255, 255, 0.8},                                     // label ground
     {barometer_rgb.r, barometer_rgb.g, barometer_rgb.b, 1.0}, // barometer lines
     {reaction_rgb.r, reaction_rgb.g, reaction_rgb.b, 1.0},    // reactions
     {0, 0, 0, 1.0},                                           // shade, set where used

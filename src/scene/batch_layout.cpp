@@ -284,8 +284,8 @@ void name_lines(const batch_scene &scene, batch_layout &layout, const text_width
     const double x0 = layout.frame.x1 + 1.2;
     for (const end &e : ends) {
         const double w = width(utf8_text(scene.marks[e.mark].label), layout.label_char);
-        batch_label label{e.mark, {x0, e.y - h / 2, x0 + w + 2 * label_inset, e.y + h / 2},
-                          std::nullopt};
+        batch_label label{
+            e.mark, {x0, e.y - h / 2, x0 + w + 2 * label_inset, e.y + h / 2}, std::nullopt};
         if (std::fabs(e.y - e.at.y) > 0.3 || e.at.x < layout.frame.x1 - 0.5)
             label.leader = {{e.at, {x0, e.y}}};
         layout.labels.push_back(label);
@@ -347,8 +347,8 @@ batch_layout layout_batch(const batch_scene &scene, bool one_page, const text_wi
         per_page = page_rows * columns;
         layout.pages = std::max<std::size_t>(1, (scene.marks.size() + per_page - 1) / per_page);
         const std::size_t shown_rows = std::min(page_rows, std::max<std::size_t>(total_rows, 1));
-        layout.page.height = top + static_cast<double>(shown_rows) * (cell_h + gap) - gap + bottom +
-                             legend_h + 2.0;
+        layout.page.height =
+            top + static_cast<double>(shown_rows) * (cell_h + gap) - gap + bottom + legend_h + 2.0;
     } else {
         layout.page.height = top + cell_h + bottom + legend_h + 2.0;
     }
@@ -361,7 +361,8 @@ batch_layout layout_batch(const batch_scene &scene, bool one_page, const text_wi
 
     if (panels) {
         for (std::size_t i = 0; i < scene.marks.size(); i++) {
-            const std::size_t on_page = i % per_page, col = on_page % columns, row = on_page / columns;
+            const std::size_t on_page = i % per_page, col = on_page % columns,
+                              row = on_page / columns;
             panel p;
             p.mark = i;
             p.page = i / per_page;

@@ -161,8 +161,8 @@ batch_scene make_batch_scene(const std::vector<batch_sample> &samples, int left_
     const pressure_unit unit = options.unit;
     scene.p_label = unit == pressure_unit::gpa ? "P (GPa)" : "P (kbar)";
     if (left_off > 0)
-        scene.subtitle = std::to_string(left_off) +
-                         (left_off == 1 ? " sample" : " samples") + " without a result not shown";
+        scene.subtitle = std::to_string(left_off) + (left_off == 1 ? " sample" : " samples") +
+                         " without a result not shown";
     const bool overlay = options.layout == figure_layout::overlay;
     scene.names = !overlay || samples.size() <= many_samples;
     scene.density = overlay && samples.size() > dense_samples;
@@ -190,8 +190,8 @@ batch_scene make_batch_scene(const std::vector<batch_sample> &samples, int left_
             box.include(mark.at);
             if (!sample.pass2.empty()) {
                 scene.runs = std::max(scene.runs, sample.pass2.size());
-                mark.spread = spread_of(points_of(sample.pass2, unit),
-                                        sample.t_varies && !side_by_side, t);
+                mark.spread =
+                    spread_of(points_of(sample.pass2, unit), sample.t_varies && !side_by_side, t);
                 include(box, *mark.spread);
             }
         }

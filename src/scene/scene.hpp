@@ -6,8 +6,8 @@
 
 #include "scene/cloud.hpp"
 #include "scene/labels.hpp"
-#include "scene/samples.hpp"
 #include "scene/results.hpp"
+#include "scene/samples.hpp"
 
 #include <array>
 #include <cstddef>
@@ -93,8 +93,7 @@ inline constexpr std::array<rgb, 7> thermometer_colours{{{0, 114, 178},
                                                          {90, 0, 240},
                                                          {150, 135, 0},
                                                          {165, 15, 30}}};
-inline constexpr rgb barometer_rgb{110, 110, 110}, reaction_rgb{150, 150, 150},
-                     spread_rgb{0, 0, 0};
+inline constexpr rgb barometer_rgb{100, 100, 100}, reaction_rgb{140, 140, 140}, spread_rgb{0, 0, 0};
 
 // The reference reactions eclogite figures show, straight lines P(kbar) = p0 + slope T(°C),
 // each with its low-pressure side first in its label.
@@ -103,7 +102,7 @@ struct reaction {
     double p0_kbar = 0, kbar_per_c = 0;
 };
 inline constexpr std::array<reaction, 2> reference_reactions{{
-    {"Qz = Coe", 19.5, 0.0102}, // Bohlen & Boettcher (1982) JGR 87, 7073-7078, as usually cited
+    {"Qz = Coe", 19.5, 0.0102},     // Bohlen & Boettcher (1982) JGR 87, 7073-7078, as usually cited
     {"Ab = Jd + Qz", 0.35, 0.0265}, // Holland (1980) Am. Mineral. 65, 129-134, abstract: ±0.5 kbar
 }};
 
@@ -124,8 +123,8 @@ struct thermometer_mark {
 
 struct batch_mark {
     std::string label;
-    pt_point at;        // where its name goes beside it
-    bool point = true;  // `at` is the sample's result, drawn (not with thermometers)
+    pt_point at;       // where its name goes beside it
+    bool point = true; // `at` is the sample's result, drawn (not with thermometers)
     std::optional<cloud_spread> spread; // of pass 2, when the sample had it
     // With thermometers: the sample's barometer line, from the frame's edge to its edge.
     std::optional<std::array<pt_point, 2>> barometer;
@@ -151,9 +150,9 @@ struct batch_scene {
     bool barometers = false;                     // some sample's barometer line is drawn
     std::vector<thermometer_entry> thermometers; // each calibration drawn, in the table's order
     std::vector<reaction_line> reactions;        // those crossing the frame
-    std::size_t runs = 0;         // Monte-Carlo runs behind a spread (the most of any sample)
-    bool names = true;            // the samples' names written (up to many_samples)
-    bool density = false;         // hexagonal bins instead of ellipses (beyond dense_samples)
+    std::size_t runs = 0;            // Monte-Carlo runs behind a spread (the most of any sample)
+    bool names = true;               // the samples' names written (up to many_samples)
+    bool density = false;            // hexagonal bins instead of ellipses (beyond dense_samples)
     bool thermometer_spread = false; // some intersection has a 1σ ellipse
 };
 
@@ -181,7 +180,7 @@ double tick_step(const axis_range &range, int ticks);
 inline constexpr double page_width_pt = 510, page_height_pt = 454;
 
 struct page_geometry {
-    double width = 85, height = 70; // mm
+    double width = 85, height = 70;          // mm
     double char_height = char_mm(legend_pt); // mm, of the legend's characters
 };
 
@@ -278,11 +277,11 @@ std::vector<mm_point> marker_outline(std::size_t index);
 inline constexpr double legend_pitch = 1.6;  // from one legend row to the next, in characters
 inline constexpr double legend_symbol = 4.5; // the width of a legend entry's symbol
 inline constexpr double label_scale = name_pt / legend_pt; // of the names, to the legend's
-inline constexpr double label_inset = 0.3;   // from a name's box to its text
-inline constexpr double mark_half = 1.0;     // of the square around a mark that names keep off
-inline constexpr double marker_radius = 1.0; // of a thermometer's marker
+inline constexpr double label_inset = 0.3;                 // from a name's box to its text
+inline constexpr double mark_half = 1.0;      // of the square around a mark that names keep off
+inline constexpr double marker_radius = 1.0;  // of a thermometer's marker
 inline constexpr double sample_radius = 0.65; // of a sample's point
-inline constexpr double many_scale = 0.6;    // of marks and markers beyond many_samples
+inline constexpr double many_scale = 0.6;     // of marks and markers beyond many_samples
 // The tallest page of panels (a journal's page, less its caption).
 inline constexpr double max_page_mm = 220;
 

@@ -2,8 +2,8 @@
 // texts kept as text, each calibration's colour and marker, reactions, panels on pages, no
 // figure without a sample, names where the layout puts them.
 #include "plot/plot.hpp"
-#include "scene/scene.hpp"
 #include "plot/support.hpp"
+#include "scene/scene.hpp"
 
 #include <gtest/gtest.h>
 
@@ -55,7 +55,6 @@ bool inside(const rect &box, const rect &frame) {
     return box.x0 >= frame.x0 && box.x1 <= frame.x1 && box.y0 >= frame.y0 && box.y1 <= frame.y1;
 }
 
-
 // A sample on the barometer P = p + slope (T - t), met by the calibrations of the given places
 // at the given temperatures, each with a cloud of 200 runs when `runs`.
 batch_sample on_barometer(const std::string &label, double t, double p, double slope,
@@ -64,11 +63,10 @@ batch_sample on_barometer(const std::string &label, double t, double p, double s
     batch_sample s{label, t, p, {}, false, runs ? 200u : 0u, {}, {}};
     s.barometer = {{{t - 50, at(t - 50)}, {t + 50, at(t + 50)}}};
     for (const auto &[colour, tt] : met)
-        s.intersections.push_back({"T" + std::to_string(colour) + " Someone (2000)", colour, tt,
-                                   at(tt),
-                                   runs ? cloud(tt, at(tt), 25, static_cast<unsigned>(colour + 40))
-                                        : decltype(s.pass2){},
-                                   0});
+        s.intersections.push_back(
+            {"T" + std::to_string(colour) + " Someone (2000)", colour, tt, at(tt),
+             runs ? cloud(tt, at(tt), 25, static_cast<unsigned>(colour + 40)) : decltype(s.pass2){},
+             0});
     return s;
 }
 
@@ -102,8 +100,8 @@ TEST(BatchDiagram, ASuiteAtAColumnsWidth) {
         std::vector<std::pair<std::size_t, double>> met;
         for (std::size_t k = 0; k < 7; k++)
             met.emplace_back(k, 420 + 50.0 * static_cast<double>(k) + 8 * i);
-        samples.push_back(on_barometer("EC" + std::to_string(i + 1), 650, 18 + 2.0 * i,
-                                       -0.01 * i, met, true));
+        samples.push_back(
+            on_barometer("EC" + std::to_string(i + 1), 650, 18 + 2.0 * i, -0.01 * i, met, true));
     }
     plot_scratch dir;
     const std::string said =
@@ -128,7 +126,8 @@ TEST(BatchDiagram, ASuiteAtAColumnsWidth) {
     // its 1σ ellipse; the intersections where the samples put them.
     for (std::size_t k = 0; k < 7; k++) {
         SCOPED_TRACE(k);
-        EXPECT_EQ(svg.filled(hex(thermometer_colours[k])), std::make_pair(std::size_t{6}, std::size_t{1}));
+        EXPECT_EQ(svg.filled(hex(thermometer_colours[k])),
+                  std::make_pair(std::size_t{6}, std::size_t{1}));
         EXPECT_EQ(svg.line_points(hex(thermometer_colours[k]), ellipse_line_pt).size(), 6u * 121);
         const auto at = filled_at(svg, hex(thermometer_colours[k]));
         for (std::size_t i = 0; i < 6; i++) {

@@ -6,9 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <map>
 #include <numbers>
 #include <random>
-#include <map>
 #include <set>
 
 using namespace varno96::plot;
@@ -55,13 +55,16 @@ double ciede2000(const lab &p, const lab &q) {
     };
     const double h1 = c1p == 0 ? 0 : hue(p.b, a1), h2 = c2p == 0 ? 0 : hue(q.b, a2);
     double dh = 0;
-    if (c1p * c2p != 0) dh = std::fabs(h2 - h1) <= 180 ? h2 - h1 : h2 - h1 > 180 ? h2 - h1 - 360 : h2 - h1 + 360;
+    if (c1p * c2p != 0)
+        dh = std::fabs(h2 - h1) <= 180 ? h2 - h1 : h2 - h1 > 180 ? h2 - h1 - 360 : h2 - h1 + 360;
     const double dl = q.l - p.l, dc = c2p - c1p;
     const double dhh = 2 * std::sqrt(c1p * c2p) * std::sin(dh / 2 * deg);
     const double lb = (p.l + q.l) / 2, cbp = (c1p + c2p) / 2;
     double hb = h1 + h2;
     if (c1p * c2p != 0)
-        hb = std::fabs(h1 - h2) <= 180 ? (h1 + h2) / 2 : h1 + h2 < 360 ? (h1 + h2 + 360) / 2 : (h1 + h2 - 360) / 2;
+        hb = std::fabs(h1 - h2) <= 180 ? (h1 + h2) / 2
+             : h1 + h2 < 360           ? (h1 + h2 + 360) / 2
+                                       : (h1 + h2 - 360) / 2;
     const double t = 1 - 0.17 * std::cos((hb - 30) * deg) + 0.24 * std::cos(2 * hb * deg) +
                      0.32 * std::cos((3 * hb + 6) * deg) - 0.20 * std::cos((4 * hb - 63) * deg);
     const double dtheta = 30 * std::exp(-std::pow((hb - 275) / 25, 2));
@@ -83,8 +86,8 @@ std::vector<std::pair<double, double>> cloud(double t, double p, unsigned seed, 
 
 // A sample on the barometer P = p - 0.01 (T - t) met by each calibration of `keys` (their places
 // in the table) at its own temperature, with 200 runs each.
-batch_sample sample(const std::string &label, double t, double p, const std::vector<std::size_t> &keys,
-                    unsigned seed) {
+batch_sample sample(const std::string &label, double t, double p,
+                    const std::vector<std::size_t> &keys, unsigned seed) {
     batch_sample s;
     s.label = label, s.t_c = t, s.p_kbar = p, s.runs = 200;
     const auto at = [&](double tt) { return p - 0.01 * (tt - t); };
@@ -135,14 +138,15 @@ TEST(FigureColours, SevenThatStayApartAndReadOnWhite) {
     // Each marker its own shape.
     std::set<std::size_t> corners;
     for (std::size_t i = 0; i < thermometer_colours.size(); i++)
-        corners.insert(marker_outline(i).size() * 100 + static_cast<std::size_t>(std::lround(
+        corners.insert(marker_outline(i).size() * 100 +
+                       static_cast<std::size_t>(std::lround(
                            10 * std::atan2(marker_outline(i)[0].y, marker_outline(i)[0].x))));
     EXPECT_EQ(corners.size(), thermometer_colours.size());
 }
 
 TEST(FigureColours, ACalibrationKeepsItsColourWhateverElseIsAsked) {
-    for (const auto &keys : {std::vector<std::size_t>{5}, std::vector<std::size_t>{2, 5},
-                             all_keys}) {
+    for (const auto &keys :
+         {std::vector<std::size_t>{5}, std::vector<std::size_t>{2, 5}, all_keys}) {
         const batch_scene scene = make_batch_scene(suite(2, keys), 0);
         ASSERT_EQ(scene.thermometers.size(), keys.size());
         for (std::size_t k = 0; k < keys.size(); k++)
@@ -157,8 +161,8 @@ TEST(FigureSizes, TextsAndLinesAtAColumnsWidth) {
     for (double pt : {tick_pt, axis_title_pt, legend_pt, name_pt, reaction_pt, title_pt})
         EXPECT_GE(pt, 6);
     for (double pt : {axis_title_pt, legend_pt}) EXPECT_GE(pt, 7);
-    for (double w : {frame_line_pt, ellipse_line_pt, barometer_line_pt, reaction_line_pt,
-                     leader_line_pt})
+    for (double w :
+         {frame_line_pt, ellipse_line_pt, barometer_line_pt, reaction_line_pt, leader_line_pt})
         EXPECT_GE(w, 0.25);
     // 7 pt is 2.47 mm from baseline to baseline of a solid setting: a character height of
     // 1.98 mm in PLplot's measure.
