@@ -236,8 +236,9 @@ batch_scene make_batch_scene(const std::vector<batch_sample> &samples, int left_
     scene.t_step = side_by_side ? std::max(1.0, tick_step(scene.t_axis, ticks))
                                 : tick_step(scene.t_axis, ticks);
     scene.p_step = tick_step(scene.p_axis, ticks + 1);
-    // Each barometer line across the axes, now that they are known.
-    for (std::size_t i = 0; i < samples.size(); i++)
+    // Each barometer line across the axes, now that they are known; not under densities,
+    // where hundreds of lines would hide them.
+    for (std::size_t i = 0; i < samples.size() && !scene.density; i++)
         if (const auto &line = samples[i].barometer) {
             const pt_point a{(*line)[0].first, in_unit((*line)[0].second, unit)};
             const pt_point b{(*line)[1].first, in_unit((*line)[1].second, unit)};
@@ -251,7 +252,7 @@ batch_scene make_batch_scene(const std::vector<batch_sample> &samples, int left_
             if (const auto ends = clip_line(a, b, scene.t_axis, scene.p_axis))
                 scene.reactions.push_back({k, *ends});
         }
-    scene.barometers = barometers;
+    scene.barometers = barometers && !scene.density;
     for (const auto &[colour, text] : named) scene.thermometers.push_back({colour, text});
     return scene;
 }
