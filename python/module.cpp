@@ -3,7 +3,9 @@
 // package varno96 makes DataFrames of them.
 #include "frame.hpp"
 
+#include "activity/references.hpp"
 #include "api/batch.hpp"
+#include "api/columns.hpp"
 #include "api/options.hpp"
 #include "io/io.hpp"
 
@@ -44,37 +46,45 @@ std::string cell_text(PyObject *o) {
     return py::str(o).cast<std::string>();
 }
 
-// A frame handed over as (name, column names, columns, rows, rows apart, row names): each
-// column a float64 array (NaN where empty), whose numbers are read where they are, or an
-// object array, whose cells are taken as texts.
+// One input as the package hands it over: a table's text, or a frame's columns (each a
+// float64 array, NaN where empty, whose numbers are read where they are, or an object array,
+// whose cells are taken as texts), with its row names and row temperatures.
+struct input {
+    std::string name;
+    std::optional<std::string> text; // none: a frame
+    std::vector<std::string> column_names;
+    py::list columns;
+    std::size_t rows = 0;
+    bool rows_apart = true;
+    // The row names: the labels of the frame's index, or a (start, step) of a range index.
+    std::optional<std::vector<std::string>> row_names;
+    std::optional<std::pair<long long, long long>> row_range;
+    std::optional<std::vector<double>> row_temperatures;
+};
+
 struct frame_input {
     columns_input table;
     std::vector<py::array> kept; // the arrays whose numbers the columns point at
 };
 
-frame_input frame_of(const py::tuple &t) {
+frame_input frame_of(const input &in) {
     frame_input f;
-    f.table.file = t[0].cast<std::string>();
-    const py::list names = t[1].cast<py::list>(), columns = t[2].cast<py::list>();
-    const auto rows = t[3].cast<std::size_t>();
+    f.table.file = in.name;
+    const std::size_t rows = in.rows;
     f.table.rows = rows;
-    f.table.rows_apart = t[4].cast<bool>();
-    // The row names: the labels of the frame's index, a (start, step) of a range index or a
-    // list of texts.
-    if (py::isinstance<py::tuple>(t[5])) {
-        const auto range = t[5].cast<std::pair<long long, long long>>();
-        f.table.row_name = [range](std::size_t r) {
+    f.table.rows_apart = in.rows_apart;
+    if (in.row_range)
+        f.table.row_name = [range = *in.row_range](std::size_t r) {
             return std::to_string(range.first + static_cast<long long>(r) * range.second);
         };
-    } else if (!t[5].is_none()) {
-        f.table.row_name = [names = t[5].cast<std::vector<std::string>>()](std::size_t r) {
-            return names[r];
-        };
-    }
-    for (std::size_t c = 0; c < columns.size(); c++) {
+    else if (in.row_names)
+        f.table.row_name = [names = *in.row_names](std::size_t r) { return names[r]; };
+    if (in.columns.size() != in.column_names.size())
+        throw py::value_error("one name per column expected");
+    for (std::size_t c = 0; c < in.columns.size(); c++) {
         table_column col;
-        col.name = names[c].cast<std::string>();
-        const py::array a = columns[c].cast<py::array>();
+        col.name = in.column_names[c];
+        const py::array a = in.columns[c].cast<py::array>();
         if (a.ndim() != 1 || static_cast<std::size_t>(a.shape(0)) != rows)
             throw py::value_error("column " + col.name + ": not one value per row");
         if (a.dtype().is(py::dtype::of<double>()) && (a.flags() & py::array::c_style)) {
@@ -144,54 +154,68 @@ py::tuple columns_of(value_columns &v) {
     return py::make_tuple(py::cast(out), block);
 }
 
+const char *kind_word(column::kind kind) {
+    return kind == column::text ? "text" : kind == column::number ? "number" : "integer";
+}
+
+// A column as the package takes it: its name and the entry of the column table it comes from.
+py::dict column_dict(const column &c) {
+    py::dict d;
+    d["name"] = c.name;
+    d["kind"] = kind_word(c.type);
+    d["unit"] = std::string(c.spec->unit);
+    d["decimals"] = c.type == column::number ? py::object(py::int_(c.spec->decimals)) : py::none();
+    d["nullable"] = c.spec->may_be_empty;
+    std::string meaning(c.spec->meaning);
+    if (c.spec->over == column_over::thermometer) {
+        // Which thermometer: its key is in the name.
+        for (const thermometry::calibration &k : thermometry::calibrations)
+            if (c.name.find("_" + std::string(k.name)) != std::string::npos)
+                meaning += " " + std::string(k.name) + ": " + reference_text(k.citation);
+    }
+    d["meaning"] = meaning;
+    d["template"] = std::string(c.spec->name);
+    d["option"] = brought_by(*c.spec);
+    return d;
+}
+
 py::list described(const std::vector<column> &columns) {
     py::list out;
-    for (const column &c : columns)
-        out.append(py::make_tuple(c.name, c.type == column::text     ? "text"
-                                          : c.type == column::number ? "number"
-                                                                     : "integer"));
+    for (const column &c : columns) out.append(column_dict(c));
     return out;
 }
 
-// `temperature`: a number for every sample, or a dict of them by sample name; an input
-// (name, text) or (name, column names, columns, rows, rows apart, row names, row
-// temperatures).
-py::dict compute(const py::list &items, long long model, const py::object &temperature, bool powell,
-                 std::optional<double> at, bool one_site, double uncertainty, bool monte_carlo,
-                 std::optional<long long> seed, std::optional<std::string> combine, bool formulae,
-                 std::optional<std::string> thermometers, bool with_pairs, unsigned jobs,
-                 std::size_t part) {
+// Every column a result can have, in the order of a table with every option.
+py::list every_column() { return described(result_columns(std::nullopt)); }
+
+// `options`: the keyword arguments by their Python names, checked by the package; each sets its
+// field as the option table says. `temperatures`: a trial temperature per sample name, or None.
+py::dict compute(const std::vector<input> &items, const py::dict &options,
+                 const py::object &temperatures, bool with_pairs, std::size_t part) {
     call_options c;
     batch_options &o = c.batch;
-    o.model = model;
-    if (py::isinstance<py::dict>(temperature)) {
+    for (const option_spec &s : batch_option_table) {
+        const py::str key(std::string(s.python));
+        if (!options.contains(key) || options[key].is_none()) continue;
+        const py::handle v = options[key];
+        option_value value;
+        if (s.kind == option_kind::flag)
+            value = v.cast<bool>();
+        else if (s.kind == option_kind::integer)
+            value = v.cast<long long>();
+        else if (s.kind == option_kind::number)
+            value = v.cast<double>();
+        else
+            value = v.cast<std::string>();
+        if (const auto refused = set_option(s, o, value))
+            throw py::value_error(std::string(s.python) + ": " + *refused);
+    }
+    if (!temperatures.is_none()) {
         c.by_sample = true;
-        c.sample_temperatures = temperature.cast<std::map<std::string, double>>();
-    } else {
-        o.temperature = temperature.cast<double>();
-    }
-    o.powell = powell;
-    o.at = at;
-    o.one_site = one_site;
-    o.uncertainty = uncertainty;
-    o.monte_carlo = monte_carlo;
-    o.seed = seed;
-    o.formulae = formulae;
-    if (combine) {
-        const auto mode = combine_of(*combine);
-        if (!mode) throw py::value_error("--combine: must be mean or each: " + *combine);
-        o.combine = *mode;
-    }
-    if (thermometers) {
-        const auto keys = thermometers_of(*thermometers);
-        if (!keys)
-            throw py::value_error("thermometers " + range_words(option_named("thermometers")) +
-                                  ", got " + *thermometers);
-        o.thermometers = *keys;
+        c.sample_temperatures = temperatures.cast<std::map<std::string, double>>();
     }
     if (const std::string why = option_error(o); !why.empty()) throw py::value_error(why);
-    if (jobs < 1) throw py::value_error("jobs: must be 1 or more");
-    c.jobs = jobs;
+    c.jobs = static_cast<unsigned>(o.jobs.value_or(1));
     c.with_pairs = with_pairs;
     c.part = part;
     // Ctrl-C: the interpreter's signal handlers run between rows, the lock taken briefly.
@@ -203,16 +227,15 @@ py::dict compute(const py::list &items, long long model, const py::object &tempe
     std::vector<call_input> inputs;
     std::vector<frame_input> frames;
     frames.reserve(items.size());
-    for (const py::handle item : items) {
-        const py::tuple t = item.cast<py::tuple>();
+    for (const input &item : items) {
         call_input in;
-        in.name = t[0].cast<std::string>();
-        if (t.size() == 2) {
-            in.text = t[1].cast<std::string>();
+        in.name = item.name;
+        if (item.text) {
+            in.text = *item.text;
         } else {
-            frames.push_back(frame_of(t));
+            frames.push_back(frame_of(item));
             in.frame = std::move(frames.back().table);
-            if (!t[6].is_none()) in.row_temperatures = t[6].cast<std::vector<double>>();
+            if (item.row_temperatures) in.row_temperatures = *item.row_temperatures;
         }
         inputs.push_back(std::move(in));
     }
@@ -284,6 +307,13 @@ std::vector<std::string> model_titles() {
     return titles;
 }
 
+// The publications of the garnet models, by menu number; empty for ideal mixing.
+std::vector<std::string> model_references() {
+    std::vector<std::string> out;
+    for (int i = 1; i <= NMODELS; i++) out.push_back(garnet_model_reference(i));
+    return out;
+}
+
 } // namespace
 
 } // namespace varno96
@@ -296,10 +326,24 @@ PYBIND11_MODULE(_varno96, m) {
     using namespace pybind11::literals;
     m.doc() = "The compiled part of varno96: use the package varno96.";
     m.attr("__version__") = VARNO96_RELEASE;
-    m.def("compute", &varno96::compute, "inputs"_a, py::kw_only(), "model"_a, "temperature"_a,
-          "powell"_a, "at"_a, "one_site"_a, "uncertainty"_a, "monte_carlo"_a, "seed"_a, "combine"_a,
-          "formulae"_a, "thermometers"_a = py::none(), "pairs"_a, "jobs"_a, "part"_a = 65536,
+    py::class_<varno96::input>(m, "Input", "One table: its text, or a frame's columns.")
+        .def(py::init<>())
+        .def_readwrite("name", &varno96::input::name)
+        .def_readwrite("text", &varno96::input::text)
+        .def_readwrite("column_names", &varno96::input::column_names)
+        .def_readwrite("columns", &varno96::input::columns)
+        .def_readwrite("rows", &varno96::input::rows)
+        .def_readwrite("rows_apart", &varno96::input::rows_apart)
+        .def_readwrite("row_names", &varno96::input::row_names)
+        .def_readwrite("row_range", &varno96::input::row_range)
+        .def_readwrite("row_temperatures", &varno96::input::row_temperatures);
+    m.def("compute", &varno96::compute, "inputs"_a, "options"_a, "temperatures"_a = py::none(),
+          "pairs"_a = false, "part"_a = 65536,
           "Reads and computes the tables `inputs`; see varno96.compute.");
+    m.def("columns", &varno96::every_column,
+          "Every column a result can have: name, kind, unit, decimals, meaning, option.");
+    m.def("model_references", &varno96::model_references,
+          "The publications of the garnet models, by menu number.");
     m.def("options", &varno96::options, "The batch options: names, kinds, ranges and help.");
     m.def(
         "oxide_columns",

@@ -79,7 +79,8 @@ TEST(Thermometers, PublishedWorkedValues) {
     EXPECT_FALSE(find("KR0"));
     // A legend's short citation agrees with the full one: first author and year.
     for (const calibration &c : calibrations) {
-        const std::string_view cited = c.cited, full = c.citation;
+        const std::string_view cited = c.cited;
+        const std::string full = reference_text(c.citation);
         EXPECT_EQ(full.substr(0, cited.find_first_of(" &")),
                   cited.substr(0, cited.find_first_of(" &")))
             << c.name;

@@ -68,50 +68,30 @@ std::optional<double> field_value(checked_options &c, const val &fields, const o
     return x;
 }
 
-// The page's fields, by the ids of the option table; then the table's checks, each refusal
-// under the field of the option it names.
+// The page's fields, by the ids of the option table, each setting its option; then the table's
+// checks, each refusal under the field of the option it names.
 checked_options check(const val &fields) {
     checked_options c;
     batch_options &o = c.o;
     for (const option_spec &s : batch_option_table) {
-        if (s.name == "jobs") continue; // one thread per Web Worker
+        if (s.page_help.empty()) continue; // no control on the page
+        std::optional<option_value> v;
         if (s.kind == option_kind::flag) {
-            const bool on = fields[std::string(s.name)].isTrue();
-            if (s.name == "one-site") o.one_site = on;
-            if (s.name == "powell") o.powell = on;
-            if (s.name == "monte-carlo") o.monte_carlo = on;
-            if (s.name == "formulae") o.formulae = on;
-            continue;
+            v = fields[std::string(s.name)].isTrue();
+        } else if (s.kind == option_kind::list || s.kind == option_kind::choice) {
+            const std::string text = text_of(fields, s.name);
+            if (text.find_first_not_of(" ,") != std::string::npos) v = text;
+        } else if (const auto x = field_value(c, fields, s)) {
+            v = *x;
         }
-        if (s.kind == option_kind::list) {
-            const std::string list = text_of(fields, s.name);
-            if (list.find_first_not_of(" ,") == std::string::npos) continue;
-            if (const auto keys = thermometers_of(list))
-                o.thermometers = *keys;
-            else
-                refuse(c, s.name, range_words(s) + ": " + list);
-            continue;
-        }
-        if (s.kind == option_kind::choice) {
-            const std::string word = text_of(fields, s.name);
-            if (word.empty()) continue;
-            if (const auto mode = combine_of(word))
-                o.combine = *mode;
-            else
-                refuse(c, s.name, range_words(s) + ": " + word);
-            continue;
-        }
-        const auto x = field_value(c, fields, s);
-        if (!x) continue;
-        if (s.name == "model") o.model = static_cast<long long>(*x);
-        if (s.name == "temperature") o.temperature = *x;
-        if (s.name == "at") o.at = *x;
-        if (s.name == "uncertainty") o.uncertainty = *x;
-        if (s.name == "seed") o.seed = static_cast<long long>(*x);
+        if (v)
+            if (const auto refused = set_option(s, o, *v)) refuse(c, s.name, *refused);
     }
     if (c.ok)
         if (const auto r = check_options(o)) {
-            if (r->other)
+            if (r->other && r->needs)
+                refuse(c, r->option->name, "needs “" + std::string(r->other->label) + "”");
+            else if (r->other)
                 refuse(c, r->other->name, "not with “" + std::string(r->option->label) + "”");
             else
                 refuse(c, r->option->name, r->why + ": " + r->value);

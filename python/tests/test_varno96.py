@@ -35,19 +35,8 @@ def assert_same(a, b):
 
 
 def decimals(column):
-    """The batch's decimals of a number column."""
-    if column.startswith("T_") and column not in ("T_C", "T_powell_C"):
-        return 1  # a thermometer's
-    if column.startswith(("T", "mc_")):
-        return 0
-    if column.startswith(("P1", "P2")):
-        return 3
-    if column.startswith("P"):
-        return 2
-    if column.startswith("ln"):
-        return 4
-    suffix = column.split("_", 1)[1]
-    return 2 if suffix in OXIDES + ["total"] else 3
+    """The batch's decimals of a number column, from the table of columns."""
+    return int(varno96.columns.loc[column, "decimals"])
 
 
 def as_text(frame):
@@ -527,3 +516,18 @@ def test_every_bound_of_the_table_refused_by_the_module_as_by_the_batch():
                 assert "must not be negative" in said and "at least 0," in words, (said, words)
             checked += 1
     assert checked == 7  # both bounds of model, seed and jobs; uncertainty's lower one
+
+
+def test_columns_name_and_explain_every_column():
+    """varno96.columns has every column a result can have, each with what it means; a result
+    under every option has only columns of it, and its numbers' decimals are the table's."""
+    table = varno96.columns
+    assert table.index.is_unique
+    assert (table["meaning"].str.len() > 0).all()
+    assert table.loc["P_kbar", "unit"] == "kbar" and table.loc["T_KR00_C", "decimals"] == 1
+    path = os.path.join(EXAMPLES, "SUITE.PRN")
+    for combine in ("mean", "each"):
+        rows = varno96.compute(path, model=7, temperature=650, monte_carlo=True, seed=-3,
+                               formulae=True, thermometers="all", combine=combine)
+        assert set(rows.columns) <= set(table.index)
+    assert {"n_grt", "grt_label", "rho_GH82", "phe_sum", "mc_left_out"} <= set(table.index)

@@ -18,9 +18,10 @@ import pandas as pd
 from . import _frames, _options, _varno96
 from ._plot import plot
 from ._varno96 import __version__, model_titles as _model_titles
+from ._varno96 import model_references as _model_references
 from ._varno96 import compute as _compute
 
-__all__ = ["compute", "pairs", "plot", "models", "TableWarning", "__version__"]
+__all__ = ["compute", "pairs", "plot", "models", "columns", "TableWarning", "__version__"]
 
 
 class TableWarning(UserWarning):
@@ -28,35 +29,18 @@ class TableWarning(UserWarning):
     oxides missing (read as 0), rows of other minerals, a table without analyses."""
 
 
-_REFERENCES = [
-    "Ganguly J., Saxena S.K. (1984) Mixing properties of aluminosilicate garnets: constraints "
-    "from natural and experimental data, and applications to geothermo-barometry. American "
-    "Mineralogist 69, 88–97.",
-    "Geiger C.A., Newton R.C., Kleppa O.J. (1987) Enthalpy of mixing of synthetic "
-    "almandine–grossular and almandine–pyrope garnets from high-temperature solution "
-    "calorimetry. Geochimica et Cosmochimica Acta 51, 1755–1763.",
-    "Newton R.C., Haselton H.T. (1981) Thermodynamics of the garnet–plagioclase–Al2SiO5–quartz "
-    "geobarometer. In: Newton R.C., Navrotsky A., Wood B.J. (eds) Thermodynamics of Minerals "
-    "and Melts. Advances in Physical Geochemistry 1, Springer, New York, 131–147. "
-    "doi:10.1007/978-1-4612-5871-1_7",
-    "Newton & Haselton (1981), with Hackler R.T., Wood B.J. (1989) Experimental determination "
-    "of Fe and Mg exchange between garnet and olivine and estimation of Fe–Mg mixing "
-    "properties in garnet. American Mineralogist 74, 994–999.",
-    "",
-    "Berman R.G. (1990) Mixing properties of Ca–Mg–Fe–Mn garnets. American Mineralogist 75, "
-    "328–344.",
-    "Sengupta P., Dasgupta S., Bhattacharya P.K., et al. (1989) Mixing behavior in quaternary "
-    "garnet solid solution and an extended Ganguly–Saxena model. Contributions to Mineralogy "
-    "and Petrology 103, 223–227.",
-]
-
 # The garnet mixing models: the menu number (the ``model`` argument) as the index, the title as
 # the menu shows it, and the publication to cite (empty for ideal mixing). A result takes them
 # with rows.join(varno96.models, on="model").
 models = pd.DataFrame(
-    {"title": _model_titles(), "reference": _REFERENCES},
-    index=pd.RangeIndex(1, len(_REFERENCES) + 1, name="model"),
+    {"title": _model_titles(), "reference": _model_references()},
+    index=pd.RangeIndex(1, len(_model_titles()) + 1, name="model"),
 )
+
+# Every column a result can have, by its name: its kind, unit, decimals (of a number), what it
+# means and the option that brings it.
+columns = pd.DataFrame(_varno96.columns()).set_index("name")[
+    ["unit", "meaning", "kind", "decimals", "option", "template"]]
 
 
 # Rows of a wide frame read and computed at a time: the memory of a call is the frame's, its
@@ -102,12 +86,11 @@ def _run(data, minerals, on, name, with_pairs, options):
     per_sample = _temperatures(options["temperature"])
     checked = _OPTIONS.checked({k: (0.0 if k == "temperature" and per_sample is not None
                                     else v) for k, v in options.items()})
-    if per_sample is not None:
-        checked["temperature"] = {str(k): v for k, v in per_sample.items()}
     if checked["jobs"] is None:
         checked["jobs"] = _processors()
     items, inputs = _frames.table_inputs(data, name, per_sample)
-    result = _compute(inputs, **checked, pairs=with_pairs, part=_PART)
+    temperatures = None if per_sample is None else {str(k): v for k, v in per_sample.items()}
+    result = _compute(inputs, checked, temperatures, pairs=with_pairs, part=_PART)
     for message in result["messages"]:
         warnings.warn(message, TableWarning, stacklevel=3)
     return items, result

@@ -6,6 +6,8 @@ import os
 import numpy as np
 import pandas as pd
 
+from ._varno96 import Input
+
 
 def column_name(name):
     """A column label as the header of a table: the levels of a MultiIndex column joined by
@@ -25,17 +27,27 @@ def _row_temperatures(frame, temperature):
         return None
 
 
+def text_input(name, text):
+    """A table's text (bytes) as the compiled part takes it."""
+    table = Input()
+    table.name = name
+    table.text = text
+    return table
+
+
 def frame_input(name, frame, temperature=None):
-    """A DataFrame as the compiled part takes it: (name, column names, columns, rows, rows
-    apart, row names, row temperatures). Columns are read by their names: a named index
-    becomes columns (the sample as the index, say); numbers as float64 with NaN where empty,
-    anything else as objects."""
+    """A DataFrame as the compiled part takes it: its columns with their names, its row names
+    and row temperatures. Columns are read by their names: a named index becomes columns (the
+    sample as the index, say); numbers as float64 with NaN where empty, anything else as
+    objects."""
+    table = Input()
+    table.name = name
     index = frame.index
     if isinstance(index, pd.RangeIndex):
-        row_names = (index.start, index.step)
+        table.row_range = (index.start, index.step)
     else:
-        row_names = [str(label) for label in index]
-    rows = _row_temperatures(frame, temperature)
+        table.row_names = [str(label) for label in index]
+    table.row_temperatures = _row_temperatures(frame, temperature)
     if any(level is not None for level in frame.index.names):
         frame = frame.reset_index()
     names, columns = [], []
@@ -50,7 +62,10 @@ def frame_input(name, frame, temperature=None):
             values = series.to_numpy(dtype=object, na_value=None)
         names.append(column_name(label))
         columns.append(np.ascontiguousarray(values))
-    return (name, names, columns, len(frame), True, row_names, rows)
+    table.column_names = names
+    table.columns = columns
+    table.rows = len(frame)
+    return table
 
 
 MINERALS = (("garnet", "Grt"), ("cpx", "Cpx"), ("mica", "Phe"))
@@ -122,13 +137,13 @@ def table_inputs(data, name, temperature=None):
         if isinstance(item, pd.DataFrame):
             inputs.append(frame_input(given or "DataFrame", item, temperature))
         elif isinstance(item, bytes):
-            inputs.append((given or "text", item))
+            inputs.append(text_input(given or "text", item))
         elif isinstance(item, str) and ("\n" in item or "\r" in item):
-            inputs.append((given or "text", item.encode("utf-8")))
+            inputs.append(text_input(given or "text", item.encode("utf-8")))
         elif isinstance(item, (str, os.PathLike)):
             path = os.fspath(item)
             with open(path, "rb") as file:
-                inputs.append((given or path, file.read()))
+                inputs.append(text_input(given or path, file.read()))
         else:
             raise TypeError(
                 "data must be a path, a table's text, a pandas DataFrame or a list of these, "
@@ -143,7 +158,7 @@ def result_index(items, result, values, columns, combine):
     if not items or not all(isinstance(i, pd.DataFrame) for i in items):
         return None
     wide = result["input_wide"]
-    names = [n for n, _ in columns]
+    names = [c["name"] for c in columns]
     if all(wide):
         pieces = [frame.index for frame in items]
         index = pieces[0].append(pieces[1:]) if len(pieces) > 1 else pieces[0]
@@ -158,24 +173,25 @@ def result_index(items, result, values, columns, combine):
 
 
 def result_frame(columns, values, block, index=None):
-    """The compiled part's columns as a DataFrame: numbers as float64 (NaN where the table
-    has no value), whole numbers as int64 (Int64 where a cell may be empty), text as str.
-    The numbers come as the first rows of `block`, which the frame keeps without a copy."""
-    numbers = [i for i, (_, kind) in enumerate(columns) if kind == "number"]
+    """The compiled part's columns (dicts of the column table) as a DataFrame: numbers as
+    float64 (NaN where the table has no value), whole numbers as int64 (Int64 where a cell may
+    be empty), text as str. The numbers come as the first rows of `block`, which the frame
+    keeps without a copy."""
+    numbers = [i for i, c in enumerate(columns) if c["kind"] == "number"]
     frame = pd.DataFrame(block[:len(numbers)].T, index=index, columns=numbers, copy=False)
     # The other columns in their places, by position, so that a column is never lost to
     # another of the same name.
-    for i, ((name, kind), column) in enumerate(zip(columns, values)):
-        if kind == "number":
+    for i, (c, column) in enumerate(zip(columns, values)):
+        if c["kind"] == "number":
             continue
-        if kind == "text":
+        if c["kind"] == "text":
             value = pd.Series(column, dtype=object, index=index)
-        elif name == "mc_left_out" or np.isnan(column).any():
+        elif c["nullable"] or np.isnan(column).any():
             value = pd.Series(pd.array(column, dtype="Int64"), index=index)  # NaN: <NA>
         else:
             value = pd.Series(column.astype(np.int64), index=index)
         frame.insert(i, i, value)
-    frame.columns = [name for name, _ in columns]
+    frame.columns = [c["name"] for c in columns]
     return frame
 
 

@@ -1,49 +1,83 @@
 #include "api/options.hpp"
 
-#include "api/table.hpp"
 #include "io/textio.hpp"
 
 #include <cmath>
 #include <stdexcept>
+#include <string>
+#include <variant>
 
 namespace varno96 {
 
 // clang-format off
 const std::array<option_spec, 12> batch_option_table{{
     {"model", "m", "model", "Garnet mixing model", option_kind::integer, 1, NMODELS, {}, "N", {},
-     true, "Garnet mixing model, 1 to 7 (see the manual)", {}, {}},
+     true, "Garnet mixing model, 1 to 7 (see the manual)", {}, {}, &batch_options::model,
+     "How a(pyrope) and a(grossular) are computed from the garnet; the models and their "
+     "references are under About, below the results.",
+     "Choose a model…"},
     {"one-site", {}, "one_site", "One-site clinopyroxene", option_kind::flag, {}, {}, {}, {}, {},
-     false, "One-site clinopyroxene (default: the disordered two-site model)", {}, {}},
+     false, "One-site clinopyroxene (default: the disordered two-site model)",
+     {}, {}, &batch_options::one_site,
+     "a(di) as the smaller of Ca and X<sub>Mg,M1</sub>, ideal, instead of the disordered "
+     "two-site model."},
     {"temperature", "t", "temperature", "Trial temperature (°C)", option_kind::number, {}, {}, {},
-     "C", {}, true, "Trial temperature in degrees Celsius", {}, {}},
+     "C", {}, true, "Trial temperature in degrees Celsius", {}, {}, &batch_options::temperature,
+     "The temperature of the result, and the one at which the pressure for the Powell "
+     "temperature is found."},
     {"powell", {}, "powell", "Powell (1985) temperature", option_kind::flag, {}, {}, {}, {}, {},
-     false, "Use the Powell (1985) temperature, in the Monte-Carlo runs too; not with --at",
-     "at", {}},
-    {"at", {}, "at", "Table at another temperature (°C)", option_kind::number, {}, {}, {}, "C", {},
      false,
+     "Use the Powell (1985) temperature, in the Monte-Carlo runs too; not with --at", "at", {},
+     &batch_options::powell,
+     "The result at the Powell (1985) garnet–clinopyroxene temperature instead of the trial "
+     "temperature; each Monte-Carlo run takes its own."},
+    {"at", {}, "at", "Table at another temperature (°C)", option_kind::number, {}, {},
+     {}, "C", {}, false,
      "The table at this temperature (C) instead; the Powell estimate stays at the trial "
      "temperature's pressure",
-     "powell", {}},
-    {"uncertainty", "u", "uncertainty", "Analytical uncertainty (%)", option_kind::number, 0, {},
-     {}, "PCT", "1", false, "Analytical uncertainty, per cent of a 100 wt% total", {}, {}},
+     "powell", {}, &batch_options::at,
+     "Optional: gives the result at this temperature instead; the trial temperature still gives the "
+     "Powell temperature. Not with the Powell temperature."},
+    {"uncertainty", "u", "uncertainty", "Analytical uncertainty (%)",
+     option_kind::number, 0, {}, {}, "PCT", "1", false,
+     "Analytical uncertainty, per cent of a 100 wt% total", {}, {}, &batch_options::uncertainty,
+     "Per cent of a 100 wt% total, Monte-Carlo only: an oxide of w wt% is perturbed with a standard deviation of "
+     "u·√(w/100) wt%."},
     {"monte-carlo", {}, "monte_carlo", "Monte-Carlo error propagation", option_kind::flag, {}, {},
-     {}, {}, {}, false, "Monte-Carlo error propagation: two passes of 200 runs", {}, {}},
-    {"seed", {}, "seed", "Monte-Carlo seed", option_kind::integer, -99, -1, {}, "N", {}, false,
-     "Monte-Carlo seed from -99 to -1 instead of one drawn from the clock", {}, {}},
-    {"combine", {}, "combine", "Several analyses of a mineral", option_kind::choice, {}, {},
-     "mean|each", "mean|each", {}, false,
+     {}, {}, {}, false, "Monte-Carlo error propagation: two passes of 200 runs", {}, {},
+     &batch_options::monte_carlo,
+     "Two passes of 200 runs: pass 1 perturbs the analyses, pass 2 the mixing parameters too; "
+     "gives the mean and spread of P (and T)."},
+    {"seed", {}, "seed", "Monte-Carlo seed",
+     option_kind::integer, -99, -1, {}, "N", {}, false,
+     "Monte-Carlo seed from -99 to -1 instead of one drawn from the clock", {}, {},
+     &batch_options::seed,
+     "From −99 to −1, or empty for one from the clock. The same seed gives the same runs, so that a result can be repeated; the seed used is "
+     "shown with the results."},
+    {"combine", {}, "combine", "Several analyses of a mineral", option_kind::choice,
+     {}, {}, "mean|each", "mean|each", {}, false,
      "Several analyses of a mineral in a sample: their mean, or each combination (default: no "
      "result)",
-     {}, {}},
+     {}, {}, &batch_options::combine,
+     "Their oxide-by-oxide mean, or one row for each garnet × clinopyroxene × phengite "
+     "combination.",
+     "no result (the default)|their mean|each combination"},
     {"formulae", {}, "formulae", "Formulae columns", option_kind::flag, {}, {}, {}, {}, {}, false,
-     "Add each mineral's recalculated analysis and cations per formula unit", {}, {}},
+     "Add each mineral's recalculated analysis and cations per formula unit", {}, {},
+     &batch_options::formulae,
+     "Adds each mineral's recalculated oxides and cations per formula unit, to check phengite "
+     "Si, omphacite Na and the cation sums."},
     {"thermometers", {}, "thermometers", "Thermometers intersected with the barometer",
      option_kind::list, {}, {}, "EG79|P85|K88|A94|KR00|KR78|GH82", "LIST", {}, false,
      "Where the barometer meets each of these thermometers, comma-separated, or all: EG79, P85, "
      "K88, A94, KR00 (garnet-clinopyroxene), KR78, GH82 (garnet-phengite)",
-     {}, {}},
+     {}, {}, &batch_options::thermometers,
+     "Each one checked gives where it meets the barometer (columns T_<var>key</var>_C and "
+     "P_<var>key</var>_kbar, with Monte-Carlo their spread), and on the diagram each sample's "
+     "barometer line with a marker for each; references under About."},
+    // One thread per Web Worker: no control on the page.
     {"jobs", "j", "jobs", "Threads", option_kind::integer, 1, 256, {}, "N", {}, false,
-     "Compute on N threads (default: the number of cores)", {}, {}},
+     "Compute on N threads (default: the number of cores)", {}, {}, &batch_options::jobs},
 }};
 
 // ---- The options of the batch's P-T figure (with --plot) ----
@@ -150,45 +184,159 @@ std::string range_words(const option_spec &s) {
 
 namespace {
 
-option_refusal refused(std::string_view name, std::string why, std::string value) {
-    return {&option_named(name), std::move(why), std::move(value), nullptr};
-}
+template <class... F> struct overloaded : F... { using F::operator()...; };
+template <class... F> overloaded(F...) -> overloaded<F...>;
 
-// A number option: finite, and in its range.
-std::optional<option_refusal> number(std::string_view name, double x) {
-    const option_spec &s = option_named(name);
-    if (!std::isfinite(x)) return refused(name, "not a number", number_text(x));
-    if ((s.low && x < *s.low) || (s.high && x > *s.high))
-        return refused(name, range_words(s), number_text(x));
+// A whole number of a value: itself, or a number without a fraction.
+std::optional<long long> whole_of(const option_value &v) {
+    if (const auto *n = std::get_if<long long>(&v)) return *n;
+    if (const auto *x = std::get_if<double>(&v))
+        if (std::isfinite(*x) && std::trunc(*x) == *x && std::abs(*x) < 1e15)
+            return static_cast<long long>(*x);
     return std::nullopt;
 }
 
-std::optional<option_refusal> whole(std::string_view name, long long n) {
-    const option_spec &s = option_named(name);
-    const auto low = static_cast<long long>(*s.low), high = static_cast<long long>(*s.high);
-    if (n < low || n > high) return refused(name, range_words(s), std::to_string(n));
+std::optional<double> number_of(const option_value &v) {
+    if (const auto *x = std::get_if<double>(&v)) return *x;
+    if (const auto *n = std::get_if<long long>(&v)) return static_cast<double>(*n);
     return std::nullopt;
+}
+
+std::string value_text(const option_value &v) {
+    return std::visit(overloaded{[](bool b) { return std::string(b ? "true" : "false"); },
+                                 [](long long n) { return std::to_string(n); },
+                                 [](double x) { return number_text(x); },
+                                 [](const std::string &t) { return t; }},
+                      v);
+}
+
+// The value of a number option in `o`, when it is given.
+std::optional<double> number_in(const option_spec &s, const batch_options &o) {
+    return std::visit(
+        overloaded{[&](long long batch_options::*f) { return std::optional(double(o.*f)); },
+                   [&](double batch_options::*f) { return std::optional(o.*f); },
+                   [&](std::optional<long long> batch_options::*f) {
+                       return o.*f ? std::optional(double(*(o.*f))) : std::nullopt;
+                   },
+                   [&](std::optional<double> batch_options::*f) { return o.*f; },
+                   [](auto) { return std::optional<double>(); }},
+        s.field);
 }
 
 } // namespace
 
-std::optional<option_refusal> check_options(const batch_options &o) {
-    if (auto r = whole("model", o.model)) return r;
-    if (auto r = number("temperature", o.temperature)) return r;
-    if (o.at)
-        if (auto r = number("at", *o.at)) return r;
-    if (auto r = number("uncertainty", o.uncertainty)) return r;
-    if (o.seed)
-        if (auto r = whole("seed", *o.seed)) return r;
-    if (o.powell && o.at)
-        return option_refusal{&option_named("powell"), {}, {}, &option_named("at")};
+const option_spec &option_of(const option_field &field) {
+    for (const option_spec &s : batch_option_table)
+        if (s.field == field) return s;
+    throw std::out_of_range("no option of that field");
+}
+
+std::optional<combine_mode> combine_of(std::string_view word) {
+    // The modes after none, in the order of the option's choices.
+    std::string_view rest = option_of(&batch_options::combine).choices;
+    for (int mode = 1; !rest.empty(); mode++) {
+        const std::size_t bar = rest.find('|');
+        if (rest.substr(0, bar) == word) return static_cast<combine_mode>(mode);
+        rest = bar == std::string_view::npos ? std::string_view() : rest.substr(bar + 1);
+    }
     return std::nullopt;
 }
 
+std::optional<std::string> set_option(const option_spec &s, batch_options &o,
+                                      const option_value &v) {
+    const auto refused = [&] { return std::optional(range_words(s) + ": " + value_text(v)); };
+    return std::visit(
+        overloaded{
+            [&](bool batch_options::*f) -> std::optional<std::string> {
+                if (!std::holds_alternative<bool>(v)) return refused();
+                o.*f = std::get<bool>(v);
+                return std::nullopt;
+            },
+            [&](long long batch_options::*f) -> std::optional<std::string> {
+                const auto n = whole_of(v);
+                if (!n) return refused();
+                o.*f = *n;
+                return std::nullopt;
+            },
+            [&](std::optional<long long> batch_options::*f) -> std::optional<std::string> {
+                const auto n = whole_of(v);
+                if (!n) return refused();
+                o.*f = *n;
+                return std::nullopt;
+            },
+            [&](double batch_options::*f) -> std::optional<std::string> {
+                const auto x = number_of(v);
+                if (!x) return refused();
+                o.*f = *x;
+                return std::nullopt;
+            },
+            [&](std::optional<double> batch_options::*f) -> std::optional<std::string> {
+                const auto x = number_of(v);
+                if (!x) return refused();
+                o.*f = *x;
+                return std::nullopt;
+            },
+            [&](combine_mode batch_options::*f) -> std::optional<std::string> {
+                const auto *word = std::get_if<std::string>(&v);
+                const auto mode = word ? combine_of(*word) : std::nullopt;
+                if (!mode) return refused();
+                o.*f = *mode;
+                return std::nullopt;
+            },
+            [&](std::vector<thermometry::key> batch_options::*f) -> std::optional<std::string> {
+                const auto *list = std::get_if<std::string>(&v);
+                const auto keys = list ? thermometers_of(*list) : std::nullopt;
+                if (!keys) return refused();
+                o.*f = *keys;
+                return std::nullopt;
+            }},
+        s.field);
+}
+
+bool option_given(const option_spec &s, const batch_options &o) {
+    return std::visit(
+        overloaded{[&](bool batch_options::*f) { return o.*f; },
+                   [&](std::optional<long long> batch_options::*f) { return (o.*f).has_value(); },
+                   [&](std::optional<double> batch_options::*f) { return (o.*f).has_value(); },
+                   [&](combine_mode batch_options::*f) { return o.*f != combine_mode::none; },
+                   [&](std::vector<thermometry::key> batch_options::*f) { return !(o.*f).empty(); },
+                   [](auto) { return true; }},
+        s.field);
+}
+
+std::optional<option_refusal> check_options(const batch_options &o) {
+    // Each value in its range, in the order of the table.
+    for (const option_spec &s : batch_option_table) {
+        const auto x = number_in(s, o);
+        if (!x) continue;
+        if (s.kind == option_kind::integer) {
+            const auto n = static_cast<long long>(*x);
+            if ((s.low && n < static_cast<long long>(*s.low)) ||
+                (s.high && n > static_cast<long long>(*s.high)))
+                return option_refusal{&s, range_words(s), std::to_string(n)};
+            continue;
+        }
+        if (!std::isfinite(*x)) return option_refusal{&s, "not a number", number_text(*x)};
+        if ((s.low && *x < *s.low) || (s.high && *x > *s.high))
+            return option_refusal{&s, range_words(s), number_text(*x)};
+    }
+    // Then each option given with one it excludes, or without one it needs.
+    for (const option_spec &s : batch_option_table) {
+        if (!option_given(s, o)) continue;
+        if (!s.excludes.empty() && option_given(option_named(s.excludes), o))
+            return option_refusal{&s, {}, {}, &option_named(s.excludes)};
+        if (!s.needs.empty() && !option_given(option_named(s.needs), o))
+            return option_refusal{&s, {}, {}, &option_named(s.needs), true};
+    }
+    return std::nullopt;
+}
+
+std::string dashed(const option_spec &s) { return "--" + std::string(s.name); }
+
 std::string command_line_words(const option_refusal &r) {
     if (r.other)
-        return "--" + std::string(r.option->name) + " excludes --" + std::string(r.other->name);
-    return "--" + std::string(r.option->name) + ": " + r.why + ": " + r.value;
+        return dashed(*r.option) + (r.needs ? " requires " : " excludes ") + dashed(*r.other);
+    return dashed(*r.option) + ": " + r.why + ": " + r.value;
 }
 
 } // namespace varno96

@@ -1,21 +1,51 @@
-// The options of a batch, defined once: varno96-batch makes its command line of them, the page
-// its fields and the Python module its keyword arguments, and all three refuse a value with
-// the same words.
+// The options of a batch, defined once: each entry of the table names an option, says how the
+// front ends show it and which field of batch_options it sets. varno96-batch makes its command
+// line of it, the page its controls and the Python module its keyword arguments; the checks of
+// check_options are the table's ranges, exclusions and needs, so that all three refuse a value
+// with the same words.
 #pragma once
+
+#include "thermometry/thermometry.hpp"
 
 #include <array>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
-
-#include "thermometry/thermometry.hpp"
 
 namespace varno96 {
 
-struct batch_options;
+// What to do with several analyses of one mineral in a sample: give the sample no result,
+// compute their oxide-by-oxide mean, or compute each combination of one analysis of each
+// mineral.
+enum class combine_mode { none, mean, each };
+
+// Everything a batch is asked, as the front ends take it before any check.
+struct batch_options {
+    long long model = 0;
+    bool one_site = false;
+    double temperature = 0; // trial temperature, degrees Celsius
+    bool powell = false;
+    std::optional<double> at;
+    double uncertainty = 1;
+    bool monte_carlo = false;
+    std::optional<long long> seed; // none: drawn from the clock
+    combine_mode combine = combine_mode::none;
+    bool formulae = false;
+    std::vector<thermometry::key> thermometers; // in the order of the calibrations
+    std::optional<long long> jobs;              // threads; none: the front end's own choice
+    bool operator==(const batch_options &) const = default;
+};
 
 enum class option_kind { integer, number, flag, choice, list, text };
+
+// The field of batch_options an option sets.
+using option_field =
+    std::variant<bool batch_options::*, long long batch_options::*,
+                 std::optional<long long> batch_options::*, double batch_options::*,
+                 std::optional<double> batch_options::*, combine_mode batch_options::*,
+                 std::vector<thermometry::key> batch_options::*>;
 
 struct option_spec {
     std::string_view name;       // --name on the command line, the page's field id
@@ -30,6 +60,12 @@ struct option_spec {
     bool required = false;
     std::string_view help;
     std::string_view excludes, needs; // names of other options, or empty
+    option_field field;
+    // The page: its explanation beside the control (may hold <sub>, <sup>), and for a choice
+    // the words of no choice and of each choice, separated by '|'. No control on the page
+    // when `page_help` is empty.
+    std::string_view page_help = {};
+    std::string_view page_choices = {};
 };
 
 // The options in the order varno96-batch's help lists them.
@@ -40,28 +76,47 @@ extern const std::array<option_spec, 5> plot_option_table;
 
 // The option of that long name; throws std::out_of_range for none.
 const option_spec &option_named(std::string_view name);
+// The option that sets this field.
+const option_spec &option_of(const option_field &field);
+
+// A value as a front end has parsed it: a flag, a whole number, a number, or a word or list.
+using option_value = std::variant<bool, long long, double, std::string>;
+// Sets the field of option `s` in `o` to `v`; the refusal's words ("must be mean or each:
+// median") when `v` is no value of the option (its range is check_options's).
+std::optional<std::string> set_option(const option_spec &s, batch_options &o,
+                                      const option_value &v);
+// Whether the option is given in `o`: a flag set, a value present, a choice made; an option
+// without an empty value (a required number) always is.
+bool option_given(const option_spec &s, const batch_options &o);
 
 // A value refused: the option, why ("must be a whole number from 1 to 7"), and the value as
-// given; or two options given together that exclude each other (`other`).
+// given; or two options given together that exclude each other (`other`), or an option given
+// without the one it needs (`other`, with `needs`).
 struct option_refusal {
     const option_spec *option = nullptr;
     std::string why;
     std::string value;
     const option_spec *other = nullptr;
+    bool needs = false;
 };
 
 // The kind as the page and the Python module name it: "integer", "number", "flag", "choice",
 // "list".
 const char *kind_name(option_kind kind);
 
-// The first option of `o` out of its range or in conflict with another; none when all are fine.
-// The jobs option is the front end's own and is not in batch_options.
+// The first option of `o` out of its range, in conflict with another or without one it needs,
+// in the order of the table; none when all are fine.
 std::optional<option_refusal> check_options(const batch_options &o);
 // The range of a whole number or a number as the refusals say it.
 std::string range_words(const option_spec &s);
 // A refusal in the words of varno96-batch ("--model: must be a whole number from 1 to 7: 8",
 // "--powell excludes --at").
 std::string command_line_words(const option_refusal &r);
+// "--name", as the command line spells an option.
+std::string dashed(const option_spec &s);
+
+// The choice of a word of the combine option ("mean", "each"); none for anything else.
+std::optional<combine_mode> combine_of(std::string_view word);
 
 // The thermometers of a list: keys separated by commas (any case, in any order), or "all";
 // in the order of the calibrations, each once. Nothing for a word that names none.

@@ -3,6 +3,8 @@
 // decimals and as numbers at full precision, and the same as CSV (RFC 4180, CR LF).
 #pragma once
 
+#include "api/columns.hpp"
+#include "api/options.hpp"
 #include "api/sample.hpp"
 #include "tables/reader.hpp"
 
@@ -15,34 +17,12 @@
 
 namespace varno96 {
 
-// What to do with several analyses of one mineral in a sample: give the sample no result,
-// compute their oxide-by-oxide mean, or compute each combination of one analysis of each
-// mineral.
-enum class combine_mode { none, mean, each };
-
-// Everything a batch is asked, as the front ends take it before any check.
-struct batch_options {
-    long long model = 0;
-    bool one_site = false;
-    double temperature = 0; // trial temperature, degrees Celsius
-    bool powell = false;
-    std::optional<double> at;
-    double uncertainty = 1;
-    bool monte_carlo = false;
-    std::optional<long long> seed; // none: drawn from the clock
-    combine_mode combine = combine_mode::none;
-    bool formulae = false;
-    std::vector<thermometry::key> thermometers; // in the order of the calibrations
-};
-
 // The refusal of the first option out of its range or in conflict with another, in the words
 // of varno96-batch ("--model: must be a whole number from 1 to 7: 8"); empty when none. The
 // checks are those of the option table (api/options.hpp).
 std::string option_error(const batch_options &o);
 // The answers of the options, which must have no error; the seed given or drawn.
 choices choices_of(const batch_options &o);
-// "mean" or "each", as the option is spelled; none for anything else.
-std::optional<combine_mode> combine_of(std::string_view word);
 
 // One calculation: a sample, or one combination of its analyses.
 struct sample_unit {
@@ -61,26 +41,6 @@ inline constexpr std::size_t max_combinations = 10000;
 
 // The calculations of the samples under `mode`, in order.
 std::vector<sample_unit> sample_units(const std::vector<sample_input> &samples, combine_mode mode);
-
-// A column of the table: text, a number with `decimals`, or a whole number.
-struct column {
-    enum kind { text, number, integer };
-    std::string name;
-    kind type = text;
-};
-// A cell: its text in the CSV, and its value at full precision (NaN where there is none).
-struct cell {
-    std::string text;
-    double value = 0;
-};
-
-std::vector<column> result_columns(const batch_options &o);
-std::vector<cell> result_cells(const sample_unit &u, const sample_result &r, const choices &how,
-                               const batch_options &o);
-std::vector<column> pair_columns(const batch_options &o);
-// The Monte-Carlo pairs of one row: T and P with the digits of the P-T file.
-std::vector<std::vector<cell>> pair_cells(const sample_unit &u, const sample_result &r,
-                                          const batch_options &o);
 
 std::string csv_field(std::string_view text);
 std::string csv_line(const std::vector<std::string> &fields);

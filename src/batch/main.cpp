@@ -10,6 +10,8 @@
 #include "plot/plot.hpp"
 #endif
 
+#include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -31,25 +33,41 @@ struct options {
 #ifdef VARNO96_HAVE_PLOT
     plot::figure_options figure;
 #endif
-    unsigned jobs = std::max(1u, std::thread::hardware_concurrency());
 };
+
+// The options of this program alone: the files it writes. `needs`, a batch option given with
+// it.
+struct file_option {
+    const char *names;
+    std::string options::*path;
+    const char *help;
+    std::optional<option_field> needs = std::nullopt;
+};
+const std::array<file_option, 3> file_options{{
+    {"-o,--output", &options::output, "Write the CSV to FILE instead of standard output"},
+    {"--pt", &options::pairs, "Also write every Monte-Carlo (T, P) pair as CSV to FILE",
+     &batch_options::monte_carlo},
+    {"--plot", &options::plot, "Draw the P-T diagram of the batch to FILE (.svg, .pdf, .ps)"},
+}};
+
+// An option as a message names it: "--pt", "-o".
+std::string named(const file_option &f) {
+    const std::string names = f.names;
+    return names.substr(0, names.find(','));
+}
 
 // The validator of an option of the table: its range, in the table's words.
 CLI::Validator checked(const option_spec &s) {
     if (s.kind == option_kind::integer)
         return cli::whole(static_cast<int>(*s.low), static_cast<int>(*s.high));
-    if (s.kind == option_kind::list)
-        return CLI::Validator(
-            [&s](std::string &list) {
-                return thermometers_of(list) ? std::string() : range_words(s) + ": " + list;
-            },
-            "", std::string(s.value_name));
-    if (s.kind == option_kind::choice)
+    if (s.kind == option_kind::list || s.kind == option_kind::choice)
         return CLI::Validator(
             [&s](std::string &word) {
-                return combine_of(word) ? std::string() : range_words(s) + ": " + word;
+                batch_options scratch;
+                const auto refused = set_option(s, scratch, word);
+                return refused ? range_words(s) + ": " + word : std::string();
             },
-            "", std::string(s.choices));
+            "", std::string(s.kind == option_kind::list ? s.value_name : s.choices));
     return s.low && *s.low == 0 ? cli::non_negative : cli::number;
 }
 
@@ -104,7 +122,7 @@ void add_plot_options(CLI::App &app, plot::figure_options &f, CLI::Option *plot)
 }
 #endif
 
-// Each option of the table, with the batch's field it sets.
+// Each option of the table, setting its own field of the batch's options.
 void add_options(CLI::App &app, options &o) {
     app.add_option("FILE", o.files,
                    "Analysis tables: data files, or tables whose header names the oxide columns "
@@ -114,54 +132,52 @@ void add_options(CLI::App &app, options &o) {
     batch_options &b = o.batch;
     std::map<std::string_view, CLI::Option *> made;
     for (const option_spec &s : batch_option_table) {
-        std::string names = "--" + std::string(s.name);
+        std::string names = dashed(s);
         if (!s.short_name.empty()) names = "-" + std::string(s.short_name) + "," + names;
         const std::string help(s.help);
         CLI::Option *opt = nullptr;
-        if (s.name == "model") opt = app.add_option(names, b.model, help);
-        if (s.name == "one-site") opt = app.add_flag(names, b.one_site, help);
-        if (s.name == "temperature") opt = app.add_option(names, b.temperature, help);
-        if (s.name == "powell") opt = app.add_flag(names, b.powell, help);
-        if (s.name == "at") opt = app.add_option(names, b.at, help);
-        if (s.name == "uncertainty") opt = app.add_option(names, b.uncertainty, help);
-        if (s.name == "monte-carlo") opt = app.add_flag(names, b.monte_carlo, help);
-        if (s.name == "seed") opt = app.add_option(names, b.seed, help);
-        if (s.name == "combine")
+        const auto set = [&b, &s](const option_value &v) { set_option(s, b, v); };
+        if (s.kind == option_kind::flag)
+            opt = app.add_flag_function(
+                names, [set](std::int64_t) { set(true); }, help);
+        else if (s.kind == option_kind::integer)
+            opt = app.add_option_function<long long>(
+                names, [set](long long n) { set(n); }, help);
+        else if (s.kind == option_kind::number)
+            opt = app.add_option_function<double>(
+                names, [set](double x) { set(x); }, help);
+        else
             opt = app.add_option_function<std::string>(
-                names, [&b](const std::string &word) { b.combine = *combine_of(word); }, help);
-        if (s.name == "formulae") opt = app.add_flag(names, b.formulae, help);
-        if (s.name == "thermometers")
-            opt = app.add_option_function<std::string>(
-                names, [&b](const std::string &list) { b.thermometers = *thermometers_of(list); },
-                help);
-        if (s.name == "jobs") opt = app.add_option(names, o.jobs, help);
+                names, [set](const std::string &t) { set(t); }, help);
         if (s.kind != option_kind::flag)
             opt->type_name(std::string(s.value_name))->check(checked(s));
         if (!s.default_text.empty()) opt->default_str(std::string(s.default_text));
         if (s.required) opt->required();
         made[s.name] = opt;
     }
-    for (const option_spec &s : batch_option_table)
+    for (const option_spec &s : batch_option_table) {
         if (!s.excludes.empty()) made[s.name]->excludes(made.at(s.excludes));
-    app.add_option("-o,--output", o.output, "Write the CSV to FILE instead of standard output")
-        ->type_name("FILE");
-    app.add_option("--pt", o.pairs,
-                   "Also write every Monte-Carlo (T, P) pair as CSV to FILE; needs --monte-carlo")
-        ->type_name("FILE")
-        ->needs(made.at("monte-carlo"));
-    auto *plot = app.add_option("--plot", o.plot,
-                                "Draw the P-T diagram of the batch to FILE (.svg, .pdf, .ps)")
-                     ->type_name("FILE");
+        if (!s.needs.empty()) made[s.name]->needs(made.at(s.needs));
+    }
+    for (const file_option &f : file_options) {
+        std::string help = f.help;
+        if (f.needs) help += "; needs " + dashed(option_of(*f.needs));
+        CLI::Option *opt = app.add_option(f.names, o.*f.path, help)->type_name("FILE");
+        if (f.needs) opt->needs(made.at(option_of(*f.needs).name));
+        if (f.path == &options::plot) {
 #ifdef VARNO96_HAVE_PLOT
-    plot->check(plot::picture_name());
-    add_plot_options(app, o.figure, plot);
+            opt->check(plot::picture_name());
+            add_plot_options(app, o.figure, opt);
 #else
-    plot->check(CLI::Validator(
-        [](std::string &) {
-            return std::string("this build has no plotting (configured with VARNO96_PLOT=OFF)");
-        },
-        "", "no plotting"));
+            opt->check(CLI::Validator(
+                [](std::string &) {
+                    return std::string(
+                        "this build has no plotting (configured with VARNO96_PLOT=OFF)");
+                },
+                "", "no plotting"));
 #endif
+        }
+    }
 }
 
 // "sample 12 of 240", updated in place on a terminal, at most ten times a second.
@@ -223,17 +239,16 @@ std::optional<std::string> clash(const options &o) {
         return fs::equivalent(a, b, ec) ||
                fs::weakly_canonical(a, ec) == fs::weakly_canonical(b, ec);
     };
-    const std::vector<std::pair<const char *, const std::string *>> outputs{
-        {"-o", &o.output}, {"--pt", &o.pairs}, {"--plot", &o.plot}};
-    for (std::size_t i = 0; i < outputs.size(); i++) {
-        const auto &[option, path] = outputs[i];
-        if (path->empty()) continue;
+    for (std::size_t i = 0; i < file_options.size(); i++) {
+        const std::string &path = o.*file_options[i].path;
+        if (path.empty()) continue;
+        const std::string option = named(file_options[i]);
         for (const std::string &in : o.files)
-            if (same(*path, in)) return std::string(option) + " " + *path + " is an input file";
-        for (std::size_t j = i + 1; j < outputs.size(); j++)
-            if (!outputs[j].second->empty() && same(*path, *outputs[j].second))
-                return std::string(option) + " and " + outputs[j].first + " name one file, " +
-                       *path;
+            if (same(path, in)) return option + " " + path + " is an input file";
+        for (std::size_t j = i + 1; j < file_options.size(); j++)
+            if (const std::string &other = o.*file_options[j].path;
+                !other.empty() && same(path, other))
+                return option + " and " + named(file_options[j]) + " name one file, " + path;
     }
     return std::nullopt;
 }
@@ -266,7 +281,8 @@ int run(const options &o) {
     out.write(csv_header(result_columns(o.batch)));
     if (pairs) pairs->write(csv_header(pair_columns(o.batch)));
     batch_hooks hooks;
-    hooks.threads = o.jobs;
+    hooks.threads = o.batch.jobs ? static_cast<unsigned>(*o.batch.jobs)
+                                 : std::max(1u, std::thread::hardware_concurrency());
     hooks.pairs = pairs != nullptr;
     hooks.points = !o.plot.empty();
     hooks.message = report;
@@ -311,6 +327,10 @@ int main(int argc, char **argv) {
     cli::set_up(app, "varno96-batch");
     options o;
     add_options(app, o);
+    // The columns, for the reader of --help and of the manual page made of it.
+    const auto pairs = std::find_if(file_options.begin(), file_options.end(),
+                                    [](const file_option &f) { return f.path == &options::pairs; });
+    app.footer(columns_help("the " + named(*pairs) + " file") + "\n" + app.get_footer());
     if (const auto status = cli::parse(app, argc, argv)) return *status;
     if (const auto why = clash(o)) {
         report(*why + "; nothing was written");

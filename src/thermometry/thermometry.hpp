@@ -14,6 +14,7 @@
 // Margules parameters have a volume term, at P), NaN when it has none.
 #pragma once
 
+#include "activity/references.hpp"
 #include "state/state.hpp"
 
 #include <array>
@@ -44,9 +45,9 @@ constexpr std::size_t index(key k) { return static_cast<std::size_t>(k); }
 
 struct calibration {
     key id;
-    std::string_view name;     // short name, e.g. "EG79"
-    std::string_view citation; // the paper
-    std::string_view cited;    // as a figure's legend cites it: "Ellis & Green (1979)"
+    std::string_view name;  // short name, e.g. "EG79"
+    reference citation;     // the paper (its `cited` is the calibration's own, below)
+    std::string_view cited; // as a figure's legend cites it: "Ellis & Green (1979)"
     mineral_pair pair;
     std::string_view note; // what the calibration assumes, for a report's notes
     // Garnet X_Ca of the calibration's experiments, and what a report notes outside it.
@@ -55,24 +56,68 @@ struct calibration {
 };
 
 inline constexpr std::array<calibration, n_calibrations> calibrations{{
-    {key::eg79, "EG79", "Ellis D.J., Green D.H. (1979) Contrib. Mineral. Petrol. 71, 13-22",
-     "Ellis & Green (1979)", mineral_pair::grt_cpx,
+    {key::eg79,
+     "EG79",
+     {"Ellis D.J., Green D.H.", 1979,
+      "An experimental study of the effect of Ca upon garnet–clinopyroxene Fe–Mg exchange "
+      "equilibria",
+      "Contributions to Mineralogy and Petrology", "71", "13–22"},
+     "Ellis & Green (1979)",
+     mineral_pair::grt_cpx,
      "garnet-clinopyroxene Fe2+-Mg, ln K_D linear in garnet X_Ca"},
-    {key::p85, "P85", "Powell R. (1985) J. Metamorph. Geol. 3, 231-243", "Powell (1985)",
+    {key::p85,
+     "P85",
+     {"Powell R.", 1985,
+      "Regression diagnostics and robust regression in geothermometer/geobarometer calibration: "
+      "the garnet–clinopyroxene geothermometer revisited",
+      "Journal of Metamorphic Geology", "3", "231–243"},
+     "Powell (1985)",
      mineral_pair::grt_cpx,
      "garnet-clinopyroxene Fe2+-Mg, a recalibration of Ellis & Green (1979)"},
-    {key::k88, "K88", "Krogh E.J. (1988) Contrib. Mineral. Petrol. 99, 44-48", "Krogh (1988)",
-     mineral_pair::grt_cpx, "garnet-clinopyroxene Fe2+-Mg, curvilinear in garnet X_Ca", 0.10, 0.50,
+    {key::k88,
+     "K88",
+     {"Krogh E.J.", 1988,
+      "The garnet–clinopyroxene Fe–Mg geothermometer — a reinterpretation of existing experimental "
+      "data",
+      "Contributions to Mineralogy and Petrology", "99", "44–48"},
+     "Krogh (1988)",
+     mineral_pair::grt_cpx,
+     "garnet-clinopyroxene Fe2+-Mg, curvilinear in garnet X_Ca",
+     0.10,
+     0.50,
      "calibrated for garnet X_Ca 0.10 to 0.50 only"},
-    {key::a94, "A94", "Ai Y. (1994) Contrib. Mineral. Petrol. 115, 467-473", "Ai (1994)",
-     mineral_pair::grt_cpx, "garnet-clinopyroxene Fe2+-Mg, with garnet X_Ca and Mg#"},
-    {key::kr00, "KR00", "Krogh Ravna E. (2000) J. Metamorph. Geol. 18, 211-219",
-     "Krogh Ravna (2000)", mineral_pair::grt_cpx,
+    {key::a94,
+     "A94",
+     {"Ai Y.", 1994, "A revision of the garnet–clinopyroxene Fe2+–Mg exchange geothermometer",
+      "Contributions to Mineralogy and Petrology", "115", "467–473"},
+     "Ai (1994)",
+     mineral_pair::grt_cpx,
+     "garnet-clinopyroxene Fe2+-Mg, with garnet X_Ca and Mg#"},
+    {key::kr00,
+     "KR00",
+     {"Krogh Ravna E.", 2000,
+      "The garnet–clinopyroxene Fe2+–Mg geothermometer: an updated calibration",
+      "Journal of Metamorphic Geology", "18", "211–219"},
+     "Krogh Ravna (2000)",
+     mineral_pair::grt_cpx,
      "garnet-clinopyroxene Fe2+-Mg, with garnet X_Ca, X_Mn and X_Mg"},
-    {key::kr78, "KR78", "Krogh E.J., Råheim A. (1978) Contrib. Mineral. Petrol. 66, 75-80",
-     "Krogh & Råheim (1978)", mineral_pair::grt_phe, "garnet-phengite Fe-Mg, all iron as analysed"},
-    {key::gh82, "GH82", "Green T.H., Hellman P.L. (1982) Lithos 15, 253-266, basaltic calibration",
-     "Green & Hellman (1982)", mineral_pair::grt_phe,
+    {key::kr78,
+     "KR78",
+     {"Krogh E.J., Råheim A.", 1978,
+      "Temperature and pressure dependence of Fe–Mg partitioning between garnet and phengite, with "
+      "particular reference to eclogites",
+      "Contributions to Mineralogy and Petrology", "66", "75–80"},
+     "Krogh & Råheim (1978)",
+     mineral_pair::grt_phe,
+     "garnet-phengite Fe-Mg, all iron as analysed"},
+    {key::gh82,
+     "GH82",
+     {"Green T.H., Hellman P.L.", 1982,
+      "Fe–Mg partitioning between coexisting garnet and phengite at high pressure, and comments on "
+      "a garnet–phengite geothermometer",
+      "Lithos", "15", "253–266"},
+     "Green & Hellman (1982)",
+     mineral_pair::grt_phe,
      "garnet-phengite Fe-Mg, all iron as analysed, basaltic compositions"},
 }};
 

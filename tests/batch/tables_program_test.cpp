@@ -108,52 +108,93 @@ TEST(Tables, AFileThatCannotBeReadLeavesTheOthersGoing) {
 }
 
 // The library's refusal of options, which the page and the Python module show, is the one
-// varno96-batch prints for the same options.
+// varno96-batch prints for the same options: for every option of the table, a value just
+// beyond each bound, a word that is none of its choices, and the option with one it excludes
+// or without one it needs.
 TEST(Tables, TheLibraryRefusesOptionsInTheBatchsWords) {
+    using varno96::option_kind, varno96::option_spec;
     struct refusal {
         names args;
         varno96::batch_options o;
+        std::string want; // the library's words, when they do not come from check_options
     };
-    const auto with = [](auto change) {
+    const auto base = [] {
         varno96::batch_options o;
         o.model = 7, o.temperature = 650;
-        change(o);
         return o;
     };
-    std::vector<refusal> cases{
-        {{"-m", "8"}, with([](auto &o) { o.model = 8; })},
-        {{"-m", "0"}, with([](auto &o) { o.model = 0; })},
-        {{"-u", "-1"}, with([](auto &o) { o.uncertainty = -1; })},
-        {{"-u", "-0.5"}, with([](auto &o) { o.uncertainty = -0.5; })},
-        {{"--seed", "0"}, with([](auto &o) { o.seed = 0; })},
-        {{"--seed", "-100"}, with([](auto &o) { o.seed = -100; })},
-        {{"--powell", "--at", "600"}, with([](auto &o) { o.powell = true, o.at = 600; })},
-        {{"--at", "600", "--powell"}, with([](auto &o) { o.powell = true, o.at = 600; })},
+    // A value the option takes: its arguments and the value set.
+    const auto fine = [](const option_spec &s) -> std::pair<names, varno96::option_value> {
+        const std::string name = varno96::dashed(s);
+        if (s.kind == option_kind::flag) return {{name}, true};
+        if (s.kind == option_kind::choice || s.kind == option_kind::list) {
+            const std::string first(s.choices.substr(0, s.choices.find('|')));
+            return {{name, first}, first};
+        }
+        const double x = s.low ? *s.low : 600;
+        return {{name, varno96::number_text(x)}, x};
     };
-    // Every bound of the option table, just beyond it.
-    for (const varno96::option_spec &s : varno96::batch_option_table) {
-        if (s.name == "jobs") continue; // the front end's own
+    std::vector<refusal> cases;
+    for (const option_spec &s : varno96::batch_option_table) {
         for (const auto &[bound, step] : {std::pair{s.low, -1.0}, std::pair{s.high, 1.0}}) {
             if (!bound) continue;
             const double beyond = *bound + step;
-            varno96::batch_options o = with([](auto &) {});
-            if (s.name == "model") o.model = static_cast<long long>(beyond);
-            if (s.name == "seed") o.seed = static_cast<long long>(beyond);
-            if (s.name == "uncertainty") o.uncertainty = beyond;
-            cases.push_back({{"--" + std::string(s.name), varno96::number_text(beyond)}, o});
+            varno96::batch_options o = base();
+            EXPECT_FALSE(varno96::set_option(s, o, beyond)) << s.name;
+            cases.push_back({{varno96::dashed(s), varno96::number_text(beyond)}, o, {}});
+        }
+        if (s.kind == option_kind::choice || s.kind == option_kind::list) {
+            varno96::batch_options o = base();
+            const auto why = varno96::set_option(s, o, std::string("nonesuch"));
+            ASSERT_TRUE(why) << s.name;
+            cases.push_back(
+                {{varno96::dashed(s), "nonesuch"}, o, varno96::dashed(s) + ": " + *why});
+        }
+        for (const std::string_view other : {s.excludes, s.needs}) {
+            if (other.empty()) continue;
+            varno96::batch_options o = base();
+            auto [args, value] = fine(s);
+            varno96::set_option(s, o, value);
+            if (other == s.excludes) {
+                const auto [more, also] = fine(varno96::option_named(other));
+                args.insert(args.end(), more.begin(), more.end());
+                varno96::set_option(varno96::option_named(other), o, also);
+            }
+            cases.push_back({args, o, {}});
         }
     }
+    // The bounds of a number with a fraction, and the order of the options.
+    cases.push_back({{"-u", "-0.5"},
+                     [&] {
+                         auto o = base();
+                         o.uncertainty = -0.5;
+                         return o;
+                     }(),
+                     {}});
+    cases.push_back({{"--at", "600", "--powell"},
+                     [&] {
+                         auto o = base();
+                         o.powell = true, o.at = 600;
+                         return o;
+                     }(),
+                     {}});
     scratch dir;
     dir.write("S.PRN", suite_text());
     for (const refusal &c : cases) {
         names args{"-m", "7", "-t", "650", "S.PRN"};
         args.insert(args.end(), c.args.begin(), c.args.end());
         const run_result r = run(VARNO96_BATCH, args, dir);
-        EXPECT_EQ(r.status, 2);
-        const std::string want = varno96::option_error(c.o);
-        EXPECT_FALSE(want.empty());
+        EXPECT_EQ(r.status, 2) << args.back();
+        const std::string want = c.want.empty() ? varno96::option_error(c.o) : c.want;
+        EXPECT_FALSE(want.empty()) << args.back();
         EXPECT_EQ(lines(r.err).at(0), "varno96-batch: " + want);
     }
+    EXPECT_GE(cases.size(), 10u);
+    const auto with = [&](auto change) {
+        varno96::batch_options o = base();
+        change(o);
+        return o;
+    };
     for (long long model = 1; model <= NMODELS; model++)
         EXPECT_EQ(varno96::option_error(with([=](auto &o) { o.model = model; })), "");
     EXPECT_EQ(varno96::option_error(with([](auto &o) { o.seed = -1, o.uncertainty = 0; })), "");

@@ -1,0 +1,72 @@
+// The table of columns: each documented, each made, and the help (hence the manual page) naming
+// every one of them.
+#include "api/batch.hpp"
+#include "api/columns.hpp"
+#include "batch/support.hpp"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace varno96;
+
+// Every way the options shape the columns.
+std::vector<batch_options> shapes() {
+    std::vector<batch_options> all;
+    for (const combine_mode combine : {combine_mode::none, combine_mode::mean, combine_mode::each})
+        for (const bool mc : {false, true})
+            for (const bool formulae : {false, true})
+                for (const char *keys : {"", "KR00,EG79", "all"}) {
+                    batch_options o;
+                    o.model = 7, o.temperature = 650, o.seed = -5;
+                    o.combine = combine, o.monte_carlo = mc, o.formulae = formulae;
+                    if (*keys) o.thermometers = *thermometers_of(keys);
+                    all.push_back(o);
+                }
+    return all;
+}
+
+TEST(Columns, EachIsDocumentedAndMade) {
+    for (const auto &table : {result_column_table(), pair_column_table()})
+        for (const column_spec &c : table) {
+            EXPECT_FALSE(c.meaning.empty()) << c.name;
+            EXPECT_EQ(c.text != nullptr, c.kind == column::text) << c.name;
+            EXPECT_EQ(c.value != nullptr, c.kind != column::text) << c.name;
+            EXPECT_TRUE(c.unit.empty() || c.kind == column::number) << c.name;
+        }
+}
+
+// Under any options, the columns are distinct, each one of those any batch can write, and each
+// row has a cell for each.
+TEST(Columns, EveryShapeIsPartOfTheWholeAndEveryRowFillsIt) {
+    std::set<std::string> every;
+    for (const column &c : result_columns(std::nullopt)) EXPECT_TRUE(every.insert(c.name).second);
+    const std::vector<table_text> suite{{"SUITE.PRN", test::suite_text()}};
+    for (const batch_options &o : shapes()) {
+        std::set<std::string> seen;
+        for (const column &c : result_columns(o)) {
+            EXPECT_TRUE(seen.insert(c.name).second) << c.name;
+            EXPECT_TRUE(every.count(c.name)) << c.name;
+        }
+        const batch_result r = compute_batch(suite, o);
+        ASSERT_FALSE(r.rows.empty());
+        for (const auto &row : r.rows) EXPECT_EQ(row.size(), r.columns.size());
+        for (const auto &row : r.pairs) EXPECT_EQ(row.size(), r.pair_columns.size());
+        EXPECT_EQ(r.pairs.empty(), !o.monte_carlo);
+    }
+}
+
+TEST(Columns, TheHelpNamesEveryColumn) {
+    const test::scratch dir;
+    const test::run_result r = test::run(VARNO96_BATCH, {"--help"}, dir);
+    for (const auto &table : {result_column_table(), pair_column_table()})
+        for (const column_spec &c : table)
+            EXPECT_NE(r.out.find("  " + std::string(c.name) + " "), std::string::npos) << c.name;
+    EXPECT_NE(r.out.find("*Columns*\n"), std::string::npos); // a section of the manual page
+}
+
+} // namespace
