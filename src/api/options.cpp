@@ -84,17 +84,17 @@ const std::array<option_spec, 12> batch_option_table{{
 const std::array<option_spec, 5> plot_option_table{{
     {"plot-width", {}, "width", "Figure width (mm)", option_kind::number, 60, 180, {}, "MM", "85",
      false, "Width of the figure in mm at its final size: 85 for one column, 170 for two", {},
-     "plot"},
+     "plot", {}},
     {"plot-title", {}, "title", "Figure title", option_kind::text, {}, {}, {}, "TEXT", {}, false,
-     "A title above the figure (default: none; a journal sets its own caption)", {}, "plot"},
+     "A title above the figure (default: none; a journal sets its own caption)", {}, "plot", {}},
     {"plot-units", {}, "units", "Pressure unit", option_kind::choice, {}, {}, "kbar|GPa",
-     "kbar|GPa", "kbar", false, "Unit of pressure on the figure", {}, "plot"},
+     "kbar|GPa", "kbar", false, "Unit of pressure on the figure", {}, "plot", {}},
     {"plot-layout", {}, "layout", "Figure layout", option_kind::choice, {}, {}, "overlay|panels",
      "overlay|panels", "overlay", false,
-     "All samples in one panel, or one small panel per sample", {}, "plot"},
+     "All samples in one panel, or one small panel per sample", {}, "plot", {}},
     {"plot-reactions", {}, "reactions", "Reference reactions", option_kind::choice, {}, {},
      "reference|none", "reference|none", "reference", false,
-     "Quartz = coesite and albite = jadeite + quartz drawn on the figure, or none", {}, "plot"},
+     "Quartz = coesite and albite = jadeite + quartz drawn on the figure, or none", {}, "plot", {}},
 }};
 // ---- end of the figure's options ----
 // clang-format on
