@@ -188,7 +188,7 @@ batch_scene make_batch_scene(const std::vector<batch_sample> &samples, int left_
         // temperature's point and spread would pile up at that temperature.
         if (!sample.barometer) {
             box.include(mark.at);
-            if (!sample.pass2.empty()) {
+            if (!sample.pass2.empty() && !scene.density) {
                 scene.runs = std::max(scene.runs, sample.pass2.size());
                 mark.spread =
                     spread_of(points_of(sample.pass2, unit), sample.t_varies && !side_by_side, t);
@@ -199,7 +199,9 @@ batch_scene make_batch_scene(const std::vector<batch_sample> &samples, int left_
         pt_point middle{0, 0};
         for (const batch_intersection &x : sample.intersections) {
             thermometer_mark tm{x.colour, {x.t_c, in_unit(x.p_kbar, unit)}, {}};
-            if (x.runs.size() > 1) {
+            if (scene.density) {
+                // Densities instead of ellipses: none worked out.
+            } else if (x.runs.size() > 1) {
                 scene.runs = std::max(scene.runs, x.runs.size());
                 tm.ellipse1 = covariance_ellipse(describe(points_of(x.runs, unit)), 1);
             } else if (std::isfinite(x.t_sd) && std::isfinite(x.p_sd) && std::isfinite(x.rho)) {
