@@ -159,34 +159,27 @@ const char *kind_word(column::kind kind) {
 }
 
 // A column as the package takes it: its name and the entry of the column table it comes from.
-py::dict column_dict(const column &c) {
+py::dict column_dict(const column &c, const std::optional<batch_options> &o) {
     py::dict d;
     d["name"] = c.name;
     d["kind"] = kind_word(c.type);
     d["unit"] = std::string(c.spec->unit);
     d["decimals"] = c.type == column::number ? py::object(py::int_(c.spec->decimals)) : py::none();
     d["nullable"] = c.spec->may_be_empty;
-    std::string meaning(c.spec->meaning);
-    if (c.spec->over == column_over::thermometer) {
-        // Which thermometer: its key is in the name.
-        for (const thermometry::calibration &k : thermometry::calibrations)
-            if (c.name.find("_" + std::string(k.name)) != std::string::npos)
-                meaning += " " + std::string(k.name) + ": " + reference_text(k.citation);
-    }
-    d["meaning"] = meaning;
+    d["meaning"] = column_meaning(c, o);
     d["template"] = std::string(c.spec->name);
     d["option"] = brought_by(*c.spec);
     return d;
 }
 
-py::list described(const std::vector<column> &columns) {
+py::list described(const std::vector<column> &columns, const std::optional<batch_options> &o) {
     py::list out;
-    for (const column &c : columns) out.append(column_dict(c));
+    for (const column &c : columns) out.append(column_dict(c, o));
     return out;
 }
 
 // Every column a result can have, in the order of a table with every option.
-py::list every_column() { return described(result_columns(std::nullopt)); }
+py::list every_column() { return described(result_columns(std::nullopt), std::nullopt); }
 
 // `options`: the keyword arguments by their Python names, checked by the package; each sets its
 // field as the option table says. `temperatures`: a trial temperature per sample name, or None.
@@ -249,11 +242,11 @@ py::dict compute(const std::vector<input> &items, const py::dict &options,
     }
     if (refused) throw py::value_error(*refused);
     py::dict result;
-    result["columns"] = described(out.rows.columns);
+    result["columns"] = described(out.rows.columns, o);
     const py::tuple rows = columns_of(out.rows);
     result["values"] = rows[0];
     result["block"] = rows[1];
-    result["pair_columns"] = described(out.pairs.columns);
+    result["pair_columns"] = described(out.pairs.columns, o);
     const py::tuple pairs = columns_of(out.pairs);
     result["pairs"] = pairs[0];
     result["pair_block"] = pairs[1];

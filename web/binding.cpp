@@ -116,9 +116,61 @@ val option_table() {
         v.set("required", s.required);
         v.set("help", std::string(s.help));
         v.set("excludes", std::string(s.excludes));
+        v.set("needs", std::string(s.needs));
+        v.set("pageHelp", std::string(s.page_help));
+        std::string choices(s.page_choices);
+        // The model's menu: the titles of the models, as the dialogue's menu numbers them.
+        if (s.field == option_field(&batch_options::model))
+            for (int i = 1; i <= NMODELS; i++) {
+                std::string t = MODEL[i];
+                t.erase(t.find_last_not_of(' ') + 1);
+                choices += "|" + std::to_string(i) + ": " + t;
+            }
+        v.set("pageChoices", choices);
         list.call<void>("push", v);
     }
     return list;
+}
+
+// The table of columns, for the glossary: each entry with the names it stands for (a family
+// over the minerals by its three names, others by their template).
+val column_table() {
+    val list = val::array();
+    const std::vector<column> every = result_columns(std::nullopt);
+    for (const column_spec &c : result_column_table()) {
+        val names = val::array();
+        if (c.over == column_over::mineral && c.elements == column_elements::none) {
+            for (const column &e : every)
+                if (e.spec == &c) names.call<void>("push", e.name);
+        } else {
+            names.call<void>("push", std::string(c.name));
+        }
+        val v = val::object();
+        v.set("names", names);
+        v.set("unit", std::string(c.unit));
+        v.set("meaning", std::string(c.meaning));
+        v.set("option", brought_by(c));
+        list.call<void>("push", v);
+    }
+    return list;
+}
+
+// The publications: of each garnet model (empty for ideal mixing) and of each calibration.
+val references() {
+    val models = val::array(), calibrations = val::array();
+    for (int i = 1; i <= NMODELS; i++) models.call<void>("push", garnet_model_reference(i));
+    for (const thermometry::calibration &c : thermometry::calibrations) {
+        val v = val::object();
+        v.set("key", std::string(c.name));
+        v.set("cited", std::string(c.cited));
+        v.set("reference", reference_text(c.citation));
+        v.set("note", std::string(c.note));
+        calibrations.call<void>("push", v);
+    }
+    val out = val::object();
+    out.set("models", models);
+    out.set("calibrations", calibrations);
+    return out;
 }
 
 val model_titles() {
@@ -421,6 +473,7 @@ private:
             v.set("kind", std::string(col.type == column::text     ? "text"
                                       : col.type == column::number ? "number"
                                                                    : "integer"));
+            v.set("meaning", column_meaning(col, o_));
             columns.call<void>("push", v);
         }
         result_.set("columns", columns);
@@ -440,6 +493,8 @@ EMSCRIPTEN_BINDINGS(varno96) {
     emscripten::function("modelTitles", &model_titles);
     emscripten::function("checkOptions", &check_options_of);
     emscripten::function("options", &option_table);
+    emscripten::function("columns", &column_table);
+    emscripten::function("references", &references);
     emscripten::class_<batch>("Batch")
         .constructor<const val &, const val &, const val &>()
         .function("result", &batch::result)

@@ -3,11 +3,13 @@
 'use strict';
 (() => {
     const $ = (id) => document.getElementById(id);
-    const fieldIds = ['model', 'temperature', 'at', 'uncertainty', 'seed', 'combine'];
-    const flagIds = ['one-site', 'powell', 'monte-carlo', 'formulae'];
+    // The option controls, made from the module's table of options when it is ready: fields,
+    // check boxes, and lists of check boxes (<name>-<choice>).
+    let options = [];
+    let fieldIds = [];
+    let flagIds = [];
+    let lists = []; // { name, boxes }
     const downloadIds = ['download-csv', 'download-pairs', 'download-svg', 'download-png'];
-    // The thermometers' check boxes, thermometers-<key>, in the order of the calibrations.
-    const thermometerBoxes = [...document.querySelectorAll('input[id^="thermometers-"]')];
 
     let worker = null;
     let nextId = 1;
@@ -43,10 +45,11 @@
     function receive(msg) {
         if (msg.type === 'ready') {
             if (!busy) document.body.dataset.state = 'ready';
-            learnOptions(msg.options);
-            const select = $('model');
-            if (select.options.length === 1)
-                msg.models.forEach((title, i) => select.add(new Option(`${i + 1}: ${title}`, String(i + 1))));
+            if (options.length === 0) {
+                learnOptions(msg.options, msg.references);
+                showReferences(msg.references);
+                showGlossary(msg.columns);
+            }
         } else if (msg.type === 'opened') {
             const f = files.find((g) => g.id === msg.id);
             if (f) {
@@ -166,22 +169,116 @@
         const f = {};
         for (const id of fieldIds) f[id] = $(id).value;
         for (const id of flagIds) f[id] = $(id).checked;
-        f.thermometers = thermometerBoxes.filter((b) => b.checked).map((b) => b.id.slice('thermometers-'.length)).join(',');
+        for (const { name, boxes } of lists) f[name] = boxes.filter((b) => b.checked).map((b) => b.id.slice(name.length + 1)).join(',');
         return f;
+    }
+
+    // An element with its class and its children.
+    function element(tag, attributes = {}, ...children) {
+        const e = document.createElement(tag);
+        for (const [key, value] of Object.entries(attributes)) e.setAttribute(key, value);
+        e.append(...children);
+        return e;
+    }
+    // The page's explanation of an option, which may hold <sub> and <sup>.
+    function help(id, html) {
+        const p = element('p', { class: 'help', id: `${id}-help` });
+        p.innerHTML = html;
+        return p;
+    }
+
+    // The controls of the options with a page's explanation: fields in the table's order, the
+    // flags together, then each list as a check box per choice.
+    function makeControls(references) {
+        const where = $('option-fields');
+        const checks = element('fieldset', { class: 'field wide checks' }, element('legend', {}, 'Choices'));
+        const listSets = [];
+        for (const o of options.filter((o) => o.pageHelp)) {
+            const id = o.name;
+            if (o.kind === 'flag') {
+                const box = element('input', { type: 'checkbox', id, 'aria-describedby': `${id}-help` });
+                checks.append(element('div', { class: 'check' }, element('label', {}, box, ` ${o.label}`), help(id, o.pageHelp)));
+                flagIds.push(id);
+            } else if (o.kind === 'list') {
+                const set = element('fieldset', { class: 'field wide checks', 'aria-describedby': `${id}-help` }, element('legend', {}, o.label), help(id, o.pageHelp));
+                const boxes = [];
+                for (const key of o.choices.split('|')) {
+                    const about = references.calibrations.find((c) => c.key === key);
+                    const box = element('input', { type: 'checkbox', id: `${id}-${key}`, 'aria-describedby': `${id}-${key}-help` });
+                    const words = about ? `${key}: ${about.cited}` : key;
+                    set.append(element('div', { class: 'check' }, element('label', {}, box, ` ${words}`), element('p', { class: 'help', id: `${id}-${key}-help` }, about ? `${about.note[0].toUpperCase()}${about.note.slice(1)}.` : '')));
+                    boxes.push(box);
+                }
+                lists.push({ name: id, boxes });
+                listSets.push(set);
+            } else {
+                const menu = o.pageChoices.split('|').filter(Boolean);
+                let control;
+                if (menu.length) {
+                    // The words of no choice, then those of each value.
+                    const values = o.kind === 'integer' ? menu.slice(1).map((_, i) => String(o.min + i)) : o.choices.split('|');
+                    control = element('select', { id, 'aria-describedby': `${id}-help ${id}-error` }, new Option(menu[0], ''));
+                    menu.slice(1).forEach((words, i) => control.add(new Option(words, values[i])));
+                } else {
+                    control = element('input', { id, type: 'text', inputmode: o.kind === 'integer' ? 'numeric' : 'decimal', autocomplete: 'off', 'aria-describedby': `${id}-help ${id}-error` });
+                    if (o.default) control.value = o.default;
+                }
+                const wide = o.kind === 'integer' && menu.length ? ' wide' : '';
+                where.append(element('div', { class: `field${wide}` }, element('label', { for: id }, o.label), control, help(id, o.pageHelp), element('p', { class: 'error', id: `${id}-error` })));
+                fieldIds.push(id);
+            }
+        }
+        where.append(checks, ...listSets);
+        // Each option is checked as it is left, with the batch's words; any change makes the
+        // results shown out of date at once.
+        for (const id of [...fieldIds, ...flagIds]) {
+            $(id).addEventListener('input', edited);
+            $(id).addEventListener('change', () => {
+                touched.add(id);
+                // Options that exclude each other are both shown refused.
+                for (const o of options) {
+                    if (o.name === id && o.excludes) touched.add(o.excludes);
+                    if (o.excludes === id) touched.add(o.name);
+                }
+                worker.postMessage({ type: 'check', fields: fields() });
+            });
+        }
+        for (const { boxes } of lists) for (const box of boxes) box.addEventListener('change', edited);
+    }
+
+    // The publications, as the module holds them: of the garnet models, and where the page
+    // cites a calibration.
+    function showReferences(references) {
+        const titles = options.find((o) => o.kind === 'integer' && o.pageChoices)?.pageChoices.split('|').slice(1) ?? [];
+        references.models.forEach((reference, i) => {
+            const title = (titles[i] ?? '').replace(/^\d+: /, '');
+            $('model-references').append(element('li', {}, reference ? `${title}: ${reference}` : `${title}: all γ = 1.`));
+        });
+        for (const span of document.querySelectorAll('[data-reference]'))
+            span.textContent = references.calibrations.find((c) => c.key === span.dataset.reference)?.reference ?? '';
+        for (const span of document.querySelectorAll('[data-cited]'))
+            span.textContent = references.calibrations.find((c) => c.key === span.dataset.cited)?.cited ?? '';
     }
 
     // The options as the page names them (the module's table of options), for the notes and
     // messages that name the batch's flags ("--combine mean or --combine each uses them").
     const optionWords = {};
-    function learnOptions(options) {
-        for (const o of options ?? []) optionWords[o.name] = o.label;
+    function learnOptions(table, references) {
+        options = table ?? [];
+        for (const o of options) optionWords[o.name] = o.label;
+        makeControls(references);
     }
     function inPageWords(text) {
-        const choice = (how) => `“${$('combine').options[how === 'mean' ? 1 : 2].text}”`;
-        return text
-            .replace(/--combine (mean|each) or --combine (mean|each)/g, (_, a, b) => `“${optionWords.combine}”: ${choice(a)} or ${choice(b)}`)
-            .replace(/--combine (mean|each)/g, (_, how) => `“${optionWords.combine}”: ${choice(how)}`)
-            .replace(/(^|[\s(])--([a-z][a-z-]*)/g, (all, before, name) => (optionWords[name] ? `${before}“${optionWords[name]}”` : all));
+        // A choice ("--combine mean") as the page's menu words it.
+        for (const o of options.filter((o) => o.kind === 'choice')) {
+            const values = o.choices.split('|'), words = o.pageChoices.split('|').slice(1);
+            const said = (value) => `“${words[values.indexOf(value)] ?? value}”`;
+            const one = `--${o.name} (${values.join('|')})`;
+            text = text
+                .replace(new RegExp(`${one} or ${one}`, 'g'), (_, a, b) => `“${o.label}”: ${said(a)} or ${said(b)}`)
+                .replace(new RegExp(one, 'g'), (_, a) => `“${o.label}”: ${said(a)}`);
+        }
+        return text.replace(/(^|[\s(])--([a-z][a-z-]*)/g, (all, before, name) => (optionWords[name] ? `${before}“${optionWords[name]}”` : all));
     }
 
     // While the form is being filled in, only the fields already changed show their refusal.
@@ -386,65 +483,18 @@
     const firstColumns = ['sample', 'T_C', 'P_kbar', 'note'];
     let table = null; // { columns, order, rows, ok, first }
 
-    // Every column of the table, said in a line: the glossary and the headings' titles.
-    const oxides = 'SiO2|TiO2|Al2O3|Fe2O3|FeO|MnO|MgO|CaO|Na2O|K2O';
-    // Each calibration as a heading's title cites it (the About section has the titles).
-    const calibrations = {
-        EG79: 'Ellis & Green (1979) Contrib. Mineral. Petrol. 71, 13–22',
-        P85: 'Powell (1985) J. Metamorph. Geol. 3, 231–243',
-        K88: 'Krogh (1988) Contrib. Mineral. Petrol. 99, 44–48',
-        A94: 'Ai (1994) Contrib. Mineral. Petrol. 115, 467–473',
-        KR00: 'Krogh Ravna (2000) J. Metamorph. Geol. 18, 211–219',
-        KR78: 'Krogh & Råheim (1978) Contrib. Mineral. Petrol. 66, 75–80',
-        GH82: 'Green & Hellman (1982) Lithos 15, 253–266, basaltic calibration',
-    };
-    const thermometerKeys = Object.keys(calibrations).join('|');
-    const cations = 'Si|Ti|Al|Fe3|Fe2|Mn|Mg|Ca|Na|K';
-    const glossary = [
-        [['file'], 'The file the sample was read from (a workbook with its sheet in brackets), or “pasted cells”.'],
-        [['sample'], 'The sample, as named in its table (with “each combination”, one row per combination).'],
-        [['model'], 'The garnet mixing model, by its number in the list of models.'],
-        [['cpx'], 'The clinopyroxene model: 2-site (disordered, the default) or 1-site.'],
-        [['T_C'], 'The temperature of the result, °C: the trial temperature, the Powell temperature or the table’s other temperature.'],
-        [['P_kbar'], 'The pressure at T_C, kbar.'],
-        [['P_minus50_kbar', 'P_plus50_kbar'], 'The pressure at T_C − 50 °C and at T_C + 50 °C, kbar.'],
-        [['lna_prp', 'lna_grs'], 'ln a(pyrope) and ln a(grossular) of the garnet at T_C, from the garnet model.'],
-        [['lna_di'], 'ln a(diopside) of the clinopyroxene at T_C, from the one-site or two-site model.'],
-        [['lna_mica'], 'ln [a(muscovite)/a(celadonite)] of the phengite (ideal mixing).'],
-        [['lnK'], 'ln K of pyrope + 2 grossular + 3 celadonite = 6 diopside + 3 muscovite at T_C.'],
-        [['T_powell_C'], 'The Powell (1985) temperature at the pressure found at the trial temperature, °C; empty without a value.'],
-        [['note'], 'Why a sample has no result (its numbers are then empty), a Powell temperature outside 100–1200 °C, or Monte-Carlo runs left out and why.'],
-        [['n_grt', 'n_cpx', 'n_phe'], 'With “their mean”: how many garnet, clinopyroxene and phengite analyses were averaged.'],
-        [['grt_label', 'cpx_label', 'phe_label'], 'With “each combination”: the label of the row’s garnet, clinopyroxene and phengite analysis, or its line.'],
-        [['mc_seed'], 'The Monte-Carlo seed, −99 to −1: the same seed gives the same runs.'],
-        [['P1_mean_kbar', 'P1_sd_kbar'], 'Mean and standard deviation of P in Monte-Carlo pass 1 (the analyses perturbed), kbar.'],
-        [['P2_mean_kbar', 'P2_sd_kbar'], 'Mean and standard deviation of P in pass 2 (the analyses and the mixing parameters perturbed), kbar.'],
-        [['T1_mean_C', 'T1_sd_C', 'T2_mean_C', 'T2_sd_C'], 'The same for T, °C, with the Powell temperature only.'],
-        [['mc_left_out'], 'The Monte-Carlo runs of both passes (400) left out because a perturbed analysis had no value; the note says why.'],
-        [['T_<key>_C', 'P_<key>_kbar'], 'With a thermometer checked: where it meets the barometer, T in °C (1 decimal) and P in kbar; empty when they do not meet within 200–1500 °C or the minerals give no K_D (the note says why).', new RegExp(`^(T_(${thermometerKeys})_C|P_(${thermometerKeys})_kbar)$`)],
-        [['T_<key>_sd_C', 'P_<key>_sd_kbar', 'rho_<key>'], 'With Monte-Carlo too: the standard deviations of that T and P over the runs of pass 2, and their correlation.', new RegExp(`^(T_(${thermometerKeys})_sd_C|P_(${thermometerKeys})_sd_kbar|rho_(${thermometerKeys}))$`)],
-        [['grt_SiO2 … grt_K2O', 'cpx_…', 'phe_…'], 'With “Formulae columns”: each mineral’s oxides in wt%, Fe2O3 as estimated by charge balance.', new RegExp(`^(grt|cpx|phe)_(${oxides})$`)],
-        [['grt_total', 'cpx_total', 'phe_total'], 'Their total, wt%.'],
-        [['grt_Si … grt_K', 'cpx_…', 'phe_…'], 'Cations per formula unit: garnet on 12, clinopyroxene on 6, phengite on 11 oxygens.', new RegExp(`^(grt|cpx|phe)_(${cations})$`)],
-        [['grt_sum', 'cpx_sum', 'phe_sum'], 'The sum of the cations.'],
-    ];
-    function columnMeaning(name) {
-        const e = glossary.find(([names, , pattern]) => (pattern ? pattern.test(name) : names.includes(name)));
-        if (!e) return '';
-        const key = name.match(new RegExp(`_(${thermometerKeys})(_|$)`))?.[1];
-        return key ? `${e[1]} ${key}: ${calibrations[key]}.` : e[1];
-    }
-    function showGlossary() {
+    // Every column of the table, said in a line, as the module's table of columns says it.
+    function showGlossary(columns) {
         const dl = $('glossary');
-        for (const [names, text] of glossary) {
+        for (const c of columns) {
             const dt = document.createElement('dt');
-            names.forEach((n, i) => {
+            c.names.forEach((n, i) => {
                 const code = document.createElement('code');
                 code.textContent = n;
                 dt.append(...(i ? [', ', code] : [code]));
             });
             const dd = document.createElement('dd');
-            dd.textContent = text;
+            dd.textContent = [c.meaning, c.unit && `Unit: ${c.unit}.`, c.option && `With ${c.option}.`].filter(Boolean).map(inPageWords).join(' ');
             dl.append(dt, dd);
         }
     }
@@ -459,7 +509,7 @@
             const th = document.createElement('th');
             th.scope = 'col';
             th.textContent = c.name;
-            th.title = columnMeaning(c.name);
+            th.title = c.meaning;
             th.className = [c.kind !== 'text' && 'num', c.name === 'sample' && 'sample', c.name === 'note' && 'note']
                 .filter(Boolean).join(' ');
             head.append(th);
@@ -580,17 +630,6 @@
         addFiles([...e.dataTransfer.files]);
     });
     $('paste').addEventListener('input', edited);
-    // Each option is checked as it is left, with the batch's words; any change makes the
-    // results shown out of date at once.
-    for (const id of [...fieldIds, ...flagIds]) {
-        $(id).addEventListener('input', edited);
-        $(id).addEventListener('change', () => {
-            touched.add(id);
-            if (id === 'powell' || id === 'at') touched.add('powell').add('at'); // they exclude each other
-            worker.postMessage({ type: 'check', fields: fields() });
-        });
-    }
-    for (const box of thermometerBoxes) box.addEventListener('change', edited);
     for (const id of ['diagram-width', 'diagram-units', 'diagram-layout', 'diagram-reactions'])
         $(id).addEventListener('change', () => {
             if (!$('figure').hidden) askDiagram();
@@ -600,6 +639,5 @@
             if ($(id).getAttribute('aria-disabled') === 'true') e.preventDefault();
         });
 
-    showGlossary();
     startWorker();
 })();

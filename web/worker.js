@@ -97,7 +97,7 @@ onmessage = async (event) => {
     const msg = event.data;
     try {
         if (msg.type === 'init') {
-            postMessage({ type: 'ready', models: m.modelTitles(), options: m.options(), version: m.version() });
+            postMessage({ type: 'ready', models: m.modelTitles(), options: m.options(), columns: m.columns(), references: m.references(), version: m.version() });
         } else if (msg.type === 'open') {
             const bytes = new Uint8Array(msg.bytes);
             if (isWorkbook(msg.name, bytes)) {

@@ -40,7 +40,7 @@ models = pd.DataFrame(
 # Every column a result can have, by its name: its kind, unit, decimals (of a number), what it
 # means and the option that brings it.
 columns = pd.DataFrame(_varno96.columns()).set_index("name")[
-    ["unit", "meaning", "kind", "decimals", "option", "template"]]
+    ["unit", "meaning", "kind", "decimals", "option", "template"]].astype({"decimals": "Int64"})
 
 
 # Rows of a wide frame read and computed at a time: the memory of a call is the frame's, its

@@ -165,7 +165,9 @@ def result_index(items, result, values, columns, combine):
         return index if len(index) == sum(result["input_rows"]) else None
     if any(wide):
         return None
-    levels = ["sample"] + (["grt_label", "cpx_label", "phe_label"] if combine == "each" else [])
+    # The analyses of a combination: the columns of each mineral's label, there with "each".
+    labels = [c["name"] for c in columns if c["template"] == "{mineral}_label"]
+    levels = ["sample"] + (labels if combine == "each" else [])
     arrays = [values[names.index(level)] for level in levels]
     if len(arrays) == 1:
         return pd.Index(arrays[0], dtype=object)

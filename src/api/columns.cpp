@@ -7,6 +7,7 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <variant>
 
 namespace varno96 {
 
@@ -185,18 +186,46 @@ const column_spec pair_table[] = {
 };
 // clang-format on
 
-// Whether the option of `field` is given in `o`, with the value `word` when there is one.
-bool given(const option_field &field, std::string_view word, const batch_options &o) {
-    const option_spec &s = option_of(field);
-    if (!option_given(s, o)) return false;
-    if (word.empty()) return true;
-    batch_options as = o;
-    return !set_option(s, as, std::string(word)) && as == o;
+// An entry's condition resolved once: the options of its fields, the value asked for, and
+// where its family of entries ends.
+struct condition {
+    const option_spec *by = nullptr, *also = nullptr;
+    std::optional<batch_options> value; // with by_value: the options with only that value set
+    std::size_t last = 0;               // one past the family that starts at this entry
+};
+
+std::vector<condition> conditions_of(std::span<const column_spec> table) {
+    std::vector<condition> out(table.size());
+    for (std::size_t j = 0; j < table.size(); j++) {
+        const column_spec &c = table[j];
+        condition &k = out[j];
+        if (c.by) k.by = &option_of(*c.by);
+        if (c.also) k.also = &option_of(*c.also);
+        if (!c.by_value.empty()) {
+            k.value = batch_options{};
+            set_option(*k.by, *k.value, std::string(c.by_value));
+        }
+        k.last = j + 1;
+        if (c.over != column_over::once)
+            while (k.last < table.size() && table[k.last].over == c.over &&
+                   table[k.last].by == c.by && table[k.last].by_value == c.by_value)
+                k.last++;
+    }
+    return out;
 }
 
-bool brings(const column_spec &c, const std::optional<batch_options> &o) {
-    if (!o || (!c.by && !c.also)) return true;
-    return (!c.by || given(*c.by, c.by_value, *o)) && (!c.also || given(*c.also, {}, *o));
+const std::vector<condition> &conditions(std::span<const column_spec> table) {
+    static const std::vector<condition> result = conditions_of(result_table),
+                                        pairs = conditions_of(pair_table);
+    return table.data() == result_table ? result : pairs;
+}
+
+bool brings(const condition &k, const std::optional<batch_options> &o) {
+    if (!o) return true;
+    if (k.by && !option_given(*k.by, *o)) return false;
+    if (k.value && !std::visit([&](auto f) { return (*k.value).*f == (*o).*f; }, k.by->field))
+        return false;
+    return !k.also || option_given(*k.also, *o);
 }
 
 // Calls f(entry, k, i) for each column of `table` under `o` in order (every column with `o`
@@ -204,21 +233,21 @@ bool brings(const column_spec &c, const std::optional<batch_options> &o) {
 template <typename F>
 void each_column(std::span<const column_spec> table, const std::optional<batch_options> &o,
                  const F &f) {
+    const std::vector<condition> &when = conditions(table);
     const std::size_t n_keys = o ? o->thermometers.size() : thermometry::n_calibrations;
     for (std::size_t first = 0; first < table.size();) {
         const column_spec &head = table[first];
-        std::size_t last = first + 1;
-        if (head.over != column_over::once)
-            while (last < table.size() && table[last].over == head.over &&
-                   table[last].by == head.by && table[last].by_value == head.by_value)
-                last++;
+        const std::size_t last = when[first].last;
         const std::size_t times = head.over == column_over::once      ? 1
                                   : head.over == column_over::mineral ? short_names.size()
                                                                       : n_keys;
+        // Whether each entry of the family is in the table, once for all its repeats.
+        std::array<bool, 8> in{};
+        for (std::size_t j = first; j < last; j++) in.at(j - first) = brings(when[j], o);
         for (std::size_t k = 0; k < times; k++)
             for (std::size_t j = first; j < last; j++) {
                 const column_spec &c = table[j];
-                if (!brings(c, o)) continue;
+                if (!in[j - first]) continue;
                 if (c.elements == column_elements::none)
                     f(c, k, 0);
                 else
@@ -303,6 +332,16 @@ std::vector<std::vector<cell>> pair_cells(const sample_unit &u, const sample_res
             rows.push_back(std::move(row));
         }
     return rows;
+}
+
+std::string column_meaning(const column &c, const std::optional<batch_options> &o) {
+    std::string meaning(c.spec->meaning);
+    if (c.spec->over == column_over::thermometer) {
+        const thermometry::key k = o ? o->thermometers[c.k] : thermometry::calibrations[c.k].id;
+        meaning += " " + std::string(thermometry::about(k).name) + ": " +
+                   reference_text(thermometry::about(k).citation);
+    }
+    return meaning;
 }
 
 std::string brought_by(const column_spec &c) {

@@ -90,6 +90,10 @@ std::vector<cell> result_cells(const sample_unit &u, const sample_result &r, con
 std::vector<std::vector<cell>> pair_cells(const sample_unit &u, const sample_result &r,
                                           const batch_options &o);
 
+// What a column holds, in a sentence; a thermometer's column also names its calibration and
+// publication ("... KR00: Krogh Ravna E. (2000) The garnet-..."). `o` as for result_columns.
+std::string column_meaning(const column &c, const std::optional<batch_options> &o);
+
 // The options that bring a column, as the manual says it ("--combine mean", "--thermometers
 // and --monte-carlo"); empty for a column always there.
 std::string brought_by(const column_spec &c);

@@ -175,6 +175,27 @@ for (const [what, fields] of suiteVariants) {
     });
 }
 
+test('the page has a control for every option of the table, and none beyond it', async () => {
+    await open();
+    const table = await page.evaluate(() => new Promise((done) => {
+        // The table the page was made from, as the worker sends it.
+        const worker = new Worker(URL.createObjectURL(new Blob([document.getElementById('worker-source').textContent])));
+        worker.onmessage = (e) => e.data.type === 'ready' && (done(e.data.options), worker.terminate());
+        worker.postMessage({ type: 'init' });
+    }));
+    const fields = await page.$$eval('#form input, #form select', (list) => list.map((e) => e.id).filter((id) => !['data-file', 'paste'].includes(id) && !id.startsWith('sheet')));
+    const names = table.map((o) => o.name).filter((name) => name !== 'jobs'); // one thread per Web Worker
+    // A list option has a check box for each of its choices, <name>-<choice>.
+    const named = new Set(fields.map((id) => names.find((name) => id.startsWith(`${name}-`) && table.find((o) => o.name === name).kind === 'list') ?? id));
+    assert.deepEqual([...named].sort(), [...names].sort());
+    for (const o of table.filter((o) => o.kind === 'list'))
+        assert.deepEqual(fields.filter((id) => id.startsWith(`${o.name}-`)), o.choices.split('|').map((c) => `${o.name}-${c}`));
+    // Each model's menu entry and publication, and each calibration's, as the module gives them.
+    assert.equal(await page.$$eval('#model option', (list) => list.length), 8);
+    assert.equal(await page.$$eval('#model-references li', (list) => list.length), 7);
+    assert.ok(await page.$$eval('[data-reference]', (list) => list.every((e) => /\(\d{4}\) /.test(e.textContent))));
+});
+
 test('the suite as a workbook gives the rows of the data file', async () => {
     const fields = { ...suiteFields, 'monte-carlo': true, seed: '-42' };
     await compute([workbook('SUITE.xlsx', [['Suite', 'SUITE.PRN']])], fields);
