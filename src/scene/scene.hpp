@@ -80,7 +80,7 @@ inline constexpr double frame_line_pt = 0.6, ellipse_line_pt = 0.75, barometer_l
 // Each calibration's colour, by its place in the table of calibrations (EG79, P85, K88, A94,
 // KR00, KR78, GH82), the same in every figure whichever others are asked: blue, vermillion,
 // bluish green, reddish purple (Okabe & Ito's, the green and purple darkened), then violet, olive
-// and crimson, chosen to differ pairwise by CIEDE2000 25 or more (and 22 or more from black and
+// and crimson, chosen to differ pairwise by CIEDE2000 25 or more (and 20 or more from black and
 // the greys of the lines) with a contrast of 3.5:1 or more on white. Each has its own marker
 // too (see marker_outline). Spreads, barometer lines and reactions are black or grey.
 struct rgb {
