@@ -35,7 +35,7 @@ call_result run_call(std::vector<call_input> &inputs, const call_options &c) {
     // One seed for every input and part, drawn once when none is given.
     if (!o.seed) o.seed = choices_of(o).seed;
     call_result out{
-        value_columns(result_columns(o)), value_columns(pair_columns(o)), {}, *o.seed, {}, {}};
+        value_columns(result_columns(o)), value_columns(pair_columns(o)), {}, *o.seed, {}, {}, 0};
     std::size_t expected = 0; // rows known in advance: a wide frame's
     for (const call_input &in : inputs)
         if (in.frame && in.frame->rows_apart) expected += in.frame->rows;
@@ -44,6 +44,7 @@ call_result run_call(std::vector<call_input> &inputs, const call_options &c) {
     auto last_check = std::chrono::steady_clock::now();
     batch_hooks hooks;
     hooks.threads = c.jobs;
+    hooks.words = front_end::python;
     hooks.pairs = c.with_pairs;
     hooks.message = [&](const std::string &m) { out.messages.push_back(m); };
     hooks.unreadable = [](const std::string &, const std::string &error) {
@@ -94,7 +95,9 @@ call_result run_call(std::vector<call_input> &inputs, const call_options &c) {
         for (std::size_t first = 0;; first += part) {
             t.first = first;
             t.last = part == static_cast<std::size_t>(-1) ? part : first + part;
-            wide = run_batch(one, o, hooks).wide.front();
+            const batch_summary done = run_batch(one, o, hooks);
+            wide = done.wide.front();
+            out.several += done.several;
             if (t.last >= rows) break;
         }
         out.input_rows.push_back(out.rows.rows() - before);

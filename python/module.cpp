@@ -5,9 +5,11 @@
 
 #include "activity/references.hpp"
 #include "api/batch.hpp"
+#include "api/cite.hpp"
 #include "api/columns.hpp"
 #include "api/options.hpp"
 #include "io/io.hpp"
+#include "io/textio.hpp"
 
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
@@ -18,6 +20,7 @@
 #include <charconv>
 #include <cmath>
 #include <optional>
+#include <tuple>
 #include <string>
 #include <vector>
 
@@ -60,6 +63,9 @@ struct input {
     std::optional<std::vector<std::string>> row_names;
     std::optional<std::pair<long long, long long>> row_range;
     std::optional<std::vector<double>> row_temperatures;
+    // A frame made of one frame per mineral: (mineral, first row, index labels as Python
+    // shows them) of each, so that a message names the frame and row the reader gave.
+    std::vector<std::tuple<std::string, std::size_t, std::vector<std::string>>> parts;
 };
 
 struct frame_input {
@@ -79,6 +85,15 @@ frame_input frame_of(const input &in) {
         };
     else if (in.row_names)
         f.table.row_name = [names = *in.row_names](std::size_t r) { return names[r]; };
+    if (!in.parts.empty())
+        f.table.line_place = [parts = in.parts](int line) {
+            const auto row = static_cast<std::size_t>(line - 2);
+            for (const auto &[mineral, first, labels] : parts)
+                if (row >= first && row - first < labels.size())
+                    return mineral + " frame, row " + std::to_string(row - first) + " (index " +
+                           labels[row - first] + ")";
+            return "DataFrame line " + std::to_string(line);
+        };
     if (in.columns.size() != in.column_names.size())
         throw py::value_error("one name per column expected");
     for (std::size_t c = 0; c < in.columns.size(); c++) {
@@ -183,10 +198,10 @@ py::list every_column() { return described(result_columns(std::nullopt), std::nu
 
 // `options`: the keyword arguments by their Python names, checked by the package; each sets its
 // field as the option table says. `temperatures`: a trial temperature per sample name, or None.
-py::dict compute(const std::vector<input> &items, const py::dict &options,
-                 const py::object &temperatures, bool with_pairs, std::size_t part) {
-    call_options c;
-    batch_options &o = c.batch;
+// The keyword arguments by their Python names, each setting its field as the option table
+// says.
+batch_options options_of(const py::dict &options) {
+    batch_options o;
     for (const option_spec &s : batch_option_table) {
         const py::str key(std::string(s.python));
         if (!options.contains(key) || options[key].is_none()) continue;
@@ -203,6 +218,14 @@ py::dict compute(const std::vector<input> &items, const py::dict &options,
         if (const auto refused = set_option(s, o, value))
             throw py::value_error(std::string(s.python) + ": " + *refused);
     }
+    return o;
+}
+
+py::dict compute(const std::vector<input> &items, const py::dict &options,
+                 const py::object &temperatures, bool with_pairs, std::size_t part) {
+    call_options c;
+    batch_options &o = c.batch;
+    o = options_of(options);
     if (!temperatures.is_none()) {
         c.by_sample = true;
         c.sample_temperatures = temperatures.cast<std::map<std::string, double>>();
@@ -232,7 +255,7 @@ py::dict compute(const std::vector<input> &items, const py::dict &options,
         }
         inputs.push_back(std::move(in));
     }
-    call_result out{value_columns({}), value_columns({}), {}, 0, {}, {}};
+    call_result out{value_columns({}), value_columns({}), {}, 0, {}, {}, 0};
     std::optional<std::string> refused;
     {
         py::gil_scoped_release free;
@@ -251,10 +274,42 @@ py::dict compute(const std::vector<input> &items, const py::dict &options,
     result["pairs"] = pairs[0];
     result["pair_block"] = pairs[1];
     result["messages"] = out.messages;
+    result["hint"] = combine_hint(front_end::python, out.several);
     result["seed"] = out.seed;
     result["input_rows"] = out.input_rows;
     result["input_wide"] = std::vector<bool>(out.input_wide.begin(), out.input_wide.end());
     return result;
+}
+
+// The methods paragraph and references of the options (by their Python names), as
+// varno96-batch --cite prints them; `trial`: "given", "per sample" or "unsaid".
+std::string cite(const py::dict &options, const std::string &trial, bool bibtex) {
+    const batch_options o = options_of(options);
+    if (const std::string why = option_error(o); !why.empty()) throw py::value_error(why);
+    const trial_temperature t = trial == "given"        ? trial_temperature::given
+                                : trial == "per sample" ? trial_temperature::per_sample
+                                                        : trial_temperature::unsaid;
+    return bibtex ? cite_bibtex(o) : cite_text(o, t, VARNO96_RELEASE);
+}
+
+// The thermometers of the thermometers argument, by key: the minerals, the reference, the
+// formula and the garnet X_Ca range of the calibration (empty: none).
+py::list thermometer_table() {
+    py::list out;
+    for (const thermometry::calibration &c : thermometry::calibrations) {
+        py::dict d;
+        d["key"] = std::string(c.name);
+        d["minerals"] = std::string(c.pair == thermometry::mineral_pair::grt_cpx
+                                        ? "garnet-clinopyroxene"
+                                        : "garnet-phengite");
+        d["reference"] = reference_text(c.citation);
+        d["formula"] = std::string(thermometry::formula(c.id));
+        d["range"] = c.outside.empty() ? std::string()
+                                       : "garnet X_Ca " + FMT(c.x_ca_min, 0, 2) + " to " +
+                                             FMT(c.x_ca_max, 0, 2);
+        out.append(d);
+    }
+    return out;
 }
 
 // The option table, for the package's checks of its keyword arguments.
@@ -329,7 +384,8 @@ PYBIND11_MODULE(_varno96, m) {
         .def_readwrite("rows_apart", &varno96::input::rows_apart)
         .def_readwrite("row_names", &varno96::input::row_names)
         .def_readwrite("row_range", &varno96::input::row_range)
-        .def_readwrite("row_temperatures", &varno96::input::row_temperatures);
+        .def_readwrite("row_temperatures", &varno96::input::row_temperatures)
+        .def_readwrite("parts", &varno96::input::parts);
     m.def("compute", &varno96::compute, "inputs"_a, "options"_a, "temperatures"_a = py::none(),
           "pairs"_a = false, "part"_a = 65536,
           "Reads and computes the tables `inputs`; see varno96.compute.");
@@ -338,6 +394,10 @@ PYBIND11_MODULE(_varno96, m) {
     m.def("model_references", &varno96::model_references,
           "The publications of the garnet models, by menu number.");
     m.def("options", &varno96::options, "The batch options: names, kinds, ranges and help.");
+    m.def("cite", &varno96::cite, "options"_a, "trial"_a, "bibtex"_a,
+          "The methods paragraph and references of the options; see varno96.cite.");
+    m.def("thermometer_table", &varno96::thermometer_table,
+          "The thermometers: key, minerals, reference, formula and range.");
     m.def(
         "oxide_columns",
         [](const std::vector<std::string> &headers) {

@@ -184,6 +184,17 @@ TEST_F(Moment, SmallSamples) {
     EXPECT_EQ(SDEV, 1.5);
     EXPECT_EQ(SKEW, 0.75);
     EXPECT_EQ(CURT, -27.0 / 16);
+
+    // Two values, the fewest that have a spread: a Monte-Carlo pass with two runs left.
+    SCRIPTED IO(*this, "");
+    MOMENT(FILLED({7.5, 2}), 2, AVE, ADEV, SDEV, SVAR, SKEW, CURT);
+    EXPECT_EQ(IO.OUTPUT(), "");
+    EXPECT_EQ(AVE, 4.75);
+    EXPECT_EQ(ADEV, 2.75);
+    EXPECT_EQ(SVAR, 15.125);
+    EXPECT_EQ(SDEV, std::sqrt(15.125));
+    EXPECT_EQ(SKEW, 0);
+    EXPECT_NEAR(CURT, -2.75, 1e-14);
 }
 
 TEST_F(Moment, ZeroVariancePausesForOneLine) {

@@ -2,6 +2,7 @@
 // tables as bytes, and back the rows as text, the CSV files as bytes, the messages of
 // varno96-batch, and the P-T diagram laid out on its page, ready to be drawn as SVG.
 #include "api/batch.hpp"
+#include "api/cite.hpp"
 #include "api/options.hpp"
 #include "io/io.hpp"
 #include "scene/labels.hpp"
@@ -446,6 +447,7 @@ private:
         std::string texts;
         val ok_rows = val::array();
         batch_hooks hooks;
+        hooks.words = front_end::page;
         hooks.points = true;
         hooks.message = [&](const std::string &said) {
             messages.call<void>("push", plot::utf8_text(said));
@@ -481,6 +483,9 @@ private:
         result_.set("ok", ok_rows);
         result_.set("messages", messages);
         result_.set("failed", done_.failed_rows + done_.failed_inputs);
+        result_.set("hint", combine_hint(front_end::page, done_.several));
+        result_.set("cite", cite_text(o_, trial_temperature::given, VARNO96_RELEASE));
+        result_.set("bibtex", bytes_of(cite_bibtex(o_)));
         result_.set("seed", static_cast<int>(done_.how.seed));
         result_.set("csv", bytes_of(csv_header(done_.columns) + csv));
         result_.set("monteCarlo", o_.monte_carlo);

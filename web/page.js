@@ -9,7 +9,7 @@
     let fieldIds = [];
     let flagIds = [];
     let lists = []; // { name, boxes }
-    const downloadIds = ['download-csv', 'download-pairs', 'download-svg', 'download-png'];
+    const downloadIds = ['download-csv', 'download-pairs', 'download-svg', 'download-png', 'download-bibtex'];
 
     let worker = null;
     let nextId = 1;
@@ -392,6 +392,9 @@
         $('table-help').hidden = true;
         $('figure').hidden = true;
         $('messages').replaceChildren();
+        $('hint').hidden = true;
+        $('cite-region').hidden = true;
+        $('copy-cite').textContent = 'Copy the text';
         freshCanvas();
         for (const url of urls) URL.revokeObjectURL(url);
         urls = [];
@@ -431,6 +434,9 @@
             say('No sample was read: see the messages.', true);
             return;
         }
+        // Rows without a result for several analyses of a mineral: the fix, in one press.
+        $('hint-text').textContent = r.hint ? `${r.hint}.` : '';
+        $('hint').hidden = !r.hint;
         const without = r.ok.filter((ok) => !ok).length;
         let text = `${n} ${n === 1 ? 'row' : 'rows'}`;
         if (without) text += `, ${without} without a result (the note says why)`;
@@ -443,6 +449,10 @@
         showStale();
         made('result'); // says what is still being made
         offer('download-csv', r.csv, `${baseName()}-varno96.csv`);
+        // How to cite this run: the paragraph and references as text, kept in its lines.
+        $('cite-text').textContent = r.cite;
+        $('cite-region').hidden = !r.cite;
+        if (r.bibtex) offer('download-bibtex', r.bibtex, `${baseName()}-varno96.bib`);
         showTable(r.columns, rows, r.ok);
     }
 
@@ -612,6 +622,20 @@
         compute();
     });
     $('stop').addEventListener('click', stop);
+    $('copy-cite').addEventListener('click', async () => {
+        try {
+            await navigator.clipboard.writeText($('cite-text').textContent);
+            $('copy-cite').textContent = 'Copied';
+        } catch {
+            // Without the clipboard (a page opened from disk in some browsers): select it.
+            getSelection().selectAllChildren($('cite-text'));
+        }
+    });
+    $('use-mean').addEventListener('click', () => {
+        $('combine').value = 'mean';
+        edited();
+        compute();
+    });
     $('previous-rows').addEventListener('click', () => turn(-1));
     $('next-rows').addEventListener('click', () => turn(1));
     $('data-file').addEventListener('change', () => {

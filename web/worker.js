@@ -136,6 +136,7 @@ onmessage = async (event) => {
                 r.ms = performance.now() - started;
                 // Files as Blobs: made here, they cost the page nothing.
                 if (r.csv) r.csv = new Blob([r.csv], { type: 'text/csv' });
+                if (r.bibtex) r.bibtex = new Blob([r.bibtex], { type: 'application/x-bibtex' });
                 postMessage(r);
                 // The diagram and the pairs file after the table: the page shows it meanwhile.
                 kept = batch;

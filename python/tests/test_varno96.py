@@ -55,16 +55,27 @@ def as_text(frame):
     return out
 
 
+def in_python_words(text):
+    """A text of the batch with its options as the module names them."""
+    for how in ("mean", "each"):
+        text = text.replace(f"--combine {how}", f'combine="{how}"')
+    return text
+
+
 def batch(args, cwd):
-    """varno96-batch's CSV as (header, rows) and its messages without the program's name."""
+    """varno96-batch's CSV as (header, rows) and its messages without the program's name, the
+    options they name in the module's words."""
     run = subprocess.run([BATCH, *args], cwd=cwd, capture_output=True)
     assert run.returncode in (0, 1), run.stderr
     header, *rows = list(csv.reader(io.StringIO(run.stdout.decode(), newline="")))
-    messages = [m.removeprefix("varno96-batch: ") for m in run.stderr.decode().splitlines()]
+    rows = [[in_python_words(cell) for cell in row] for row in rows]
+    messages = [in_python_words(m.removeprefix("varno96-batch: "))
+                for m in run.stderr.decode().splitlines()]
+    hint = messages.pop() if messages and "several analyses of a mineral:" in messages[-1] else None
     # The program's closing count of the rows without a result is its own: a frame shows them.
     if messages and "rows without a result" in messages[-1]:
         messages.pop()
-    return header, rows, messages
+    return header, rows, messages + ([hint] if hint else [])
 
 
 OPTIONS = [  # (keyword arguments, the batch's options)
@@ -531,3 +542,97 @@ def test_columns_name_and_explain_every_column():
                                formulae=True, thermometers="all", combine=combine)
         assert set(rows.columns) <= set(table.index)
     assert {"n_grt", "grt_label", "rho_GH82", "phe_sum", "mc_left_out"} <= set(table.index)
+
+
+def test_the_module_speaks_python():
+    """Notes and warnings name options as Python does, the hint once after the others; a
+    message about one of several frames names it and its row."""
+    path = os.path.join(EXAMPLES, "EPMA-EXPORT.csv")
+    with warnings.catch_warnings(record=True) as said:
+        warnings.simplefilter("always")
+        rows = varno96.compute(path, model=7, temperature=650)
+    texts = [str(w.message) for w in said] + list(rows["note"])
+    assert all("--" not in t for t in texts), texts
+    assert 'combine="mean" or combine="each" uses them' in rows["note"].iloc[0]
+    assert str(said[-1].message) == (
+        '7 samples have several analyses of a mineral: combine="mean" averages them, '
+        'combine="each" computes every combination')
+    assert sum("several analyses of a mineral:" in str(w.message) for w in said) == 1
+    with pytest.raises(ValueError, match=r"^probe\.xlsx: an Excel workbook: varno96 reads CSV: "
+                                         r"read it with pandas\.read_excel"):
+        varno96.compute(b"PK\x03\x04\x14\x00docProps", name="probe.xlsx", model=7,
+                        temperature=650)
+    # One frame per mineral: the message names the frame, its row and index label.
+    long = suite_long()
+    parts = {k: long[long["Mineral"] == m].drop(columns="Mineral").set_index("Sample")
+             for k, m in (("garnet", "Grt"), ("cpx", "Cpx"), ("mica", "Phe"))}
+    parts["garnet"] = parts["garnet"].astype({"MgO": object})
+    parts["garnet"].iloc[2, parts["garnet"].columns.get_loc("MgO")] = "n.v."
+    label = parts["garnet"].index[2]
+    rows = varno96.compute(**parts, model=7, temperature=650)
+    assert rows.loc[label, "note"] == (f"garnet frame, row 2 (index {label!r}), column MgO: "
+                                       '"n.v." is not a number')
+
+
+def test_on_is_matched_as_the_headers_are():
+    long = suite_long()
+    expected = varno96.compute(long, model=7, temperature=650, combine="mean")
+    parts = {k: long[long["Mineral"] == m].drop(columns="Mineral")
+             .rename(columns={"Sample": name})
+             for (k, m), name in zip((("garnet", "Grt"), ("cpx", "Cpx"), ("mica", "Phe")),
+                                     (" Sample ", "SAMPLE", "sample"))}
+    assert_same(varno96.compute(**parts, on="Sample", model=7, temperature=650,
+                                combine="mean"), expected)
+    with pytest.raises(ValueError, match="no column 'Rock'"):
+        varno96.compute(**parts, on="Rock", model=7, temperature=650)
+
+
+def test_what_was_run_travels_with_the_result():
+    long = suite_long()
+    temperatures = dict.fromkeys(long["Sample"].unique(), 600.0) | {"XX9": 650.0}
+    with pytest.warns(varno96.TableWarning, match=r"keys that name no sample: \['XX9'\]"):
+        rows = varno96.compute(long, model=7, temperature=temperatures, monte_carlo=True,
+                               uncertainty=0.5)
+    run = rows.attrs["varno96"]
+    assert run["release"] == varno96.__version__
+    assert run["seed"] == rows["mc_seed"].iloc[0] and -99 <= run["seed"] <= -1
+    assert run["uncertainty"] == 0.5
+    assert run["options"]["model"] == 7 and run["options"]["powell"] is False
+    assert run["options"]["temperature"] == temperatures
+    assert run["options"]["seed"] is None  # as given: drawn, and the seed above
+    assert set(run["options"]) >= {"model", "temperature", "powell", "at", "one_site",
+                                   "uncertainty", "monte_carlo", "seed", "combine",
+                                   "formulae", "thermometers", "jobs"}
+
+
+@needs_batch
+@pytest.mark.parametrize("kwargs,args", OPTIONS)
+def test_cite_is_the_batchs(kwargs, args):
+    """varno96.cite gives what varno96-batch --cite prints for the same options, as text and
+    as BibTeX."""
+    for extra, form in (([], {}), (["bibtex"], {"bibtex": True})):
+        run = subprocess.run([BATCH, *args, "--cite", *extra], capture_output=True)
+        assert run.returncode == 0, run.stderr
+        assert varno96.cite(**kwargs, **form) == run.stdout.decode()
+    text = varno96.cite(**kwargs)
+    assert text.startswith(f"Pressures were calculated with varno96 {varno96.__version__} ")
+    assert "a trial temperature given for each sample" in varno96.cite(
+        model=7, temperature={"EC1": 650})
+    with pytest.raises(ValueError, match="model"):
+        varno96.cite(model=8)
+
+
+def test_help_describes_every_keyword_and_the_thermometers():
+    """help(compute) and help(pairs) describe every keyword of the table of options, and
+    varno96.thermometers every key the thermometers argument takes."""
+    for function in (varno96.compute, varno96.pairs):
+        for option in varno96._varno96.options():
+            assert f"\n    {option['python']} : " in function.__doc__ or \
+                f", {option['python']} : " in function.__doc__, (function, option["python"])
+        assert "varno96-batch --help" not in function.__doc__
+    keys = varno96.thermometers
+    assert list(keys.index) == ["EG79", "P85", "K88", "A94", "KR00", "KR78", "GH82"]
+    assert keys.loc["P85", "reference"].startswith("Powell R. (1985) Regression diagnostics")
+    assert keys.loc["KR78", "minerals"] == "garnet-phengite"
+    assert keys.loc["K88", "range"] == "garnet X_Ca 0.10 to 0.50"
+    assert all(f.startswith("T = (") for f in keys["formula"])

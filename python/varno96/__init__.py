@@ -21,7 +21,8 @@ from ._varno96 import __version__, model_titles as _model_titles
 from ._varno96 import model_references as _model_references
 from ._varno96 import compute as _compute
 
-__all__ = ["compute", "pairs", "plot", "models", "columns", "TableWarning", "__version__"]
+__all__ = ["compute", "pairs", "plot", "cite", "models", "columns", "thermometers",
+           "TableWarning", "__version__"]
 
 
 class TableWarning(UserWarning):
@@ -42,6 +43,13 @@ models = pd.DataFrame(
 columns = pd.DataFrame(_varno96.columns()).set_index("name")[
     ["unit", "meaning", "kind", "decimals", "option", "template"]].astype({"decimals": "Int64"})
 
+
+# The Fe-Mg exchange thermometers of the ``thermometers`` argument, indexed by key: the
+# minerals exchanging, the publication, the formula (T in kelvin, P in kbar unless said,
+# X_Ca = Ca/(Ca+Mg+Fe2++Mn), X_Mn alike and X_Mg = Mg/(Mg+Fe2+) of the garnet, K_D as the
+# manual page of varno96-batch defines it) and the garnet X_Ca range of the calibration
+# (empty: none noted). Each adds the columns T_<key>_C and P_<key>_kbar to a result.
+thermometers = pd.DataFrame(_varno96.thermometer_table()).set_index("key")
 
 # Rows of a wide frame read and computed at a time: the memory of a call is the frame's, its
 # result's and a part's.
@@ -77,10 +85,11 @@ def _temperatures(temperature):
 
 def _run(data, minerals, on, name, with_pairs, options):
     given = {k: v for k, v in minerals.items() if v is not None}
+    parts = None
     if given or on is not None:
         if data is not None:
             raise TypeError("give either data or garnet=, cpx= and mica=, not both")
-        data = _frames.per_mineral_frame(minerals, on, _varno96.oxide_columns)
+        data, parts = _frames.per_mineral_frame(minerals, on, _varno96.oxide_columns)
     elif data is None:
         raise TypeError("data, or garnet=, cpx= and mica=, must be given")
     per_sample = _temperatures(options["temperature"])
@@ -88,12 +97,36 @@ def _run(data, minerals, on, name, with_pairs, options):
                                     else v) for k, v in options.items()})
     if checked["jobs"] is None:
         checked["jobs"] = _processors()
-    items, inputs = _frames.table_inputs(data, name, per_sample)
+    items, inputs = _frames.table_inputs(data, name, per_sample, parts)
     temperatures = None if per_sample is None else {str(k): v for k, v in per_sample.items()}
     result = _compute(inputs, checked, temperatures, pairs=with_pairs, part=_PART)
     for message in result["messages"]:
         warnings.warn(message, TableWarning, stacklevel=3)
+    if per_sample is not None:
+        unused = _unused_keys(per_sample, items, result)
+        if unused:
+            warnings.warn(f"temperature has values for keys that name no sample: {unused}",
+                          TableWarning, stacklevel=3)
+    if result["hint"]:
+        warnings.warn(result["hint"], TableWarning, stacklevel=3)
+    # What was run, for the record: each option as given or as defaulted.
+    given = dict(options, jobs=checked["jobs"])
+    if per_sample is not None:
+        given["temperature"] = dict(per_sample)
+    result["attrs"] = {"release": __version__, "options": given, "seed": result["seed"],
+                       "uncertainty": checked["uncertainty"]}
     return items, result
+
+
+def _unused_keys(per_sample, items, result):
+    """The keys of a per-sample temperature that match no sample's name and no row of a
+    frame of one sample per row."""
+    names = [c["name"] for c in result["columns"]]
+    used = set(result["values"][names.index("sample")]) if "sample" in names else set()
+    for item, wide in zip(items, result["input_wide"]):
+        if wide and isinstance(item, pd.DataFrame):
+            used.update(str(label) for label in item.index)
+    return [key for key in per_sample if str(key) not in used]
 
 
 def compute(data=None, *, model, temperature, powell=False, at=None, one_site=False,
@@ -138,7 +171,8 @@ def compute(data=None, *, model, temperature, powell=False, at=None, one_site=Fa
         Add each mineral's recalculated analysis and cations per formula unit.
     thermometers : str or list of str, optional
         Where the barometer meets each of these Fe-Mg exchange thermometers: keys such as
-        ``["EG79", "K88"]`` or ``"EG79,K88"``, or ``"all"`` (see ``varno96-batch --help``);
+        ``["EG79", "K88"]`` or ``"EG79,K88"``, or ``"all"`` (the keys, with their minerals,
+        references, formulae and ranges: ``varno96.thermometers``);
         adds their columns.
     name : str or list of str, optional
         The file name the ``file`` column and the messages give an input; by default the
@@ -165,7 +199,10 @@ def compute(data=None, *, model, temperature, powell=False, at=None, one_site=Fa
         ``note`` says why. Rounded to the batch's decimals, each value is the batch's text.
         The index is the frame's: for a frame of one sample per row its index, for one of
         one analysis per row the sample (with ``combine="each"`` also the analyses), so that
-        ``frame.join(rows)`` works; files and texts have the default index.
+        ``frame.join(rows)`` works; files and texts have the default index. The columns,
+        with their units and meanings: ``varno96.columns``. ``attrs["varno96"]`` records what
+        was run: the release, every option as given or defaulted, the seed drawn or given and
+        the uncertainty u.
 
     Raises
     ------
@@ -188,8 +225,19 @@ def compute(data=None, *, model, temperature, powell=False, at=None, one_site=Fa
     Notes
     -----
     Messages count lines as in the table's text: for a DataFrame the header is line 1, so
-    line N is the row at position N - 2. The computation runs without the global
-    interpreter lock, so calls from several threads run at once.
+    line N is the row at position N - 2; with ``garnet=``, ``cpx=`` and ``mica=`` they name
+    the frame, its row (by position) and its index label ("garnet frame, row 11 (index
+    'EC1-3')"). The computation runs without the global interpreter lock, so calls from
+    several threads run at once.
+
+    The rows of ``garnet=``, ``cpx=`` and ``mica=`` are indexed by sample, the frames
+    themselves usually not (a RangeIndex), so ``garnet.join(rows)`` matches nothing. Join on
+    the sample instead: ``garnet.join(rows, on="Sample", rsuffix="_result")`` (the column
+    given as ``on``), or ``garnet.set_index("Sample").join(rows)``; with ``combine="each"``
+    the rows' index also holds the analyses (``rows.reset_index()`` gives them as columns).
+
+    A sample with several analyses of a mineral has no result unless ``combine`` says how to
+    use them; a TableWarning then names the fix.
     """
     options = dict(model=model, temperature=temperature, powell=powell, at=at,
                    one_site=one_site, uncertainty=uncertainty, monte_carlo=monte_carlo,
@@ -198,7 +246,9 @@ def compute(data=None, *, model, temperature, powell=False, at=None, one_site=Fa
     minerals = dict(garnet=garnet, cpx=cpx, mica=mica)
     items, result = _run(data, minerals, on, name, False, options)
     index = _frames.result_index(items, result, result["values"], result["columns"], combine)
-    return _frames.result_frame(result["columns"], result["values"], result["block"], index)
+    rows = _frames.result_frame(result["columns"], result["values"], result["block"], index)
+    rows.attrs["varno96"] = result["attrs"]
+    return rows
 
 
 def pairs(data=None, *, model, temperature, powell=False, at=None, one_site=False,
@@ -207,9 +257,9 @@ def pairs(data=None, *, model, temperature, powell=False, at=None, one_site=Fals
     """The Monte-Carlo temperature-pressure pairs of every sample, as ``varno96-batch --pt``
     writes them.
 
-    The arguments are those of ``compute``; ``monte_carlo`` must be true (the default here).
-    To have the pairs of the runs behind ``compute``'s rows, give both the same ``seed``
-    (without one, take the ``mc_seed`` of the rows).
+    The arguments are those of ``compute`` (below); ``monte_carlo`` must be true (the default
+    here). To have the pairs of the runs behind ``compute``'s rows, give both the same
+    ``seed`` (without one, take the ``mc_seed`` of the rows, or ``attrs["varno96"]["seed"]``).
 
     Returns
     -------
@@ -234,4 +284,43 @@ def pairs(data=None, *, model, temperature, powell=False, at=None, one_site=Fals
                    jobs=jobs)
     minerals = dict(garnet=garnet, cpx=cpx, mica=mica)
     _, result = _run(data, minerals, on, name, True, options)
-    return _frames.result_frame(result["pair_columns"], result["pairs"], result["pair_block"])
+    runs = _frames.result_frame(result["pair_columns"], result["pairs"], result["pair_block"])
+    runs.attrs["varno96"] = result["attrs"]
+    return runs
+
+
+def cite(*, model, temperature=None, powell=False, at=None, one_site=False, uncertainty=1.0,
+         monte_carlo=False, seed=None, combine=None, formulae=False, thermometers=None,
+         jobs=None, bibtex=False):
+    """The methods paragraph of a run with these options and the full references of what it
+    names, as ``varno96-batch --cite`` prints them; with ``bibtex=True`` the references as
+    BibTeX entries, as ``varno96-batch --cite bibtex`` prints them.
+
+    The keyword arguments are those of ``compute``, checked alike; ``temperature`` may be left
+    out, and a per-sample mapping is said as such. Paste the text into a manuscript as it is,
+    or ``print`` it.
+
+    >>> print(varno96.cite(model=7, temperature=650))                 # doctest: +SKIP
+    """
+    per_sample = _frames.is_mapping(temperature)
+    options = dict(model=model, temperature=0.0 if per_sample or temperature is None
+                   else temperature, powell=powell, at=at, one_site=one_site,
+                   uncertainty=uncertainty, monte_carlo=monte_carlo, seed=seed, combine=combine,
+                   formulae=formulae, thermometers=thermometers, jobs=jobs)
+    checked = _OPTIONS.checked(options)
+    if not isinstance(bibtex, bool):
+        raise TypeError(f"bibtex must be True or False, got {bibtex!r}")
+    trial = "per sample" if per_sample else "unsaid" if temperature is None else "given"
+    return _varno96.cite(checked, trial, bibtex)
+
+
+def _parameters(doc):
+    """The Parameters section of a numpydoc docstring, without its heading."""
+    start = doc.index("    Parameters\n    ----------\n") + len("    Parameters\n    ----------\n")
+    return doc[start:doc.index("\n    Returns\n")]
+
+
+# pairs takes the keywords of compute: its help describes each of them.
+pairs.__doc__ = pairs.__doc__.replace(
+    "\n    Returns\n", "\n    Parameters\n    ----------\n" + _parameters(compute.__doc__) +
+    "\n    Returns\n", 1)

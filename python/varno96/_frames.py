@@ -35,7 +35,7 @@ def text_input(name, text):
     return table
 
 
-def frame_input(name, frame, temperature=None):
+def frame_input(name, frame, temperature=None, parts=None):
     """A DataFrame as the compiled part takes it: its columns with their names, its row names
     and row temperatures. Columns are read by their names: a named index becomes columns (the
     sample as the index, say); numbers as float64 with NaN where empty, anything else as
@@ -65,18 +65,39 @@ def frame_input(name, frame, temperature=None):
     table.column_names = names
     table.columns = columns
     table.rows = len(frame)
+    if parts:
+        table.parts = parts
     return table
 
 
 MINERALS = (("garnet", "Grt"), ("cpx", "Cpx"), ("mica", "Phe"))
 
 
+def _plain(name):
+    return "".join(str(name).split()).casefold()
+
+
+def _matching(key_name, frame):
+    """The column (or named index level) of `frame` that `key_name` names, as the oxide
+    headers are matched: blanks and case ignored; None for none. Its own name first."""
+    for names in (frame.columns, [n for n in frame.index.names if n is not None]):
+        if key_name in names:
+            return key_name
+        alike = [n for n in names if _plain(column_name(n)) == _plain(key_name)]
+        if len(alike) == 1:
+            return alike[0]
+        if len(alike) > 1:
+            raise ValueError(f"{key_name!r} matches several columns: {alike}")
+    return None
+
+
 def per_mineral_frame(frames, on, oxide_columns):
     """One frame per mineral (garnet, cpx, mica) as one frame of one analysis per row: the
     key column `on` (one name, or a dict of one per mineral; by default each frame's index)
     as the sample, each oxide column under the name of its oxide whatever its spelling or
-    mineral suffix (SiO2_Gt, FeOt, " SiO2 "), other headers without their blanks."""
-    parts = []
+    mineral suffix (SiO2_Gt, FeOt, " SiO2 "), other headers without their blanks; and where
+    each frame's rows are in it, for the messages."""
+    parts, places, first = [], [], 0
     for keyword, mineral in MINERALS:
         frame = frames.get(keyword)
         if frame is None:
@@ -84,13 +105,17 @@ def per_mineral_frame(frames, on, oxide_columns):
                             "garnet=, cpx= and mica=")
         if not isinstance(frame, pd.DataFrame):
             raise TypeError(f"{keyword} must be a pandas DataFrame, not {type(frame).__name__}")
+        places.append((keyword, first, [repr(label) for label in frame.index]))
+        first += len(frame)
         key_name = on.get(keyword) if isinstance(on, dict) else on
         if key_name is not None and key_name not in frame.columns:
-            if key_name in frame.index.names:
-                frame = frame.reset_index()
-            else:
+            found = _matching(key_name, frame)
+            if found is None:
                 raise ValueError(f"{keyword}: no column {key_name!r} to match the samples on "
                                  f"(columns: {[column_name(c) for c in frame.columns]})")
+            if found not in frame.columns:
+                frame = frame.reset_index()
+            key_name = found
         if key_name is not None:
             key = frame[key_name]
             if isinstance(key, pd.DataFrame):
@@ -111,10 +136,10 @@ def per_mineral_frame(frames, on, oxide_columns):
         rest.insert(0, "Mineral", mineral)
         rest.insert(0, "Sample", key.to_numpy())
         parts.append(rest)
-    return pd.concat(parts, ignore_index=True, sort=False)
+    return pd.concat(parts, ignore_index=True, sort=False), places
 
 
-def table_inputs(data, name, temperature=None):
+def table_inputs(data, name, temperature=None, parts=None):
     """The inputs of one call: a path, a table's text, bytes, a DataFrame, or a list of
     these, each with the name the results and messages give it."""
     items = list(data) if isinstance(data, (list, tuple)) else [data]
@@ -135,7 +160,7 @@ def table_inputs(data, name, temperature=None):
     inputs = []
     for item, given in zip(items, names):
         if isinstance(item, pd.DataFrame):
-            inputs.append(frame_input(given or "DataFrame", item, temperature))
+            inputs.append(frame_input(given or "DataFrame", item, temperature, parts))
         elif isinstance(item, bytes):
             inputs.append(text_input(given or "text", item))
         elif isinstance(item, str) and ("\n" in item or "\r" in item):

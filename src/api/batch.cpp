@@ -52,16 +52,19 @@ batch_summary run(const std::vector<table_text> &inputs, const batch_options &o,
                 in = t.columns ? read_columns(*t.columns, t.first, t.last, t.first == 0)
                                : read_table(t.name, t.text);
             } catch (const std::runtime_error &e) { in.error = e.what(); }
+        if (in.workbook) in.error += ": " + workbook_advice(hooks.words);
         out.wide.push_back(in.wide);
         if (hooks.temperature)
             input_of.resize(input_of.size() + in.samples.size(), out.names.size() - 1);
-        if (!in.error.empty() && hooks.unreadable) hooks.unreadable(t.name, in.error);
+        if (!in.error.empty() && hooks.unreadable)
+            hooks.unreadable(t.name, message_line(in.error));
         if (hooks.message)
-            for (const std::string &m : file_messages(in, t.name)) hooks.message(m);
+            for (const std::string &m : file_messages(in, t.name)) hooks.message(message_line(m));
         if (!in.error.empty() || in.samples.empty()) out.failed_inputs++;
         for (sample_input &s : in.samples) samples.push_back(std::move(s));
     }
-    std::vector<sample_unit> units = sample_units(samples, o.combine);
+    std::vector<sample_unit> units = sample_units(samples, o.combine, hooks.words);
+    for (const sample_unit &u : units) out.several += u.several;
     if (hooks.temperature)
         for (sample_unit &u : units)
             u.t_c = hooks.temperature(input_of[static_cast<std::size_t>(u.in - samples.data())], u);

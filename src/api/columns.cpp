@@ -285,7 +285,7 @@ std::vector<column> columns_of(std::span<const column_spec> table,
 }
 
 cell cell_of(const column_spec &c, const cell_source &s) {
-    if (c.text) return {c.text(s), none};
+    if (c.text) return {cell_text(c.text(s)), none}; // names and notes: control characters escaped
     const opt x = c.value(s);
     if (!x || !std::isfinite(*x)) return {{}, none};
     if (c.kind == column::integer) return {std::to_string(static_cast<long long>(*x)), *x};

@@ -22,11 +22,6 @@ std::string count(std::size_t n, const char *what) {
     return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
 }
 
-// "--combine mean", as the command line asks for a way of combining analyses.
-std::string combine_words(const char *how) {
-    return dashed(option_of(&batch_options::combine)) + " " + how;
-}
-
 } // namespace
 
 std::string option_error(const batch_options &o) {
@@ -48,7 +43,8 @@ choices choices_of(const batch_options &o) {
     return how;
 }
 
-std::vector<sample_unit> sample_units(const std::vector<sample_input> &samples, combine_mode mode) {
+std::vector<sample_unit> sample_units(const std::vector<sample_input> &samples, combine_mode mode,
+                                      front_end words) {
     std::vector<sample_unit> units;
     units.reserve(samples.size());
     for (const sample_input &s : samples) {
@@ -65,9 +61,10 @@ std::vector<sample_unit> sample_units(const std::vector<sample_input> &samples, 
                     counts += (counts.empty() ? "" : ", ") +
                               count(static_cast<std::size_t>(u.count[k]),
                                     (std::string(mineral_names[k]) + " analyse").c_str());
-            u.problem = s.file + " line " + std::to_string(s.line) + ": sample " + clipped(s.name) +
-                        " has " + counts + "; " + combine_words("mean") + " or " +
-                        combine_words("each") + " uses them";
+            u.problem = line_place(s, s.line) + ": sample " + clipped(s.name) +
+                        " has " + counts + "; " +
+                        option_either(words, option_of(&batch_options::combine), "mean", "each") + " uses them";
+            u.several = true;
         }
         if (!u.problem.empty()) {
             units.push_back(std::move(u));
@@ -76,11 +73,11 @@ std::vector<sample_unit> sample_units(const std::vector<sample_input> &samples, 
         const std::size_t combinations =
             s.analyses[0].size() * s.analyses[1].size() * s.analyses[2].size();
         if (mode == combine_mode::each && combinations > max_combinations) {
-            u.problem = s.file + " line " + std::to_string(s.line) + ": sample " + clipped(s.name) +
+            u.problem = line_place(s, s.line) + ": sample " + clipped(s.name) +
                         " has " + std::to_string(combinations) +
                         " combinations of its analyses, more than " +
-                        std::to_string(max_combinations) + "; " + combine_words("mean") +
-                        " uses them all";
+                        std::to_string(max_combinations) + "; " +
+                        option_words(words, option_of(&batch_options::combine), "mean") + " uses them all";
             units.push_back(std::move(u));
             continue;
         }
@@ -249,16 +246,40 @@ std::string batch_title(const std::vector<std::string> &files, const choices &ho
     return title;
 }
 
-std::string message_line(std::string_view message) {
+namespace {
+
+// The length of the UTF-8 character at text[i], or 0 for a byte that starts none or one cut
+// short, overlong or a surrogate.
+std::size_t utf8_length(std::string_view text, std::size_t i) {
+    const auto at = [&](std::size_t k) {
+        return i + k < text.size() ? static_cast<unsigned char>(text[i + k]) : 0u;
+    };
+    const unsigned c = at(0);
+    const std::size_t n = c >= 0xC2 && c < 0xE0 ? 2 : c >= 0xE0 && c < 0xF0 ? 3 : c >= 0xF0 && c < 0xF5 ? 4 : 0;
+    if (n == 0) return 0;
+    const unsigned second = at(1);
+    const unsigned low = c == 0xE0 ? 0xA0 : c == 0xF0 ? 0x90 : 0x80;
+    const unsigned high = c == 0xED ? 0x9F : c == 0xF4 ? 0x8F : 0xBF;
+    if (second < low || second > high) return 0;
+    for (std::size_t k = 2; k < n; k++)
+        if ((at(k) & 0xC0) != 0x80) return 0;
+    return n;
+}
+
+// `text` with its control characters (C0, DEL, and C1 in UTF-8) escaped as \0, \n, \r, \t or
+// \xHH, and with `bytes` also each byte that is no part of a UTF-8 character; all else as it is.
+// Without `bytes` (a table's cell) tabs and line ends stay: a quoted field holds them.
+std::string escaped(std::string_view text, bool bytes) {
     static constexpr char hex[] = "0123456789ABCDEF";
-    std::string line;
-    line.reserve(message.size());
-    for (const char c : message) {
+    const auto plain = [bytes](char c) {
         const auto u = static_cast<unsigned char>(c);
-        if (u >= 0x20 && u != 0x7F) {
-            line += c;
-            continue;
-        }
+        return (u >= 0x20 && u < 0x7F) || (!bytes && (c == '\t' || c == '\n' || c == '\r'));
+    };
+    if (std::all_of(text.begin(), text.end(), plain)) return std::string(text);
+    std::string line;
+    line.reserve(text.size() + 8);
+    const auto escape = [&](char c) {
+        const auto u = static_cast<unsigned char>(c);
         line += '\\';
         switch (c) {
         case '\0':
@@ -278,9 +299,38 @@ std::string message_line(std::string_view message) {
             line += hex[u >> 4];
             line += hex[u & 0xF];
         }
+    };
+    for (std::size_t i = 0; i < text.size();) {
+        const auto u = static_cast<unsigned char>(text[i]);
+        if (u < 0x80) {
+            if (plain(text[i]))
+                line += text[i];
+            else
+                escape(text[i]);
+            i++;
+            continue;
+        }
+        const std::size_t n = utf8_length(text, i);
+        if (n == 2 && u == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0) {
+            escape(text[i]); // U+0080 to U+009F: the C1 controls, CSI among them
+            escape(text[i + 1]);
+        } else if (n > 0) {
+            line.append(text, i, n);
+        } else if (bytes) {
+            escape(text[i]);
+        } else {
+            line += text[i];
+        }
+        i += n > 0 ? n : 1;
     }
     return line;
 }
+
+} // namespace
+
+std::string message_line(std::string_view message) { return escaped(message, true); }
+
+std::string cell_text(std::string_view text) { return escaped(text, false); }
 
 std::string rows_summary(std::size_t without_result, std::size_t rows) {
     if (without_result == 0) return {};

@@ -6,6 +6,7 @@
 #include "api/columns.hpp"
 #include "api/options.hpp"
 #include "api/sample.hpp"
+#include "api/words.hpp"
 #include "tables/reader.hpp"
 
 #include <cstddef>
@@ -33,14 +34,17 @@ struct sample_unit {
     std::string problem;                 // why it cannot be computed
     std::string note;                    // what the reader changed in its analyses
     std::optional<double> t_c;           // its own trial temperature, not the batch's
+    bool several = false; // no result for several analyses of a mineral, without combining
 };
 
 // With combine each, a sample with more combinations gets no result rather than a run without
 // end.
 inline constexpr std::size_t max_combinations = 10000;
 
-// The calculations of the samples under `mode`, in order.
-std::vector<sample_unit> sample_units(const std::vector<sample_input> &samples, combine_mode mode);
+// The calculations of the samples under `mode`, in order; their problems name the options in
+// the words of `words`.
+std::vector<sample_unit> sample_units(const std::vector<sample_input> &samples, combine_mode mode,
+                                      front_end words = front_end::command_line);
 
 std::string csv_field(std::string_view text);
 std::string csv_line(const std::vector<std::string> &fields);
@@ -66,8 +70,11 @@ std::string batch_title(const std::vector<std::string> &files, const choices &ho
 std::vector<std::string> file_messages(const file_input &in, const std::string &file);
 
 // A message as one line of standard error, whole: NUL and the other control characters escaped
-// (\0, \n, \r, \t, \xHH), all else as it is.
+// (\0, \n, \r, \t, \xHH, C1 controls too), and the bytes that are no UTF-8 (\xHH); all else
+// as it is.
 std::string message_line(std::string_view message);
+// A text cell of a table (a name, a note): its control characters escaped as in messages.
+std::string cell_text(std::string_view text);
 // The end of a run: "2 of 7 rows without a result (their note says why)"; empty when every row
 // has one.
 std::string rows_summary(std::size_t without_result, std::size_t rows);

@@ -1,5 +1,6 @@
 // varno96-batch: many samples without the dialogue, one CSV row each.
 #include "api/batch.hpp"
+#include "api/cite.hpp"
 #include "api/options.hpp"
 #include "cli/cli.hpp"
 #include "cli/files.hpp"
@@ -18,6 +19,7 @@
 #include <iostream>
 #include <map>
 #include <optional>
+#include <string_view>
 #include <stdexcept>
 #include <thread>
 #include <unistd.h>
@@ -33,6 +35,10 @@ struct options {
 #ifdef VARNO96_HAVE_PLOT
     plot::figure_options figure;
 #endif
+    // --cite: the methods paragraph and references of these options, or ("bibtex") the
+    // references as BibTeX; then no file or temperature is needed.
+    bool citing = false;
+    std::string cite;
 };
 
 // The options of this program alone: the files it writes. `needs`, a batch option given with
@@ -127,8 +133,8 @@ void add_options(CLI::App &app, options &o) {
     app.add_option("FILE", o.files,
                    "Analysis tables: data files, or tables whose header names the oxide columns "
                    "(- reads standard input)")
-        ->required()
         ->type_name("FILE");
+    if (!o.citing) app.get_option("FILE")->required();
     batch_options &b = o.batch;
     std::map<std::string_view, CLI::Option *> made;
     for (const option_spec &s : batch_option_table) {
@@ -152,13 +158,25 @@ void add_options(CLI::App &app, options &o) {
         if (s.kind != option_kind::flag)
             opt->type_name(std::string(s.value_name))->check(checked(s));
         if (!s.default_text.empty()) opt->default_str(std::string(s.default_text));
-        if (s.required) opt->required();
+        if (s.required && !(o.citing && &s == &option_of(&batch_options::temperature)))
+            opt->required();
         made[s.name] = opt;
     }
     for (const option_spec &s : batch_option_table) {
         if (!s.excludes.empty()) made[s.name]->excludes(made.at(s.excludes));
         if (!s.needs.empty()) made[s.name]->needs(made.at(s.needs));
     }
+    app.add_option("--cite", o.cite,
+                   "Print the methods paragraph of these options and the references it cites "
+                   "(bibtex: the references as BibTeX) instead of computing; needs no FILE or -t")
+        ->expected(0, 1)
+        ->type_name("[bibtex]")
+        ->check(CLI::Validator(
+            [](std::string &form) {
+                return form.empty() || form == "bibtex" ? std::string()
+                                                        : "must be bibtex or nothing: " + form;
+            },
+            "", "bibtex"));
     for (const file_option &f : file_options) {
         std::string help = f.help;
         if (f.needs) help += "; needs " + dashed(option_of(*f.needs));
@@ -313,10 +331,16 @@ int run(const options &o) {
         }
     }
 #endif
-    // A script that sees status 1 learns where to look.
+    // A script that sees status 1 learns where to look, and a reader what to do.
     if (const std::string said = rows_summary(done.failed_rows, done.rows); !said.empty())
         report(said);
-    return done.failed_rows + done.failed_inputs > 0 ? cli::exit_failure : cli::exit_ok;
+    if (const std::string hint = combine_hint(front_end::command_line, done.several);
+        !hint.empty())
+        report(hint);
+    // As grep: 2 for trouble with an input, which a script must tell from samples without a
+    // result (1).
+    if (done.failed_inputs > 0) return cli::exit_usage;
+    return done.failed_rows > 0 ? cli::exit_failure : cli::exit_ok;
 }
 
 } // namespace
@@ -326,12 +350,26 @@ int main(int argc, char **argv) {
                  "CSV row per sample, with the numbers the dialogue prints."};
     cli::set_up(app, "varno96-batch");
     options o;
+    for (int i = 1; i < argc; i++)
+        o.citing = o.citing || std::string_view(argv[i]) == "--cite" ||
+                   std::string_view(argv[i]).starts_with("--cite=");
     add_options(app, o);
     // The columns, for the reader of --help and of the manual page made of it.
     const auto pairs = std::find_if(file_options.begin(), file_options.end(),
                                     [](const file_option &f) { return f.path == &options::pairs; });
     app.footer(columns_help("the " + named(*pairs) + " file") + "\n" + app.get_footer());
     if (const auto status = cli::parse(app, argc, argv)) return *status;
+    if (o.citing) {
+        const trial_temperature t =
+            app.get_option(dashed(option_of(&batch_options::temperature)))->count() > 0
+                                        ? trial_temperature::given
+                                        : trial_temperature::unsaid;
+        std::fputs((o.cite == "bibtex" ? cite_bibtex(o.batch)
+                                       : cite_text(o.batch, t, cli::release()))
+                       .c_str(),
+                   stdout);
+        return std::fflush(stdout) == 0 ? cli::exit_ok : cli::exit_usage;
+    }
     if (const auto why = clash(o)) {
         report(*why + "; nothing was written");
         return cli::exit_usage;
@@ -340,6 +378,6 @@ int main(int argc, char **argv) {
         return run(o);
     } catch (const std::exception &e) {
         report(e.what());
-        return cli::exit_failure;
+        return cli::exit_usage;
     }
 }

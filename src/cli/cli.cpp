@@ -11,6 +11,8 @@
 
 namespace varno96::cli {
 
+std::string_view release() { return VARNO96_RELEASE; }
+
 std::string version_text(std::string_view program) {
     return std::string(program) + " " + VARNO96_RELEASE + "\n" + VERSION + "\n";
 }

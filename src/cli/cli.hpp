@@ -1,5 +1,6 @@
 // Command-line conventions shared by the programs: version text, the seed option, and the
-// exit statuses (0 success, 1 no result or unreadable input, 2 usage error).
+// exit statuses (0 success; 1 a sample without a result; 2 a usage error, or an input or
+// output that cannot be read, written or taken as a table).
 #pragma once
 
 #include <CLI/CLI.hpp>
@@ -12,6 +13,9 @@
 namespace varno96::cli {
 
 inline constexpr int exit_ok = 0, exit_failure = 1, exit_usage = 2;
+
+// The release of the programs, "1.1.0".
+std::string_view release();
 
 // "<program> <release>" and the version line of the calculation, one per line.
 std::string version_text(std::string_view program);

@@ -88,6 +88,53 @@ std::string from_utf16(std::string_view bytes, bool little) {
     return out;
 }
 
+// UTF-16 without a byte-order mark, as some exports write it: text mostly of ASCII has a NUL
+// as every other byte, after each character (little-endian) or before it. 0: not so.
+char utf16_order(std::string_view bytes) {
+    const std::size_t n = std::min<std::size_t>(bytes.size(), 1024) & ~std::size_t{1};
+    std::size_t even = 0, odd = 0;
+    for (std::size_t i = 0; i < n; i++) (i % 2 ? odd : even) += bytes[i] == '\0';
+    if (n < 4) return 0;
+    if (odd * 2 >= n / 2 && even * 10 <= odd) return 'L';
+    if (even * 2 >= n / 2 && odd * 10 <= even) return 'B';
+    return 0;
+}
+
+// The start of a file that holds no text table: a workbook, a picture, an archive, a PDF, or
+// bytes of which a quarter or more are control characters or no UTF-8 (random bytes, about
+// half are; a text in Latin-1 has a few, a table with a stray NUL one).
+enum class container { text, workbook, binary };
+container container_of(std::string_view bytes) {
+    const auto starts = [&](std::string_view magic) { return bytes.substr(0, magic.size()) == magic; };
+    if (starts("PK\x03\x04") || starts("\xD0\xCF\x11\xE0")) return container::workbook;
+    for (const std::string_view magic :
+         {std::string_view("\x89PNG"), std::string_view("\xFF\xD8\xFF"), std::string_view("GIF8"),
+          std::string_view("%PDF"), std::string_view("\x1F\x8B"), std::string_view("PK\x05\x06")})
+        if (starts(magic)) return container::binary;
+    const std::string_view head = bytes.substr(0, 8192);
+    std::size_t odd = 0;
+    for (std::size_t i = 0; i < head.size();) {
+        const auto c = static_cast<unsigned char>(head[i]);
+        if (c < 0x80) {
+            odd += c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f' && c != 0x1A;
+            i++;
+            continue;
+        }
+        const std::size_t length = c >= 0xF0 && c < 0xF5 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 ? 2 : 0;
+        std::size_t k = 1;
+        while (length > 0 && k < length && i + k < head.size() &&
+               (static_cast<unsigned char>(head[i + k]) & 0xC0) == 0x80)
+            k++;
+        if (length == 0 || (k < length && i + k < head.size())) {
+            odd++; // a byte that starts no character, or a character cut short
+            i++;
+        } else {
+            i += k;
+        }
+    }
+    return odd * 4 >= head.size() && !head.empty() ? container::binary : container::text;
+}
+
 // ---- Records ----------------------------------------------------------------------------
 
 // The separator of the header line: the most frequent of tab, semicolon and comma outside
@@ -713,7 +760,10 @@ template <class Rows>
 void read_rows(Rows &rows, const std::string &file, const layout &lay,
                const std::vector<std::string> &header, const std::vector<std::size_t> &headless,
                bool comma, bool apart, const std::function<std::string(std::size_t)> &row_name_of,
-               file_input &in) {
+               const std::function<std::string(int)> *place, file_input &in) {
+    const auto at_line = [&](int l) {
+        return place && *place ? (*place)(l) : detail::joined({file, " line ", std::to_string(l)});
+    };
     std::unordered_map<std::string, std::size_t> index;
     std::map<std::string, int> others; // rows of other minerals, by name quoted
     std::vector<remarks> problems;     // of each sample
@@ -726,9 +776,9 @@ void read_rows(Rows &rows, const std::string &file, const layout &lay,
     apart = apart && lay.wide;
     in.wide = lay.wide;
     while (rows.next(line)) {
-        const auto where = [&] { return detail::joined({file, " line ", std::to_string(line)}); };
+        const auto where = [&] { return at_line(line); };
         const auto where_column = [&](std::size_t col) {
-            return detail::joined({file, " line ", std::to_string(line), ", column ", header[col]});
+            return detail::joined({at_line(line), ", column ", header[col]});
         };
         std::string row_name;
         if (lay.sample < 0 && lay.wide) {
@@ -753,11 +803,13 @@ void read_rows(Rows &rows, const std::string &file, const layout &lay,
         if (apart) {
             last_sample = in.samples.size();
             in.samples.push_back(sample_input{file, std::string(name), line, {}, {}});
+            in.samples.back().place = place;
             problems.emplace_back();
         } else if (in.samples.empty() || in.samples[last_sample].name != name) {
             const auto [it, added] = index.try_emplace(std::string(name), in.samples.size());
             if (added) {
                 in.samples.push_back(sample_input{file, std::string(name), line, {}, {}});
+                in.samples.back().place = place;
                 problems.emplace_back();
             }
             last_sample = it->second;
@@ -814,7 +866,7 @@ void read_rows(Rows &rows, const std::string &file, const layout &lay,
         sample_input &s = in.samples[i];
         for (std::size_t k = 0; k < 3; k++)
             if (s.analyses[k].empty())
-                problems[i].add(detail::joined({file, " line ", std::to_string(s.line)}),
+                problems[i].add(at_line(s.line),
                                 detail::joined({"no ", mineral_names[k], " analysis of sample ",
                                                 clipped(s.name)}));
         s.problem = problems[i].text();
@@ -838,6 +890,11 @@ void read_rows(Rows &rows, const std::string &file, const layout &lay,
 
 } // namespace
 
+std::string line_place(const sample_input &s, int line) {
+    if (s.place && *s.place) return (*s.place)(line);
+    return detail::joined({s.file, " line ", std::to_string(line)});
+}
+
 std::string oxide_column(std::string_view header) {
     const auto ox = oxide_of(name_key(trimmed(header)));
     if (!ox) return {};
@@ -854,6 +911,13 @@ file_input read_table(const std::string &file, std::string_view bytes) {
         bytes = decoded;
     } else if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {
         bytes.remove_prefix(3);
+    } else if (const char order = utf16_order(bytes)) {
+        decoded = from_utf16(bytes, order == 'L');
+        bytes = decoded;
+    } else if (const container c = container_of(bytes); c != container::text) {
+        in.workbook = c == container::workbook;
+        in.error = file + (in.workbook ? ": an Excel workbook" : ": not a text table");
+        return in;
     }
     if (detail::read_datafile_layout(file, bytes, in)) return in;
 
@@ -883,7 +947,7 @@ file_input read_table(const std::string &file, std::string_view bytes) {
                       headless, in))
         return in;
     text_rows rows(rec, sep, std::move(fields));
-    read_rows(rows, file, lay, header, headless, sep == ';' || sep == '\t', false, {}, in);
+    read_rows(rows, file, lay, header, headless, sep == ';' || sep == '\t', false, {}, nullptr, in);
     for (const int l : rec.unclosed)
         in.warnings.push_back(file + " line " + std::to_string(l) +
                               ": a quote is not closed; it is read as a character");
@@ -902,7 +966,8 @@ file_input read_columns(const columns_input &t, std::size_t first, std::size_t l
     if (!name_columns(t.file, t.file + " line 1", names, true, header_warnings, lay, headless, in))
         return in;
     column_rows rows(t, first, std::min(last, t.rows));
-    read_rows(rows, t.file, lay, header, headless, true, t.rows_apart, t.row_name, in);
+    read_rows(rows, t.file, lay, header, headless, true, t.rows_apart, t.row_name, &t.line_place,
+              in);
     return in;
 }
 

@@ -105,7 +105,12 @@ struct sample_input {
     int line = 0;                                  // line of the sample's first analysis
     std::array<std::vector<analysis>, 3> analyses; // garnet, clinopyroxene, phengite
     std::string problem;
+    // The place of a line in messages when it is not "FILE line N" (columns_input::line_place).
+    const std::function<std::string(int)> *place = nullptr;
 };
+
+// "FILE line N", or the place of that line that s's table gives it.
+std::string line_place(const sample_input &s, int line);
 
 // The samples of one file in order of first appearance, or the error that left it unread
 // (naming the file and line), and what was read but not used (columns ignored, oxides
@@ -115,6 +120,9 @@ struct file_input {
     std::string error;
     std::vector<std::string> warnings;
     bool wide = false; // one sample per row: oxide columns with a mineral suffix
+    // A spreadsheet's workbook (a zip or an OLE container): `error` says only what it is, the
+    // front end what to do with it.
+    bool workbook = false;
 };
 
 // Grt, Gt, Garnet; Cpx, Omp, Omph, Omphacite; Phe, Ph, Phen, Phengite, Ms, Mu, Musc,
@@ -123,7 +131,8 @@ struct file_input {
 mineral mineral_of(std::string_view field, bool numbered = false);
 
 // Reads `text`, the contents of the file `file` (UTF-8 with or without a byte-order mark, or
-// UTF-16 with one).
+// UTF-16 with one or without: a NUL every other byte). A workbook and a file that is not text
+// at all (a picture, a PDF) are refused in one line that quotes none of their bytes.
 file_input read_table(const std::string &file, std::string_view text);
 
 // A table handed over as columns rather than as text (a DataFrame's): each column numbers
@@ -144,6 +153,9 @@ struct columns_input {
     // without a sample column, row r is named row_name(r) (by default "row r + 1").
     bool rows_apart = false;
     std::function<std::string(std::size_t)> row_name;
+    // The place of line N in messages instead of "FILE line N", for a table made of others
+    // (one frame per mineral: "garnet frame, row 9 (index 'EC1-3')"); empty: none.
+    std::function<std::string(int)> line_place;
 };
 
 // Reads the rows [first, last) of `t` as read_table reads a table with its header row (never

@@ -75,6 +75,21 @@ bool sound(const VECTOR &cat) {
 
 } // namespace
 
+// clang-format off
+std::string_view formula(key k) {
+    switch (k) {
+    case key::eg79: return "T = (3104 X_Ca + 3030 + 10.86 P) / (ln K_D + 1.9034)"; // Ellis & Green (1979)
+    case key::p85: return "T = (3140 X_Ca + 2790 + 10 P) / (ln K_D + 1.735)"; // Powell (1985)
+    case key::k88: return "T = (-6173 X_Ca^2 + 6731 X_Ca + 1879 + 10 P) / (ln K_D + 1.393)"; // Krogh (1988)
+    case key::a94: return "T = (-1629 X_Ca^2 + 3648.55 X_Ca - 6.59 Mg# + 1987.98 + 17.66 P) / (ln K_D + 1.076), Mg# = 100 X_Mg"; // Ai (1994)
+    case key::kr00: return "T = (1939.9 + 3270 X_Ca - 1396 X_Ca^2 + 3319 X_Mn - 3535 X_Mn^2 + 1105 X_Mg - 3561 X_Mg^2 + 2324 X_Mg^3 + 169.4 P[GPa]) / (ln K_D + 1.223)"; // Krogh Ravna (2000)
+    case key::kr78: return "T = (3685 + 77.1 P) / (ln K_D + 3.52)"; // Krogh & Råheim (1978)
+    case key::gh82: return "T = (5170 + 0.036 P[bar]) / (ln K_D + 4.17)"; // Green & Hellman (1982), basaltic
+    }
+    return {};
+}
+// clang-format on
+
 bool same_name(std::string_view a, std::string_view b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char p, char q) {
         return std::toupper(static_cast<unsigned char>(p)) ==

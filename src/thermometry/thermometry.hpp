@@ -157,6 +157,9 @@ struct line {
 outcome<line> thermometer(key k, const exchange &x);
 // T at P; no value also when T is not above 0 K.
 outcome<double> t_kelvin(key k, const exchange &x, double p_kbar);
+// The calibration's formula as its paper writes it, T in kelvin and P in kbar unless said:
+// "T = (3140 X_Ca + 2790 + 10 P) / (ln K_D + 1.735)".
+std::string_view formula(key k);
 // The note for a garnet outside the calibration's X_Ca range (K88: 0.10-0.50); empty inside.
 std::string_view range_note(key k, const exchange &x);
 

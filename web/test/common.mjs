@@ -1,7 +1,7 @@
 // What the page's tests share: the build folders, a scratch folder holding every input table,
 // and varno96-batch run on them.
 import { spawnSync } from 'node:child_process';
-import { copyFileSync, mkdtempSync, readFileSync, readdirSync, writeFileSync } from 'node:fs';
+import { copyFileSync, existsSync, mkdtempSync, readFileSync, readdirSync, rmSync, writeFileSync } from 'node:fs';
 import { createRequire } from 'node:module';
 import { tmpdir } from 'node:os';
 import { dirname, join, resolve } from 'node:path';
@@ -52,9 +52,20 @@ export function batchArgs(fields) {
 }
 
 // varno96-batch on `names` in `dir`: its CSV, the pairs file, its messages, its status.
+// The batch's table with the options its notes name as the page names them.
+function inPageWords(csv) {
+    const latin1 = (s) => Buffer.from(s, 'utf8').toString('latin1');
+    const text = csv
+        .toString('latin1')
+        .replaceAll('--combine mean or --combine each', latin1('“Several analyses of a mineral”: “their mean” or “each combination”'))
+        .replaceAll('--combine mean', latin1('“Several analyses of a mineral”: “their mean”'));
+    return Buffer.from(text, 'latin1');
+}
+
 export function runBatch(dir, names, fields) {
     const args = ['-j', '1', ...batchArgs(fields)];
     const pairs = join(dir, 'pairs.out.csv');
+    rmSync(pairs, { force: true }); // a usage error leaves none
     if (fields['monte-carlo']) args.push('--pt', pairs);
     const run = spawnSync(batchProgram, [...args, ...names], { cwd: dir, maxBuffer: 1 << 28 });
     const messages = run.stderr
@@ -62,14 +73,21 @@ export function runBatch(dir, names, fields) {
         .split('\n')
         .filter((l) => l !== '')
         .map((l) => l.replace(/^varno96-batch: /, ''))
+        // The fix of samples with several analyses: the page says it beside its results.
+        .filter((l, i, all) => !(i === all.length - 1 && / several analyses of a mineral: /.test(l)))
         // The program's closing count of the rows without a result: the page's status says it.
         .filter((l, i, all) => !(i === all.length - 1 && / rows? without a result \(/.test(l)));
     return {
-        csv: run.stdout,
-        pairs: fields['monte-carlo'] && run.status !== 2 ? readFileSync(pairs) : undefined,
+        csv: inPageWords(run.stdout),
+        pairs: fields['monte-carlo'] && existsSync(pairs) ? readFileSync(pairs) : undefined,
         messages,
         status: run.status,
     };
+}
+
+// varno96-batch --cite of these arguments: the methods paragraph and references.
+export function runCite(args) {
+    return spawnSync(batchProgram, [...args, '--cite']).stdout.toString('utf8');
 }
 
 // The WebAssembly module as the page's worker loads it, here under node.

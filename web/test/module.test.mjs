@@ -39,7 +39,7 @@ test('every file and layout, a grid of options: the CSV, pairs and messages of v
         if (fields['monte-carlo']) assert.equal(Buffer.from(r.pairs).toString('latin1'), b.pairs.toString('latin1'), what);
         else assert.equal(r.pairs, undefined, what);
         assert.deepEqual(r.messages, b.messages, what);
-        assert.equal(r.failed > 0, b.status === 1, what);
+        assert.equal(r.failed > 0, b.status !== 0, what);
         assert.equal(r.rows.length, b.csv.toString('latin1').split('\r\n').length - 2, what);
     }
 });

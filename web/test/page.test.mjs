@@ -11,7 +11,7 @@ import { join } from 'node:path';
 import { pathToFileURL } from 'node:url';
 import { after, before, test } from 'node:test';
 import puppeteer from 'puppeteer-core';
-import { runBatch, scratchInputs, source, webBuild } from './common.mjs';
+import { runBatch, runCite, scratchInputs, source, webBuild } from './common.mjs';
 
 const XLSX = createRequire(import.meta.url)('xlsx');
 const { dir } = scratchInputs();
@@ -339,7 +339,7 @@ test('a file that is no table shows its message and no result', async () => {
     const fields = { model: '7', temperature: '650' };
     await compute([join(dir, 'bad.csv')], fields);
     const b = runBatch(dir, ['bad.csv'], fields);
-    assert.equal(b.status, 1);
+    assert.equal(b.status, 2);
     assert.deepEqual(await texts('#messages li'), b.messages);
     assert.deepEqual(await table(), []);
     assert.equal(await page.$$eval('#diagram *', (e) => e.length), 0);
@@ -363,6 +363,19 @@ test('a refused option is shown beside its field and nothing is computed', async
     const notes = (await table()).slice(1).map((r) => r[3]);
     assert.match(notes[0], /has 2 garnet analyses, .*; “Several analyses of a mineral”: “their mean” or “each combination” uses them$/);
     assert.ok(notes.every((n) => !n.includes('--')));
+    // Beside the results, the fix in the page's words, and one press that applies it.
+    assert.equal(await page.$eval('#hint', (e) => e.hidden), false);
+    assert.match(await page.$eval('#hint-text', (e) => e.textContent), /^7 samples have several analyses of a mineral: choose “their mean” under /);
+    await page.click('#use-mean');
+    await page.waitForFunction(() => document.body.dataset.state === 'done' && document.querySelector('#hint').hidden, { timeout: 60000 });
+    assert.equal(await page.$eval('#combine', (e) => e.value), 'mean');
+    const combined = (await table()).slice(1);
+    assert.equal(combined.length, 7);
+    assert.ok(combined.every((r) => !r[3].includes('uses them')));
+    // How to cite the run: varno96-batch --cite of the same options.
+    const cite = runCite(['-m', '7', '-t', '650', '--powell', '--combine', 'mean']);
+    assert.equal(await page.$eval('#cite-text', (e) => e.textContent), cite);
+    assert.equal(await page.$eval('#cite-region', (e) => e.hidden), false);
 });
 
 test('from the keyboard alone: pasted cells, the options, Enter computes', async () => {

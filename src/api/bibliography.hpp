@@ -1,0 +1,36 @@
+// The references of the library's table (activity/references.hpp, the table of calibrations)
+// as a bibliography takes them: cited in a text, ordered in a list, and as BibTeX entries.
+#pragma once
+
+#include "activity/references.hpp"
+#include "thermometry/thermometry.hpp"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace varno96 {
+
+struct author {
+    std::string family, initials; // "Krogh Ravna", "E."
+};
+// The authors of a reference list's "Sengupta P., Dasgupta S., Bhattacharya P.K., et al.";
+// `et_al` whether more follow.
+std::vector<author> authors_of(std::string_view authors, bool &et_al);
+
+// As a text cites it: "Sengupta et al. (1989)".
+std::string cited(const reference &r);
+// The BibTeX key of a reference: the first author's family name and the year, "Powell1985".
+std::string bibtex_key(const reference &r);
+// One BibTeX entry, @article (@incollection for a chapter of a book).
+std::string bibtex(const reference &r);
+// Before `b` in a reference list: by first author; alone, then with one other, then with more;
+// then by year.
+bool listed_before(const reference &a, const reference &b);
+
+// The references of garnet model `model` (1 to NMODELS); none for ideal mixing.
+const std::vector<const reference *> &garnet_references(int model);
+// The publication of a thermometer's calibration; Powell (1985) is that of P85.
+const reference &thermometer_reference(thermometry::key k);
+
+} // namespace varno96

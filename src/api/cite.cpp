@@ -1,0 +1,126 @@
+#include "api/cite.hpp"
+
+#include "api/options.hpp"
+
+#include <algorithm>
+
+namespace varno96 {
+
+namespace {
+
+// "A", "A and B", "A, B and C".
+std::string listed(const std::vector<std::string> &items) {
+    std::string s;
+    for (std::size_t i = 0; i < items.size(); i++)
+        s += (i == 0 ? "" : i + 1 == items.size() ? " and " : ", ") + items[i];
+    return s;
+}
+
+std::string celsius(double t) { return number_text(t) + " °C"; }
+
+// The garnet model as the paragraph names it: its publications, and its menu title.
+std::string garnet_words(int model) {
+    std::string title = MODEL[model];
+    title.erase(title.find_last_not_of(' ') + 1);
+    const auto &refs = garnet_references(model);
+    if (refs.empty())
+        return "ideal mixing in garnet (model " + std::to_string(model) + ", “" + title + "”)";
+    std::vector<std::string> names;
+    for (const reference *r : refs) names.push_back(cited(*r));
+    return "the garnet mixing model of " + listed(names) + " (model " + std::to_string(model) +
+           ", “" + title + "”)";
+}
+
+std::string temperature_words(const batch_options &o, trial_temperature t) {
+    const std::string trial = t == trial_temperature::given ? "the trial temperature of " +
+                                                                  celsius(o.temperature)
+                              : t == trial_temperature::per_sample
+                                  ? "a trial temperature given for each sample"
+                                  : "a trial temperature";
+    if (o.powell)
+        return "at the garnet–clinopyroxene Fe–Mg exchange temperature of " +
+               cited(thermometer_reference(thermometry::key::p85)) + ", estimated once at the pressure found at " + trial +
+               (o.monte_carlo ? ", in each Monte-Carlo run too" : "");
+    if (o.at) return "at " + celsius(*o.at);
+    return "at " + trial;
+}
+
+std::string thermometer_words(const std::vector<thermometry::key> &keys) {
+    std::vector<std::string> cpx, phe;
+    for (const thermometry::key k : keys) {
+        const std::string name = cited(thermometer_reference(k)) + " (" +
+                                 std::string(thermometry::about(k).name) + ")";
+        (thermometry::about(k).pair == thermometry::mineral_pair::grt_cpx ? cpx : phe)
+            .push_back(name);
+    }
+    std::vector<std::string> parts;
+    if (!cpx.empty())
+        parts.push_back("the garnet–clinopyroxene Fe–Mg exchange thermometer" +
+                        std::string(cpx.size() > 1 ? "s" : "") + " of " + listed(cpx));
+    if (!phe.empty())
+        parts.push_back("the garnet–phengite Fe–Mg exchange thermometer" +
+                        std::string(phe.size() > 1 ? "s" : "") + " of " + listed(phe));
+    return listed(parts);
+}
+
+} // namespace
+
+std::string methods_paragraph(const batch_options &o, trial_temperature t,
+                              std::string_view release) {
+    const int model = static_cast<int>(o.model);
+    std::string s =
+        "Pressures were calculated with varno96 " + std::string(release) +
+        " for the equilibrium pyrope + 2 grossular + 3 celadonite = 6 diopside + 3 muscovite, "
+        "with the program's own calibration of the barometer. Mineral formulae were "
+        "recalculated to 12 (garnet), 6 (clinopyroxene) and 11 (phengite) oxygens, ferric iron "
+        "estimated by charge balance where Fe2O3 was not analysed. Activities follow " +
+        garnet_words(model) + ", the " +
+        (o.one_site ? "one-site (ideal)" : "two-site (disordered)") +
+        " clinopyroxene model and ideal site mixing in phengite. The pressure was calculated " +
+        temperature_words(o, t) + ".";
+    if (!o.thermometers.empty())
+        s += " The intersections of the barometer with " + thermometer_words(o.thermometers) +
+             " were found, the activities recomputed at each.";
+    if (o.combine == combine_mode::mean)
+        s += " Several analyses of a mineral in one sample were averaged oxide by oxide.";
+    if (o.combine == combine_mode::each)
+        s += " Several analyses of a mineral in one sample were computed in every combination "
+             "of one analysis of each mineral.";
+    if (o.monte_carlo)
+        s += " Uncertainties were propagated by Monte-Carlo simulation in two passes of 200 "
+             "runs: the first perturbs every oxide of w wt% (0.01 wt% or more) with a standard "
+             "deviation of u·√(w/100) wt%, u = " +
+             number_text(o.uncertainty) +
+             " % of a 100 wt% total; the second also the garnet Margules and the clinopyroxene "
+             "interaction parameters by their standard deviations" +
+             (o.seed ? " (seed " + std::to_string(*o.seed) + ")" : std::string()) + ".";
+    return s;
+}
+
+std::vector<const reference *> run_references(const batch_options &o) {
+    std::vector<const reference *> refs = garnet_references(static_cast<int>(o.model));
+    if (o.powell) refs.push_back(&thermometer_reference(thermometry::key::p85));
+    for (const thermometry::key k : o.thermometers) refs.push_back(&thermometer_reference(k));
+    std::sort(refs.begin(), refs.end(),
+              [](const reference *a, const reference *b) { return listed_before(*a, *b); });
+    refs.erase(std::unique(refs.begin(), refs.end()), refs.end());
+    return refs;
+}
+
+std::string cite_text(const batch_options &o, trial_temperature t, std::string_view release) {
+    std::string s = methods_paragraph(o, t, release) + "\n";
+    const auto refs = run_references(o);
+    if (refs.empty()) return s;
+    s += "\nReferences\n";
+    for (const reference *r : refs) s += reference_text(*r) + "\n";
+    return s;
+}
+
+std::string cite_bibtex(const batch_options &o) {
+    std::string s;
+    for (const reference *r : run_references(o))
+        s += (s.empty() ? "" : "\n") + bibtex(*r);
+    return s;
+}
+
+} // namespace varno96
