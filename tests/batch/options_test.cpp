@@ -66,7 +66,7 @@ const std::vector<run_case> cases{
     {"plot_option_without_plot", {"-m", "7", "-t", "650", "S.PRN", "--plot-layout", "panels"},
      2, {"--plot-layout requires --plot", hint}, untouched},
     {"plot_without_a_result", {"-m", "7", "-t", "650", "HEAD.PRN", "--plot", "p.svg", "-o", "out.csv"},
-     1, {"HEAD.PRN: no analysis after the header", "no sample has a result: no diagram written to p.svg"},
+     2, {"HEAD.PRN: no analysis after the header", "no sample has a result: no diagram written to p.svg"},
      with_out},
     {"header_only_then_a_good_one", {"-m", "7", "-t", "650", "HEAD.PRN", "S.PRN", "-o", "out.csv"},
      2, {"HEAD.PRN: no analysis after the header"}, with_out, {"EC1", "A7"}},
