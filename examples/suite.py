@@ -36,9 +36,9 @@ for sample, note in rows.loc[rows["P_kbar"].isna(), ["sample", "note"]].itertupl
 # What to cite for the garnet model.
 print("\nGarnet model:", varno96.models.loc[7, "reference"])
 
-# Every Monte-Carlo run of pass 2 (analyses and mixing parameters perturbed).
+# Every Monte-Carlo run of both passes (pass 2: analyses and mixing parameters perturbed).
 clouds = varno96.pairs(analyses, **options)
-clouds = clouds[clouds["pass"] == 2]
+print(clouds.groupby("pass").size().to_string(), "\n")
 
 try:
     import matplotlib
@@ -49,18 +49,10 @@ else:
         matplotlib.use("Agg")  # no screen: draw to the file only
     import matplotlib.pyplot as plt
 
-    fig, ax = plt.subplots(figsize=(7, 5))
-    for sample, cloud in clouds.groupby("sample", sort=False):
-        dots = ax.scatter(cloud["T_C"], cloud["P_kbar"], s=4, alpha=0.3)
-        row = rows[rows["sample"] == sample].iloc[0]
-        ax.errorbar(row["T_C"], row["P_kbar"], xerr=row["T2_sd_C"], yerr=row["P2_sd_kbar"],
-                    fmt="s", color=dots.get_facecolor()[0], alpha=1, capsize=3, label=sample)
-    ax.set_xlabel("T (°C), Powell 1985")
-    ax.set_ylabel("P (kbar)")
-    ax.set_title("SUITE.PRN: garnet model 7, 2-site Cpx, Monte-Carlo pass 2 (1σ)")
-    ax.legend(fontsize="small")
-    fig.tight_layout()
-    fig.savefig("suite-PT.png", dpi=120)
+    # The figure varno96-batch --plot draws, one journal column wide: each sample's 1σ ellipse
+    # of pass 2 and its name, the reference reactions; layout="panels" gives one per sample.
+    ax = varno96.plot(rows, clouds, width=85)
+    ax.figure.savefig("suite-PT.png", dpi=300)
     print("\nP-T diagram: suite-PT.png")
     if matplotlib.get_backend().lower() != "agg":
         plt.show()

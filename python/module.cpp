@@ -393,6 +393,10 @@ std::vector<std::string> model_references() {
 
 } // namespace varno96
 
+namespace varno96 {
+void add_figure(py::module_ &m); // figure.cpp
+}
+
 PYBIND11_MODULE(_varno96, m) {
     using namespace pybind11::literals;
     m.doc() = "The compiled part of varno96: use the package varno96.";
@@ -434,4 +438,5 @@ PYBIND11_MODULE(_varno96, m) {
         "The oxide each header names, as the header of its slot, or None.");
     m.def("model_titles", &varno96::model_titles,
           "The garnet models' titles, as the menu shows them.");
+    varno96::add_figure(m);
 }

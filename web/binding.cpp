@@ -5,10 +5,10 @@
 #include "api/cite.hpp"
 #include "api/options.hpp"
 #include "io/io.hpp"
-#include "plot/labels.hpp"
-#include "plot/plot.hpp"
-#include "plot/scene.hpp"
-#include "plot/text.hpp"
+#include "scene/labels.hpp"
+#include "scene/samples.hpp"
+#include "scene/scene.hpp"
+#include "scene/text.hpp"
 
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
@@ -187,34 +187,15 @@ val model_titles() {
 
 // ---- The diagram's page ----------------------------------------------------------------
 
-// The batch's diagram laid out as the PLplot pictures are (plot::layout_batch), turned into
-// SVG coordinates: mm from the page's top left corner, y downwards.
+// The batch's figure as the PLplot pictures lay it out (plot::layout_batch), turned into SVG
+// coordinates: mm from the page's top left corner, y downwards; texts in mm (their points at the
+// figure's final width).
 struct svg_map {
     const plot::batch_layout &layout;
     double y(double up) const { return layout.page.height - up; }
 };
 
-// Points appended to `flat` as SVG coordinates; their [start, end) in it.
-val svg_points(const svg_map &m, const std::vector<plot::pt_point> &points,
-               std::vector<double> &flat) {
-    const double start = static_cast<double>(flat.size());
-    for (const plot::pt_point &q : points) {
-        const plot::mm_point at = m.layout.to_mm(q);
-        flat.push_back(at.x);
-        flat.push_back(m.y(at.y));
-    }
-    return val::array(std::vector<double>{start, static_cast<double>(flat.size())});
-}
-
-val svg_bar(const svg_map &m, const plot::error_bar &b) {
-    const plot::mm_point low = m.layout.to_mm({b.t_c, b.p_low});
-    const plot::mm_point high = m.layout.to_mm({b.t_c, b.p_high});
-    val v = val::object();
-    v.set("x", low.x);
-    v.set("y0", m.y(low.y));
-    v.set("y1", m.y(high.y));
-    return v;
-}
+constexpr double pt_mm(double pt) { return pt * 25.4 / 72; }
 
 val svg_rect(const svg_map &m, const plot::rect &r) {
     val v = val::object();
@@ -225,15 +206,74 @@ val svg_rect(const svg_map &m, const plot::rect &r) {
     return v;
 }
 
-val diagram(const std::vector<plot::batch_sample> &samples, int left_off,
-            const std::string &title) {
-    const plot::batch_scene scene = plot::make_batch_scene(samples, left_off, title);
+val diagram(const std::vector<plot::batch_sample> &samples, int left_off, const val &figure) {
+    plot::figure_options o;
+    if (figure["width"].isNumber()) o.width_mm = figure["width"].as<double>();
+    o.unit = figure["units"].isString() && figure["units"].as<std::string>() == "GPa"
+                 ? plot::pressure_unit::gpa
+                 : plot::pressure_unit::kbar;
+    o.layout = figure["layout"].isString() && figure["layout"].as<std::string>() == "panels"
+                   ? plot::figure_layout::panels
+                   : plot::figure_layout::overlay;
+    o.reactions = !figure["reactions"].isFalse();
+    const plot::batch_scene scene = plot::make_batch_scene(samples, left_off, o);
     const plot::batch_layout layout = plot::layout_batch(scene);
     const svg_map m{layout};
+    std::vector<double> points; // of every ellipse and line, as x, y pairs
+    const auto add = [&](const std::vector<plot::pt_point> &line, const plot::rect &frame) {
+        const double start = static_cast<double>(points.size());
+        for (const plot::pt_point &q : line) {
+            const plot::mm_point at = layout.to_mm(q, frame);
+            points.push_back(at.x);
+            points.push_back(m.y(at.y));
+        }
+        return val::array(std::vector<double>{start, static_cast<double>(points.size())});
+    };
+
+    val out = val::object();
+    out.set("width", layout.page.width);
+    out.set("height", layout.page.height);
+    out.set("title", plot::utf8_text(scene.title));
+    out.set("titleY", m.y(layout.top_title));
+    out.set("subtitle", layout.subtitle);
+    out.set("tLabel", scene.t_label);
+    out.set("pLabel", scene.p_label);
+    out.set("sampleAxis", scene.sample_axis);
+    out.set("tAxis", val::array(std::vector<double>{layout.t_axis.lo, layout.t_axis.hi}));
+    out.set("pAxis", val::array(std::vector<double>{layout.p_axis.lo, layout.p_axis.hi}));
+    out.set("tStep", scene.t_step);
+    out.set("pStep", scene.p_step);
+    val sizes = val::object();
+    sizes.set("tick", pt_mm(plot::tick_pt));
+    sizes.set("axisTitle", pt_mm(plot::axis_title_pt));
+    sizes.set("legend", pt_mm(plot::legend_pt));
+    sizes.set("name", pt_mm(plot::name_pt));
+    sizes.set("title", pt_mm(plot::title_pt));
+    out.set("sizes", sizes);
+    out.set("markScale", layout.mark_scale);
+    out.set("sampleRadius", plot::sample_radius);
+    out.set("legendSymbol", plot::legend_symbol);
+    out.set("labelInset", plot::label_inset);
+    out.set("unwrittenLabels", layout.unwritten);
+
+    // The frames: the overlay's, or one for each sample's panel.
+    std::vector<plot::rect> frames;
+    val framesOut = val::array();
+    const auto add_frame = [&](const plot::rect &r, bool t_numbers, bool p_numbers) {
+        val f = svg_rect(m, r);
+        f.set("tNumbers", t_numbers);
+        f.set("pNumbers", p_numbers);
+        framesOut.call<void>("push", f);
+        frames.push_back(r);
+    };
+    if (layout.panels.empty()) add_frame(layout.frame, true, true);
+    for (const plot::panel &p : layout.panels) add_frame(p.frame, p.t_numbers, p.p_numbers);
+    out.set("frames", framesOut);
+
     val legend = val::array();
     for (const plot::legend_row &row : layout.legend) {
-        static constexpr const char *kinds[] = {"mark", "ellipse1",  "ellipse2",   "bar1",
-                                                "bar2", "barometer", "thermometer"};
+        static constexpr const char *kinds[] = {"mark", "ellipse1",  "ellipse2",    "bar1",
+                                                "bar2", "barometer", "thermometer", "density"};
         val e = val::object();
         e.set("text", row.text);
         e.set("kind", std::string(kinds[static_cast<int>(row.kind)]));
@@ -242,7 +282,8 @@ val diagram(const std::vector<plot::batch_sample> &samples, int left_off,
         if (row.kind == plot::legend_kind::thermometer) e.set("colour", row.colour);
         legend.call<void>("push", e);
     }
-    // The thermometers' colours and their markers' outlines, (dx, dy) in mm, y downwards.
+    out.set("legend", legend);
+    // The calibrations' colours and their markers' outlines, (dx, dy) in mm, y downwards.
     val colours = val::array(), markers = val::array();
     for (std::size_t k = 0; k < plot::thermometer_colours.size(); k++) {
         const plot::rgb &c = plot::thermometer_colours[k];
@@ -255,60 +296,74 @@ val diagram(const std::vector<plot::batch_sample> &samples, int left_off,
         }
         markers.call<void>("push", val::array(outline));
     }
-
-    val out = val::object();
-    out.set("width", layout.page.width);
-    out.set("height", layout.page.height);
-    out.set("title", plot::utf8_text(scene.title));
-    out.set("subtitle", layout.subtitle);
-    out.set("tLabel", scene.t_label);
-    out.set("sampleAxis", scene.sample_axis);
-    out.set("tAxis", val::array(std::vector<double>{layout.t_axis.lo, layout.t_axis.hi}));
-    out.set("pAxis", val::array(std::vector<double>{layout.p_axis.lo, layout.p_axis.hi}));
-    out.set("frame", svg_rect(m, layout.frame));
-    out.set("legend", legend);
-    out.set("legendHeight", layout.page.height - m.y(layout.legend_box.y1));
-    out.set("labelSize", 1.25 * layout.label_char); // the font's em
-    out.set("labelInset", plot::label_inset);
-    out.set("charSize", 1.25 * layout.page.char_height);
-    out.set("unwrittenLabels", layout.unwritten);
     out.set("thermometerColours", colours);
     out.set("markers", markers);
+
+    // The reactions in each frame, their labels where the layout puts them.
+    val reactions = val::array();
+    for (std::size_t f = 0; f < frames.size(); f++)
+        for (const plot::reaction_line &r : scene.reactions)
+            reactions.call<void>("push", add({r.ends[0], r.ends[1]}, frames[f]));
+    out.set("reactions", reactions);
+    val reaction_labels = val::array();
+    for (const plot::placed_text &t : layout.reaction_labels) {
+        val v = val::object();
+        v.set("text", t.text);
+        v.set("x", t.at.x);
+        v.set("y", m.y(t.at.y));
+        v.set("angle", -t.angle);
+        v.set("size", pt_mm(t.pt));
+        reaction_labels.call<void>("push", v);
+    }
+    out.set("reactionLabels", reaction_labels);
+
+    val bins = val::array();
+    for (const plot::hex_bin &b : layout.bins) {
+        val v = val::object();
+        v.set("colour", b.colour == plot::no_calibration ? -1 : static_cast<int>(b.colour));
+        v.set("x", b.centre.x);
+        v.set("y", m.y(b.centre.y));
+        v.set("weight", b.weight);
+        bins.call<void>("push", v);
+    }
+    out.set("bins", bins);
+    out.set("hexRadius", layout.hex_radius);
+
     val list = val::array();
-    std::vector<double> points; // of every ellipse
     for (std::size_t i = 0; i < scene.marks.size(); i++) {
         const plot::batch_mark &mk = scene.marks[i];
+        const std::size_t f = layout.panels.empty() ? 0 : i;
+        const plot::rect &frame = frames[f];
+        const plot::mm_point at = layout.to_mm(mk.at, frame);
         val v = val::object();
         v.set("label", plot::utf8_text(mk.label));
-        v.set("x", layout.marks[i].x);
-        v.set("y", m.y(layout.marks[i].y));
-        if (mk.spread) {
-            if (mk.spread->bar2) {
-                v.set("bar1", svg_bar(m, *mk.spread->bar1));
-                v.set("bar2", svg_bar(m, *mk.spread->bar2));
+        v.set("frame", f);
+        v.set("x", at.x);
+        v.set("y", m.y(at.y));
+        v.set("point", mk.point);
+        if (mk.spread && !scene.density) {
+            if (mk.spread->bar1) {
+                const plot::mm_point low =
+                    layout.to_mm({mk.spread->bar1->t_c, mk.spread->bar1->p_low}, frame);
+                const plot::mm_point high =
+                    layout.to_mm({mk.spread->bar1->t_c, mk.spread->bar1->p_high}, frame);
+                v.set("bar1", val::array(std::vector<double>{low.x, m.y(low.y), m.y(high.y)}));
             } else {
-                v.set("ellipse1", svg_points(m, mk.spread->ellipse1, points));
-                v.set("ellipse2", svg_points(m, mk.spread->ellipse2, points));
+                v.set("ellipse1", add(mk.spread->ellipse1, frame));
             }
         }
-        if (mk.barometer) {
-            const plot::mm_point a = layout.to_mm((*mk.barometer)[0]);
-            const plot::mm_point b = layout.to_mm((*mk.barometer)[1]);
-            v.set("barometer", val::array(std::vector<double>{a.x, m.y(a.y), b.x, m.y(b.y)}));
+        if (mk.barometer) v.set("barometer", add({(*mk.barometer)[0], (*mk.barometer)[1]}, frame));
+        val met = val::array();
+        for (const plot::thermometer_mark &x : mk.intersections) {
+            const plot::mm_point xat = layout.to_mm(x.at, frame);
+            val e = val::object();
+            e.set("colour", x.colour);
+            e.set("x", xat.x);
+            e.set("y", m.y(xat.y));
+            if (!x.ellipse1.empty() && !scene.density) e.set("ellipse1", add(x.ellipse1, frame));
+            met.call<void>("push", e);
         }
-        if (!mk.intersections.empty()) {
-            val met = val::array();
-            for (const plot::thermometer_mark &x : mk.intersections) {
-                const plot::mm_point at = layout.to_mm(x.at);
-                val e = val::object();
-                e.set("colour", x.colour);
-                e.set("x", at.x);
-                e.set("y", m.y(at.y));
-                if (!x.ellipse1.empty()) e.set("ellipse1", svg_points(m, x.ellipse1, points));
-                met.call<void>("push", e);
-            }
-            v.set("intersections", met);
-        }
+        v.set("intersections", met);
         list.call<void>("push", v);
     }
     // The names written: a box, and a leader where the name stands apart from its mark.
@@ -356,11 +411,12 @@ public:
         } catch (const std::exception &e) { result_.set("error", plot::utf8_text(e.what())); }
     }
     val result() const { return result_; }
-    // The diagram laid out on its page; nothing when no sample was read.
-    val diagram() const {
-        if (units_.empty()) return val::undefined();
+    // The figure laid out on its page, as `figure` asks ({width, units, layout, reactions});
+    // nothing when no sample has a result.
+    val diagram(const val &figure) const {
+        if (done_.points.empty()) return val::undefined();
         return web::diagram(done_.points, static_cast<int>(done_.rows - done_.points.size()),
-                            done_.title);
+                            figure);
     }
     // The pairs file of varno96-batch --pt; nothing without Monte-Carlo.
     val pairs() const {

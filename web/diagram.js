@@ -1,24 +1,22 @@
-// The P-T diagram drawn in the worker: laid out by the module with the rules of the PLplot
-// pictures (scene, names placed clear), in mm on its page; drawn here in their colours: Okabe
-// & Ito orange darkened for pass 2, black marks, and with thermometers grey barometer lines
-// and the thermometers' markers in the module's colours. The drawing is a list of shapes, painted on
-// the page's canvas and on the PNG's, and written as the SVG file, all off the page's thread.
+// The P-T figure drawn in the worker: laid out by the module with the rules of the PLplot
+// pictures (scene, sizes in points at the figure's width, names placed clear), in mm on its
+// page; drawn here: each calibration in its colour and marker, spreads black, barometer lines
+// and reactions grey. The drawing is a list of shapes, painted on the page's canvas and on the
+// PNG's, and written as the SVG file, all off the page's thread.
 /* exported diagramShapes, diagramSvg, diagramPaint, diagramPng */
 'use strict';
 
-const diagramInk = '#000', diagramDark = 'rgb(128,78,0)', diagramGrey = 'rgb(110,110,110)';
-const diagramBarometer = 'rgb(90,90,90)';
+const diagramInk = '#000', diagramGrey = 'rgb(110,110,110)';
+const diagramBarometer = 'rgb(100,100,100)', diagramReaction = 'rgb(140,140,140)';
 const diagramFont = 'DejaVu Sans, Verdana, Arial, sans-serif';
+const ptMm = 25.4 / 72; // line widths are given in points
 
 const n3 = (v) => +v.toFixed(3);
 
-// Round steps of 1, 2 or 5 times a power of ten, about six over the range.
-function ticks(lo, hi) {
-    const raw = (hi - lo) / 6;
-    const power = 10 ** Math.floor(Math.log10(raw));
-    const step = [1, 2, 5, 10].map((m) => m * power).find((s) => s >= raw);
+// The ticks of a step over a range.
+function ticks(lo, hi, step) {
     const out = [];
-    for (let v = Math.ceil(lo / step) * step; v <= hi + step * 1e-9; v += step) out.push(+v.toFixed(10));
+    for (let v = Math.ceil(lo / step - 1e-9) * step; v <= hi + step * 1e-9; v += step) out.push(+v.toFixed(10));
     return out;
 }
 
@@ -27,93 +25,97 @@ function ticks(lo, hi) {
 // fill] (a closed outline filled).
 function diagramShapes(d) {
     const out = [];
-    const f = d.frame, cs = d.charSize;
-    const x = (t) => f.x0 + ((t - d.tAxis[0]) / (d.tAxis[1] - d.tAxis[0])) * (f.x1 - f.x0);
-    const y = (p) => f.y1 - ((p - d.pAxis[0]) / (d.pAxis[1] - d.pAxis[0])) * (f.y1 - f.y0);
+    const sz = d.sizes;
     out.push(['rect', 0, 0, d.width, d.height, '#fff']);
+    if (d.title) out.push(['text', d.width / 2, d.titleY, sz.title, 'middle', d.title, 0]);
 
-    // Titles: a long one is set smaller to stay within the page.
-    const fit = (text, size) => Math.min(size, (0.96 * d.width) / (0.6 * Math.max(1, text.length)));
-    const titleY = d.subtitle ? f.y0 - 2.3 * cs * 0.8 : f.y0 - 1.4 * cs * 0.8;
-    out.push(['text', d.width / 2, titleY, fit(d.title, 1.25 * cs), 'middle', d.title, 0]);
-    if (d.subtitle) out.push(['text', d.width / 2, f.y0 - 0.9 * cs * 0.8, fit(d.subtitle, 0.9 * cs), 'middle', d.subtitle, 0]);
-
-    // Axes: box, ticks inside, numbers outside.
-    let axes = `M${f.x0} ${f.y0}H${f.x1}V${f.y1}H${f.x0}Z`;
-    if (!d.sampleAxis)
-        for (const t of ticks(d.tAxis[0], d.tAxis[1])) {
-            axes += `M${n3(x(t))} ${f.y1}v-1.5M${n3(x(t))} ${f.y0}v1.5`;
-            out.push(['text', x(t), f.y1 + 0.9 * cs + 1.2, 0.9 * cs, 'middle', String(t), 0]);
+    // Each frame: box, ticks inside, numbers and titles outside where the layout asks.
+    for (const f of d.frames) {
+        const x = (t) => f.x0 + ((t - d.tAxis[0]) / (d.tAxis[1] - d.tAxis[0])) * (f.x1 - f.x0);
+        const y = (p) => f.y1 - ((p - d.pAxis[0]) / (d.pAxis[1] - d.pAxis[0])) * (f.y1 - f.y0);
+        let axes = `M${n3(f.x0)} ${n3(f.y0)}H${n3(f.x1)}V${n3(f.y1)}H${n3(f.x0)}Z`;
+        if (!d.sampleAxis)
+            for (const t of ticks(d.tAxis[0], d.tAxis[1], d.tStep)) {
+                axes += `M${n3(x(t))} ${n3(f.y1)}v-1.2M${n3(x(t))} ${n3(f.y0)}v1.2`;
+                if (f.tNumbers) out.push(['text', x(t), f.y1 + 0.8 + 0.75 * sz.tick, sz.tick, 'middle', String(t), 0]);
+            }
+        for (const p of ticks(d.pAxis[0], d.pAxis[1], d.pStep)) {
+            axes += `M${n3(f.x0)} ${n3(y(p))}h1.2M${n3(f.x1)} ${n3(y(p))}h-1.2`;
+            if (f.pNumbers) out.push(['text', f.x0 - 0.8, y(p) + 0.35 * sz.tick, sz.tick, 'end', String(p), 0]);
         }
-    for (const p of ticks(d.pAxis[0], d.pAxis[1])) {
-        axes += `M${f.x0} ${n3(y(p))}h1.5M${f.x1} ${n3(y(p))}h-1.5`;
-        out.push(['text', f.x0 - 1.5, y(p) + 0.3 * cs, 0.9 * cs, 'end', String(p), 0]);
+        out.push(['path', axes, diagramInk, 0.6 * ptMm, '']);
+        if (f.tNumbers) out.push(['text', (f.x0 + f.x1) / 2, f.y1 + 1.6 + sz.tick + 0.75 * sz.axisTitle, sz.axisTitle, 'middle', d.tLabel, 0]);
+        if (f.pNumbers) out.push(['text', f.x0 - 1.8 - 2 * sz.tick, (f.y0 + f.y1) / 2, sz.axisTitle, 'middle', d.pLabel, -90]);
     }
-    out.push(['path', axes, diagramInk, 0.25, '']);
-    out.push(['text', (f.x0 + f.x1) / 2, f.y1 + (d.sampleAxis ? 1.4 : 2.6) * cs + 1.5, cs, 'middle', d.tLabel, 0]);
-    out.push(['text', f.x0 - 4.3 * cs, (f.y0 + f.y1) / 2, cs, 'middle', 'P (kbar)', -90]);
 
-    // Ellipses and bars, then the marks above them, then the names above everything. The
-    // 2σ line is as dark as the 1σ one (a lighter line fades below 3:1 on white), dashed and
-    // thinner.
-    const path = (start, end) => {
+    const path = ([start, end]) => {
         let s = '';
         for (let i = start; i < end; i += 2) s += `${i === start ? 'M' : 'L'}${d.points[i].toFixed(2)} ${d.points[i + 1].toFixed(2)}`;
         return s;
     };
-    const bar = (b, width, cap) => {
-        let s = `M${n3(b.x)} ${n3(b.y0)}V${n3(b.y1)}`;
-        if (cap) for (const yy of [b.y0, b.y1]) s += `M${n3(b.x - cap / 2)} ${n3(yy)}h${cap}`;
-        return ['path', s, diagramDark, width, ''];
-    };
-    // A thermometer's marker: its outline from the module, about (cx, cy).
-    const marker = (colour, cx, cy) => {
-        const o = d.markers[colour % d.markers.length];
+    const colour = (k) => d.thermometerColours[k % d.thermometerColours.length];
+    // A calibration's marker: its outline from the module, about (cx, cy).
+    const marker = (k, cx, cy, scale) => {
+        const o = d.markers[k % d.markers.length];
         let s = '';
-        for (let i = 0; i < o.length; i += 2) s += `${i ? 'L' : 'M'}${(cx + o[i]).toFixed(2)} ${(cy + o[i + 1]).toFixed(2)}`;
-        return ['fill', `${s}Z`, d.thermometerColours[colour % d.thermometerColours.length]];
+        for (let i = 0; i < o.length; i += 2) s += `${i ? 'L' : 'M'}${(cx + scale * o[i]).toFixed(2)} ${(cy + scale * o[i + 1]).toFixed(2)}`;
+        return ['fill', `${s}Z`, colour(k)];
     };
-    // With thermometers, each sample's barometer line beneath everything else, and each
-    // intersection's 1σ ellipse and marker in the thermometer's colour.
-    for (const m of d.marks)
-        if (m.barometer) {
-            const [x1, y1, x2, y2] = m.barometer.map(n3);
-            out.push(['path', `M${x1} ${y1}L${x2} ${y2}`, diagramBarometer, 0.25, '']);
+    // Reactions and barometer lines beneath everything, then densities or spreads, the marks,
+    // the names and labels.
+    for (const r of d.reactions) out.push(['path', path(r), diagramReaction, 0.6 * ptMm, '']);
+    for (const m of d.marks) if (m.barometer) out.push(['path', path(m.barometer), diagramBarometer, 0.4 * ptMm, '']);
+    for (const b of d.bins) {
+        let s = '';
+        for (let k = 0; k < 6; k++) {
+            const a = ((30 + 60 * k) * Math.PI) / 180;
+            s += `${k ? 'L' : 'M'}${(b.x + d.hexRadius * Math.cos(a)).toFixed(2)} ${(b.y + d.hexRadius * Math.sin(a)).toFixed(2)}`;
         }
-    for (const m of d.marks) {
-        if (m.ellipse2) out.push(['path', path(...m.ellipse2), diagramDark, 0.25, '1.6 1']);
-        if (m.ellipse1) out.push(['path', path(...m.ellipse1), diagramDark, 0.4, '']);
-        if (m.bar2) out.push(bar(m.bar2, 0.25, 2));
-        if (m.bar1) out.push(bar(m.bar1, 0.75, 0));
+        const rgb = b.colour < 0 ? 'rgb(60,60,60)' : colour(b.colour);
+        out.push(['fill', `${s}Z`, rgb.replace('rgb(', 'rgba(').replace(')', `,${(0.15 + 0.75 * b.weight).toFixed(2)})`)]);
     }
-    for (const m of d.marks)
-        for (const x of m.intersections ?? [])
-            if (x.ellipse1) out.push(['path', path(...x.ellipse1), d.thermometerColours[x.colour % d.thermometerColours.length], 0.3, '']);
-    for (const m of d.marks) out.push(['circle', m.x, m.y, 0.9, diagramInk]);
-    for (const m of d.marks) for (const x of m.intersections ?? []) out.push(marker(x.colour, x.x, x.y));
     for (const m of d.marks) {
+        if (m.ellipse1) out.push(['path', path(m.ellipse1), diagramInk, 0.75 * ptMm, '']);
+        if (m.bar1) {
+            const [bx, y0, y1] = m.bar1.map(n3);
+            out.push(['path', `M${bx} ${y0}V${y1}M${n3(bx - 0.6)} ${y0}h1.2M${n3(bx - 0.6)} ${y1}h1.2`, diagramInk, 0.75 * ptMm, '']);
+        }
+        for (const x of m.intersections) if (x.ellipse1) out.push(['path', path(x.ellipse1), colour(x.colour), 0.75 * ptMm, '']);
+    }
+    for (const m of d.marks) if (m.point) out.push(['circle', m.x, m.y, d.sampleRadius * d.markScale, diagramInk]);
+    for (const m of d.marks) for (const x of m.intersections) out.push(marker(x.colour, x.x, x.y, d.markScale));
+    for (const m of d.marks) {
+        if (d.frames.length > 1) {
+            const f = d.frames[m.frame];
+            out.push(['text', f.x0 + 0.8, f.y0 + 0.8 + 0.75 * sz.name, sz.name, 'start', m.label, 0]);
+            continue;
+        }
         if (!m.box) continue; // no room for the name
         if (m.leader) {
             const [x1, y1, x2, y2] = m.leader.map(n3);
-            out.push(['path', `M${x1} ${y1}L${x2} ${y2}`, diagramGrey, 0.15, '']);
+            out.push(['path', `M${x1} ${y1}L${x2} ${y2}`, diagramGrey, 0.35 * ptMm, '']);
         }
-        const b = m.box, h = b.y1 - b.y0;
-        out.push(['rect', b.x0, b.y0 + 0.1 * h, b.x1 - b.x0, 0.8 * h, 'rgba(255,255,255,0.8)']);
-        out.push(['text', b.x0 + d.labelInset, (b.y0 + b.y1) / 2 + 0.35 * d.labelSize * 0.8, d.labelSize, 'start', m.label, 0]);
+        const b = m.box;
+        out.push(['text', b.x0 + d.labelInset, (b.y0 + b.y1) / 2 + 0.35 * sz.name, sz.name, 'start', m.label, 0]);
     }
+    for (const t of d.reactionLabels) out.push(['text', t.x, t.y, t.size, 'start', t.text, t.angle]);
 
-    // Legend in the lower margin, a row for each entry where the layout puts it.
+    // The legend below the frames, each entry where the layout puts it.
     for (const e of d.legend) {
-        const x0 = e.x, yy = e.y;
-        const line = `M${n3(x0)} ${n3(yy)}h8`;
-        if (e.kind === 'mark') out.push(['circle', x0 + 4, yy, 0.9, diagramInk]);
-        else if (e.kind === 'ellipse1') out.push(['path', line, diagramDark, 0.4, '']);
-        else if (e.kind === 'ellipse2') out.push(['path', line, diagramDark, 0.25, '1.6 1']);
-        else if (e.kind === 'bar1') out.push(['path', line, diagramDark, 0.75, '']);
-        else if (e.kind === 'barometer') out.push(['path', line, diagramBarometer, 0.25, '']);
-        else if (e.kind === 'thermometer') out.push(marker(e.colour, x0 + 4, yy));
-        else out.push(['path', line, diagramDark, 0.25, '']);
-        out.push(['text', x0 + 11, yy + 0.3 * 0.8 * cs, 0.8 * cs, 'start', e.text, 0]);
+        const mid = e.x + d.legendSymbol / 2, yy = e.y;
+        if (e.kind === 'mark') out.push(['circle', mid, yy, d.sampleRadius, diagramInk]);
+        else if (e.kind === 'ellipse1' || e.kind === 'ellipse2') {
+            let s = '';
+            for (let k = 0; k <= 32; k++) {
+                const a = (2 * Math.PI * k) / 32;
+                s += `${k ? 'L' : 'M'}${(mid + 2 * Math.cos(a)).toFixed(2)} ${(yy + 0.9 * Math.sin(a)).toFixed(2)}`;
+            }
+            out.push(['path', s, diagramInk, 0.75 * ptMm, '']);
+        } else if (e.kind === 'bar1' || e.kind === 'bar2') out.push(['path', `M${n3(mid)} ${n3(yy - 1.2)}v2.4`, diagramInk, 0.75 * ptMm, '']);
+        else if (e.kind === 'barometer') out.push(['path', `M${n3(e.x)} ${n3(yy)}h${d.legendSymbol}`, diagramBarometer, 0.4 * ptMm, '']);
+        else if (e.kind === 'thermometer') out.push(marker(e.colour, mid, yy, 1));
+        else out.push(['circle', mid, yy, 1.1, 'rgba(60,60,60,0.5)']);
+        out.push(['text', e.x + d.legendSymbol + 0.8, yy + 0.35 * sz.legend, sz.legend, 'start', e.text, 0]);
     }
     return out;
 }
@@ -138,10 +140,9 @@ function svgShape(s) {
     }
 }
 
-// The SVG file, its size in mm (`widthMm` wide), its units the diagram's mm.
-function diagramSvg(d, shapes, widthMm) {
-    const height = n3((widthMm * d.height) / d.width);
-    const head = `<?xml version="1.0" encoding="UTF-8"?>\n<svg xmlns="http://www.w3.org/2000/svg" width="${widthMm}mm" height="${height}mm" viewBox="0 0 ${d.width} ${d.height}" font-family="${diagramFont}">\n<title>${escapeXml(`P-T diagram: ${d.title}`)}</title>\n`;
+// The SVG file at the figure's size in mm, its units the figure's mm.
+function diagramSvg(d, shapes) {
+    const head = `<?xml version="1.0" encoding="UTF-8"?>\n<svg xmlns="http://www.w3.org/2000/svg" width="${n3(d.width)}mm" height="${n3(d.height)}mm" viewBox="0 0 ${n3(d.width)} ${n3(d.height)}" font-family="${diagramFont}">\n<title>P-T diagram</title>\n`;
     return new Blob([head, shapes.map(svgShape).join('\n'), '\n</svg>\n'], { type: 'image/svg+xml' });
 }
 
@@ -186,11 +187,11 @@ function diagramPaint(canvas, d, shapes, pxPerMm) {
     }
 }
 
-// The PNG, `widthMm` wide at `dpi`, with its resolution written in (a pHYs chunk after the
-// header), so that a journal's tools size it as meant.
-async function diagramPng(d, shapes, widthMm, dpi) {
+// The PNG at the figure's width at `dpi`, with its resolution written in (a pHYs chunk after
+// the header), so that a journal's tools size it as meant.
+async function diagramPng(d, shapes, dpi) {
     const canvas = new OffscreenCanvas(1, 1);
-    diagramPaint(canvas, d, shapes, ((widthMm / d.width) * dpi) / 25.4);
+    diagramPaint(canvas, d, shapes, dpi / 25.4);
     const bytes = new Uint8Array(await (await canvas.convertToBlob({ type: 'image/png' })).arrayBuffer());
     const chunk = new Uint8Array(21);
     const view = new DataView(chunk.buffer);

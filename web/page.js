@@ -340,8 +340,7 @@
         $('progress').value = 0;
         say('Computing…');
         const canvas = freshCanvas().transferControlToOffscreen?.();
-        const width = Number($('diagram-width').value);
-        worker.postMessage({ type: 'compute', inputs, paste, fields: fields(), canvas, width }, canvas ? [canvas] : []);
+        worker.postMessage({ type: 'compute', inputs, paste, fields: fields(), canvas, figure: figure() }, canvas ? [canvas] : []);
     }
 
     // Everything asked for is shown (or the calculation ended): Compute again, with the focus
@@ -613,8 +612,18 @@
         made('diagram');
     }
 
+    // The figure as its controls ask it.
+    function figure() {
+        return {
+            width: Number($('diagram-width').value),
+            units: $('diagram-units').value,
+            layout: $('diagram-layout').value,
+            reactions: $('diagram-reactions').checked,
+        };
+    }
+
     function offerDiagram(msg) {
-        if (String(msg.width) !== $('diagram-width').value) return askDiagram();
+        if (msg.figure !== JSON.stringify(figure())) return askDiagram();
         if (msg.svg) offer('download-svg', msg.svg, `${baseName()}-varno96.svg`);
         if (msg.png) offer('download-png', msg.png, `${baseName()}-varno96.png`);
     }
@@ -624,7 +633,7 @@
             $(id).removeAttribute('href');
             $(id).setAttribute('aria-disabled', 'true');
         }
-        worker.postMessage({ type: 'drawing', width: Number($('diagram-width').value) });
+        worker.postMessage({ type: 'drawing', figure: figure() });
     }
 
     // ---- Wiring -------------------------------------------------------------------------
@@ -666,9 +675,10 @@
         addFiles([...e.dataTransfer.files]);
     });
     $('paste').addEventListener('input', edited);
-    $('diagram-width').addEventListener('change', () => {
-        if (!$('figure').hidden) askDiagram();
-    });
+    for (const id of ['diagram-width', 'diagram-units', 'diagram-layout', 'diagram-reactions'])
+        $(id).addEventListener('change', () => {
+            if (!$('figure').hidden) askDiagram();
+        });
     for (const id of downloadIds)
         $(id).addEventListener('click', (e) => {
             if ($(id).getAttribute('aria-disabled') === 'true') e.preventDefault();

@@ -9,13 +9,19 @@ const ready = varno96Module();
 ready.catch((err) =>
     postMessage({ type: 'failed', error: `this browser cannot run the calculation (${err?.message ?? err})` }));
 const opened = new Map(); // id -> { name, bytes } or { name, book }
-let drawn = null; // the last batch's diagram and its shapes: its files at another width
+// The last batch, kept for its figure at another width, unit, layout or reactions, and the
+// page's canvas it is painted on.
+let kept = null, keptCanvas = null;
 
-// The diagram's files at a width in mm: the SVG, and the PNG at 300 dpi where this browser
-// draws off the page (OffscreenCanvas).
-async function diagramFiles({ d, shapes }, width) {
-    const png = typeof OffscreenCanvas === 'undefined' ? undefined : await diagramPng(d, shapes, width, 300);
-    return { title: d.title, width, svg: diagramSvg(d, shapes, width), png };
+// The figure as `figure` asks, painted on the page's canvas; its files: the SVG, and the PNG
+// at 300 dpi where this browser draws off the page (OffscreenCanvas).
+async function diagramFiles(figure) {
+    const d = kept.diagram(figure);
+    if (!d) return null;
+    const shapes = diagramShapes(d);
+    if (keptCanvas) diagramPaint(keptCanvas, d, shapes, keptCanvas.width / d.width);
+    const png = typeof OffscreenCanvas === 'undefined' ? undefined : await diagramPng(d, shapes, 300);
+    return { title: d.title, figure: JSON.stringify(figure), svg: diagramSvg(d, shapes), png };
 }
 
 // A workbook by its name, or by its first bytes (zip: xlsx, ods; OLE: xls).
@@ -109,9 +115,12 @@ onmessage = async (event) => {
         } else if (msg.type === 'check') {
             postMessage({ type: 'checked', errors: m.checkOptions(msg.fields) });
         } else if (msg.type === 'drawing') {
-            if (drawn) postMessage({ type: 'drawing', ...(await diagramFiles(drawn, msg.width)) });
+            const files = kept && (await diagramFiles(msg.figure));
+            if (files) postMessage({ type: 'drawing', ...files });
         } else if (msg.type === 'compute') {
-            drawn = null;
+            if (kept) kept.delete();
+            kept = null;
+            keptCanvas = msg.canvas ?? null;
             const started = performance.now();
             let shown = 0;
             const batch = new m.Batch(tables(msg.inputs, msg.paste), msg.fields, (done, total) => {
@@ -130,11 +139,10 @@ onmessage = async (event) => {
                 if (r.bibtex) r.bibtex = new Blob([r.bibtex], { type: 'application/x-bibtex' });
                 postMessage(r);
                 // The diagram and the pairs file after the table: the page shows it meanwhile.
-                const d = batch.diagram();
-                if (d) {
-                    drawn = { d, shapes: diagramShapes(d) };
-                    if (msg.canvas) diagramPaint(msg.canvas, d, drawn.shapes, 7);
-                    postMessage({ type: 'diagram', ...(await diagramFiles(drawn, msg.width)) });
+                kept = batch;
+                const files = await diagramFiles(msg.figure);
+                if (files) {
+                    postMessage({ type: 'diagram', ...files });
                     await new Promise((r) => setTimeout(r, 0)); // the canvas is shown meanwhile
                 }
                 if (r.monteCarlo && r.csv) {
@@ -142,7 +150,7 @@ onmessage = async (event) => {
                     postMessage({ type: 'pairs', blob, ms: performance.now() - started });
                 }
             } finally {
-                batch.delete();
+                if (kept !== batch) batch.delete();
                 postMessage({ type: 'finished' });
             }
         }

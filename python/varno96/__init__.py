@@ -16,12 +16,13 @@ import numpy as np
 import pandas as pd
 
 from . import _frames, _options, _varno96
+from ._plot import plot
 from ._varno96 import __version__, model_titles as _model_titles
 from ._varno96 import model_references as _model_references
 from ._varno96 import compute as _compute
 
-__all__ = ["compute", "pairs", "cite", "models", "columns", "thermometers", "TableWarning",
-           "__version__"]
+__all__ = ["compute", "pairs", "plot", "cite", "models", "columns", "thermometers",
+           "TableWarning", "__version__"]
 
 
 class TableWarning(UserWarning):

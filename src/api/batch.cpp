@@ -9,8 +9,11 @@ namespace varno96 {
 
 plot::batch_sample diagram_point(const sample_unit &u, const sample_result &r,
                                  const std::vector<thermometry::key> &thermometers) {
-    plot::batch_sample s{unit_name(u), r.rows[1].t_c, r.rows[1].p_kbar, {}, r.t_varies, {}, {}};
-    if (r.passes) s.pass2 = (*r.passes)[1].pairs;
+    plot::batch_sample s{unit_name(u), r.rows[1].t_c, r.rows[1].p_kbar, {}, r.t_varies, 0, {}, {}};
+    if (r.passes) {
+        s.pass2 = (*r.passes)[1].pairs;
+        s.runs = s.pass2.size() + static_cast<std::size_t>((*r.passes)[1].left_out);
+    }
     if (thermometers.empty()) return s;
     // The barometer is a straight line in T (see thermometry.hpp): the rows either side give it.
     s.barometer = {{{r.rows[0].t_c, r.rows[0].p_kbar}, {r.rows[2].t_c, r.rows[2].p_kbar}}};
@@ -20,7 +23,7 @@ plot::batch_sample diagram_point(const sample_unit &u, const sample_result &r,
         const thermometry::key key = thermometers[k];
         plot::batch_intersection point{std::string(thermometry::about(key).name) + " " +
                                            std::string(thermometry::about(key).cited),
-                                       k,
+                                       thermometry::index(key),
                                        *x.t_c,
                                        *x.p_kbar,
                                        {}};

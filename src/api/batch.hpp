@@ -4,7 +4,7 @@
 #pragma once
 
 #include "api/table.hpp"
-#include "plot/plot.hpp"
+#include "scene/samples.hpp"
 
 #include <cstddef>
 #include <functional>

@@ -100,6 +100,24 @@ const std::array<option_spec, 14> batch_option_table{{
     {"jobs", "j", "jobs", "Threads", option_kind::integer, 1, 256, {}, "N", {}, false,
      "Compute on N threads (default: the number of cores)", {}, {}, &batch_options::jobs},
 }};
+
+// ---- The options of the batch's P-T figure (with --plot) ----
+const std::array<option_spec, 5> plot_option_table{{
+    {"plot-width", {}, "width", "Figure width (mm)", option_kind::number, 60, 180, {}, "MM", "85",
+     false, "Width of the figure in mm at its final size: 85 for one column, 170 for two", {},
+     "plot", {}},
+    {"plot-title", {}, "title", "Figure title", option_kind::text, {}, {}, {}, "TEXT", {}, false,
+     "A title above the figure (default: none; a journal sets its own caption)", {}, "plot", {}},
+    {"plot-units", {}, "units", "Pressure unit", option_kind::choice, {}, {}, "kbar|GPa",
+     "kbar|GPa", "kbar", false, "Unit of pressure on the figure", {}, "plot", {}},
+    {"plot-layout", {}, "layout", "Figure layout", option_kind::choice, {}, {}, "overlay|panels",
+     "overlay|panels", "overlay", false,
+     "All samples in one panel, or one small panel per sample", {}, "plot", {}},
+    {"plot-reactions", {}, "reactions", "Reference reactions", option_kind::choice, {}, {},
+     "reference|none", "reference|none", "reference", false,
+     "Quartz = coesite and albite = jadeite + quartz drawn on the figure, or none", {}, "plot", {}},
+}};
+// ---- end of the figure's options ----
 // clang-format on
 
 const char *kind_name(option_kind kind) {
@@ -114,6 +132,8 @@ const char *kind_name(option_kind kind) {
         return "choice";
     case option_kind::list:
         return "list";
+    case option_kind::text:
+        return "text";
     }
     return "";
 }
@@ -214,6 +234,8 @@ std::string range_words(const option_spec &s) {
         return "must be all or keys from " + words + ", separated by commas";
     }
     if (s.low && *s.low == 0 && !s.high) return "must not be negative";
+    if (s.kind == option_kind::number && s.low && s.high)
+        return "must be a number from " + number_text(*s.low) + " to " + number_text(*s.high);
     return "must be a number";
 }
 

@@ -47,7 +47,7 @@ struct batch_options {
     bool operator==(const batch_options &) const = default;
 };
 
-enum class option_kind { integer, number, flag, choice, list };
+enum class option_kind { integer, number, flag, choice, list, text };
 
 // The field of batch_options an option sets.
 using option_field =
@@ -80,6 +80,10 @@ struct option_spec {
 
 // The options in the order varno96-batch's help lists them.
 extern const std::array<option_spec, 14> batch_option_table;
+// ---- The options of the batch's P-T figure (with --plot) ----
+extern const std::array<option_spec, 5> plot_option_table;
+// ---- end of the figure's options ----
+
 // The option of that long name; throws std::out_of_range for none.
 const option_spec &option_named(std::string_view name);
 // The option that sets this field.

@@ -33,6 +33,9 @@ struct options {
     batch_options batch;
     std::vector<std::string> files;
     std::string output, pairs, plot;
+#ifdef VARNO96_HAVE_PLOT
+    plot::figure_options figure;
+#endif
     // --cite: the methods paragraph and references of these options, or ("bibtex") the
     // references as BibTeX; then no file or temperature is needed.
     bool citing = false;
@@ -74,6 +77,57 @@ CLI::Validator checked(const option_spec &s) {
             "", std::string(s.kind == option_kind::list ? s.value_name : s.choices));
     return s.low && *s.low == 0 ? cli::non_negative : cli::number;
 }
+
+#ifdef VARNO96_HAVE_PLOT
+// The figure's options, each needing --plot.
+void add_plot_options(CLI::App &app, plot::figure_options &f, CLI::Option *plot) {
+    for (const option_spec &s : plot_option_table) {
+        const std::string names = "--" + std::string(s.name), help(s.help);
+        CLI::Option *opt = nullptr;
+        if (s.name == "plot-width") opt = app.add_option(names, f.width_mm, help);
+        if (s.name == "plot-title") opt = app.add_option(names, f.title, help);
+        const auto choice = [&](auto set) {
+            return app.add_option_function<std::string>(names, set, help)
+                ->check(CLI::Validator(
+                    [&s](std::string &word) {
+                        for (std::string_view rest = s.choices; !rest.empty();) {
+                            const std::size_t bar = rest.find('|');
+                            if (rest.substr(0, bar) == word) return std::string();
+                            rest = bar == std::string_view::npos ? "" : rest.substr(bar + 1);
+                        }
+                        return range_words(s) + ": " + word;
+                    },
+                    "", std::string(s.choices)));
+        };
+        if (s.name == "plot-units")
+            opt = choice([&f](const std::string &w) {
+                f.unit = w == "GPa" ? plot::pressure_unit::gpa : plot::pressure_unit::kbar;
+            });
+        if (s.name == "plot-layout")
+            opt = choice([&f](const std::string &w) {
+                f.layout =
+                    w == "panels" ? plot::figure_layout::panels : plot::figure_layout::overlay;
+            });
+        if (s.name == "plot-reactions")
+            opt = choice([&f](const std::string &w) { f.reactions = w != "none"; });
+        opt->type_name(std::string(s.value_name));
+        if (s.kind == option_kind::number)
+            opt->check(CLI::Validator(
+                [&s](std::string &text) {
+                    try {
+                        std::size_t used = 0;
+                        const double x = std::stod(text, &used);
+                        if (used == text.size() && x >= *s.low && x <= *s.high)
+                            return std::string();
+                    } catch (const std::exception &) {}
+                    return range_words(s) + ": " + text;
+                },
+                "", std::string(s.value_name)));
+        if (!s.default_text.empty()) opt->default_str(std::string(s.default_text));
+        opt->needs(plot);
+    }
+}
+#endif
 
 // Each option of the table, setting its own field of the batch's options.
 void add_options(CLI::App &app, options &o) {
@@ -132,6 +186,7 @@ void add_options(CLI::App &app, options &o) {
         if (f.path == &options::plot) {
 #ifdef VARNO96_HAVE_PLOT
             opt->check(plot::picture_name());
+            add_plot_options(app, o.figure, opt);
 #else
             opt->check(CLI::Validator(
                 [](std::string &) {
@@ -260,9 +315,15 @@ int run(const options &o) {
     out.commit();
     if (pairs) pairs->commit();
 #ifdef VARNO96_HAVE_PLOT
-    if (!o.plot.empty())
-        plot::write_batch_diagram(done.points, static_cast<int>(done.rows - done.points.size()),
-                                  done.title, o.plot);
+    if (!o.plot.empty()) {
+        if (done.points.empty()) {
+            report("no sample has a result: no diagram written to " + o.plot);
+        } else {
+            const std::string said = plot::write_batch_diagram(
+                done.points, static_cast<int>(done.rows - done.points.size()), o.figure, o.plot);
+            if (!said.empty()) report(o.plot + ": " + said);
+        }
+    }
 #endif
     // A script that sees status 1 learns where to look, and a reader what to do.
     if (const std::string said = rows_summary(done.failed_rows, done.rows); !said.empty())

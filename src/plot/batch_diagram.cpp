@@ -1,130 +1,252 @@
-// The diagram of a batch of samples, each with its name beside it, drawn as laid out.
+// The diagram of a batch of samples drawn with PLplot as the scene lays it out: everything but
+// the axes' boxes and numbers in mm on the page.
 #include "plot/canvas.hpp"
+#include "plot/output.hpp"
 #include "plot/plot.hpp"
-#include "plot/scene.hpp"
-#include "plot/text.hpp"
+#include "scene/scene.hpp"
+#include "scene/text.hpp"
 
-#include <algorithm>
-#include <functional>
+#include <cmath>
+#include <numbers>
+#include <stdexcept>
 #include <vector>
 
 namespace varno96::plot {
 
 namespace {
 
-constexpr double sample_scale = 0.6;
+// PLplot's line widths are in points on these pages.
+constexpr double pt_width(double pt) { return pt; }
 
-legend_entry entry_of(const legend_row &row) {
-    switch (row.kind) {
-    case legend_kind::mark:
-        return {row.text, ink, sample_glyph, sample_scale, 0, false};
-    case legend_kind::ellipse1:
-        return {row.text, pass2_dark, nullptr, 1, 1.6, false};
-    case legend_kind::ellipse2:
-        return {row.text, pass2_faint, nullptr, 1, 1.0, true};
-    case legend_kind::bar1:
-        return {row.text, pass2_dark, nullptr, 1, 3.0, false};
-    case legend_kind::bar2:
-        break;
-    case legend_kind::barometer:
-        return {row.text, barometer_grey, nullptr, 1, 0.8, false};
-    case legend_kind::thermometer: // its marker drawn apart
-        return {row.text, thermometer_colour(row.colour), nullptr, 1, 0, false};
-    }
-    return {row.text, pass2_dark, nullptr, 1, 1.0, false};
-}
+class drawing {
+public:
+    drawing(canvas &c, const batch_scene &scene, const batch_layout &layout)
+        : c_(c), scene_(scene), layout_(layout) {}
 
-// A thermometer's marker about `at` (mm on the page), in the current world coordinates.
-void draw_marker(canvas &c, std::size_t index, const mm_point &at,
-                 const std::function<pt_point(const mm_point &)> &to_world) {
-    std::vector<pt_point> corners;
-    for (const mm_point &m : marker_outline(index))
-        corners.push_back(to_world({at.x + m.x, at.y + m.y}));
-    c.polygon(corners, thermometer_colour(index));
-}
-
-// The names written, on translucent paper so that lines beneath do not break them up.
-void draw_labels(canvas &c, const batch_scene &scene, const batch_layout &layout) {
-    const double height = layout.label_char;
-    for (const batch_label &l : layout.labels) {
-        if (l.leader) {
-            const pt_point leader[] = {layout.from_mm((*l.leader)[0]),
-                                       layout.from_mm((*l.leader)[1])};
-            c.polyline(leader, leader_grey, 0.6);
+    void page(std::size_t number) {
+        if (number > 0) c_.next_page();
+        const bool panels = !layout_.panels.empty();
+        if (!panels) {
+            frame(layout_.frame, true, true);
+            in_frame(layout_.frame, scene_.marks, true);
         }
-        const rect &b = l.box;
-        c.fill({b.x0, b.y0 + 0.15 * height, b.x1, b.y1 - 0.15 * height}, label_ground);
-        const pt_point at = layout.from_mm({b.x0 + label_inset, (b.y0 + b.y1) / 2});
-        c.pl().col0(ink);
-        c.pl().schr(0, label_scale);
-        c.pl().ptex(at.t_c, at.p_kbar, 1, 0, 0, plot_text(scene.marks[l.mark].label).c_str());
+        for (const panel &p : layout_.panels) {
+            if (p.page != number) continue;
+            frame(p.frame, p.t_numbers, p.p_numbers);
+            in_frame(p.frame, std::span(&scene_.marks[p.mark], 1), false);
+            c_.page_world(layout_.page.width, layout_.page.height);
+            text(utf8_text(scene_.marks[p.mark].label), {p.frame.x0 + 0.8, p.frame.y1 - 1.6}, 0,
+                 name_pt, ink);
+        }
+        c_.page_world(layout_.page.width, layout_.page.height);
+        for (const placed_text &t : layout_.reaction_labels)
+            if (t.page == number) text(t.text, t.at, t.angle, t.pt, ink);
+        legend();
+        if (!scene_.title.empty())
+            text(plot_text(scene_.title), {layout_.page.width / 2, layout_.top_title}, 0, title_pt,
+                 ink, 0.5);
     }
-    c.pl().schr(0, 1.0);
-}
+
+private:
+    canvas &c_;
+    const batch_scene &scene_;
+    const batch_layout &layout_;
+
+    void text(const std::string &s, const mm_point &at, double angle, double pt, colour col,
+              double just = 0) {
+        plstream &p = c_.pl();
+        p.col0(col);
+        p.schr(char_mm(pt), 1.0);
+        const double a = angle * std::numbers::pi / 180;
+        p.ptex(at.x, at.y, std::cos(a), std::sin(a), just, s.c_str());
+    }
+
+    void line(std::span<const mm_point> points, colour col, double width_pt, bool dashed = false) {
+        std::vector<PLFLT> x, y;
+        for (const mm_point &q : points) x.push_back(q.x), y.push_back(q.y);
+        plstream &p = c_.pl();
+        p.col0(col);
+        p.width(pt_width(width_pt));
+        if (dashed) p.lsty(dashed_style);
+        p.line(static_cast<PLINT>(x.size()), x.data(), y.data());
+        p.lsty(1);
+    }
+
+    void filled(const std::vector<mm_point> &outline, const mm_point &at, double scale,
+                colour col) {
+        // From the middle of the first edge round to it again: the SVG device outlines a
+        // filled shape as an open line, whose ends would otherwise notch a corner.
+        std::vector<PLFLT> x, y;
+        const std::size_t n = outline.size();
+        x.push_back(at.x + scale * (outline[0].x + outline[1].x) / 2);
+        y.push_back(at.y + scale * (outline[0].y + outline[1].y) / 2);
+        for (std::size_t i = 1; i <= n; i++) {
+            x.push_back(at.x + scale * outline[i % n].x);
+            y.push_back(at.y + scale * outline[i % n].y);
+        }
+        c_.pl().col0(col);
+        c_.pl().fill(static_cast<PLINT>(x.size()), x.data(), y.data());
+    }
+
+    static std::vector<mm_point> circle(double r) {
+        std::vector<mm_point> out;
+        for (int k = 0; k < 24; k++) {
+            const double a = 2 * std::numbers::pi * k / 24;
+            out.push_back({r * std::cos(a), r * std::sin(a)});
+        }
+        return out;
+    }
+
+    // The box with ticks, numbers on the sides asked, and the axis titles there.
+    void frame(const rect &f, bool t_numbers, bool p_numbers) {
+        plstream &p = c_.pl();
+        const double w = layout_.page.width, h = layout_.page.height;
+        p.vpor(f.x0 / w, f.x1 / w, f.y0 / h, f.y1 / h);
+        p.wind(scene_.t_axis.lo, scene_.t_axis.hi, scene_.p_axis.lo, scene_.p_axis.hi);
+        p.col0(ink);
+        p.width(pt_width(frame_line_pt));
+        p.schr(char_mm(tick_pt), 1.0);
+        const bool t_ticks = !scene_.sample_axis;
+        p.box(t_numbers && t_ticks ? "bcnst"
+              : t_ticks            ? "bcst"
+                                   : "bc",
+              scene_.t_step, 0, p_numbers ? "bcnstv" : "bcst", scene_.p_step, 0);
+        const double em_tick = 1.25 * char_mm(tick_pt), ch_title = char_mm(axis_title_pt);
+        p.schr(ch_title, 1.0);
+        if (t_numbers)
+            p.mtex("b", (0.8 + em_tick + 0.8 + 1.25 * ch_title * 0.75) / ch_title, 0.5, 0.5,
+                   scene_.t_label.c_str());
+        if (p_numbers)
+            p.mtex("l", (0.8 + 2.0 * em_tick + 1.0 + 0.3 * ch_title) / ch_title, 0.5, 0.5,
+                   scene_.p_label.c_str());
+    }
+
+    // The marks of one frame, drawn in mm on the page.
+    void in_frame(const rect &f, std::span<const batch_mark> marks, bool overlay) {
+        c_.page_world(layout_.page.width, layout_.page.height);
+        const auto mm = [&](const pt_point &q) { return layout_.to_mm(q, f); };
+        const auto path = [&](std::span<const pt_point> points) {
+            std::vector<mm_point> out;
+            for (const pt_point &q : points) out.push_back(mm(q));
+            return out;
+        };
+        for (const reaction_line &r : scene_.reactions)
+            line(path(r.ends), reaction_grey, reaction_line_pt);
+        for (const batch_mark &m : marks)
+            if (m.barometer) line(path(*m.barometer), barometer_grey, barometer_line_pt);
+        const double scale = layout_.mark_scale;
+        if (overlay && scene_.density) {
+            plstream &p = c_.pl();
+            for (const hex_bin &b : layout_.bins) {
+                const rgb col = b.colour == no_calibration
+                                    ? rgb{60, 60, 60}
+                                    : thermometer_colours[b.colour % thermometer_colours.size()];
+                p.scol0a(shade, col.r, col.g, col.b, 0.15 + 0.75 * b.weight);
+                std::vector<mm_point> hexagon;
+                for (int k = 0; k < 6; k++) {
+                    const double a = (30 + 60 * k) * std::numbers::pi / 180;
+                    hexagon.push_back(
+                        {layout_.hex_radius * std::cos(a), layout_.hex_radius * std::sin(a)});
+                }
+                filled(hexagon, b.centre, 1, shade);
+            }
+            return;
+        }
+        for (const batch_mark &m : marks) {
+            if (!m.spread) continue;
+            if (m.spread->bar1) {
+                const mm_point lo = mm({m.spread->bar1->t_c, m.spread->bar1->p_low});
+                const mm_point hi = mm({m.spread->bar1->t_c, m.spread->bar1->p_high});
+                const mm_point stem[] = {lo, hi};
+                line(stem, ink, ellipse_line_pt);
+                for (double y : {lo.y, hi.y}) {
+                    const mm_point cap[] = {{lo.x - 0.6, y}, {lo.x + 0.6, y}};
+                    line(cap, ink, ellipse_line_pt);
+                }
+            } else {
+                line(path(m.spread->ellipse1), ink, ellipse_line_pt);
+            }
+        }
+        for (const batch_mark &m : marks)
+            for (const thermometer_mark &x : m.intersections)
+                if (!x.ellipse1.empty())
+                    line(path(x.ellipse1), thermometer_colour(x.colour), ellipse_line_pt);
+        for (const batch_mark &m : marks)
+            if (m.point) filled(circle(sample_radius), mm(m.at), scale, ink);
+        for (const batch_mark &m : marks)
+            for (const thermometer_mark &x : m.intersections)
+                filled(marker_outline(x.colour), mm(x.at), scale, thermometer_colour(x.colour));
+        if (!overlay) return;
+        for (const batch_label &l : layout_.labels) {
+            if (l.leader) line(*l.leader, leader_grey, leader_line_pt);
+            const rect &b = l.box;
+            text(plot_text(scene_.marks[l.mark].label), {b.x0 + label_inset, (b.y0 + b.y1) / 2}, 0,
+                 name_pt, ink);
+        }
+    }
+
+    void legend() {
+        for (const legend_row &row : layout_.legend) {
+            const mm_point mid{row.x + legend_symbol / 2, row.y};
+            const mm_point across[] = {{row.x, row.y}, {row.x + legend_symbol, row.y}};
+            switch (row.kind) {
+            case legend_kind::mark:
+                filled(circle(sample_radius), mid, 1, ink);
+                break;
+            case legend_kind::ellipse1:
+            case legend_kind::ellipse2: {
+                std::vector<mm_point> e;
+                for (int k = 0; k <= 32; k++) {
+                    const double a = 2 * std::numbers::pi * k / 32;
+                    e.push_back({mid.x + 2.0 * std::cos(a), mid.y + 0.9 * std::sin(a)});
+                }
+                line(e, ink, ellipse_line_pt);
+                break;
+            }
+            case legend_kind::bar1:
+            case legend_kind::bar2: {
+                const mm_point stem[] = {{mid.x, mid.y - 1.2}, {mid.x, mid.y + 1.2}};
+                line(stem, ink, ellipse_line_pt);
+                break;
+            }
+            case legend_kind::barometer:
+                line(across, barometer_grey, barometer_line_pt);
+                break;
+            case legend_kind::thermometer:
+                filled(marker_outline(row.colour), mid, 1, thermometer_colour(row.colour));
+                break;
+            case legend_kind::density: {
+                c_.pl().scol0a(shade, 60, 60, 60, 0.5);
+                std::vector<mm_point> hexagon;
+                for (int k = 0; k < 6; k++) {
+                    const double a = (30 + 60 * k) * std::numbers::pi / 180;
+                    hexagon.push_back({1.1 * std::cos(a), 1.1 * std::sin(a)});
+                }
+                filled(hexagon, mid, 1, shade);
+                break;
+            }
+            }
+            text(plot_text(row.text), {row.x + legend_symbol + 0.8, row.y}, 0, legend_pt, ink);
+        }
+    }
+};
 
 } // namespace
 
-void write_batch_diagram(const std::vector<batch_sample> &samples, int left_off,
-                         const std::string &title, const std::string &path) {
-    const batch_scene scene = make_batch_scene(samples, left_off, title);
-    canvas c(path);
-    const page_geometry page{c.page_width_mm(), c.page_height_mm(), c.char_height_mm()};
-    const batch_layout layout = layout_batch(scene, page);
-
-    // Each column of the legend as a legend of its own, its rows where the layout puts them.
-    std::vector<double> columns;
-    for (const legend_row &row : layout.legend)
-        if (std::find(columns.begin(), columns.end(), row.x) == columns.end())
-            columns.push_back(row.x);
-    const double pitch = legend_pitch * page.char_height;
-    for (double x : columns) {
-        std::vector<legend_entry> entries;
-        double lowest = layout.legend_box.y1;
-        for (const legend_row &row : layout.legend)
-            if (row.x == x) {
-                entries.push_back(entry_of(row));
-                lowest = std::min(lowest, row.y);
-            }
-        c.legend(entries, x / page.width, (lowest - pitch / 2) / page.height);
-        // The legend's world is the page, from 0 to 1; a marker where PLplot puts a single
-        // symbol: half a symbol's width (half a character) into the plot area, which begins
-        // a border of 0.4 characters in (PLplot measures widths across in character heights
-        // as a fraction of the page's height).
-        const double across = page.char_height * page.width / page.height;
-        const double middle = x + 0.4 * across + 0.25 * across;
-        for (const legend_row &row : layout.legend)
-            if (row.x == x && row.kind == legend_kind::thermometer)
-                draw_marker(c, row.colour, {middle, row.y}, [&](const mm_point &m) {
-                    return pt_point{m.x / page.width, m.y / page.height};
-                });
-    }
-    c.axes(scene.t_axis, scene.p_axis, layout.frame, scene.t_label, !scene.sample_axis);
-    c.titles(plot_text(scene.title), layout.subtitle);
-
-    // The barometer lines beneath everything, then the spreads, the marks and the names.
-    for (const batch_mark &m : scene.marks)
-        if (m.barometer) c.polyline(*m.barometer, barometer_grey, 0.8);
-    for (const batch_mark &m : scene.marks) {
-        if (!m.spread) continue;
-        if (m.spread->bar2) {
-            c.bar(*m.spread->bar2, pass2_dark, 1.0, 2.0);
-            c.bar(*m.spread->bar1, pass2_dark, 3.0, 0);
-        } else {
-            c.polyline(m.spread->ellipse2, pass2_faint, 1.0, true);
-            c.polyline(m.spread->ellipse1, pass2_dark, 1.6);
-        }
-    }
-    for (const batch_mark &m : scene.marks)
-        for (const thermometer_mark &x : m.intersections)
-            if (!x.ellipse1.empty()) c.polyline(x.ellipse1, thermometer_colour(x.colour), 1.0);
-    for (const batch_mark &m : scene.marks)
-        c.marks(std::span(&m.at, 1), sample_glyph, ink, sample_scale);
-    for (const batch_mark &m : scene.marks)
-        for (const thermometer_mark &x : m.intersections)
-            draw_marker(c, x.colour, layout.to_mm(x.at),
-                        [&](const mm_point &at) { return layout.from_mm(at); });
-    draw_labels(c, scene, layout);
+std::string write_batch_diagram(const std::vector<batch_sample> &samples, int left_off,
+                                const figure_options &options, const std::string &path) {
+    if (samples.empty())
+        throw std::runtime_error("no sample has a result: no diagram written to " + path);
+    const batch_scene scene = make_batch_scene(samples, left_off, options);
+    const bool one_page = format_of(path) == picture_format::svg;
+    const batch_layout layout = layout_batch(scene, one_page);
+    canvas c(path, layout.page.width * 72 / 25.4, layout.page.height * 72 / 25.4);
+    drawing d(c, scene, layout);
+    for (std::size_t page = 0; page < layout.pages; page++) d.page(page);
     c.finish();
+    std::string said = scene.subtitle;
+    if (layout.unwritten > 0) said += (said.empty() ? "" : "; ") + layout.subtitle;
+    return said;
 }
 
 } // namespace varno96::plot

@@ -1,10 +1,11 @@
 #include "plot/canvas.hpp"
 
 #include "plot/output.hpp"
-#include "plot/scene.hpp"
-#include "plot/text.hpp"
+#include "scene/scene.hpp"
+#include "scene/text.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <stdexcept>
 #include <vector>
@@ -18,18 +19,20 @@ struct rgba {
     PLFLT a;
 };
 constexpr rgba palette[] = {
-    {255, 255, 255, 1.0}, // paper
-    {0, 0, 0, 1.0},       // ink
-    {0, 114, 178, 1.0},   // pass 1: blue
-    {0, 58, 92, 1.0},     //   dark blue
-    {230, 159, 0, 1.0},   // pass 2: orange
-    {128, 78, 0, 1.0},    //   dark orange
-    {0, 114, 178, 0.7},   // pass 1 marks
-    {230, 159, 0, 0.75},  // pass 2 marks
-    {110, 110, 110, 1.0}, // leader lines
-    {128, 78, 0, 0.6},    // faint dark orange
-    {255, 255, 255, 0.8}, // label ground
-    {90, 90, 90, 1.0},    // barometer lines
+    {255, 255, 255, 1.0},                                     // paper
+    {0, 0, 0, 1.0},                                           // ink
+    {0, 114, 178, 1.0},                                       // pass 1: blue
+    {0, 58, 92, 1.0},                                         //   dark blue
+    {230, 159, 0, 1.0},                                       // pass 2: orange
+    {128, 78, 0, 1.0},                                        //   dark orange
+    {0, 114, 178, 0.7},                                       // pass 1 marks
+    {230, 159, 0, 0.75},                                      // pass 2 marks
+    {110, 110, 110, 1.0},                                     // leader lines
+    {128, 78, 0, 0.6},                                        // faint dark orange
+    {255, 255, 255, 0.8},                                     // label ground
+    {barometer_rgb.r, barometer_rgb.g, barometer_rgb.b, 1.0}, // barometer lines
+    {reaction_rgb.r, reaction_rgb.g, reaction_rgb.b, 1.0},    // reactions
+    {0, 0, 0, 1.0},                                           // shade, set where used
 };
 static_assert(std::size(palette) == thermometer_first);
 
@@ -105,10 +108,10 @@ int memory_close(void *cookie) {
 
 } // namespace
 
-canvas::canvas(std::string path) : path_(std::move(path)) {
+canvas::canvas(std::string path, double width_pt, double height_pt) : path_(std::move(path)) {
     const char *device = choose_device(path_);
-    constexpr auto page_width = static_cast<PLINT>(page_width_pt);
-    constexpr auto page_height = static_cast<PLINT>(page_height_pt);
+    const auto page_width = static_cast<PLINT>(std::lround(width_pt));
+    const auto page_height = static_cast<PLINT>(std::lround(height_pt));
     file_ = fopencookie(&memory_, "w", {nullptr, memory_write, memory_seek, memory_close});
     if (file_ == nullptr) throw std::runtime_error("cannot write " + path_ + ": out of memory");
     stream_ = std::make_unique<plstream>();
@@ -136,6 +139,16 @@ canvas::canvas(std::string path) : path_(std::move(path)) {
 }
 
 canvas::~canvas() { close_stream(); }
+
+void canvas::next_page() {
+    pl().adv(0);
+    pl().gspa(page_mm_[0], page_mm_[1], page_mm_[2], page_mm_[3]);
+}
+
+void canvas::page_world(double width, double height) {
+    pl().vpor(0, 1, 0, 1);
+    pl().wind(0, width, 0, height);
+}
 
 void canvas::close_stream() {
     if (!stream_) return;

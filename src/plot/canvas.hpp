@@ -2,8 +2,9 @@
 // colours, marks and axes that the diagrams share.
 #pragma once
 
-#include "plot/cloud.hpp"
-#include "plot/labels.hpp"
+#include "scene/cloud.hpp"
+#include "scene/labels.hpp"
+#include "scene/scene.hpp"
 
 #include <plstream.h>
 
@@ -31,7 +32,9 @@ enum colour : PLINT {
     pass2_faint = 9,   // 2 s.d. ellipses of a batch, many of which overlap
     label_ground = 10, // translucent paper behind labels that cross lines
     barometer_grey = 11,
-    thermometer_first = 12, // then one for each of thermometer_colours (scene.hpp)
+    reaction_grey = 12,
+    shade = 13,             // set before each use: a hexagon's colour and weight
+    thermometer_first = 14, // then one for each of thermometer_colours (scene.hpp)
 };
 colour thermometer_colour(std::size_t index);
 
@@ -60,7 +63,13 @@ class canvas {
 public:
     // Chooses the device from the name's ending; throws std::runtime_error naming `path` when
     // the ending is not .svg, .pdf or .ps or this PLplot has no such device.
-    explicit canvas(std::string path);
+    explicit canvas(std::string path, double width_pt = page_width_pt,
+                    double height_pt = page_height_pt);
+    // Ends the page and begins another of the same size (PDF and PostScript).
+    void next_page();
+    // Sets the world to mm on the page, from its lower left corner, for a page laid out
+    // `width` x `height` mm.
+    void page_world(double width, double height);
     ~canvas();
     canvas(const canvas &) = delete;
     canvas &operator=(const canvas &) = delete;

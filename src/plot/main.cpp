@@ -2,7 +2,7 @@
 #include "cli/files.hpp"
 #include "plot/output.hpp"
 #include "plot/plot.hpp"
-#include "plot/results.hpp"
+#include "scene/results.hpp"
 
 #include <filesystem>
 #include <iostream>

@@ -1,8 +1,8 @@
 // The diagram of one run of the dialogue.
 #include "plot/canvas.hpp"
 #include "plot/plot.hpp"
-#include "plot/scene.hpp"
-#include "plot/text.hpp"
+#include "scene/scene.hpp"
+#include "scene/text.hpp"
 
 #include <algorithm>
 

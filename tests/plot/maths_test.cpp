@@ -1,10 +1,10 @@
 // The diagram's maths without PLplot: cloud statistics, covariance ellipses and error bars,
 // axis ranges, label placement, text for PLplot, and writing a file whole.
-#include "plot/cloud.hpp"
-#include "plot/labels.hpp"
+#include "scene/cloud.hpp"
+#include "scene/labels.hpp"
 #include "plot/output.hpp"
 #include "plot/support.hpp"
-#include "plot/text.hpp"
+#include "scene/text.hpp"
 
 #include <gtest/gtest.h>
 

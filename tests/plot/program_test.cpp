@@ -1,6 +1,6 @@
 // varno96-plot on the results of golden runs: the picture read back as XML and compared with
 // what the report prints, and every kind of bad input.
-#include "plot/results.hpp"
+#include "scene/results.hpp"
 #include "plot/support.hpp"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // Readers of a run's report and P-T pairs, on golden runs' files and on damaged copies.
-#include "plot/results.hpp"
+#include "scene/results.hpp"
 #include "plot/support.hpp"
 
 #include "cli/files.hpp"

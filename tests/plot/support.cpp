@@ -44,6 +44,7 @@ void collect(const tinyxml2::XMLElement *e, svg_picture &picture) {
             svg_text t;
             std::tie(t.x, t.y) = translation(e->Attribute("transform"));
             t.fill = e->Attribute("fill") ? e->Attribute("fill") : "";
+            t.size = e->DoubleAttribute("font-size");
             for (auto *span = e->FirstChildElement("tspan"); span;
                  span = span->NextSiblingElement("tspan"))
                 if (span->GetText()) t.text += span->GetText();

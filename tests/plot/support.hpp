@@ -30,6 +30,7 @@ plot_run run_plot(const std::vector<std::string> &args, const std::filesystem::p
 struct svg_text {
     std::string text, fill;
     double x = 0, y = 0;
+    double size = 0; // pt
 };
 struct svg_line {
     std::string stroke, fill; // fill "none" for a line, else a filled polygon

@@ -4,6 +4,7 @@
 // up.
 //   node web/bench/page-bench.mjs build-web            (Chromium)
 //   VARNO96_FIREFOX=/usr/bin/firefox-esr node web/bench/page-bench.mjs build-web
+//   VARNO96_THERMOMETERS=all node web/bench/page-bench.mjs build-web   (every thermometer)
 import { mkdtempSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { dirname, join, resolve } from 'node:path';
@@ -37,6 +38,9 @@ await page.type('#temperature', '650');
 await page.type('#seed', '-42');
 await page.click('#powell');
 await page.click('#monte-carlo');
+// VARNO96_THERMOMETERS=all: every thermometer checked too.
+if (process.env.VARNO96_THERMOMETERS === 'all')
+    for (const box of await page.$$('input[id^="thermometers-"]')) await box.click();
 const worker = [], table = [], shown = [];
 const painted = () => page.evaluate(() => new Promise((r) => requestAnimationFrame(() => r())));
 for (let run = 0; run < 4; run++) {

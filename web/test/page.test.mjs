@@ -155,13 +155,14 @@ for (const [what, fields] of suiteVariants) {
         assert.equal(svgFile.name, 'SUITE-varno96.svg');
         const svg = svgFile.bytes.toString('utf8');
         const results = expected.slice(1).filter((r) => r[5] !== '').length;
-        assert.equal(svg.match(/<circle /g).length, results + 1); // + the legend's
-        assert.equal(svg.match(/stroke-dasharray/g)?.length ?? 0, mc ? results + 1 : 0);
+        const keys = fields.thermometers?.split(',') ?? [];
+        // With thermometers a sample is its barometer line and its intersections.
+        assert.equal(svg.match(/<circle /g)?.length ?? 0, keys.length ? 0 : results + 1); // + the legend's
+        assert.ok(svg.includes('>Qz = Coe</text>') || svg.includes('>Ab = Jd + Qz</text>'));
         assert.match(svg, /^<\?xml[^>]*>\n<svg [^>]*xmlns="http:\/\/www.w3.org\/2000\/svg"/);
         for (const r of expected.slice(1)) if (r[5]) assert.ok(svg.includes(`>${r[1]}</text>`), r[1]);
         // Each thermometer checked has its columns, explained with its citation, and a marker
         // for each intersection of the table and in the legend.
-        const keys = fields.thermometers?.split(',') ?? [];
         const titles = Object.fromEntries(await page.$$eval('#results th', (list) => list.map((th) => [th.textContent, th.title])));
         let met = 0;
         for (const key of keys) {
@@ -319,20 +320,30 @@ test('the columns are explained, sample and note are in view at 1280 and 390 px'
 
 test('the diagram as SVG and PNG at the width chosen, 300 dpi', async () => {
     await compute([join(dir, 'SUITE.PRN')], suiteFields);
-    // The page of the PLplot pictures, 510 x 454 points, in mm.
-    const [w, h] = [(510 * 25.4) / 72, (454 * 25.4) / 72];
-    for (const [mm, px] of [[85, [1004, 894]], [170, [2008, 1787]]]) {
+    // Laid out at each width, not scaled: the SVG in mm at its size.
+    for (const mm of [85, 170]) {
         await page.select('#diagram-width', String(mm));
         await page.waitForSelector('#download-png[href]');
         const svg = (await download('download-svg')).bytes.toString('utf8');
-        assert.match(svg, new RegExp(`<svg [^>]*width="${mm}mm" height="${+((mm * h) / w).toFixed(3)}mm" viewBox="0 0 ${w} ${h}"`));
+        const [, h] = svg.match(new RegExp(`<svg [^>]*width="${mm}mm" height="([0-9.]+)mm" viewBox="0 0 ${mm} \\1"`));
+        assert.ok(svg.includes('font-size="2.469"')); // 7 pt
         const png = await download('download-png');
         assert.equal(png.name, 'SUITE-varno96.png');
-        assert.deepEqual([png.bytes.readUInt32BE(16), png.bytes.readUInt32BE(20)], px, `${mm} mm`);
+        assert.deepEqual([png.bytes.readUInt32BE(16), png.bytes.readUInt32BE(20)], [Math.round((mm / 25.4) * 300), Math.round((h / 25.4) * 300)], `${mm} mm`);
         const phys = png.bytes.indexOf('pHYs');
         assert.deepEqual([png.bytes.readUInt32BE(phys + 4), png.bytes.readUInt32BE(phys + 8), png.bytes[phys + 12]], [11811, 11811, 1]);
     }
+    // Panels in GPa.
+    await page.select('#diagram-layout', 'panels');
+    await page.select('#diagram-units', 'GPa');
+    await page.waitForSelector('#download-png[href]');
+    const svg = (await download('download-svg')).bytes.toString('utf8');
+    assert.ok(svg.includes('>P (GPa)</text>'));
+    await page.select('#diagram-layout', 'overlay');
+    await page.select('#diagram-units', 'kbar');
+    await page.select('#diagram-width', '85');
 });
+
 
 test('a file that is no table shows its message and no result', async () => {
     const fields = { model: '7', temperature: '650' };

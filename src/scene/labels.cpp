@@ -1,4 +1,4 @@
-#include "plot/labels.hpp"
+#include "scene/labels.hpp"
 
 #include <algorithm>
 #include <cmath>

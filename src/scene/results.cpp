@@ -1,4 +1,4 @@
-#include "plot/results.hpp"
+#include "scene/results.hpp"
 
 #include "io/io.hpp"
 

@@ -1,4 +1,4 @@
-#include "plot/cloud.hpp"
+#include "scene/cloud.hpp"
 
 #include <algorithm>
 #include <cmath>

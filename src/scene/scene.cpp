@@ -1,4 +1,4 @@
-#include "plot/scene.hpp"
+#include "scene/scene.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -127,13 +127,45 @@ run_scene make_run_scene(const run_report &report, const pt_pairs &pairs) {
     return scene;
 }
 
+double tick_step(const axis_range &range, int ticks) {
+    const double raw = (range.hi - range.lo) / std::max(ticks, 1);
+    if (!(raw > 0)) return 1;
+    const double power = std::pow(10.0, std::floor(std::log10(raw)));
+    for (double f : {1.0, 2.0, 5.0})
+        if (f * power >= raw) return f * power;
+    return 10 * power;
+}
+
+namespace {
+
+// kbar to the figure's unit.
+double in_unit(double p_kbar, pressure_unit unit) {
+    return unit == pressure_unit::gpa ? p_kbar / 10 : p_kbar;
+}
+
+std::vector<pt_point> points_of(const std::vector<std::pair<double, double>> &pairs,
+                                pressure_unit unit) {
+    std::vector<pt_point> out;
+    out.reserve(pairs.size());
+    for (const auto &[t, p] : pairs) out.push_back({t, in_unit(p, unit)});
+    return out;
+}
+
+} // namespace
+
 batch_scene make_batch_scene(const std::vector<batch_sample> &samples, int left_off,
-                             const std::string &title) {
+                             const figure_options &options) {
     batch_scene scene;
-    scene.title = title;
+    scene.options = options;
+    scene.title = options.title;
+    const pressure_unit unit = options.unit;
+    scene.p_label = unit == pressure_unit::gpa ? "P (GPa)" : "P (kbar)";
     if (left_off > 0)
-        scene.title += " (" + std::to_string(left_off) + (left_off == 1 ? " sample" : " samples") +
-                       " without a result not shown)";
+        scene.subtitle = std::to_string(left_off) + (left_off == 1 ? " sample" : " samples") +
+                         " without a result not shown";
+    const bool overlay = options.layout == figure_layout::overlay;
+    scene.names = !overlay || samples.size() <= many_samples;
+    scene.density = overlay && samples.size() > dense_samples;
     const auto [low, high] = std::minmax_element(
         samples.begin(), samples.end(),
         [](const batch_sample &a, const batch_sample &b) { return a.t_c < b.t_c; });
@@ -149,39 +181,80 @@ batch_scene make_batch_scene(const std::vector<batch_sample> &samples, int left_
     for (std::size_t i = 0; i < samples.size(); i++) {
         const batch_sample &sample = samples[i];
         const double t = side_by_side ? static_cast<double>(i + 1) : sample.t_c;
-        batch_mark mark{sample.label, {t, sample.p_kbar}, std::nullopt, std::nullopt, {}};
-        box.include(mark.at);
-        if (!sample.pass2.empty()) {
-            std::vector<pt_point> cloud;
-            for (const auto &[ct, cp] : sample.pass2) cloud.push_back({ct, cp});
-            mark.spread = spread_of(cloud, sample.t_varies && !side_by_side, t);
-            include(box, *mark.spread);
-        }
-        for (const batch_intersection &x : sample.intersections) {
-            thermometer_mark tm{x.colour, {x.t_c, x.p_kbar}, {}};
-            if (x.runs.size() > 1) {
-                std::vector<pt_point> cloud;
-                for (const auto &[ct, cp] : x.runs) cloud.push_back({ct, cp});
-                tm.ellipse1 = covariance_ellipse(describe(cloud), 1);
+        batch_mark mark;
+        mark.label = sample.label;
+        mark.at = {t, in_unit(sample.p_kbar, unit)};
+        // With thermometers the sample is its barometer line and intersections: its trial
+        // temperature's point and spread would pile up at that temperature.
+        if (!sample.barometer) {
+            box.include(mark.at);
+            if (!sample.pass2.empty() && !scene.density) {
+                scene.runs = std::max(scene.runs, sample.pass2.size());
+                mark.spread =
+                    spread_of(points_of(sample.pass2, unit), sample.t_varies && !side_by_side, t);
+                include(box, *mark.spread);
             }
+        }
+        scene.runs = std::max(scene.runs, sample.runs);
+        pt_point middle{0, 0};
+        for (const batch_intersection &x : sample.intersections) {
+            thermometer_mark tm{x.colour, {x.t_c, in_unit(x.p_kbar, unit)}, {}};
+            if (scene.density) {
+                // Densities instead of ellipses: none worked out.
+            } else if (x.runs.size() > 1) {
+                scene.runs = std::max(scene.runs, x.runs.size());
+                tm.ellipse1 = covariance_ellipse(describe(points_of(x.runs, unit)), 1);
+            } else if (std::isfinite(x.t_sd) && std::isfinite(x.p_sd) && std::isfinite(x.rho)) {
+                // The table's moments, when the runs themselves are not at hand.
+                const double p_sd = in_unit(x.p_sd, unit);
+                cloud_stats stats{x.runs_n, tm.at, x.t_sd * x.t_sd, p_sd * p_sd,
+                                  x.rho * x.t_sd * p_sd};
+                scene.runs = std::max(scene.runs, x.runs_n);
+                tm.ellipse1 = covariance_ellipse(stats, 1);
+            }
+            if (!tm.ellipse1.empty()) scene.thermometer_spread = true;
             box.include(tm.at);
-            box.include(tm.ellipse1);
+            if (!scene.density) box.include(tm.ellipse1);
+            middle.t_c += tm.at.t_c;
+            middle.p_kbar += tm.at.p_kbar;
             named.emplace(x.colour, x.legend);
             mark.intersections.push_back(std::move(tm));
         }
+        mark.point = !sample.barometer;
+        if (mark.intersections.empty()) {
+            box.include(mark.at);
+        } else {
+            const auto n = static_cast<double>(mark.intersections.size());
+            mark.at = {middle.t_c / n, middle.p_kbar / n};
+        }
         scene.marks.push_back(std::move(mark));
     }
-    if (box.empty) box.include(std::vector<pt_point>{{400, 0}, {900, 30}});
+    if (box.empty)
+        box.include(std::vector<pt_point>{{400, in_unit(0, unit)}, {900, in_unit(30, unit)}});
     set_axes(box, scene.t_axis, scene.p_axis);
+    if (unit == pressure_unit::gpa) scene.p_axis = padded_range(box.p_lo, box.p_hi, 0.08, 0.1);
     if (side_by_side) scene.t_axis = {0.5, static_cast<double>(samples.size()) + 0.5};
-    // Each barometer line across the axes, now that they are known.
-    for (std::size_t i = 0; i < samples.size(); i++)
+    const int ticks = overlay ? 5 : 3;
+    scene.t_step = side_by_side ? std::max(1.0, tick_step(scene.t_axis, ticks))
+                                : tick_step(scene.t_axis, ticks);
+    scene.p_step = tick_step(scene.p_axis, ticks + 1);
+    // Each barometer line across the axes, now that they are known; not under densities,
+    // where hundreds of lines would hide them.
+    for (std::size_t i = 0; i < samples.size() && !scene.density; i++)
         if (const auto &line = samples[i].barometer) {
-            const pt_point a{(*line)[0].first, (*line)[0].second};
-            const pt_point b{(*line)[1].first, (*line)[1].second};
+            const pt_point a{(*line)[0].first, in_unit((*line)[0].second, unit)};
+            const pt_point b{(*line)[1].first, in_unit((*line)[1].second, unit)};
             scene.marks[i].barometer = clip_line(a, b, scene.t_axis, scene.p_axis);
         }
-    scene.barometers = barometers;
+    if (options.reactions && !side_by_side)
+        for (std::size_t k = 0; k < reference_reactions.size(); k++) {
+            const reaction &r = reference_reactions[k];
+            const pt_point a{0, in_unit(r.p0_kbar, unit)};
+            const pt_point b{1000, in_unit(r.p0_kbar + 1000 * r.kbar_per_c, unit)};
+            if (const auto ends = clip_line(a, b, scene.t_axis, scene.p_axis))
+                scene.reactions.push_back({k, *ends});
+        }
+    scene.barometers = barometers && !scene.density;
     for (const auto &[colour, text] : named) scene.thermometers.push_back({colour, text});
     return scene;
 }

@@ -1,4 +1,4 @@
-#include "plot/text.hpp"
+#include "scene/text.hpp"
 
 #include <cstdint>
 

@@ -2,7 +2,7 @@
 // or LPT1 when it went to the printer) and the Monte-Carlo pairs (VARNOPT.RES).
 #pragma once
 
-#include "plot/cloud.hpp"
+#include "scene/cloud.hpp"
 
 #include <array>
 #include <filesystem>

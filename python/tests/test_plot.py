@@ -1,0 +1,65 @@
+"""varno96.plot: the batch's figure on a matplotlib Axes, its markers where the table puts the
+intersections."""
+
+import os
+
+import matplotlib
+import pytest
+
+matplotlib.use("Agg")
+
+import varno96  # noqa: E402
+
+SUITE = os.path.join(os.environ.get("VARNO96_EXAMPLES", "examples"), "SUITE.PRN")
+RUN = dict(model=7, temperature=650, monte_carlo=True, seed=-42, thermometers="all")
+
+
+@pytest.fixture(scope="module")
+def suite():
+    return varno96.compute(SUITE, **RUN), varno96.pairs(SUITE, **RUN)
+
+
+def markers(ax, colour):
+    return sorted(tuple(line.get_xydata()[0]) for line in ax.lines
+                  if line.get_marker() not in ("None", "", "o")
+                  and matplotlib.colors.to_hex(line.get_color()).upper() == colour)
+
+
+@pytest.mark.parametrize("units, per_kbar", [("kbar", 1), ("GPa", 10)])
+def test_markers_where_the_table_puts_the_intersections(suite, units, per_kbar):
+    rows, pairs = suite
+    colours = {"EG79": "#0072B2", "KR78": "#968700", "GH82": "#A50F1E"}
+    ax = varno96.plot(rows, pairs, units=units)
+    assert ax.get_ylabel() == f"P ({units})"
+    for key, colour in colours.items():
+        drawn = markers(ax, colour)
+        table = sorted((t, p / per_kbar) for t, p in zip(rows[f"T_{key}_C"], rows[f"P_{key}_kbar"])
+                       if t == t)
+        assert len(drawn) == len(table) > 0, key
+        flat = [x for point in drawn for x in point]
+        assert flat == pytest.approx([x for point in table for x in point], abs=1e-9), key
+    texts = [t.get_text() for t in ax.texts]
+    assert "Qz = Coe" in texts and "Ab = Jd + Qz" in texts
+    assert [t.get_text() for t in ax.get_legend().get_texts()][:2] == [
+        "1σ of 200 Monte-Carlo runs", "Barometer P(T)"]
+    names = {t.get_text() for t in ax.texts}
+    assert set(rows["sample"][rows["P_kbar"].notna()]) <= names
+    matplotlib.pyplot.close("all")
+
+
+def test_panels_reactions_and_refusals(suite):
+    rows, _ = suite
+    drawn = rows["P_kbar"].notna().sum()
+    fig = varno96.plot(rows, layout="panels", reactions=False)
+    shown = [a for a in fig.axes if a.get_visible()]
+    assert len(shown) == drawn
+    assert all(t.get_text() not in ("Qz = Coe", "Ab = Jd + Qz") for a in shown for t in a.texts)
+    # Without pairs the intersections' ellipses come from the table's s.d. and rho.
+    ax = varno96.plot(rows)
+    assert sum(len(line.get_xydata()) == 121 for line in ax.lines) == 7 * drawn
+    for wrong in ({"layout": "grid"}, {"units": "MPa"}, {"width": 300}):
+        with pytest.raises(ValueError):
+            varno96.plot(rows, **wrong)
+    with pytest.raises(ValueError, match="no sample"):
+        varno96.plot(rows[rows["P_kbar"].isna()])
+    matplotlib.pyplot.close("all")
