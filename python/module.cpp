@@ -20,8 +20,8 @@
 #include <charconv>
 #include <cmath>
 #include <optional>
-#include <tuple>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace py = pybind11;
@@ -200,12 +200,12 @@ py::dict column_dict(const column &c, const std::optional<batch_options> &o) {
     py::dict d;
     d["name"] = c.name;
     d["kind"] = kind_word(c.type);
-    d["unit"] = std::string(c.spec->unit);
-    d["decimals"] = c.type == column::number ? py::object(py::int_(c.spec->decimals)) : py::none();
-    d["nullable"] = c.spec->may_be_empty;
+    d["unit"] = std::string(c.entry->unit);
+    d["decimals"] = c.type == column::number ? py::object(py::int_(c.entry->decimals)) : py::none();
+    d["nullable"] = c.entry->may_be_empty;
     d["meaning"] = column_meaning(c, o);
-    d["template"] = std::string(c.spec->name);
-    d["option"] = brought_by(*c.spec);
+    d["template"] = std::string(c.entry->name);
+    d["option"] = brought_by(*c.entry);
     return d;
 }
 
@@ -322,9 +322,9 @@ py::list thermometer_table() {
     for (const thermometry::calibration &c : thermometry::calibrations) {
         py::dict d;
         d["key"] = std::string(c.name);
-        d["minerals"] = std::string(c.pair == thermometry::mineral_pair::grt_cpx
-                                        ? "garnet-clinopyroxene"
-                                        : "garnet-phengite");
+        d["minerals"] =
+            std::string(c.pair == thermometry::mineral_pair::grt_cpx ? "garnet-clinopyroxene"
+                                                                     : "garnet-phengite");
         d["reference"] = reference_text(c.citation);
         d["formula"] = std::string(thermometry::formula(c.id));
         std::string range = c.outside.empty() ? std::string()

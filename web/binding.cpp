@@ -143,7 +143,7 @@ val column_table() {
         val names = val::array();
         if (c.over == column_over::mineral && c.elements == column_elements::none) {
             for (const column &e : every)
-                if (e.spec == &c) names.call<void>("push", e.name);
+                if (e.entry == &c) names.call<void>("push", e.name);
         } else {
             names.call<void>("push", std::string(c.name));
         }
@@ -485,6 +485,8 @@ private:
         result_.set("messages", messages);
         result_.set("failed", done_.failed_rows + done_.failed_inputs);
         result_.set("hint", combine_hint(front_end::page, done_.several));
+        // The control the hint's action sets, and to what.
+        result_.set("hintControl", std::string(option_of(&batch_options::combine).name));
         result_.set("cite", cite_text(o_, trial_temperature::given, VARNO96_RELEASE));
         result_.set("bibtex", bytes_of(cite_bibtex(o_)));
         result_.set("seed", static_cast<int>(done_.how.seed));

@@ -18,6 +18,7 @@
     let nextId = 1;
     let files = []; // { id, name, bytes, sheets, sheet, error }
     let busy = false;
+    let hintControl = null; // the option control that the hint's action sets
     let urls = [];
     // Inputs and options change `edits`; results computed from an older count are out of date.
     let edits = 0;
@@ -457,6 +458,7 @@
         }
         // Rows without a result for several analyses of a mineral: the fix, in one press.
         $('hint-text').textContent = r.hint ? `${r.hint}.` : '';
+        hintControl = r.hintControl;
         $('hint').hidden = !r.hint;
         const without = r.ok.filter((ok) => !ok).length;
         let text = `${n} ${n === 1 ? 'row' : 'rows'}`;
@@ -653,7 +655,7 @@
         }
     });
     $('use-mean').addEventListener('click', () => {
-        $('combine').value = 'mean';
+        $(hintControl).value = 'mean';
         edited();
         compute();
     });

@@ -59,8 +59,7 @@ batch_summary run(const std::vector<table_text> &inputs, const batch_options &o,
         if (in.workbook) in.error += ": " + workbook_advice(hooks.words);
         out.wide.push_back(in.wide);
         input_of.resize(input_of.size() + in.samples.size(), out.names.size() - 1);
-        if (!in.error.empty() && hooks.unreadable)
-            hooks.unreadable(t.name, message_line(in.error));
+        if (!in.error.empty() && hooks.unreadable) hooks.unreadable(t.name, message_line(in.error));
         if (hooks.message)
             for (const std::string &m : file_messages(in, t.name)) hooks.message(message_line(m));
         if (!in.error.empty() || in.samples.empty()) out.failed_inputs++;

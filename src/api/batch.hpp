@@ -50,8 +50,8 @@ struct batch_row {
 struct batch_hooks {
     unsigned threads = 1;
     front_end words = front_end::command_line; // of the messages and notes that name an option
-    bool pairs = false;  // make each row's pair cells
-    bool points = false; // keep each row's point of the diagram
+    bool pairs = false;                        // make each row's pair cells
+    bool points = false;                       // keep each row's point of the diagram
     // Before each row and at the end: rows done, rows in all.
     std::function<void(std::size_t, std::size_t)> progress;
     // Each row, in order, on the calling thread.
@@ -74,9 +74,9 @@ struct batch_summary {
     std::vector<std::string> names; // of the inputs
     std::vector<bool> wide;         // of the inputs: read as one sample per row
     std::size_t rows = 0;
-    std::size_t failed_rows = 0;            // rows without a result
-    std::size_t failed_inputs = 0;          // inputs not read, or without an analysis
-    std::size_t several = 0; // samples without a result for several analyses of a mineral
+    std::size_t failed_rows = 0;   // rows without a result
+    std::size_t failed_inputs = 0; // inputs not read, or without an analysis
+    std::size_t several = 0;       // samples without a result for several analyses of a mineral
     std::vector<plot::batch_sample> points; // of the rows with a result, with hooks.points
     std::string title;                      // of the diagram
 };

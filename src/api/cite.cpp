@@ -33,14 +33,14 @@ std::string garnet_words(int model) {
 }
 
 std::string temperature_words(const batch_options &o, trial_temperature t) {
-    const std::string trial = t == trial_temperature::given ? "the trial temperature of " +
-                                                                  celsius(o.temperature)
-                              : t == trial_temperature::per_sample
-                                  ? "a trial temperature given for each sample"
-                                  : "a trial temperature";
+    const std::string trial =
+        t == trial_temperature::given        ? "the trial temperature of " + celsius(o.temperature)
+        : t == trial_temperature::per_sample ? "a trial temperature given for each sample"
+                                             : "a trial temperature";
     if (o.powell)
         return "at the garnet–clinopyroxene Fe–Mg exchange temperature of " +
-               cited(thermometer_reference(thermometry::key::p85)) + ", estimated once at the pressure found at " + trial +
+               cited(thermometer_reference(thermometry::key::p85)) +
+               ", estimated once at the pressure found at " + trial +
                (o.monte_carlo ? ", in each Monte-Carlo run too" : "");
     if (o.at) return "at " + celsius(*o.at);
     return "at " + trial;
@@ -49,8 +49,8 @@ std::string temperature_words(const batch_options &o, trial_temperature t) {
 std::string thermometer_words(const std::vector<thermometry::key> &keys) {
     std::vector<std::string> cpx, phe;
     for (const thermometry::key k : keys) {
-        const std::string name = cited(thermometer_reference(k)) + " (" +
-                                 std::string(thermometry::about(k).name) + ")";
+        const std::string name =
+            cited(thermometer_reference(k)) + " (" + std::string(thermometry::about(k).name) + ")";
         (thermometry::about(k).pair == thermometry::mineral_pair::grt_cpx ? cpx : phe)
             .push_back(name);
     }
@@ -88,8 +88,7 @@ std::string methods_paragraph(const batch_options &o, trial_temperature t,
         " for the equilibrium pyrope + 2 grossular + 3 celadonite = 6 diopside + 3 muscovite, "
         "with the program's own calibration of the barometer. Mineral formulae were "
         "recalculated to 12 (garnet), 6 (clinopyroxene) and 11 (phengite) oxygens, " +
-        ferric_words(o.estimate_ferric) + ". Activities follow " +
-        garnet_words(model) + ", the " +
+        ferric_words(o.estimate_ferric) + ". Activities follow " + garnet_words(model) + ", the " +
         (o.one_site ? "one-site (ideal)" : "two-site (disordered)") +
         " clinopyroxene model and ideal site mixing in phengite. The pressure was calculated " +
         temperature_words(o, t) + ".";
@@ -137,8 +136,7 @@ std::string cite_text(const batch_options &o, trial_temperature t, std::string_v
 
 std::string cite_bibtex(const batch_options &o) {
     std::string s;
-    for (const reference *r : run_references(o))
-        s += (s.empty() ? "" : "\n") + bibtex(*r);
+    for (const reference *r : run_references(o)) s += (s.empty() ? "" : "\n") + bibtex(*r);
     return s;
 }
 

@@ -338,8 +338,8 @@ std::vector<std::vector<cell>> pair_cells(const sample_unit &u, const sample_res
 }
 
 std::string column_meaning(const column &c, const std::optional<batch_options> &o) {
-    std::string meaning(c.spec->meaning);
-    if (c.spec->over == column_over::thermometer) {
+    std::string meaning(c.entry->meaning);
+    if (c.entry->over == column_over::thermometer) {
         const thermometry::key k = o ? o->thermometers[c.k] : thermometry::calibrations[c.k].id;
         meaning += " " + std::string(thermometry::about(k).name) + ": " +
                    reference_text(thermometry::about(k).citation);

@@ -25,9 +25,9 @@ struct column {
     enum kind { text, number, integer };
     std::string name;
     kind type = text;
-    const column_spec *spec = nullptr; // the entry it comes from
-    std::size_t k = 0;                 // its mineral or thermometer, in a family over them
-    int i = 0;                         // its element, 1..NEL, in a family over them
+    const column_spec *entry = nullptr; // the entry it comes from
+    std::size_t k = 0;                  // its mineral or thermometer, in a family over them
+    int i = 0;                          // its element, 1..NEL, in a family over them
 };
 // A cell: its text in the CSV, and its value at full precision (NaN where there is none).
 struct cell {

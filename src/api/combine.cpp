@@ -42,9 +42,10 @@ std::vector<sample_unit> sample_units(const std::vector<sample_input> &samples, 
                     counts += (counts.empty() ? "" : ", ") +
                               count(static_cast<std::size_t>(u.count[k]),
                                     (std::string(mineral_names[k]) + " analyse").c_str());
-            u.problem = line_place(s, s.line) + ": sample " + clipped(s.name) +
-                        " has " + counts + "; " +
-                        option_either(words, option_of(&batch_options::combine), "mean", "each") + " uses them";
+            u.problem = line_place(s, s.line) + ": sample " + clipped(s.name) + " has " + counts +
+                        "; " +
+                        option_either(words, option_of(&batch_options::combine), "mean", "each") +
+                        " uses them";
             u.several = true;
         }
         if (!u.problem.empty()) {
@@ -54,11 +55,11 @@ std::vector<sample_unit> sample_units(const std::vector<sample_input> &samples, 
         const std::size_t combinations =
             s.analyses[0].size() * s.analyses[1].size() * s.analyses[2].size();
         if (mode == combine_mode::each && combinations > max_combinations) {
-            u.problem = line_place(s, s.line) + ": sample " + clipped(s.name) +
-                        " has " + std::to_string(combinations) +
-                        " combinations of its analyses, more than " +
+            u.problem = line_place(s, s.line) + ": sample " + clipped(s.name) + " has " +
+                        std::to_string(combinations) + " combinations of its analyses, more than " +
                         std::to_string(max_combinations) + "; " +
-                        option_words(words, option_of(&batch_options::combine), "mean") + " uses them all";
+                        option_words(words, option_of(&batch_options::combine), "mean") +
+                        " uses them all";
             units.push_back(std::move(u));
             continue;
         }

@@ -55,7 +55,10 @@ std::size_t utf8_length(std::string_view text, std::size_t i) {
         return i + k < text.size() ? static_cast<unsigned char>(text[i + k]) : 0u;
     };
     const unsigned c = at(0);
-    const std::size_t n = c >= 0xC2 && c < 0xE0 ? 2 : c >= 0xE0 && c < 0xF0 ? 3 : c >= 0xF0 && c < 0xF5 ? 4 : 0;
+    const std::size_t n = c >= 0xC2 && c < 0xE0   ? 2
+                          : c >= 0xE0 && c < 0xF0 ? 3
+                          : c >= 0xF0 && c < 0xF5 ? 4
+                                                  : 0;
     if (n == 0) return 0;
     const unsigned second = at(1);
     const unsigned low = c == 0xE0 ? 0xA0 : c == 0xF0 ? 0x90 : 0x80;

@@ -66,8 +66,8 @@ std::string combine_hint(front_end f, std::size_t samples) {
                              " several analyses of a mineral: ";
     if (f == front_end::page)
         return said + "choose " + value_words(f, combine, "mean") + " under " +
-               curly(combine.label) + " to average them, or " +
-               value_words(f, combine, "each") + " to compute every combination";
+               curly(combine.label) + " to average them, or " + value_words(f, combine, "each") +
+               " to compute every combination";
     return said + option_words(f, combine, "mean") + " averages them, " +
            option_words(f, combine, "each") + " computes every combination";
 }

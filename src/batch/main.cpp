@@ -19,10 +19,10 @@
 #include <iostream>
 #include <map>
 #include <optional>
-#include <string_view>
 #include <stdexcept>
-#include <thread>
+#include <string_view>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -328,8 +328,7 @@ int run(const options &o) {
     // A script that sees status 1 learns where to look, and a reader what to do.
     if (const std::string said = rows_summary(done.failed_rows, done.rows); !said.empty())
         report(said);
-    if (const std::string hint = combine_hint(front_end::command_line, done.several);
-        !hint.empty())
+    if (const std::string hint = combine_hint(front_end::command_line, done.several); !hint.empty())
         report(hint);
     // As grep: 2 for trouble with an input, which a script must tell from samples without a
     // result (1).
@@ -356,12 +355,12 @@ int main(int argc, char **argv) {
     if (o.citing) {
         const trial_temperature t =
             app.get_option(dashed(option_of(&batch_options::temperature)))->count() > 0
-                                        ? trial_temperature::given
-                                        : trial_temperature::unsaid;
-        std::fputs((o.cite == "bibtex" ? cite_bibtex(o.batch)
-                                       : cite_text(o.batch, t, cli::release()))
-                       .c_str(),
-                   stdout);
+                ? trial_temperature::given
+                : trial_temperature::unsaid;
+        std::fputs(
+            (o.cite == "bibtex" ? cite_bibtex(o.batch) : cite_text(o.batch, t, cli::release()))
+                .c_str(),
+            stdout);
         return std::fflush(stdout) == 0 ? cli::exit_ok : cli::exit_usage;
     }
     if (const auto why = clash(o)) {

@@ -6,10 +6,10 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
-#include <utility>
 #include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -64,14 +64,15 @@ std::function<std::size_t(char *, std::size_t)> read_pieces(const std::string &p
     if (fs::is_directory(fs::status(path, ec)))
         throw std::runtime_error(path + ": cannot read: " + std::strerror(EISDIR));
     std::FILE *opened = std::fopen(path.c_str(), "rb");
-    if (opened == nullptr) throw std::runtime_error(path + ": cannot open: " + std::strerror(errno));
+    if (opened == nullptr)
+        throw std::runtime_error(path + ": cannot open: " + std::strerror(errno));
     const std::shared_ptr<std::FILE> file(opened, std::fclose);
     return [file, path](char *to, std::size_t n) {
         errno = 0;
         const std::size_t got = std::fread(to, 1, n, file.get());
         if (got == 0 && std::ferror(file.get()))
-            throw std::runtime_error(path + ": cannot read: " +
-                                     std::strerror(errno != 0 ? errno : EIO));
+            throw std::runtime_error(path +
+                                     ": cannot read: " + std::strerror(errno != 0 ? errno : EIO));
         return got;
     };
 }
@@ -93,7 +94,7 @@ file_writer::file_writer(std::string path) : path_(std::move(path)) {
         return;
     }
     real_ = fs::is_symlink(fs::symlink_status(path_, ec)) ? fs::weakly_canonical(path_, ec)
-                                                            : fs::path(path_);
+                                                          : fs::path(path_);
     temp_ = (real_.parent_path() / ("." + real_.filename().string() + ".tmp-XXXXXX")).string();
     const int fd = mkstemp(temp_.data());
     if (fd < 0) fail(path_, errno);

@@ -50,7 +50,6 @@ pt_pairs parse_pt_pairs(const std::string &text, const std::string &name);
 // The report of the run in `folder`: VARNO.RES, or LPT1 when only that one is there.
 std::filesystem::path report_path(const std::filesystem::path &folder);
 
-
 // The report's Monte-Carlo statistics against the pairs: both or neither have the two
 // passes, and each pass's printed means agree with the mean of its pairs as far as the
 // rounding of the two files allows. Returns the first disagreement in words, if any.

@@ -8,4 +8,3 @@
 // or no skewness and kurtosis at zero variance), or nullptr.
 const char *MOMENTVALUES(const NARRAY &data, std::int16_t n, REAL &ave, REAL &adev, REAL &sdev,
                          REAL &svar, REAL &skew, REAL &curt);
-

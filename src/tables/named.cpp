@@ -347,8 +347,7 @@ char header_separator(std::string_view bytes) {
 }
 
 // A table whose header row names the columns, from its records.
-void read_named(const std::string &file, records &rec, std::size_t rows_expected,
-                file_input &in) {
+void read_named(const std::string &file, records &rec, std::size_t rows_expected, file_input &in) {
     const char sep = rec.separator();
     std::vector<std::string> fields;
     fields.reserve(32); // room for most headers, and the rows after them
@@ -362,8 +361,8 @@ void read_named(const std::string &file, records &rec, std::size_t rows_expected
     for (const std::string &f : fields) header.push_back(clipped(trimmed(f)));
     layout lay;
     std::vector<std::size_t> headless;
-    if (!name_columns(file, file + " line " + std::to_string(line), fields, {}, true, lay,
-                      headless, in))
+    if (!name_columns(file, file + " line " + std::to_string(line), fields, {}, true, lay, headless,
+                      in))
         return;
     text_rows rows(rec, sep, std::move(fields));
     read_rows(rows, file, lay, header, headless, sep == ';' || sep == '\t', false, {}, nullptr,
@@ -417,9 +416,8 @@ file_input read_table(const std::string &file, const text_pieces &more, std::siz
     };
     // What tells the kind of text: its first 8192 bytes and its header line whole.
     const auto bom = [&] { return head.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3u : 0u; };
-    while (!ended &&
-           (head.size() < 8192 ||
-            header_line_end(std::string_view(head).substr(bom())) == std::string::npos))
+    while (!ended && (head.size() < 8192 ||
+                      header_line_end(std::string_view(head).substr(bom())) == std::string::npos))
         read_more();
     const auto whole = [&] {
         while (!ended) read_more();
@@ -439,15 +437,15 @@ file_input read_table(const std::string &file, const text_pieces &more, std::siz
     const char sep = header_separator(head);
     // As many rows in the whole text as in its head, with a margin.
     const std::size_t rows_expected =
-        size > head.size() ? static_cast<std::size_t>(
-                                 static_cast<double>(std::count(head.begin(), head.end(), '\n')) *
-                                 static_cast<double>(size) / static_cast<double>(head.size()) * 1.25)
-                           : 0;
+        size > head.size()
+            ? static_cast<std::size_t>(
+                  static_cast<double>(std::count(head.begin(), head.end(), '\n')) *
+                  static_cast<double>(size) / static_cast<double>(head.size()) * 1.25)
+            : 0;
     records rec(std::move(head), more, sep);
     read_named(file, rec, rows_expected, in);
     return in;
 }
-
 
 file_input read_columns(const columns_input &t, std::size_t first, std::size_t last,
                         bool header_warnings) {

@@ -59,8 +59,7 @@ void records::read_record(std::vector<std::string> &fields, std::size_t &n) {
                     closed = true;
                     break;
                 }
-                if (c == '\n' ||
-                    (c == '\r' && !(have(pos_ + 1) && text_[pos_ + 1] == '\n')))
+                if (c == '\n' || (c == '\r' && !(have(pos_ + 1) && text_[pos_ + 1] == '\n')))
                     line_++;
                 f += c;
                 pos_++;

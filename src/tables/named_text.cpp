@@ -88,7 +88,9 @@ char utf16_order(std::string_view bytes) {
 }
 
 container container_of(std::string_view bytes) {
-    const auto starts = [&](std::string_view magic) { return bytes.substr(0, magic.size()) == magic; };
+    const auto starts = [&](std::string_view magic) {
+        return bytes.substr(0, magic.size()) == magic;
+    };
     if (starts("PK\x03\x04") || starts("\xD0\xCF\x11\xE0")) return container::workbook;
     for (const std::string_view magic :
          {std::string_view("\x89PNG"), std::string_view("\xFF\xD8\xFF"), std::string_view("GIF8"),

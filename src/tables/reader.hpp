@@ -147,7 +147,8 @@ file_input read_table(const std::string &file, std::string_view text);
 using text_pieces = std::function<std::size_t(char *to, std::size_t n)>;
 // The same, the text read from `more` a piece at a time: a table whose header row names the
 // columns is read holding only its records not yet read; the data-file layout and UTF-16 are
-// read whole first, a workbook or binary refused from its start. `size`, the text's size in bytes when known, leaves room for its samples.
+// read whole first, a workbook or binary refused from its start. `size`, the text's size in bytes
+// when known, leaves room for its samples.
 file_input read_table(const std::string &file, const text_pieces &more, std::size_t size = 0);
 
 // A table handed over as columns rather than as text (a DataFrame's): each column numbers

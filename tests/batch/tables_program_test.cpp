@@ -3,8 +3,8 @@
 // among others that can.
 #include "api/options.hpp"
 #include "api/table.hpp"
-#include "thermometry/thermometry.hpp"
 #include "batch/support.hpp"
+#include "thermometry/thermometry.hpp"
 
 #include <gtest/gtest.h>
 
@@ -282,7 +282,8 @@ TEST(Tables, ExitStatusesTellBadInputFromSamplesWithoutAResult) {
                     << line;
     }
     // The good file among refused ones is still computed.
-    const run_result mixed = run(VARNO96_BATCH, {"-m", "7", "-t", "650", "probe.xlsx", "EC1.csv"}, dir);
+    const run_result mixed =
+        run(VARNO96_BATCH, {"-m", "7", "-t", "650", "probe.xlsx", "EC1.csv"}, dir);
     EXPECT_EQ(parse_csv(mixed.out).rows.size(), 1u);
 }
 
@@ -294,13 +295,15 @@ TEST(Tables, SeveralAnalysesGiveOneHint) {
     EXPECT_EQ(r.status, 1);
     const names said = lines(r.err);
     ASSERT_GE(said.size(), 2u);
-    EXPECT_EQ(said[said.size() - 2], "varno96-batch: 7 of 7 rows without a result (their note says why)");
+    EXPECT_EQ(said[said.size() - 2],
+              "varno96-batch: 7 of 7 rows without a result (their note says why)");
     EXPECT_EQ(said.back(), "varno96-batch: 7 samples have several analyses of a mineral: "
                            "--combine mean averages them, --combine each computes every "
                            "combination");
-    EXPECT_EQ(std::count_if(said.begin(), said.end(),
-                            [](const std::string &l) { return l.find("several") != std::string::npos; }),
-              1);
+    EXPECT_EQ(
+        std::count_if(said.begin(), said.end(),
+                      [](const std::string &l) { return l.find("several") != std::string::npos; }),
+        1);
     // Not when they are combined.
     const run_result mean =
         run(VARNO96_BATCH, {"-m", "7", "-t", "650", "--combine", "mean", "EPMA-EXPORT.csv"}, dir);
@@ -390,15 +393,17 @@ TEST(Tables, CiteGivesTheMethodsOfExactlyTheOptionsGiven) {
         }
         EXPECT_EQ(depth, 0) << bib.out;
         const std::size_t listed =
-            has("\nReferences\n") ? lines(text.out.substr(text.out.find("\nReferences\n"))).size() - 2
-                                  : 0;
+            has("\nReferences\n")
+                ? lines(text.out.substr(text.out.find("\nReferences\n"))).size() - 2
+                : 0;
         const auto count = [&](const std::string &part) {
             std::size_t n = 0;
             for (std::size_t at = 0; (at = bib.out.find(part, at)) != std::string::npos; at++) n++;
             return n;
         };
         EXPECT_EQ(count("\n@") + (bib.out.rfind("@", 0) == 0), listed) << bib.out;
-        for (const std::string field : {"  author = {", "  year = {", "  volume = {", "  pages = {"})
+        for (const std::string field :
+             {"  author = {", "  year = {", "  volume = {", "  pages = {"})
             EXPECT_EQ(count(field), listed) << field << "\n" << bib.out;
     }
     // The one reference with a DOI keeps it, and a chapter is one.

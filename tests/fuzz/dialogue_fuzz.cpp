@@ -102,7 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     inside_fresh_folder here;
     environment env;
     const auto d = std::make_unique<dialogue>(env); // a fresh one for each input
-    std::string keys = input;                    // fmemopen needs a buffer of at least one byte
+    std::string keys = input;                       // fmemopen needs a buffer of at least one byte
     d->KBD =
         input.empty() ? std::fopen("/dev/null", "rb") : fmemopen(keys.data(), keys.size(), "rb");
     char *console = nullptr;

@@ -65,8 +65,7 @@ inline file_input read_and_check(const std::string &file, std::string_view text)
         const bool whole = in.error == file + ": no header line" ||
                            in.error == file + ": an Excel workbook" ||
                            in.error == file + ": not a text table";
-        if (!names_line(in.error, file) && !whole)
-            finding("a refusal names no line: " + in.error);
+        if (!names_line(in.error, file) && !whole) finding("a refusal names no line: " + in.error);
     }
     check_message(in.error);
     check_line(in.error);

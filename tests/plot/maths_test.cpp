@@ -1,9 +1,9 @@
 // The diagram's maths without PLplot: cloud statistics, covariance ellipses and error bars,
 // axis ranges, label placement, text for PLplot, and writing a file whole.
-#include "scene/cloud.hpp"
-#include "scene/labels.hpp"
 #include "plot/output.hpp"
 #include "plot/support.hpp"
+#include "scene/cloud.hpp"
+#include "scene/labels.hpp"
 #include "scene/text.hpp"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // varno96-plot on the results of golden runs: the picture read back as XML and compared with
 // what the report prints, and every kind of bad input.
-#include "scene/results.hpp"
 #include "plot/support.hpp"
+#include "scene/results.hpp"
 
 #include <gtest/gtest.h>
 

@@ -23,7 +23,9 @@ struct CALCTEST : ::testing::Test, calculation {
 // The environment of a test's dialogue, made before the dialogue that points to it: the process's
 // console and keyboard, and the seed -42 of the reference session for the clock's.
 struct TESTENVIRONMENT {
-    TESTENVIRONMENT() { ENV.CLOCKSEED = [] { return std::int16_t{-42}; }; }
+    TESTENVIRONMENT() {
+        ENV.CLOCKSEED = [] { return std::int16_t{-42}; };
+    }
     environment ENV;
 };
 

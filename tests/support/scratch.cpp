@@ -63,7 +63,8 @@ std::string described(const file_input &in) {
     s << "error " << in.error << "\nwide " << in.wide << "\n";
     for (const std::string &w : in.warnings) s << "warning " << w << "\n";
     for (const sample_input &x : in.samples) {
-        s << "sample " << x.file << " | " << x.name << " | " << x.line << " | " << x.problem << "\n";
+        s << "sample " << x.file << " | " << x.name << " | " << x.line << " | " << x.problem
+          << "\n";
         for (std::size_t k = 0; k < 3; k++)
             for (const analysis &a : x.analyses[k]) {
                 s << "  " << k << " " << a.line << " " << a.label << ":";

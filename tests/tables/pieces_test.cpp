@@ -30,7 +30,8 @@ TEST(Pieces, ExamplesReadAsWhole) {
 }
 
 TEST(Pieces, WorkbooksBinariesAndUtf16WithoutMarkAsWhole) {
-    const std::string text = test::slurp(std::filesystem::path(VARNO96_EXAMPLES) / "EPMA-EXPORT.csv");
+    const std::string text =
+        test::slurp(std::filesystem::path(VARNO96_EXAMPLES) / "EPMA-EXPORT.csv");
     std::string utf16, binary;
     for (const char c : text.substr(3)) utf16 += std::string{c, '\0'}; // little-endian, no mark
     for (int i = 0; i < 20000; i++) binary += static_cast<char>((i * 7919) % 251);
