@@ -24,8 +24,10 @@ namespace {
 // fwrite and fclose, with the first error.
 void put(std::FILE *file, std::string_view bytes, const std::string &path) {
     errno = 0;
+    // fwrite is not to be given the null pointer of an empty view, even for no bytes.
     const bool written =
-        std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() && std::fflush(file) == 0;
+        (bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size()) &&
+        std::fflush(file) == 0;
     const int error = errno != 0 ? errno : EIO;
     if (std::fclose(file) != 0 && written) fail(path, errno != 0 ? errno : EIO);
     if (!written) fail(path, error);
@@ -123,6 +125,7 @@ file_writer::~file_writer() {
 }
 
 void file_writer::write(std::string_view bytes) {
+    if (bytes.empty()) return;
     errno = 0;
     if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size())
         fail(path_, errno != 0 ? errno : EIO);
