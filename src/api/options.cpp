@@ -301,66 +301,32 @@ std::optional<combine_mode> combine_of(std::string_view word) {
 
 std::optional<std::string> set_option(const option_spec &s, batch_options &o,
                                       const option_value &v) {
-    const auto refused = [&] { return std::optional(range_words(s) + ": " + value_text(v)); };
+    using answer = std::optional<std::string>;
+    // The field takes the value as parsed, or the option refuses it in the table's words.
+    const auto set = [&](auto batch_options::*f, const auto &parsed) -> answer {
+        if (!parsed) return range_words(s) + ": " + value_text(v);
+        o.*f = *parsed;
+        return std::nullopt;
+    };
+    // A value given as a word, read by `parse`; none for anything else.
+    const auto word = [&](auto parse) {
+        const auto *w = std::get_if<std::string>(&v);
+        return w ? parse(*w) : decltype(parse(std::string_view()))();
+    };
+    const auto flag =
+        std::holds_alternative<bool>(v) ? std::optional(std::get<bool>(v)) : std::nullopt;
     return std::visit(
-        overloaded{
-            [&](bool batch_options::*f) -> std::optional<std::string> {
-                if (!std::holds_alternative<bool>(v)) return refused();
-                o.*f = std::get<bool>(v);
-                return std::nullopt;
-            },
-            [&](long long batch_options::*f) -> std::optional<std::string> {
-                const auto n = whole_of(v);
-                if (!n) return refused();
-                o.*f = *n;
-                return std::nullopt;
-            },
-            [&](std::optional<long long> batch_options::*f) -> std::optional<std::string> {
-                const auto n = whole_of(v);
-                if (!n) return refused();
-                o.*f = *n;
-                return std::nullopt;
-            },
-            [&](double batch_options::*f) -> std::optional<std::string> {
-                const auto x = number_of(v);
-                if (!x) return refused();
-                o.*f = *x;
-                return std::nullopt;
-            },
-            [&](std::optional<double> batch_options::*f) -> std::optional<std::string> {
-                const auto x = number_of(v);
-                if (!x) return refused();
-                o.*f = *x;
-                return std::nullopt;
-            },
-            [&](combine_mode batch_options::*f) -> std::optional<std::string> {
-                const auto *word = std::get_if<std::string>(&v);
-                const auto mode = word ? combine_of(*word) : std::nullopt;
-                if (!mode) return refused();
-                o.*f = *mode;
-                return std::nullopt;
-            },
-            [&](std::vector<thermometry::key> batch_options::*f) -> std::optional<std::string> {
-                const auto *list = std::get_if<std::string>(&v);
-                const auto keys = list ? thermometers_of(*list) : std::nullopt;
-                if (!keys) return refused();
-                o.*f = *keys;
-                return std::nullopt;
-            },
-            [&](ferric_estimates batch_options::*f) -> std::optional<std::string> {
-                const auto *words = std::get_if<std::string>(&v);
-                const auto estimates = words ? ferric_of(*words) : std::nullopt;
-                if (!estimates) return refused();
-                o.*f = *estimates;
-                return std::nullopt;
-            },
-            [&](ferric_runs batch_options::*f) -> std::optional<std::string> {
-                const auto *word = std::get_if<std::string>(&v);
-                const auto runs = word ? ferric_in_runs_of(*word) : std::nullopt;
-                if (!runs) return refused();
-                o.*f = *runs;
-                return std::nullopt;
-            }},
+        overloaded{[&](bool batch_options::*f) { return set(f, flag); },
+                   [&](long long batch_options::*f) { return set(f, whole_of(v)); },
+                   [&](std::optional<long long> batch_options::*f) { return set(f, whole_of(v)); },
+                   [&](double batch_options::*f) { return set(f, number_of(v)); },
+                   [&](std::optional<double> batch_options::*f) { return set(f, number_of(v)); },
+                   [&](combine_mode batch_options::*f) { return set(f, word(combine_of)); },
+                   [&](std::vector<thermometry::key> batch_options::*f) {
+                       return set(f, word(thermometers_of));
+                   },
+                   [&](ferric_estimates batch_options::*f) { return set(f, word(ferric_of)); },
+                   [&](ferric_runs batch_options::*f) { return set(f, word(ferric_in_runs_of)); }},
         s.field);
 }
 
