@@ -423,7 +423,8 @@ public:
         if (!o_.monte_carlo || results_.size() != units_.size()) return val::undefined();
         std::string csv = csv_header(pair_columns(o_));
         for (std::size_t i = 0; i < units_.size(); i++)
-            for (const auto &row : pair_cells(units_[i], results_[i], o_)) csv += csv_line(row);
+            for (const auto &row : pair_cells(units_[i], results_[i], o_))
+                append_csv_line(csv, row);
         return bytes_of(csv);
     }
 
@@ -457,7 +458,7 @@ private:
             if (!progress.isUndefined()) progress(done, total);
         };
         hooks.row = [&](const batch_row &r) {
-            csv += csv_line(r.cells);
+            append_csv_line(csv, r.cells);
             for (std::size_t k = 0; k < r.cells.size(); k++)
                 texts += (k ? "\x1f" : "") + plot::utf8_text(r.cells[k].text);
             texts += '\x1e';

@@ -324,14 +324,18 @@ std::vector<std::vector<cell>> pair_cells(const sample_unit &u, const sample_res
     if (!u.problem.empty() || !r.ok || !r.passes) return rows;
     const choices how{};
     cell_source s{u, r, how, o, true};
+    rows.reserve((*r.passes)[0].pairs.size() + (*r.passes)[1].pairs.size());
+    std::size_t width = 0;
     for (s.pass = 1; s.pass <= 2; s.pass++)
         for (s.run = 0; s.run < (*r.passes)[static_cast<std::size_t>(s.pass - 1)].pairs.size();
              s.run++) {
             std::vector<cell> row;
+            row.reserve(width);
             each_column(pair_table, o, [&](const column_spec &c, std::size_t k, int i) {
                 s.k = k, s.i = i;
                 row.push_back(cell_of(c, s));
             });
+            width = row.size();
             rows.push_back(std::move(row));
         }
     return rows;

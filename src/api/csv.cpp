@@ -3,26 +3,46 @@
 
 namespace varno96 {
 
+void append_csv_field(std::string &to, std::string_view text) {
+    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+        to += text;
+        return;
+    }
+    to += '"';
+    for (char c : text) {
+        if (c == '"') to += '"';
+        to += c;
+    }
+    to += '"';
+}
+
 std::string csv_field(std::string_view text) {
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
-    std::string quoted = "\"";
-    for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return quoted + "\"";
+    std::string field;
+    append_csv_field(field, text);
+    return field;
 }
 
 std::string csv_line(const std::vector<std::string> &fields) {
     std::string line;
-    for (std::size_t i = 0; i < fields.size(); i++) line += (i ? "," : "") + csv_field(fields[i]);
+    for (std::size_t i = 0; i < fields.size(); i++) {
+        if (i) line += ',';
+        append_csv_field(line, fields[i]);
+    }
     return line + "\r\n";
+}
+
+void append_csv_line(std::string &to, const std::vector<cell> &cells) {
+    for (std::size_t i = 0; i < cells.size(); i++) {
+        if (i) to += ',';
+        append_csv_field(to, cells[i].text);
+    }
+    to += "\r\n";
 }
 
 std::string csv_line(const std::vector<cell> &cells) {
     std::string line;
-    for (std::size_t i = 0; i < cells.size(); i++) {
-        if (i) line += ',';
-        line += csv_field(cells[i].text);
-    }
-    return line + "\r\n";
+    append_csv_line(line, cells);
+    return line;
 }
 
 std::string csv_header(const std::vector<column> &columns) {

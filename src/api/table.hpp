@@ -51,6 +51,9 @@ std::size_t unit_count(const sample_input &s, combine_mode mode);
 std::string csv_field(std::string_view text);
 std::string csv_line(const std::vector<std::string> &fields);
 std::string csv_line(const std::vector<cell> &cells);
+// The same added to `to`: a file of hundreds of thousands of lines made without a string each.
+void append_csv_field(std::string &to, std::string_view text);
+void append_csv_line(std::string &to, const std::vector<cell> &cells);
 std::string csv_header(const std::vector<column> &columns);
 
 // Computes every unit, on `threads` threads (1: this one), and hands each result to `row` in

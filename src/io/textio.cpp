@@ -1,4 +1,5 @@
 #include "io/textio.hpp"
+#include "io/fixed.hpp"
 #include "state/dialogue.hpp"
 
 #include <cerrno>
@@ -12,6 +13,8 @@ std::string FMT(REAL X, int W, int D) {
     // Every value was checked where it arose; one that has none must never be printed.
     if (!std::isfinite(X)) FATAL("no result: a number is out of range");
     char BUF[400];
+    if (const std::size_t N = varno96::fixed_chars(X, D, BUF))
+        return PAD(std::string_view(BUF, N), W);
 #if defined(__GLIBCXX__)
     // to_chars writes the digits printf's "%.*f" writes, several times faster.
     const auto [END, EC] = std::to_chars(BUF, BUF + sizeof BUF, X, std::chars_format::fixed, D);

@@ -266,6 +266,35 @@ TEST(Formatting, DigitsOfPrintf) {
         }
 }
 
+// The same over many values of every size, with the exact ties of binary fractions (k / 2^j)
+// that only an exact rounding gets right, and the edge where the quick way gives over.
+TEST(Formatting, DigitsOfPrintfAtRandom) {
+    std::mt19937_64 RNG(96);
+    std::uniform_real_distribution<double> EXPONENT(-20.0, 20.0);
+    std::uniform_int_distribution<int> DECIMALS(0, 10), POWER(1, 40);
+    std::uniform_int_distribution<long long> WHOLE(-(1LL << 40), 1LL << 40);
+    int DIFFERENT = 0;
+    for (int I = 0; I < 300000; I++) {
+        const int D = DECIMALS(RNG);
+        REAL X = 0;
+        switch (I % 3) {
+        case 0:
+            X = (I % 2 ? -1 : 1) * std::pow(10.0, EXPONENT(RNG));
+            break;
+        case 1:
+            X = std::ldexp(static_cast<REAL>(WHOLE(RNG)), -POWER(RNG));
+            break;
+        default:
+            X = std::nextafter(0x1p63 / std::pow(10.0, std::min(D, 9)), I % 2 ? 0.0 : 1e300);
+        }
+        char WANT[400];
+        std::snprintf(WANT, sizeof WANT, "%*.*f", 1, D, X);
+        if (FMT(X, 1, D) != WANT && ++DIFFERENT <= 5)
+            ADD_FAILURE() << X << " with " << D << ": " << FMT(X, 1, D) << " not " << WANT;
+    }
+    EXPECT_EQ(DIFFERENT, 0);
+}
+
 TEST(Formatting, ValueWithoutAValueEndsTheRun) {
     for (REAL X : {std::numeric_limits<REAL>::quiet_NaN(), std::numeric_limits<REAL>::infinity(),
                    -std::numeric_limits<REAL>::infinity()})

@@ -142,6 +142,14 @@ TEST(FigureColours, SevenThatStayApartAndReadOnWhite) {
                        static_cast<std::size_t>(std::lround(
                            10 * std::atan2(marker_outline(i)[0].y, marker_outline(i)[0].x))));
     EXPECT_EQ(corners.size(), thermometer_colours.size());
+    // And each upright: its outline its own mirror image about the vertical.
+    for (std::size_t i = 0; i < thermometer_colours.size(); i++)
+        for (const mm_point &p : marker_outline(i)) {
+            bool mirrored = false;
+            for (const mm_point &q : marker_outline(i))
+                mirrored = mirrored || (std::abs(q.x + p.x) < 1e-9 && std::abs(q.y - p.y) < 1e-9);
+            EXPECT_TRUE(mirrored) << "marker " << i << " at " << p.x << ", " << p.y;
+        }
 }
 
 TEST(FigureColours, ACalibrationKeepsItsColourWhateverElseIsAsked) {
