@@ -130,10 +130,19 @@ run_scene make_run_scene(const run_report &report, const pt_pairs &pairs) {
 double tick_step(const axis_range &range, int ticks) {
     const double raw = (range.hi - range.lo) / std::max(ticks, 1);
     if (!(raw > 0)) return 1;
-    const double power = std::pow(10.0, std::floor(std::log10(raw)));
-    for (double f : {1.0, 2.0, 5.0})
-        if (f * power >= raw) return f * power;
-    return 10 * power;
+    double power = std::pow(10.0, std::floor(std::log10(raw)));
+    constexpr double nice[] = {1, 2, 5};
+    int f = 0;
+    while (f < 3 && nice[f] * power < raw) f++;
+    if (f == 3) f = 0, power *= 10;
+    // At least two numbered ticks, or the scale cannot be read: a narrow panel's range may
+    // hold a single multiple of the step first chosen.
+    const auto numbered = [&](double step) {
+        return std::floor(range.hi / step) - std::ceil(range.lo / step) + 1;
+    };
+    while (numbered(nice[f] * power) < 2)
+        if (--f < 0) f = 2, power /= 10;
+    return nice[f] * power;
 }
 
 namespace {

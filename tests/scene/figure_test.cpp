@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <numbers>
@@ -261,6 +262,52 @@ TEST(FigureReactions, WhereThePapersPutThemAndOnlyWhereTheyCrossTheFrame) {
     }
 }
 
+// In panels a reaction is labelled once a page, inside a panel and over none of the marks of the
+// sample drawn there; in the overlay it is labelled inside the frame.
+TEST(FigureReactions, LabelledOnceAPageClearOfTheSamplesMarks) {
+    for (const figure_layout how : {figure_layout::panels, figure_layout::overlay}) {
+        figure_options o;
+        o.layout = how;
+        // The first sample's marks strung along quartz = coesite: its panel has no room.
+        std::vector<batch_sample> samples = suite(7, all_keys);
+        for (batch_intersection &x : samples[0].intersections) {
+            x.p_kbar = 19.5 + 0.0102 * x.t_c;
+            x.runs = cloud(x.t_c, x.p_kbar, 1);
+        }
+        const batch_scene scene = make_batch_scene(samples, 0, o);
+        const batch_layout layout = layout_batch(scene);
+        // Albite = jadeite + quartz cuts only a corner of these samples' frame: room for its
+        // label in the overlay, not in a panel.
+        ASSERT_EQ(layout.reaction_labels.size(),
+                  how == figure_layout::panels ? layout.pages : scene.reactions.size());
+        for (const placed_text &t : layout.reaction_labels) {
+            SCOPED_TRACE(t.text);
+            const double ux = std::cos(t.angle * std::numbers::pi / 180),
+                         uy = std::sin(t.angle * std::numbers::pi / 180);
+            const double tw = estimated_text_width(t.text, char_mm(t.pt));
+            const mm_point end{t.at.x + tw * ux, t.at.y + tw * uy};
+            const auto holds = [](const rect &r, const mm_point &p) {
+                return p.x > r.x0 && p.x < r.x1 && p.y > r.y0 && p.y < r.y1;
+            };
+            if (how == figure_layout::overlay) {
+                EXPECT_TRUE(holds(layout.frame, t.at) && holds(layout.frame, end));
+                continue;
+            }
+            const auto p = std::find_if(layout.panels.begin(), layout.panels.end(),
+                                        [&](const panel &q) { return holds(q.frame, t.at); });
+            ASSERT_NE(p, layout.panels.end());
+            EXPECT_TRUE(holds(p->frame, end));
+            for (const thermometer_mark &m : scene.marks[p->mark].intersections) {
+                const mm_point c = layout.to_mm(m.at, p->frame);
+                const double along = (c.x - t.at.x) * ux + (c.y - t.at.y) * uy;
+                const double across = -(c.x - t.at.x) * uy + (c.y - t.at.y) * ux;
+                EXPECT_FALSE(along > 0 && along < tw && std::abs(across) < char_mm(t.pt))
+                    << scene.marks[p->mark].label;
+            }
+        }
+    }
+}
+
 TEST(FigureLayouts, PanelsOnePerSampleAndDensitiesBeyondFiveHundred) {
     figure_options o;
     o.layout = figure_layout::panels;
@@ -328,4 +375,7 @@ TEST(FigureLayouts, TickStepsOfOneTwoOrFive) {
     EXPECT_DOUBLE_EQ(tick_step({14, 33}, 5), 5);
     EXPECT_DOUBLE_EQ(tick_step({1.4, 3.3}, 4), 0.5);
     EXPECT_DOUBLE_EQ(tick_step({0, 0.7}, 5), 0.2);
+    // Two numbered ticks at least: 500 alone would fall in a panel's 290-910 degrees.
+    EXPECT_DOUBLE_EQ(tick_step({290, 910}, 3), 200);
+    EXPECT_DOUBLE_EQ(tick_step({1.05, 1.95}, 1), 0.2); // not 1 (none) nor 0.5 (1.5 alone)
 }
