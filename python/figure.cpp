@@ -135,13 +135,26 @@ py::dict figure_scene(const py::list &samples, double width, const std::string &
     out["marks"] = marks;
     out["legend_mm"] = laid.legend_box.y1 - laid.legend_box.y0;
     py::list lines;
-    for (const plot::reaction_line &r : scene.reactions) {
-        const std::string label(plot::reference_reactions[r.which].label);
-        // Labelled where the layout finds the line long enough for it.
-        bool labelled = false;
-        for (const plot::placed_text &t : laid.reaction_labels) labelled |= t.text == label;
-        lines.append(py::make_tuple(label, points({r.ends[0], r.ends[1]}), labelled));
+    for (const plot::reaction_line &r : scene.reactions)
+        lines.append(py::make_tuple(std::string(plot::reference_reactions[r.which].label),
+                                    points({r.ends[0], r.ends[1]})));
+    // Each label where the layout puts it: the middle of its left end in data coordinates, and
+    // the panel (by its sample) or 0 for the overlay.
+    py::list labels;
+    for (const plot::placed_text &t : laid.reaction_labels) {
+        std::size_t panel = 0;
+        plot::rect frame = laid.frame;
+        for (const plot::panel &p : laid.panels)
+            if (p.page == t.page && t.at.x >= p.frame.x0 && t.at.x <= p.frame.x1 &&
+                t.at.y >= p.frame.y0 && t.at.y <= p.frame.y1)
+                panel = p.mark, frame = p.frame;
+        const double tx = scene.t_axis.lo + (t.at.x - frame.x0) / (frame.x1 - frame.x0) *
+                                                (scene.t_axis.hi - scene.t_axis.lo);
+        const double py_ = scene.p_axis.lo + (t.at.y - frame.y0) / (frame.y1 - frame.y0) *
+                                                 (scene.p_axis.hi - scene.p_axis.lo);
+        labels.append(py::make_tuple(t.text, py::make_tuple(tx, py_), panel));
     }
+    out["reaction_labels"] = labels;
     out["reactions"] = lines;
     // The grid of panels: columns and rows.
     std::size_t columns = 0;

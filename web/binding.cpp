@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cmath>
 #include <deque>
+#include <numbers>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -308,9 +309,12 @@ val diagram(const std::vector<plot::batch_sample> &samples, int left_off, const 
     val reaction_labels = val::array();
     for (const plot::placed_text &t : layout.reaction_labels) {
         val v = val::object();
+        // The layout's point is the middle of the label's left end; the page writes on the
+        // baseline, 0.35 of the size below the middle.
+        const double a = t.angle * std::numbers::pi / 180, down = 0.35 * pt_mm(t.pt);
         v.set("text", t.text);
-        v.set("x", t.at.x);
-        v.set("y", m.y(t.at.y));
+        v.set("x", t.at.x + down * std::sin(a));
+        v.set("y", m.y(t.at.y - down * std::cos(a)));
         v.set("angle", -t.angle);
         v.set("size", pt_mm(t.pt));
         reaction_labels.call<void>("push", v);

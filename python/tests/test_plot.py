@@ -54,6 +54,14 @@ def test_panels_reactions_and_refusals(suite):
     shown = [a for a in fig.axes if a.get_visible()]
     assert len(shown) == drawn
     assert all(t.get_text() not in ("Qz = Coe", "Ab = Jd + Qz") for a in shown for t in a.texts)
+    # With them, each label once, inside the panel the layout chose.
+    fig = varno96.plot(rows, layout="panels")
+    labels = [t for a in fig.axes for t in a.texts if t.get_text() in ("Qz = Coe", "Ab = Jd + Qz")]
+    assert sorted(t.get_text() for t in labels) == ["Ab = Jd + Qz", "Qz = Coe"]
+    for t in labels:
+        (t0, t1), (p0, p1) = t.axes.get_xlim(), t.axes.get_ylim()
+        x, y = t.get_position()
+        assert t0 < x < t1 and p0 < y < p1
     # Without pairs the intersections' ellipses come from the table's s.d. and rho.
     ax = varno96.plot(rows)
     assert sum(len(line.get_xydata()) == 121 for line in ax.lines) == 7 * drawn

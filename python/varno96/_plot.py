@@ -69,20 +69,21 @@ def _xy(points):
     return [q[0] for q in points], [q[1] for q in points]
 
 
-def _draw(ax, scene, marks, reactions, names):
+def _draw(ax, scene, marks, reactions, names, panel=0):
     from matplotlib.colors import LinearSegmentedColormap, to_rgba
 
     colours = scene["colours"]
     barometer_grey, reaction_grey = scene["grey"]
-    for label, ends, labelled in scene["reactions"]:
+    slope = {}
+    for label, ends in scene["reactions"]:
         ax.plot(*_xy(ends), color=reaction_grey, lw=0.6, zorder=1)
-        if reactions and labelled:
-            (t0, p0), (t1, p1) = ends
-            f = 0.96
-            angle = math.degrees(math.atan2(p1 - p0, t1 - t0))
-            ax.text(t0 + f * (t1 - t0), p0 + f * (p1 - p0), label, fontsize=6, ha="right",
-                    va="bottom", rotation=angle, rotation_mode="anchor",
-                    transform_rotates_text=True, zorder=5)
+        (t0, p0), (t1, p1) = ends
+        slope[label] = math.degrees(math.atan2(p1 - p0, t1 - t0))
+    # Each label where the scene's layout puts it, turned with its line.
+    for label, (t, p), where in scene["reaction_labels"] if reactions else []:
+        if where == panel:
+            ax.text(t, p, label, fontsize=6, ha="left", va="center", rotation=slope[label],
+                    rotation_mode="anchor", transform_rotates_text=True, zorder=5)
     for m in marks:
         if m["barometer"]:
             ax.plot(*_xy(m["barometer"]), color=barometer_grey, lw=0.4, zorder=1)
@@ -214,7 +215,7 @@ def plot(result, pairs=None, ax=None, layout="overlay", units="kbar", reactions=
             if k >= len(marks):
                 a.set_visible(False)
                 continue
-            _draw(a, scene, [marks[k]], reactions and k == 0, False)
+            _draw(a, scene, [marks[k]], reactions, False, panel=k)
             a.text(0.04, 0.96, marks[k]["label"], transform=a.transAxes, fontsize=6,
                    ha="left", va="top")
             if k % columns == 0:
