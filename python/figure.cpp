@@ -155,6 +155,7 @@ py::dict figure_scene(const py::list &samples, double width, const std::string &
         labels.append(py::make_tuple(t.text, py::make_tuple(tx, py_), panel));
     }
     out["reaction_labels"] = labels;
+    out["reaction_dash_mm"] = py::make_tuple(plot::reaction_dash_mm[0], plot::reaction_dash_mm[1]);
     out["reactions"] = lines;
     // The grid of panels: columns and rows.
     std::size_t columns = 0;

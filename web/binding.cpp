@@ -320,6 +320,8 @@ val diagram(const std::vector<plot::batch_sample> &samples, int left_off, const 
         reaction_labels.call<void>("push", v);
     }
     out.set("reactionLabels", reaction_labels);
+    out.set("reactionDash", std::to_string(plot::reaction_dash_mm[0]) + " " +
+                                std::to_string(plot::reaction_dash_mm[1]));
 
     val bins = val::array();
     for (const plot::hex_bin &b : layout.bins) {

@@ -34,14 +34,16 @@ function diagramShapes(d) {
         const x = (t) => f.x0 + ((t - d.tAxis[0]) / (d.tAxis[1] - d.tAxis[0])) * (f.x1 - f.x0);
         const y = (p) => f.y1 - ((p - d.pAxis[0]) / (d.pAxis[1] - d.pAxis[0])) * (f.y1 - f.y0);
         let axes = `M${n3(f.x0)} ${n3(f.y0)}H${n3(f.x1)}V${n3(f.y1)}H${n3(f.x0)}Z`;
+        // Numbers with the decimals of their step, all alike: 1.5, 2.0, 2.5.
+        const decimals = (step) => (step >= 1 ? 0 : Math.ceil(-Math.log10(step) - 1e-9));
         if (!d.sampleAxis)
             for (const t of ticks(d.tAxis[0], d.tAxis[1], d.tStep)) {
                 axes += `M${n3(x(t))} ${n3(f.y1)}v-1.2M${n3(x(t))} ${n3(f.y0)}v1.2`;
-                if (f.tNumbers) out.push(['text', x(t), f.y1 + 0.8 + 0.75 * sz.tick, sz.tick, 'middle', String(t), 0]);
+                if (f.tNumbers) out.push(['text', x(t), f.y1 + 0.8 + 0.75 * sz.tick, sz.tick, 'middle', t.toFixed(decimals(d.tStep)), 0]);
             }
         for (const p of ticks(d.pAxis[0], d.pAxis[1], d.pStep)) {
             axes += `M${n3(f.x0)} ${n3(y(p))}h1.2M${n3(f.x1)} ${n3(y(p))}h-1.2`;
-            if (f.pNumbers) out.push(['text', f.x0 - 0.8, y(p) + 0.35 * sz.tick, sz.tick, 'end', String(p), 0]);
+            if (f.pNumbers) out.push(['text', f.x0 - 0.8, y(p) + 0.35 * sz.tick, sz.tick, 'end', p.toFixed(decimals(d.pStep)), 0]);
         }
         out.push(['path', axes, diagramInk, 0.6 * ptMm, '']);
         if (f.tNumbers) out.push(['text', (f.x0 + f.x1) / 2, f.y1 + 1.6 + sz.tick + 0.75 * sz.axisTitle, sz.axisTitle, 'middle', d.tLabel, 0]);
@@ -63,7 +65,7 @@ function diagramShapes(d) {
     };
     // Reactions and barometer lines beneath everything, then densities or spreads, the marks,
     // the names and labels.
-    for (const r of d.reactions) out.push(['path', path(r), diagramReaction, 0.6 * ptMm, '']);
+    for (const r of d.reactions) out.push(['path', path(r), diagramReaction, 0.6 * ptMm, d.reactionDash]);
     for (const m of d.marks) if (m.barometer) out.push(['path', path(m.barometer), diagramBarometer, 0.4 * ptMm, '']);
     for (const b of d.bins) {
         let s = '';

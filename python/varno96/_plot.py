@@ -76,7 +76,9 @@ def _draw(ax, scene, marks, reactions, names, panel=0):
     barometer_grey, reaction_grey = scene["grey"]
     slope = {}
     for label, ends in scene["reactions"]:
-        ax.plot(*_xy(ends), color=reaction_grey, lw=0.6, zorder=1)
+        # matplotlib's dashes are in line widths
+        dash = tuple(mm * _MM * 72 / 0.6 for mm in scene["reaction_dash_mm"])
+        ax.plot(*_xy(ends), color=reaction_grey, lw=0.6, ls=(0, dash), zorder=1)
         (t0, p0), (t1, p1) = ends
         slope[label] = math.degrees(math.atan2(p1 - p0, t1 - t0))
     # Each label where the scene's layout puts it, turned with its line.
@@ -161,8 +163,11 @@ def _legend(fig_or_ax, scene, loc):
             h = Line2D([], [], ls="none", marker=_MARKERS[colour], color=colours[colour], ms=5,
                        mec="none")
         handles.append((h, text))
+    # matplotlib fills a legend column by column: put the entries so that it reads by rows.
+    columns = 4
+    handles = [h for j in range(columns) for h in handles[j::columns]]
     if handles:
-        fig_or_ax.legend(*zip(*handles), fontsize=7, frameon=False, ncol=4, handlelength=1.5,
+        fig_or_ax.legend(*zip(*handles), fontsize=7, frameon=False, ncol=columns, handlelength=1.5,
                          columnspacing=1.0, handletextpad=0.4, **loc)
 
 

@@ -61,13 +61,19 @@ private:
         p.ptex(at.x, at.y, std::cos(a), std::sin(a), just, s.c_str());
     }
 
-    void line(std::span<const mm_point> points, colour col, double width_pt, bool dashed = false) {
+    // With `dash_mm`, dashed: the lengths of dash and gap.
+    void line(std::span<const mm_point> points, colour col, double width_pt,
+              std::span<const double> dash_mm = {}) {
         std::vector<PLFLT> x, y;
         for (const mm_point &q : points) x.push_back(q.x), y.push_back(q.y);
         plstream &p = c_.pl();
         p.col0(col);
         p.width(pt_width(width_pt));
-        if (dashed) p.lsty(dashed_style);
+        if (dash_mm.size() == 2) {
+            const PLINT mark = static_cast<PLINT>(std::lround(1000 * dash_mm[0])),
+                        space = static_cast<PLINT>(std::lround(1000 * dash_mm[1])); // micrometres
+            p.styl(1, &mark, &space);
+        }
         p.line(static_cast<PLINT>(x.size()), x.data(), y.data());
         p.lsty(1);
     }
@@ -131,7 +137,7 @@ private:
             return out;
         };
         for (const reaction_line &r : scene_.reactions)
-            line(path(r.ends), reaction_grey, reaction_line_pt);
+            line(path(r.ends), reaction_grey, reaction_line_pt, reaction_dash_mm);
         for (const batch_mark &m : marks)
             if (m.barometer) line(path(*m.barometer), barometer_grey, barometer_line_pt);
         const double scale = layout_.mark_scale;

@@ -410,7 +410,9 @@ batch_layout layout_batch(const batch_scene &scene, bool one_page, const text_wi
     double cell_w = frame_w, cell_h = 0.68 * frame_w;
     const double gap = panels ? 1.5 : 0;
     if (panels) {
-        columns = std::max<std::size_t>(2, static_cast<std::size_t>(std::lround(frame_w / 24)));
+        // About 24 mm a panel, no more columns than panels.
+        columns = std::clamp<std::size_t>(static_cast<std::size_t>(std::lround(frame_w / 24)), 1,
+                                          std::max<std::size_t>(scene.marks.size(), 1));
         cell_w = (frame_w - gap * static_cast<double>(columns - 1)) / static_cast<double>(columns);
         cell_h = 0.8 * cell_w;
         const std::size_t total_rows = (scene.marks.size() + columns - 1) / columns;

@@ -94,6 +94,8 @@ inline constexpr std::array<rgb, 7> thermometer_colours{{{0, 114, 178},
                                                          {150, 135, 0},
                                                          {165, 15, 30}}};
 inline constexpr rgb barometer_rgb{100, 100, 100}, reaction_rgb{140, 140, 140}, spread_rgb{0, 0, 0};
+// The reactions dashed (dash, gap in mm), so that they are not taken for barometer lines.
+inline constexpr std::array<double, 2> reaction_dash_mm{1.5, 1.0};
 
 // The reference reactions eclogite figures show, straight lines P(kbar) = p0 + slope T(°C),
 // each with its low-pressure side first in its label.

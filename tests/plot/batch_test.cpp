@@ -136,9 +136,16 @@ TEST(BatchDiagram, ASuiteAtAColumnsWidth) {
             EXPECT_NEAR(p, samples[i].intersections[k].p_kbar, 0.1);
         }
     }
-    // The barometers in grey, the reactions in lighter grey; no title.
+    // The barometers in grey, the reactions dashed in lighter grey, each dash on a reaction's
+    // line; no title.
     EXPECT_EQ(svg.line_points(hex(barometer_rgb), barometer_line_pt).size(), 12u);
-    EXPECT_EQ(svg.line_points(hex(reaction_rgb), reaction_line_pt).size(), 4u);
+    const auto dashes = svg.line_points(hex(reaction_rgb), reaction_line_pt);
+    EXPECT_GT(dashes.size(), 20u);
+    for (const auto &[t, p] : dashes) {
+        EXPECT_LT(std::min(std::abs(p - (19.5 + 0.0102 * t)), std::abs(p - (0.35 + 0.0265 * t))),
+                  0.2)
+            << t << " " << p;
+    }
     EXPECT_FALSE(svg.has_text("Suite"));
 
     // In GPa, 170 mm wide, with a title.

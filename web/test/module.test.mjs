@@ -173,6 +173,7 @@ test('the diagram with thermometers: colours by key, each barometer across the f
     assert.deepEqual(wide.legend.filter((e) => e.kind === 'thermometer').map((e) => e.text),
         ['EG79 Ellis & Green (1979)', 'KR00 Krogh Ravna (2000)', 'GH82 Green & Hellman (1982)']);
     assert.ok(d.reactions.length > 0 && wide.reactions.length === 0);
+    assert.match(d.reactionDash, /^[0-9.]+ [0-9.]+$/); // dashed, unlike the barometer lines
     const f = d.frames[0], e = 1e-6;
     const inside = (x, y) => x >= f.x0 - e && x <= f.x1 + e && y >= f.y0 - e && y <= f.y1 + e;
     assert.equal(d.marks.length, rows.length);
