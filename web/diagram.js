@@ -89,7 +89,7 @@ function diagramShapes(d) {
     for (const m of d.marks) {
         if (d.frames.length > 1) {
             const f = d.frames[m.frame];
-            out.push(['text', f.x0 + 0.8, f.y0 + 0.8 + 0.75 * sz.name, sz.name, 'start', m.label, 0]);
+            out.push(['text', f.x0 + 1.5, f.y0 + 1.5 + 0.75 * sz.name, sz.name, 'start', m.label, 0]); // below the ticks
             continue;
         }
         if (!m.box) continue; // no room for the name

@@ -163,11 +163,8 @@ def _legend(fig_or_ax, scene, loc):
             h = Line2D([], [], ls="none", marker=_MARKERS[colour], color=colours[colour], ms=5,
                        mec="none")
         handles.append((h, text))
-    # matplotlib fills a legend column by column: put the entries so that it reads by rows.
-    columns = 4
-    handles = [h for j in range(columns) for h in handles[j::columns]]
     if handles:
-        fig_or_ax.legend(*zip(*handles), fontsize=7, frameon=False, ncol=columns, handlelength=1.5,
+        fig_or_ax.legend(*zip(*handles), fontsize=7, frameon=False, ncol=4, handlelength=1.5,
                          columnspacing=1.0, handletextpad=0.4, **loc)
 
 
@@ -221,8 +218,9 @@ def plot(result, pairs=None, ax=None, layout="overlay", units="kbar", reactions=
                 a.set_visible(False)
                 continue
             _draw(a, scene, [marks[k]], reactions, False, panel=k)
-            a.text(0.04, 0.96, marks[k]["label"], transform=a.transAxes, fontsize=6,
-                   ha="left", va="top")
+            # 1.5 mm in from the corner: below the ticks
+            a.annotate(marks[k]["label"], (0, 1), xycoords="axes fraction", xytext=(4.25, -4.25),
+                       textcoords="offset points", fontsize=6, ha="left", va="top")
             if k % columns == 0:
                 a.set_ylabel(scene["p_label"], fontsize=7.5)
             if k + columns >= len(marks):

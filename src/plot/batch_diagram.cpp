@@ -35,8 +35,9 @@ public:
             frame(p.frame, p.t_numbers, p.p_numbers);
             in_frame(p.frame, std::span(&scene_.marks[p.mark], 1), false);
             c_.page_world(layout_.page.width, layout_.page.height);
-            text(utf8_text(scene_.marks[p.mark].label), {p.frame.x0 + 0.8, p.frame.y1 - 1.6}, 0,
-                 name_pt, ink);
+            // The name below the ticks of the frame's top and clear of those of its side.
+            text(utf8_text(scene_.marks[p.mark].label),
+                 {p.frame.x0 + 1.5, p.frame.y1 - 1.5 - char_mm(name_pt) / 2}, 0, name_pt, ink);
         }
         c_.page_world(layout_.page.width, layout_.page.height);
         for (const placed_text &t : layout_.reaction_labels)
