@@ -285,18 +285,26 @@ TEST(FigureReactions, LabelledOnceAPageClearOfTheSamplesMarks) {
             const double ux = std::cos(t.angle * std::numbers::pi / 180),
                          uy = std::sin(t.angle * std::numbers::pi / 180);
             const double tw = estimated_text_width(t.text, char_mm(t.pt));
-            const mm_point end{t.at.x + tw * ux, t.at.y + tw * uy};
             const auto holds = [](const rect &r, const mm_point &p) {
                 return p.x > r.x0 && p.x < r.x1 && p.y > r.y0 && p.y < r.y1;
             };
-            if (how == figure_layout::overlay) {
-                EXPECT_TRUE(holds(layout.frame, t.at) && holds(layout.frame, end));
-                continue;
-            }
+            const rect &frame =
+                how == figure_layout::overlay ? layout.frame : [&]() -> const rect & {
+                for (const panel &q : layout.panels)
+                    if (holds(q.frame, t.at)) return q.frame;
+                return layout.frame;
+            }();
+            // The whole label, a character high, within its frame.
+            const double h = 0.6 * char_mm(t.pt);
+            for (const double along : {0.0, tw})
+                for (const double across : {-h, h})
+                    EXPECT_TRUE(holds(frame, {t.at.x + along * ux - across * uy,
+                                              t.at.y + along * uy + across * ux}))
+                        << along << " " << across;
+            if (how == figure_layout::overlay) continue;
             const auto p = std::find_if(layout.panels.begin(), layout.panels.end(),
-                                        [&](const panel &q) { return holds(q.frame, t.at); });
+                                        [&](const panel &q) { return &q.frame == &frame; });
             ASSERT_NE(p, layout.panels.end());
-            EXPECT_TRUE(holds(p->frame, end));
             for (const thermometer_mark &m : scene.marks[p->mark].intersections) {
                 const mm_point c = layout.to_mm(m.at, p->frame);
                 const double along = (c.x - t.at.x) * ux + (c.y - t.at.y) * uy;
