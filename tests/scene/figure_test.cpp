@@ -316,6 +316,25 @@ TEST(FigureReactions, LabelledOnceAPageClearOfTheSamplesMarks) {
     }
 }
 
+// The names of the barometer lines beside the frame, within its height, in the order of the
+// lines' ends, even for lines that leave through the frame's foot.
+TEST(FigureLayouts, LineNamesWithinTheFrameInTheirLinesOrder) {
+    std::vector<batch_sample> samples = suite(7, {0, 5});
+    for (std::size_t i = 0; i < 3; i++) // steep: out through the foot
+        samples[i].barometer = {{{550, 30.0 + static_cast<double>(i)}, {750, 10.0}}};
+    const batch_scene scene = make_batch_scene(samples, 0);
+    const batch_layout layout = layout_batch(scene);
+    ASSERT_EQ(layout.labels.size(), samples.size());
+    std::vector<std::pair<double, double>> ends; // (line's end, name) heights
+    for (const batch_label &l : layout.labels) {
+        EXPECT_GE(l.box.y0, layout.frame.y0 - 1e-9) << scene.marks[l.mark].label;
+        EXPECT_LE(l.box.y1, layout.frame.y1 + 1e-9) << scene.marks[l.mark].label;
+        ends.emplace_back(layout.to_mm((*scene.marks[l.mark].barometer)[1]).y, l.box.y0);
+    }
+    std::sort(ends.begin(), ends.end());
+    for (std::size_t k = 1; k < ends.size(); k++) EXPECT_LE(ends[k - 1].second, ends[k].second);
+}
+
 TEST(FigureLayouts, PanelsOnePerSampleAndDensitiesBeyondFiveHundred) {
     figure_options o;
     o.layout = figure_layout::panels;
