@@ -335,6 +335,31 @@ TEST(FigureLayouts, LineNamesWithinTheFrameInTheirLinesOrder) {
     for (std::size_t k = 1; k < ends.size(); k++) EXPECT_LE(ends[k - 1].second, ends[k].second);
 }
 
+// Without the runs (a table read back), an intersection's ellipse from the table's s.d. and rho
+// is the ellipse of the runs themselves, moved to the intersection.
+TEST(FigureSpreads, FromTheTablesMomentsAsFromTheRuns) {
+    batch_sample with_runs = sample("S", 650, 22, {0}, 7);
+    std::vector<std::pair<double, double>> &runs = with_runs.intersections[0].runs;
+    for (auto &[t, p] : runs) p += 0.02 * (t - 420); // correlated
+    std::vector<pt_point> points;
+    for (const auto &[t, p] : runs) points.push_back({t, p});
+    const cloud_stats c = describe(points);
+    batch_sample moments = with_runs;
+    batch_intersection &x = moments.intersections[0];
+    x.runs.clear();
+    x.runs_n = runs.size();
+    x.t_sd = std::sqrt(c.var_t), x.p_sd = std::sqrt(c.var_p);
+    x.rho = c.cov_tp / (x.t_sd * x.p_sd);
+    const auto a = make_batch_scene({with_runs}, 0).marks[0].intersections[0].ellipse1;
+    const auto b = make_batch_scene({moments}, 0).marks[0].intersections[0].ellipse1;
+    ASSERT_EQ(a.size(), b.size());
+    const double dt = x.t_c - c.mean.t_c, dp = x.p_kbar - c.mean.p_kbar;
+    for (std::size_t i = 0; i < a.size(); i++) {
+        EXPECT_NEAR(b[i].t_c, a[i].t_c + dt, 1e-9);
+        EXPECT_NEAR(b[i].p_kbar, a[i].p_kbar + dp, 1e-9);
+    }
+}
+
 TEST(FigureLayouts, PanelsOnePerSampleAndDensitiesBeyondFiveHundred) {
     figure_options o;
     o.layout = figure_layout::panels;
