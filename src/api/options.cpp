@@ -94,8 +94,8 @@ const std::array<option_spec, 14> batch_option_table{{
      "Each run perturbs the analyses as entered and estimates their ferric iron afresh, so that "
      "the spreads include the error of the estimate; or the runs perturb the analyses with the "
      "ferric iron first estimated, as the dialogue does.",
-     "estimated in each run (the default)|estimated in each run|estimated once, as the "
-     "dialogue"},
+     // The menu's first words short enough for its box at a laptop's width.
+     "estimated anew (default)|estimated in each run|estimated once, as the dialogue"},
     // One thread per Web Worker: no control on the page.
     {"jobs", "j", "jobs", "Threads", option_kind::integer, 1, 256, {}, "N", {}, false,
      "Compute on N threads (default: the number of cores)", {}, {}, &batch_options::jobs},
