@@ -32,13 +32,14 @@ cloud_spread spread_of(std::span<const pt_point> cloud, bool ellipses, double ba
     return s;
 }
 
-// Everything drawn, so that the axes hold it all.
-void include(pt_box &box, const cloud_spread &s) {
+// Everything drawn, so that the axes hold it all: the spread out to 2σ in a run's figure, to 1σ
+// in a batch's, whose axes would otherwise reach far past anything drawn where the runs'
+// temperatures spread widely.
+void include(pt_box &box, const cloud_spread &s, int sigmas = 2) {
     box.include(s.mean);
-    box.include(s.ellipse2);
-    if (s.bar2) {
-        const std::array<pt_point, 2> ends{
-            {{s.bar2->t_c, s.bar2->p_low}, {s.bar2->t_c, s.bar2->p_high}}};
+    box.include(sigmas == 2 ? s.ellipse2 : s.ellipse1);
+    if (const auto &bar = sigmas == 2 ? s.bar2 : s.bar1) {
+        const std::array<pt_point, 2> ends{{{bar->t_c, bar->p_low}, {bar->t_c, bar->p_high}}};
         box.include(ends);
     }
 }
@@ -201,7 +202,7 @@ batch_scene make_batch_scene(const std::vector<batch_sample> &samples, int left_
                 scene.runs = std::max(scene.runs, sample.pass2.size());
                 mark.spread =
                     spread_of(points_of(sample.pass2, unit), sample.t_varies && !side_by_side, t);
-                include(box, *mark.spread);
+                include(box, *mark.spread, 1);
             }
         }
         scene.runs = std::max(scene.runs, sample.runs);

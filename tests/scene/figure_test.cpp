@@ -360,6 +360,26 @@ TEST(FigureSpreads, FromTheTablesMomentsAsFromTheRuns) {
     }
 }
 
+// The axes hold what is drawn, the 1σ ellipses, and no more: a cloud spread over hundreds of
+// degrees (Powell temperatures with ferric iron estimated in each run) gave an axis from below
+// 0 °C, out to where its undrawn 2σ ellipse reached.
+TEST(FigureLayouts, AxesHoldTheEllipsesDrawn) {
+    batch_sample wide = sample("W", 500, 25, {}, 3);
+    wide.barometer.reset();
+    wide.t_varies = true;
+    for (int i = 0; i < 200; i++)
+        wide.pass2.emplace_back(500 + 300 * std::sin(i), 25 + 2 * std::cos(3.0 * i));
+    const batch_scene scene = make_batch_scene({wide}, 0);
+    ASSERT_TRUE(scene.marks[0].spread);
+    double lo = 1e9, hi = -1e9;
+    for (const pt_point &q : scene.marks[0].spread->ellipse1)
+        lo = std::min(lo, q.t_c), hi = std::max(hi, q.t_c);
+    EXPECT_LE(scene.t_axis.lo, lo);
+    EXPECT_GE(scene.t_axis.hi, hi);
+    EXPECT_GT(scene.t_axis.lo, lo - 0.1 * (hi - lo));
+    EXPECT_LT(scene.t_axis.hi, hi + 0.1 * (hi - lo));
+}
+
 TEST(FigureLayouts, PanelsOnePerSampleAndDensitiesBeyondFiveHundred) {
     figure_options o;
     o.layout = figure_layout::panels;
