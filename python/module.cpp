@@ -206,6 +206,7 @@ py::dict column_dict(const column &c, const std::optional<batch_options> &o) {
     d["meaning"] = column_meaning(c, o);
     d["template"] = std::string(c.entry->name);
     d["option"] = brought_by(*c.entry);
+    d["role"] = role_name(c.entry->role);
     return d;
 }
 

@@ -153,6 +153,7 @@ val column_table() {
         v.set("unit", std::string(c.unit));
         v.set("meaning", std::string(c.meaning));
         v.set("option", brought_by(c));
+        v.set("role", std::string(role_name(c.role)));
         list.call<void>("push", v);
     }
     return list;
@@ -484,6 +485,7 @@ private:
                                       : col.type == column::number ? "number"
                                                                    : "integer"));
             v.set("meaning", column_meaning(col, o_));
+            v.set("role", std::string(role_name(col.entry->role)));
             columns.call<void>("push", v);
         }
         result_.set("columns", columns);

@@ -41,7 +41,7 @@ models = pd.DataFrame(
 # Every column a result can have, by its name: its kind, unit, decimals (of a number), what it
 # means and the option that brings it.
 columns = pd.DataFrame(_varno96.columns()).set_index("name")[
-    ["unit", "meaning", "kind", "decimals", "option", "template"]].astype({"decimals": "Int64"})
+    ["unit", "meaning", "kind", "decimals", "option", "template", "role"]].astype({"decimals": "Int64"})
 
 
 # The Fe-Mg exchange thermometers of the ``thermometers`` argument, indexed by key: the

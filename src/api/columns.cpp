@@ -82,18 +82,18 @@ constexpr auto each_key = column_over::thermometer;
 // clang-format off
 const column_spec result_table[] = {
     {"file", {}, col::text, 0, "The file the sample was read from (a workbook with its sheet in brackets), or “pasted cells”.",
-     {}, {}, {}, column_over::once, column_elements::none, nullptr, [](src s) { return s.u.in->file; }},
+     {}, {}, {}, column_over::once, column_elements::none, nullptr, [](src s) { return s.u.in->file; }, false, column_role::file},
     {"sample", {}, col::text, 0, "The sample, as named in its table (with “each combination”, one row per combination).",
-     {}, {}, {}, column_over::once, column_elements::none, nullptr, [](src s) { return s.u.in->name; }},
+     {}, {}, {}, column_over::once, column_elements::none, nullptr, [](src s) { return s.u.in->name; }, false, column_role::sample},
     {"model", {}, col::integer, 0, "The garnet mixing model, by its number in the list of models.",
      {}, {}, {}, column_over::once, column_elements::none, [](src s) { return opt(s.how.model); }},
     {"cpx", {}, col::text, 0, "The clinopyroxene model: 2-site (disordered, the default) or 1-site.",
      {}, {}, {}, column_over::once, column_elements::none, nullptr,
      [](src s) { return std::string(s.how.one_site ? "1-site" : "2-site"); }},
     {"T_C", "°C", col::number, 0, "The temperature of the result: the trial temperature, the Powell temperature or the table’s other temperature.",
-     {}, {}, {}, column_over::once, column_elements::none, [](src s) { return at(s, 1, &table_row::t_c); }},
+     {}, {}, {}, column_over::once, column_elements::none, [](src s) { return at(s, 1, &table_row::t_c); }, nullptr, false, column_role::temperature},
     {"P_kbar", "kbar", col::number, 2, "The pressure at T_C.",
-     {}, {}, {}, column_over::once, column_elements::none, [](src s) { return at(s, 1, &table_row::p_kbar); }},
+     {}, {}, {}, column_over::once, column_elements::none, [](src s) { return at(s, 1, &table_row::p_kbar); }, nullptr, false, column_role::pressure},
     {"P_minus50_kbar", "kbar", col::number, 2, "The pressure at T_C − 50 °C.",
      {}, {}, {}, column_over::once, column_elements::none, [](src s) { return at(s, 0, &table_row::p_kbar); }},
     {"P_plus50_kbar", "kbar", col::number, 2, "The pressure at T_C + 50 °C.",
@@ -111,12 +111,12 @@ const column_spec result_table[] = {
     {"T_powell_C", "°C", col::number, 0, "The Powell (1985) temperature at the pressure found at the trial temperature, one step as the dialogue gives it; empty without a value. T_P85_C is where the same calibration meets the barometer, so the two differ a little.",
      {}, {}, {}, column_over::once, column_elements::none, [](src s) { return s.ok ? s.r.t_powell : opt(); }},
     {"note", {}, col::text, 0, "Why a sample has no result (its numbers are then empty), a Powell temperature outside 100–1200 °C, or Monte-Carlo runs left out and why.",
-     {}, {}, {}, column_over::once, column_elements::none, nullptr, note_of},
+     {}, {}, {}, column_over::once, column_elements::none, nullptr, note_of, false, column_role::note},
     {"n_{mineral}", {}, col::integer, 0, "How many garnet, clinopyroxene and phengite analyses were averaged.",
      combine, "mean", {}, minerals, column_elements::none, [](src s) { return opt(s.u.count[s.k]); }},
     // Not "cpx": that column already names the clinopyroxene model.
     {"{mineral}_label", {}, col::text, 0, "The label of the row’s garnet, clinopyroxene and phengite analysis, or its line.",
-     combine, "each", {}, minerals, column_elements::none, nullptr, [](src s) { return s.u.labels[s.k]; }},
+     combine, "each", {}, minerals, column_elements::none, nullptr, [](src s) { return s.u.labels[s.k]; }, false, column_role::label},
     {"mc_seed", {}, col::integer, 0, "The Monte-Carlo seed, −99 to −1: the same seed gives the same runs.",
      mc, {}, {}, column_over::once, column_elements::none, [](src s) { return opt(s.how.seed); }},
     {"P1_mean_kbar", "kbar", col::number, 3, "The mean of P in Monte-Carlo pass 1 (the analyses perturbed).",
@@ -168,17 +168,17 @@ const column_spec result_table[] = {
 
 const column_spec pair_table[] = {
     {"file", {}, col::text, 0, "The file the sample was read from.",
-     {}, {}, {}, column_over::once, column_elements::none, nullptr, [](src s) { return s.u.in->file; }},
+     {}, {}, {}, column_over::once, column_elements::none, nullptr, [](src s) { return s.u.in->file; }, false, column_role::file},
     {"sample", {}, col::text, 0, "The sample, as named in its table.",
-     {}, {}, {}, column_over::once, column_elements::none, nullptr, [](src s) { return s.u.in->name; }},
+     {}, {}, {}, column_over::once, column_elements::none, nullptr, [](src s) { return s.u.in->name; }, false, column_role::sample},
     {"pass", {}, col::integer, 0, "The Monte-Carlo pass: 1, the analyses perturbed; 2, the mixing parameters too.",
-     {}, {}, {}, column_over::once, column_elements::none, [](src s) { return opt(s.pass); }},
+     {}, {}, {}, column_over::once, column_elements::none, [](src s) { return opt(s.pass); }, nullptr, false, column_role::pass},
     {"T_C", "°C", col::number, 0, "The temperature of the run.",
-     {}, {}, {}, column_over::once, column_elements::none, [](src s) { return opt(run_pair(s).first); }},
+     {}, {}, {}, column_over::once, column_elements::none, [](src s) { return opt(run_pair(s).first); }, nullptr, false, column_role::temperature},
     {"P_kbar", "kbar", col::number, 2, "The pressure of the run.",
-     {}, {}, {}, column_over::once, column_elements::none, [](src s) { return opt(run_pair(s).second); }},
+     {}, {}, {}, column_over::once, column_elements::none, [](src s) { return opt(run_pair(s).second); }, nullptr, false, column_role::pressure},
     {"{mineral}_label", {}, col::text, 0, "The label of the row’s garnet, clinopyroxene and phengite analysis, or its line.",
-     combine, "each", {}, minerals, column_elements::none, nullptr, [](src s) { return s.u.labels[s.k]; }},
+     combine, "each", {}, minerals, column_elements::none, nullptr, [](src s) { return s.u.labels[s.k]; }, false, column_role::label},
     // The intersections of the run, pass 2 only, with the digits of the table.
     {"T_{key}_C", "°C", col::number, 1, "Where the thermometer meets the barometer in the run: T (pass 2 only).",
      thermometers, {}, {}, each_key, column_elements::none,
@@ -297,6 +297,28 @@ cell cell_of(const column_spec &c, const cell_source &s) {
 }
 
 } // namespace
+
+const char *role_name(column_role role) {
+    switch (role) {
+    case column_role::none:
+        return "";
+    case column_role::file:
+        return "file";
+    case column_role::sample:
+        return "sample";
+    case column_role::label:
+        return "label";
+    case column_role::pass:
+        return "pass";
+    case column_role::temperature:
+        return "temperature";
+    case column_role::pressure:
+        return "pressure";
+    case column_role::note:
+        return "note";
+    }
+    return "";
+}
 
 std::span<const column_spec> result_column_table() { return result_table; }
 std::span<const column_spec> pair_column_table() { return pair_table; }

@@ -48,6 +48,12 @@ struct cell_source {
     std::size_t run = 0;
 };
 
+// What a column is for, where a front end treats it apart from the others (the page orders
+// and styles its table by it, the figure finds its points by it); most columns have none.
+enum class column_role { none, file, sample, label, pass, temperature, pressure, note };
+// The role as the page and the Python module name it: "", "file", "sample", ...
+const char *role_name(column_role role);
+
 // What a family of columns repeats over: nothing, the three minerals, the thermometers asked.
 enum class column_over { once, mineral, thermometer };
 // And within each, over the oxides or the cations of the analyses.
@@ -73,6 +79,7 @@ struct column_spec {
     std::string (*text)(const cell_source &) = nullptr;
     // A whole number that may be empty where others in its column are not.
     bool may_be_empty = false;
+    column_role role = column_role::none;
 };
 
 // The columns of a result row, and of a row of the Monte-Carlo pairs file, in their order.

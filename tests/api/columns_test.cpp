@@ -60,6 +60,25 @@ TEST(Columns, EveryShapeIsPartOfTheWholeAndEveryRowFillsIt) {
     }
 }
 
+// The front ends find a row's sample, point and note by their roles: each role but a label's
+// belongs to one entry of a table, and the point's to a number.
+TEST(Columns, EachRoleHasOneColumn) {
+    for (const auto &table : {result_column_table(), pair_column_table()}) {
+        std::set<column_role> seen;
+        for (const column_spec &c : table) {
+            if (c.role == column_role::none || c.role == column_role::label) continue;
+            EXPECT_TRUE(seen.insert(c.role).second) << c.name;
+            if (c.role == column_role::temperature || c.role == column_role::pressure) {
+                EXPECT_EQ(c.kind, column::number) << c.name;
+            }
+            EXPECT_NE(std::string(role_name(c.role)), "") << c.name;
+        }
+        for (const column_role r : {column_role::file, column_role::sample,
+                                    column_role::temperature, column_role::pressure})
+            EXPECT_TRUE(seen.count(r)) << role_name(r);
+    }
+}
+
 TEST(Columns, TheHelpNamesEveryColumn) {
     const test::scratch dir;
     const test::run_result r = test::run(VARNO96_BATCH, {"--help"}, dir);
