@@ -1,17 +1,22 @@
-// Makes the one-file page: page.html with its style, its script, and the worker's code (the
-// WebAssembly module as JavaScript, SheetJS, worker.js) put in place.
-//   node make-page.mjs MODULE.js xlsx.full.min.js VERSION OUT.html
+// Makes the one-file page: page.html with its style, its script (the modules of page/ put
+// together by inline-modules.mjs), and the worker's code (the WebAssembly module as
+// JavaScript, SheetJS, diagram.js, worker.js) put in place. DEPFILE, if given, lists the
+// files read, for the build to make the page again when one of them changes.
+//   node make-page.mjs MODULE.js xlsx.full.min.js VERSION OUT.html [DEPFILE]
 import { readFileSync, renameSync, writeFileSync } from 'node:fs';
 import { dirname, join } from 'node:path';
 import { fileURLToPath } from 'node:url';
+import { inlineModules } from './inline-modules.mjs';
 
-const [modulePath, sheetjsPath, version, out] = process.argv.slice(2);
+const [modulePath, sheetjsPath, version, out, depfile] = process.argv.slice(2);
 if (!out) {
-    console.error('usage: node make-page.mjs MODULE.js xlsx.full.min.js VERSION OUT.html');
+    console.error('usage: node make-page.mjs MODULE.js xlsx.full.min.js VERSION OUT.html [DEPFILE]');
     process.exit(2);
 }
 const here = dirname(fileURLToPath(import.meta.url));
 const source = (name) => readFileSync(join(here, name), 'utf8');
+
+const script = inlineModules(join(here, 'page', 'main.js'), here);
 
 // Inside <script> nothing may open or close a script element.
 const scriptText = (what, text) => {
@@ -21,7 +26,7 @@ const scriptText = (what, text) => {
 const pieces = {
     '@VERSION@': version,
     '/*@STYLE@*/': source('page.css'),
-    '/*@PAGE@*/': scriptText('page.js', source('page.js')),
+    '/*@PAGE@*/': scriptText("the page's script", script.script),
     '/*@WORKER@*/': [
         scriptText('the module', readFileSync(modulePath, 'utf8')),
         scriptText('SheetJS', readFileSync(sheetjsPath, 'utf8')),
@@ -36,3 +41,7 @@ for (const [mark, text] of Object.entries(pieces)) {
 }
 writeFileSync(out + '.part', page);
 renameSync(out + '.part', out);
+if (depfile) {
+    const files = [...script.files, ...['page.html', 'page.css', 'diagram.js', 'worker.js'].map((f) => join(here, f))];
+    writeFileSync(depfile, `${out}: ${files.map((f) => f.replaceAll(' ', '\\ ')).join(' \\\n  ')}\n`);
+}

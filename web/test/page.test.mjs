@@ -291,6 +291,13 @@ test('the columns are explained, sample and note are in view at 1280 and 390 px'
     const titles = await page.$$eval('#results th', (list) => list.map((th) => [th.textContent, th.title]));
     assert.equal(titles.length, 15 + 3 + 10 + 3 * 22); // with the means, Monte-Carlo, formulae
     for (const [name, title] of titles) assert.ok(title.length > 10, name);
+    // Sample, T, P and note first, by their columns' roles; numbers aligned, sample and note
+    // styled apart, every cell as its heading.
+    assert.deepEqual(titles.slice(0, 4).map(([name]) => name), ['sample', 'T_C', 'P_kbar', 'note']);
+    const classes = await page.$$eval('#results tr', (rows) => rows.map((tr) => [...tr.cells].map((c) => c.className)));
+    assert.deepEqual(classes[0].slice(0, 4), ['sample', 'num', 'num', 'note']);
+    assert.deepEqual(classes[0].filter((c) => !['', 'num'].includes(c)), ['sample', 'note']);
+    for (const row of classes.slice(1)) assert.deepEqual(row, classes[0]);
     const glossary = await page.$eval('#glossary', (e) => e.textContent);
     for (const [name] of titles) if (!/^(grt|cpx|phe)_/.test(name) || /_(label|total|sum)$/.test(name)) assert.ok(glossary.includes(name), name);
     const inView = () =>
