@@ -119,6 +119,19 @@ test('every option of the table has the page\'s words, and every column its mean
     for (const c of refs.calibrations) assert.match(c.reference, new RegExp(`^${c.cited.split(' ')[0]}.* \\(\\d{4}\\) .*, \\d+–\\d+\\.$`), c.key);
 });
 
+test('the columns\' roles and the hint\'s action, as the page orders its table and applies the fix', () => {
+    const role = (name) => ({ file: 'file', sample: 'sample', T_C: 'temperature', P_kbar: 'pressure', note: 'note' })[name] ?? (/^(grt|cpx|phe)_label$/.test(name) ? 'label' : '');
+    for (const c of M.columns()) for (const name of c.names) assert.equal(c.role, role(name), name);
+    const fields = { model: '7', temperature: '650', combine: 'each', formulae: true, 'monte-carlo': true, seed: '-1', thermometers: 'KR00' };
+    const r = computeBatch(M, inputs.filter((i) => i.name === 'SUITE.PRN'), fields);
+    assert.deepEqual(r.columns.filter((c) => c.role === 'label').map((c) => c.name), ['grt_label', 'cpx_label', 'phe_label']);
+    for (const c of r.columns) assert.equal(c.role, role(c.name), c.name);
+    // The fix of samples with several analyses: a value of the option it names.
+    const several = computeBatch(M, [{ name: 'EPMA-EXPORT.csv', bytes: new Uint8Array(readFileSync(join(source, 'examples', 'EPMA-EXPORT.csv'))) }], { model: '7', temperature: '650' });
+    assert.match(several.hint, /several analyses/);
+    assert.ok(M.options().find((o) => o.name === several.hintControl).choices.split('|').includes(several.hintValue));
+});
+
 test('progress counts every row and ends at the total', () => {
     const seen = [];
     const r = computeBatch(M, [inputs[0]], { model: '7', temperature: '650' }, (done, total) => seen.push([done, total]));
