@@ -76,6 +76,8 @@ export function inlineModules(entry, root = dirname(entry)) {
         });
         return `// ---- ${m.name}\n${exportsName}['${m.name}'] = (() => {\n${imports.join('')}${m.body.replace(/\s*$/, '\n')}return { ${m.exports.join(', ')} };\n})();\n`;
     });
-    const script = `'use strict';\n(() => {\nconst ${exportsName} = {};\n${parts.join('')}})();\n`;
+    // Strict, as modules are, wherever the script stands in another (the worker's follows the
+    // module and SheetJS).
+    const script = `(() => {\n'use strict';\nconst ${exportsName} = {};\n${parts.join('')}})();\n`;
     return { script, files: order.map((m) => resolve(root, m.name)) };
 }

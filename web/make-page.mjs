@@ -1,6 +1,6 @@
 // Makes the one-file page: page.html with its style, its script (the modules of page/ put
 // together by inline-modules.mjs), and the worker's code (the WebAssembly module as
-// JavaScript, SheetJS, diagram.js, worker.js) put in place. DEPFILE, if given, lists the
+// JavaScript, SheetJS, and the modules of worker/ put together likewise) put in place. DEPFILE, if given, lists the
 // files read, for the build to make the page again when one of them changes.
 //   node make-page.mjs MODULE.js xlsx.full.min.js VERSION OUT.html [DEPFILE]
 import { readFileSync, renameSync, writeFileSync } from 'node:fs';
@@ -17,6 +17,7 @@ const here = dirname(fileURLToPath(import.meta.url));
 const source = (name) => readFileSync(join(here, name), 'utf8');
 
 const script = inlineModules(join(here, 'page', 'main.js'), here);
+const workerScript = inlineModules(join(here, 'worker', 'main.js'), here);
 
 // Inside <script> nothing may open or close a script element.
 const scriptText = (what, text) => {
@@ -30,8 +31,7 @@ const pieces = {
     '/*@WORKER@*/': [
         scriptText('the module', readFileSync(modulePath, 'utf8')),
         scriptText('SheetJS', readFileSync(sheetjsPath, 'utf8')),
-        scriptText('diagram.js', source('diagram.js')),
-        scriptText('worker.js', source('worker.js')),
+        scriptText("the worker's script", workerScript.script),
     ].join('\n;\n'),
 };
 let page = source('page.html');
@@ -42,6 +42,6 @@ for (const [mark, text] of Object.entries(pieces)) {
 writeFileSync(out + '.part', page);
 renameSync(out + '.part', out);
 if (depfile) {
-    const files = [...script.files, ...['page.html', 'page.css', 'diagram.js', 'worker.js'].map((f) => join(here, f))];
+    const files = [...script.files, ...workerScript.files, join(here, 'page.html'), join(here, 'page.css')];
     writeFileSync(depfile, `${out}: ${files.map((f) => f.replaceAll(' ', '\\ ')).join(' \\\n  ')}\n`);
 }

@@ -1,7 +1,8 @@
-// The page's script as make-page.mjs puts it together from the modules of web/page/: each
-// module in its own scope after those it imports, what cannot be put together refused, every
-// module of the folder in the page; and none of them names an option or a column (the
-// module's tables give the names, the columns' roles the order and style).
+// The page's script and the worker's as make-page.mjs puts them together from the modules of
+// web/page/ and web/worker/: each module in its own scope after those it imports, what cannot
+// be put together refused, every module of the folders in the page; and none of them names an
+// option or a column (the module's tables give the names, the columns' roles the order and
+// style).
 import assert from 'node:assert/strict';
 import { mkdirSync, mkdtempSync, readFileSync, readdirSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
@@ -36,6 +37,8 @@ test('modules put together: in the order a browser evaluates them, each in its o
     // exported object after the call.
     assert.deepEqual(globalThis.moduleLog, ['a', 'b21', 'main 42 1']);
     delete globalThis.moduleLog;
+    // Strict as modules are, after other code too (the worker's script follows SheetJS).
+    assert.throws(() => new Function(`var before = 1;\n${put({ 'main.js': 'leaked = 1;\n' }).script}`)(), ReferenceError);
 });
 
 test('what cannot be put together as the browser would evaluate it is refused', () => {
@@ -57,13 +60,15 @@ test('what cannot be put together as the browser would evaluate it is refused', 
     for (const [files, refusal] of cases) assert.throws(() => put(files), refusal, JSON.stringify(files));
 });
 
-test("the page's script: every module of web/page in it, nothing left of import and export", () => {
-    const { script, files } = inlineModules(join(web, 'page', 'main.js'), web);
-    const folder = readdirSync(join(web, 'page')).filter((f) => f.endsWith('.js')).map((f) => join(web, 'page', f));
-    assert.deepEqual([...files].sort(), folder.sort());
-    assert.doesNotThrow(() => new Function(script));
-    assert.doesNotMatch(script, /^\s*(import|export)\b/m);
-    assert.equal(files.at(-1), join(web, 'page', 'main.js'));
+test("the page's and the worker's scripts: every module of web/page and web/worker, nothing left of import and export", () => {
+    for (const folder of ['page', 'worker']) {
+        const { script, files } = inlineModules(join(web, folder, 'main.js'), web);
+        const all = readdirSync(join(web, folder)).filter((f) => f.endsWith('.js')).map((f) => join(web, folder, f));
+        assert.deepEqual([...files].sort(), all.sort(), folder);
+        assert.doesNotThrow(() => new Function(script), folder);
+        assert.doesNotMatch(script, /^\s*(import|export)\b/m, folder);
+        assert.equal(files.at(-1), join(web, folder, 'main.js'));
+    }
 });
 
 // The string literals of a script, each with its line: '…', "…", the texts of `…` between
@@ -131,7 +136,7 @@ test('the page names no option and no column: they come from the module, ordered
     const minerals = ['grt', 'cpx', 'phe'];
     const names = new Set([...options, ...columns.filter((n) => !minerals.includes(n))]);
     assert.ok(names.has('T_C') && names.has('P_kbar') && names.has('seed'));
-    const code = [...readdirSync(join(web, 'page')).map((f) => join('page', f)), 'worker.js', 'diagram.js'];
+    const code = ['page', 'worker'].flatMap((folder) => readdirSync(join(web, folder)).map((f) => join(folder, f)));
     for (const file of code) {
         const text = readFileSync(join(web, file), 'utf8'), lines = text.split('\n');
         // A role may share its word with a column or an option (sample, temperature): a role

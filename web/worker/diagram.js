@@ -3,8 +3,6 @@
 // page; drawn here: each calibration in its colour and marker, spreads black, barometer lines
 // and reactions grey. The drawing is a list of shapes, painted on the page's canvas and on the
 // PNG's, and written as the SVG file, all off the page's thread.
-/* exported diagramShapes, diagramSvg, diagramPaint, diagramPng */
-'use strict';
 
 const diagramInk = '#000', diagramGrey = 'rgb(110,110,110)';
 const diagramBarometer = 'rgb(100,100,100)', diagramReaction = 'rgb(140,140,140)';
@@ -23,7 +21,7 @@ function ticks(lo, hi, step) {
 // The shapes, in drawing order: ['rect', x, y, w, h, fill], ['path', d, stroke, width,
 // dash], ['circle', x, y, r, fill], ['text', x, y, size, anchor, text, turn], ['fill', d,
 // fill] (a closed outline filled).
-function diagramShapes(d) {
+export function diagramShapes(d) {
     const out = [];
     const sz = d.sizes;
     out.push(['rect', 0, 0, d.width, d.height, '#fff']);
@@ -143,13 +141,13 @@ function svgShape(s) {
 }
 
 // The SVG file at the figure's size in mm, its units the figure's mm.
-function diagramSvg(d, shapes) {
+export function diagramSvg(d, shapes) {
     const head = `<?xml version="1.0" encoding="UTF-8"?>\n<svg xmlns="http://www.w3.org/2000/svg" width="${n3(d.width)}mm" height="${n3(d.height)}mm" viewBox="0 0 ${n3(d.width)} ${n3(d.height)}" font-family="${diagramFont}">\n<title>P-T diagram</title>\n`;
     return new Blob([head, shapes.map(svgShape).join('\n'), '\n</svg>\n'], { type: 'image/svg+xml' });
 }
 
 // The shapes on a canvas (an OffscreenCanvas), `pxPerMm` pixels to the diagram's mm.
-function diagramPaint(canvas, d, shapes, pxPerMm) {
+export function diagramPaint(canvas, d, shapes, pxPerMm) {
     canvas.width = Math.round(d.width * pxPerMm);
     canvas.height = Math.round(d.height * pxPerMm);
     const g = canvas.getContext('2d');
@@ -191,7 +189,7 @@ function diagramPaint(canvas, d, shapes, pxPerMm) {
 
 // The PNG at the figure's width at `dpi`, with its resolution written in (a pHYs chunk after
 // the header), so that a journal's tools size it as meant.
-async function diagramPng(d, shapes, dpi) {
+export async function diagramPng(d, shapes, dpi) {
     const canvas = new OffscreenCanvas(1, 1);
     diagramPaint(canvas, d, shapes, dpi / 25.4);
     const bytes = new Uint8Array(await (await canvas.convertToBlob({ type: 'image/png' })).arrayBuffer());
