@@ -3,6 +3,7 @@
 // varno96-batch, and the P-T diagram laid out on its page, ready to be drawn as SVG.
 #include "api/batch.hpp"
 #include "api/cite.hpp"
+#include "api/csv.hpp"
 #include "api/options.hpp"
 #include "io/io.hpp"
 #include "scene/labels.hpp"
