@@ -15,8 +15,10 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <map>
@@ -43,6 +45,7 @@ struct options {
     // The methods paragraph and references of these options instead of a run: then no file or
     // temperature is needed.
     bool citing = false;
+    std::array<bool, 3> closed{}; // standard input, output, error closed at the start
 };
 
 // An option as a message names it: "-o", "--pt".
@@ -162,11 +165,16 @@ private:
 };
 
 // Standard output, row by row, or a file replaced at the end (an interrupted run leaves no
-// part of it).
+// part of it). finish() writes out what is held, commit() replaces the file: the sinks of a run
+// are all finished before any is committed, so that a failure leaves every file as it was.
 class sink {
 public:
-    explicit sink(const std::string &path) {
-        if (!path.empty()) file_.emplace(path);
+    // `closed`: standard output was closed when the program started.
+    sink(const std::string &path, bool closed) : closed_(closed) {
+        if (!path.empty())
+            file_.emplace(path);
+        else if (closed_)
+            fail(EBADF);
     }
     void write(const std::string &text) {
         if (file_)
@@ -174,14 +182,24 @@ public:
         else
             std::fwrite(text.data(), 1, text.size(), stdout);
     }
+    void finish() {
+        if (file_) {
+            file_->finish();
+            return;
+        }
+        errno = 0;
+        if (std::fflush(stdout) != 0 || std::ferror(stdout)) fail(errno != 0 ? errno : EIO);
+    }
     void commit() {
-        if (file_)
-            file_->commit();
-        else if (std::fflush(stdout) != 0 || std::ferror(stdout))
-            throw std::runtime_error("cannot write standard output");
+        if (file_) file_->commit();
     }
 
 private:
+    [[noreturn]] static void fail(int error) {
+        throw std::runtime_error(std::string("cannot write standard output: ") +
+                                 std::strerror(error));
+    }
+    bool closed_;
     std::optional<file_writer> file_;
 };
 
@@ -221,16 +239,21 @@ int run(const options &o) {
     std::vector<table_text> inputs;
     for (const std::string &path : o.files) {
         table_text in{path == "-" ? "standard input" : path, {}, {}};
-        in.open = [path] { return read_pieces(path); };
+        in.open = [path, closed = o.closed[0]] {
+            if (path == "-" && closed)
+                throw std::runtime_error(std::string("standard input: cannot read: ") +
+                                         std::strerror(EBADF));
+            return read_pieces(path);
+        };
         // The size, where the input has one, leaves room for its samples.
         struct stat st {};
         if (path == "-" ? ::fstat(0, &st) == 0 : ::stat(path.c_str(), &st) == 0)
             if (S_ISREG(st.st_mode)) in.size = static_cast<std::size_t>(st.st_size);
         inputs.push_back(std::move(in));
     }
-    sink out(o.out.output);
+    sink out(o.out.output, o.closed[1]);
     std::unique_ptr<sink> pairs;
-    if (!o.out.pairs.empty()) pairs = std::make_unique<sink>(o.out.pairs);
+    if (!o.out.pairs.empty()) pairs = std::make_unique<sink>(o.out.pairs, false);
     out.write(csv_header(result_columns(o.batch)));
     if (pairs) pairs->write(csv_header(pair_columns(o.batch)));
     batch_hooks hooks;
@@ -253,6 +276,8 @@ int run(const options &o) {
         };
         done = run_batch(inputs, o.batch, hooks);
     }
+    out.finish();
+    if (pairs) pairs->finish();
     out.commit();
     if (pairs) pairs->commit();
 #ifdef VARNO96_HAVE_PLOT
@@ -284,28 +309,29 @@ int main(int argc, char **argv) {
                  "CSV row per sample, with the numbers the dialogue prints."};
     cli::set_up(app, "varno96-batch");
     options o;
+    o.closed = guard_standard_streams();
     o.citing = on_command_line(option_of(&output_options::cite), argc, argv);
     add_options(app, o);
     // The columns, for the reader of --help and of the manual page made of it.
     app.footer(columns_help("the " + named(option_of(&output_options::pairs)) + " file") + "\n" +
                app.get_footer());
     if (const auto status = cli::parse(app, argc, argv)) return *status;
-    if (o.citing) {
-        const trial_temperature t =
-            app.get_option(dashed(option_of(&batch_options::temperature)))->count() > 0
-                ? trial_temperature::given
-                : trial_temperature::unsaid;
-        std::fputs((o.out.cite.value_or("").empty() ? cite_text(o.batch, t, cli::release())
-                                                    : cite_bibtex(o.batch))
-                       .c_str(),
-                   stdout);
-        return std::fflush(stdout) == 0 ? cli::exit_ok : cli::exit_usage;
-    }
-    if (const auto why = clash(o)) {
-        report(*why + "; nothing was written");
-        return cli::exit_usage;
-    }
     try {
+        if (o.citing) {
+            const trial_temperature t =
+                app.get_option(dashed(option_of(&batch_options::temperature)))->count() > 0
+                    ? trial_temperature::given
+                    : trial_temperature::unsaid;
+            sink out({}, o.closed[1]);
+            out.write(o.out.cite.value_or("").empty() ? cite_text(o.batch, t, cli::release())
+                                                      : cite_bibtex(o.batch));
+            out.finish();
+            return cli::exit_ok;
+        }
+        if (const auto why = clash(o)) {
+            report(*why + "; nothing was written");
+            return cli::exit_usage;
+        }
         return run(o);
     } catch (const std::exception &e) {
         report(e.what());
