@@ -242,9 +242,12 @@ template <class T> std::optional<T> parsed(const option_spec &s, const option_va
         return i ? std::optional(*i == 0) : std::nullopt; // yes for the first of two words
     } else if constexpr (std::is_same_v<T, long long> ||
                          std::is_same_v<T, std::optional<long long>>) {
-        return whole_of(v);
+        // An optional field takes the number itself: no value is no number.
+        const auto n = whole_of(v);
+        return n ? std::optional<T>(*n) : std::nullopt;
     } else if constexpr (std::is_same_v<T, double> || std::is_same_v<T, std::optional<double>>) {
-        return number_of(v);
+        const auto x = number_of(v);
+        return x ? std::optional<T>(*x) : std::nullopt;
     } else if constexpr (std::is_same_v<T, combine_mode>) {
         return word ? combine_of(*word) : std::nullopt;
     } else if constexpr (std::is_same_v<T, std::vector<thermometry::key>>) {

@@ -36,47 +36,62 @@ TEST(OptionTables, EveryNameOnceEveryOptionNamedThereAndEachFieldItsOwn) {
     EXPECT_TRUE(choice_words("").empty());
 }
 
-TEST(OptionTables, TheFigureAndTheOutputsSetTheirFieldsOrRefuseInTheTablesWords) {
+TEST(OptionTables, EachOptionSetsItsFieldOrRefusesInTheTablesWords) {
     using figure = plot::figure_options;
     struct set_case {
         const char *option;
         option_value value;
         std::string refusal; // empty: set
-        std::function<bool(const figure &, const output_options &)> holds = {};
+        std::function<bool(const batch_options &, const figure &, const output_options &)> holds =
+            {};
     };
     const double nan = std::nan("");
     const std::vector<set_case> cases{
-        {"plot-width", 170.0, "", [](auto &f, auto &) { return f.width_mm == 170; }},
-        {"plot-width", 60LL, "", [](auto &f, auto &) { return f.width_mm == 60; }},
+        // A batch's optional whole number: a number without a fraction, or refused.
+        {"seed", -5.0, "", [](auto &b, auto &, auto &) { return b.seed == -5; }},
+        {"seed", -7.5, "must be a whole number from -99 to -1: -7.5"},
+        {"at", 600LL, "", [](auto &b, auto &, auto &) { return b.at == 600.0; }},
+        {"at", std::string("600"), "must be a number: 600"},
+        {"plot-width", 170.0, "", [](auto &, auto &f, auto &) { return f.width_mm == 170; }},
+        {"plot-width", 60LL, "", [](auto &, auto &f, auto &) { return f.width_mm == 60; }},
         {"plot-width", 200.0, "must be a number from 60 to 180: 200"},
         {"plot-width", nan, "must be a number from 60 to 180: nan"},
         {"plot-title", std::string("Suite"), "",
-         [](auto &f, auto &) { return f.title == "Suite"; }},
+         [](auto &, auto &f, auto &) { return f.title == "Suite"; }},
         {"plot-units", std::string("GPa"), "",
-         [](auto &f, auto &) { return f.unit == plot::pressure_unit::gpa; }},
+         [](auto &, auto &f, auto &) { return f.unit == plot::pressure_unit::gpa; }},
         {"plot-units", std::string("MPa"), "must be kbar or GPa: MPa"},
         {"plot-layout", std::string("panels"), "",
-         [](auto &f, auto &) { return f.layout == plot::figure_layout::panels; }},
-        {"plot-reactions", std::string("none"), "", [](auto &f, auto &) { return !f.reactions; }},
-        {"plot-reactions", false, "", [](auto &f, auto &) { return !f.reactions; }},
+         [](auto &, auto &f, auto &) { return f.layout == plot::figure_layout::panels; }},
+        {"plot-reactions", std::string("none"), "",
+         [](auto &, auto &f, auto &) { return !f.reactions; }},
+        {"plot-reactions", false, "", [](auto &, auto &f, auto &) { return !f.reactions; }},
         {"plot-reactions", std::string("some"), "must be reference or none: some"},
-        {"cite", std::string(), "", [](auto &, auto &o) { return o.cite == ""; }},
-        {"cite", std::string("bibtex"), "", [](auto &, auto &o) { return o.cite == "bibtex"; }},
+        {"cite", std::string(), "", [](auto &, auto &, auto &o) { return o.cite == ""; }},
+        {"cite", std::string("bibtex"), "",
+         [](auto &, auto &, auto &o) { return o.cite == "bibtex"; }},
         {"cite", std::string("apa"), "must be bibtex or nothing: apa"},
-        {"pt", std::string("pt.csv"), "", [](auto &, auto &o) { return o.pairs == "pt.csv"; }},
+        {"pt", std::string("pt.csv"), "",
+         [](auto &, auto &, auto &o) { return o.pairs == "pt.csv"; }},
     };
     for (const set_case &c : cases) {
+        batch_options b;
         figure f;
-        f.reactions = true;
         output_options o;
         const option_spec &s = option_named(c.option);
-        const auto refused =
-            std::holds_alternative<std::string output_options::*>(s.field) ||
-                    std::holds_alternative<std::optional<std::string> output_options::*>(s.field)
-                ? set_option(s, o, c.value)
-                : set_option(s, f, c.value);
+        // The options whose field the option sets.
+        const auto refused = std::visit(
+            [&](auto field) {
+                if constexpr (requires { b.*field; })
+                    return set_option(s, b, c.value);
+                else if constexpr (requires { f.*field; })
+                    return set_option(s, f, c.value);
+                else
+                    return set_option(s, o, c.value);
+            },
+            s.field);
         EXPECT_EQ(refused.value_or(""), c.refusal) << c.option;
-        if (c.holds) { EXPECT_TRUE(c.holds(f, o)) << c.option; }
+        if (c.holds) { EXPECT_TRUE(c.holds(b, f, o)) << c.option; }
     }
     // An option sets the fields of its own options only.
     plot::figure_options f;
