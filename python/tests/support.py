@@ -6,6 +6,7 @@ import io
 import math
 import os
 import subprocess
+import tempfile
 import warnings
 
 import pandas as pd
@@ -107,11 +108,12 @@ def assert_agrees(kwargs, args, data, files, cwd):
     assert [str(w.message) for w in said] == messages
     assert all(w.category is varno96.TableWarning for w in said)
     if kwargs.get("monte_carlo"):
-        pt = os.path.join(cwd, "pt.csv")
-        batch(args + ["--pt", pt] + files, cwd)
-        with open(pt, newline="") as f:
-            pt_header, *pt_rows = list(csv.reader(f))
-        os.unlink(pt)
+        # Written in a folder of its own: the examples' folder is read by other tests meanwhile.
+        with tempfile.TemporaryDirectory() as folder:
+            pt = os.path.join(folder, "pt.csv")
+            batch(args + ["--pt", pt] + files, cwd)
+            with open(pt, newline="") as f:
+                pt_header, *pt_rows = list(csv.reader(f))
         with warnings.catch_warnings():
             warnings.simplefilter("ignore")
             pairs = varno96.pairs(data, **kwargs)
