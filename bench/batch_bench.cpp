@@ -2,6 +2,7 @@
 // each with every thermometer intersected, reading a data file of 1000 samples and a microprobe
 // export of 200,000 analyses, and the Monte-Carlo passes of many samples on one and on two threads.
 #include "api/batch.hpp"
+#include "api/pipeline.hpp"
 
 #include <benchmark/benchmark.h>
 

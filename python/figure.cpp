@@ -1,5 +1,6 @@
 // The P-T figure's scene for varno96.plot: the samples as the package reads them from a result
 // (and its pairs), the scene as the batch's figure has it, in data coordinates.
+#include "options.hpp"
 #include "scene/scene.hpp"
 #include "thermometry/thermometry.hpp"
 
@@ -65,15 +66,11 @@ plot::batch_sample sample_of(const py::dict &d) {
     return s;
 }
 
-py::dict figure_scene(const py::list &samples, double width, const std::string &units,
-                      const std::string &layout, bool reactions) {
+// `options`: the figure's keyword arguments by their Python names, checked by the package.
+py::dict figure_scene(const py::list &samples, const py::dict &options) {
     std::vector<plot::batch_sample> in;
     for (const py::handle &h : samples) in.push_back(sample_of(h.cast<py::dict>()));
-    plot::figure_options o;
-    o.width_mm = width;
-    o.unit = units == "GPa" ? plot::pressure_unit::gpa : plot::pressure_unit::kbar;
-    o.layout = layout == "panels" ? plot::figure_layout::panels : plot::figure_layout::overlay;
-    o.reactions = reactions;
+    const auto o = options_of<plot::figure_options>(plot_option_table, options);
     const plot::batch_scene scene = plot::make_batch_scene(in, 0, o);
     const plot::batch_layout laid = plot::layout_batch(scene);
     py::dict out;
@@ -86,6 +83,7 @@ py::dict figure_scene(const py::list &samples, double width, const std::string &
     out["sample_axis"] = scene.sample_axis;
     out["names"] = scene.names;
     out["density"] = scene.density;
+    out["panels"] = o.layout == plot::figure_layout::panels;
     out["width_mm"] = laid.page.width;
     out["height_mm"] = laid.page.height;
     py::list legend;
@@ -169,8 +167,8 @@ py::dict figure_scene(const py::list &samples, double width, const std::string &
 
 void add_figure(py::module_ &m) {
     using namespace pybind11::literals;
-    m.def("figure_scene", &figure_scene, "samples"_a, "width"_a, "units"_a, "layout"_a,
-          "reactions"_a, "The P-T figure's scene of the samples, in data coordinates.");
+    m.def("figure_scene", &figure_scene, "samples"_a, "options"_a,
+          "The P-T figure's scene of the samples, in data coordinates.");
 }
 
 } // namespace varno96

@@ -2,6 +2,7 @@
 // DataFrame's columns), the batch's rows and Monte-Carlo pairs out as columns of values; the
 // package varno96 makes DataFrames of them.
 #include "frame.hpp"
+#include "options.hpp"
 
 #include "activity/references.hpp"
 #include "api/batch.hpp"
@@ -219,36 +220,17 @@ py::list described(const std::vector<column> &columns, const std::optional<batch
 // Every column a result can have, in the order of a table with every option.
 py::list every_column() { return described(result_columns(std::nullopt), std::nullopt); }
 
-// `options`: the keyword arguments by their Python names, checked by the package; each sets its
-// field as the option table says. `temperatures`: a trial temperature per sample name, or None.
-// The keyword arguments by their Python names, each setting its field as the option table
-// says.
-batch_options options_of(const py::dict &options) {
-    batch_options o;
-    for (const option_spec &s : batch_option_table) {
-        const py::str key(std::string(s.python));
-        if (!options.contains(key) || options[key].is_none()) continue;
-        const py::handle v = options[key];
-        option_value value;
-        if (s.kind == option_kind::flag)
-            value = v.cast<bool>();
-        else if (s.kind == option_kind::integer)
-            value = v.cast<long long>();
-        else if (s.kind == option_kind::number)
-            value = v.cast<double>();
-        else
-            value = v.cast<std::string>();
-        if (const auto refused = set_option(s, o, value))
-            throw py::value_error(std::string(s.python) + ": " + *refused);
-    }
-    return o;
+// The columns every pairs file has (without the thermometers' and the labels').
+py::list pair_columns_of_any() {
+    const batch_options o;
+    return described(pair_columns(o), o);
 }
 
 py::dict compute(const std::vector<input> &items, const py::dict &options,
                  const py::object &temperatures, bool with_pairs, std::size_t part) {
     call_options c;
     batch_options &o = c.batch;
-    o = options_of(options);
+    o = options_of<batch_options>(batch_option_table, options);
     if (!temperatures.is_none()) {
         c.by_sample = true;
         c.sample_temperatures = temperatures.cast<std::map<std::string, double>>();
@@ -307,7 +289,7 @@ py::dict compute(const std::vector<input> &items, const py::dict &options,
 // The methods paragraph and references of the options (by their Python names), as
 // varno96-batch --cite prints them; `trial`: "given", "per sample" or "unsaid".
 std::string cite(const py::dict &options, const std::string &trial, bool bibtex) {
-    const batch_options o = options_of(options);
+    const batch_options o = options_of<batch_options>(batch_option_table, options);
     if (const std::string why = option_error(o); !why.empty()) throw py::value_error(why);
     const trial_temperature t = trial == "given"        ? trial_temperature::given
                                 : trial == "per sample" ? trial_temperature::per_sample
@@ -335,38 +317,6 @@ py::list thermometer_table() {
             range += (range.empty() ? "" : ", ") + FMT(c.t_min_c, 0, 0) + " to " +
                      FMT(c.t_max_c, 0, 0) + " °C";
         d["range"] = range;
-        out.append(d);
-    }
-    return out;
-}
-
-// The option table, for the package's checks of its keyword arguments.
-py::list options() {
-    py::list out;
-    for (const option_spec &s : batch_option_table) {
-        py::dict d;
-        d["name"] = std::string(s.name);
-        d["python"] = std::string(s.python);
-        d["page"] = std::string(s.label);
-        d["kind"] = kind_name(s.kind);
-        d["min"] = s.low ? py::object(py::float_(*s.low)) : py::none();
-        d["max"] = s.high ? py::object(py::float_(*s.high)) : py::none();
-        py::list choices;
-        for (std::string_view rest = s.choices; !rest.empty();) {
-            const std::size_t bar = rest.find('|');
-            choices.append(std::string(rest.substr(0, bar)));
-            rest = bar == std::string_view::npos ? std::string_view() : rest.substr(bar + 1);
-        }
-        d["choices"] = choices;
-        d["default"] =
-            s.default_text.empty() ? py::none() : py::object(py::str(std::string(s.default_text)));
-        d["required"] = s.required;
-        d["help"] = std::string(s.help);
-        py::list excludes, needs;
-        if (!s.excludes.empty()) excludes.append(std::string(s.excludes));
-        if (!s.needs.empty()) needs.append(std::string(s.needs));
-        d["excludes"] = excludes;
-        d["needs"] = needs;
         out.append(d);
     }
     return out;
@@ -419,9 +369,16 @@ PYBIND11_MODULE(_varno96, m) {
           "Reads and computes the tables `inputs`; see varno96.compute.");
     m.def("columns", &varno96::every_column,
           "Every column a result can have: name, kind, unit, decimals, meaning, option.");
+    m.def("pair_columns", &varno96::pair_columns_of_any,
+          "The columns every table of pairs has: name, kind, unit, meaning, role.");
     m.def("model_references", &varno96::model_references,
           "The publications of the garnet models, by menu number.");
-    m.def("options", &varno96::options, "The batch options: names, kinds, ranges and help.");
+    m.def(
+        "options", [] { return varno96::option_list(varno96::batch_option_table); },
+        "The batch options: names, kinds, ranges and help.");
+    m.def(
+        "figure_options", [] { return varno96::option_list(varno96::plot_option_table); },
+        "The options of the P-T figure: names, kinds, ranges and help.");
     m.def("cite", &varno96::cite, "options"_a, "trial"_a, "bibtex"_a,
           "The methods paragraph and references of the options; see varno96.cite.");
     m.def("thermometer_table", &varno96::thermometer_table,

@@ -67,9 +67,17 @@ def test_panels_reactions_and_refusals(suite):
     # Without pairs the intersections' ellipses come from the table's s.d. and rho.
     ax = varno96.plot(rows)
     assert sum(len(line.get_xydata()) == 121 for line in ax.lines) == 7 * drawn
-    for wrong in ({"layout": "grid"}, {"units": "MPa"}, {"width": 300}):
-        with pytest.raises(ValueError):
+    # Each keyword checked by the table of the figure's options, in its words.
+    for wrong, error, words in [
+            ({"layout": "grid"}, ValueError, "layout must be 'overlay' or 'panels', got 'grid'"),
+            ({"units": "MPa"}, ValueError, "units must be 'kbar' or 'GPa', got 'MPa'"),
+            ({"width": 300}, ValueError, "width must be a finite number from 60 to 180, got 300"),
+            ({"reactions": "none"}, TypeError, "reactions must be True or False, got 'none'")]:
+        with pytest.raises(error) as raised:
             varno96.plot(rows, **wrong)
+        assert str(raised.value) == words
+    assert {o["python"] for o in varno96._varno96.figure_options()} >= {
+        "layout", "units", "width", "reactions"}
     with pytest.raises(ValueError, match="no sample"):
         varno96.plot(rows[rows["P_kbar"].isna()])
     matplotlib.pyplot.close("all")

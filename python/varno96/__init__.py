@@ -9,6 +9,7 @@ batch's decimals, the batch's digits.
 >>> rows[["sample", "T_C", "P_kbar"]]                               # doctest: +SKIP
 """
 
+import inspect
 import os
 import warnings
 
@@ -101,14 +102,14 @@ def _run(data, minerals, on, name, with_pairs, options):
     temperatures = None if per_sample is None else {str(k): v for k, v in per_sample.items()}
     result = _compute(inputs, checked, temperatures, pairs=with_pairs, part=_PART)
     for message in result["messages"]:
-        warnings.warn(message, TableWarning, stacklevel=3)
+        warnings.warn(message, TableWarning, stacklevel=4)
     if per_sample is not None:
         unused = _unused_keys(per_sample, items, result)
         if unused:
             warnings.warn(f"temperature has values for keys that name no sample: {unused}",
-                          TableWarning, stacklevel=3)
+                          TableWarning, stacklevel=4)
     if result["hint"]:
-        warnings.warn(result["hint"], TableWarning, stacklevel=3)
+        warnings.warn(result["hint"], TableWarning, stacklevel=4)
     # What was run, for the record: each option as given or as defaulted.
     given = dict(options, jobs=checked["jobs"])
     if per_sample is not None:
@@ -121,18 +122,22 @@ def _run(data, minerals, on, name, with_pairs, options):
 def _unused_keys(per_sample, items, result):
     """The keys of a per-sample temperature that match no sample's name and no row of a
     frame of one sample per row."""
-    names = [c["name"] for c in result["columns"]]
-    used = set(result["values"][names.index("sample")]) if "sample" in names else set()
+    roles = [c["role"] for c in result["columns"]]
+    used = set(result["values"][roles.index("sample")]) if "sample" in roles else set()
     for item, wide in zip(items, result["input_wide"]):
         if wide and isinstance(item, pd.DataFrame):
             used.update(str(label) for label in item.index)
     return [key for key in per_sample if str(key) not in used]
 
 
-def compute(data=None, *, model, temperature, powell=False, at=None, one_site=False,
-            uncertainty=1.0, monte_carlo=False, seed=None, combine=None, formulae=False,
-            thermometers=None, ferric="estimate", ferric_in_runs="each", name=None, jobs=None,
-            garnet=None, cpx=None, mica=None, on=None):
+# The arguments besides the options: the data, and its name or its frames per mineral.
+_DATA = [inspect.Parameter("data", inspect.Parameter.POSITIONAL_OR_KEYWORD, default=None)]
+_INPUTS = [inspect.Parameter(k, inspect.Parameter.KEYWORD_ONLY, default=None)
+           for k in ("name", "garnet", "cpx", "mica", "on")]
+
+
+@_OPTIONS.keywords(before=_DATA, after=_INPUTS)
+def compute(options, data=None, name=None, garnet=None, cpx=None, mica=None, on=None):
     """Compute every sample of a table of analyses, as ``varno96-batch`` does.
 
     Parameters
@@ -250,22 +255,16 @@ def compute(data=None, *, model, temperature, powell=False, at=None, one_site=Fa
     A sample with several analyses of a mineral has no result unless ``combine`` says how to
     use them; a TableWarning then names the fix.
     """
-    options = dict(model=model, temperature=temperature, powell=powell, at=at,
-                   one_site=one_site, uncertainty=uncertainty, monte_carlo=monte_carlo,
-                   seed=seed, combine=combine, formulae=formulae, thermometers=thermometers,
-                   ferric=ferric, ferric_in_runs=ferric_in_runs, jobs=jobs)
     minerals = dict(garnet=garnet, cpx=cpx, mica=mica)
     items, result = _run(data, minerals, on, name, False, options)
-    index = _frames.result_index(items, result, result["values"], result["columns"], combine)
+    index = _frames.result_index(items, result, result["values"], result["columns"])
     rows = _frames.result_frame(result["columns"], result["values"], result["block"], index)
     rows.attrs["varno96"] = result["attrs"]
     return rows
 
 
-def pairs(data=None, *, model, temperature, powell=False, at=None, one_site=False,
-          uncertainty=1.0, monte_carlo=True, seed=None, combine=None, formulae=False,
-          thermometers=None, ferric="estimate", ferric_in_runs="each", name=None, jobs=None,
-          garnet=None, cpx=None, mica=None, on=None):
+@_OPTIONS.keywords(before=_DATA, after=_INPUTS, monte_carlo=True)
+def pairs(options, data=None, name=None, garnet=None, cpx=None, mica=None, on=None):
     """The Monte-Carlo temperature-pressure pairs of every sample, as ``varno96-batch --pt``
     writes them.
 
@@ -286,14 +285,11 @@ def pairs(data=None, *, model, temperature, powell=False, at=None, one_site=Fals
     TypeError, ValueError, OSError, KeyboardInterrupt
         As ``compute``; ValueError also when ``monte_carlo`` is false.
     """
+    monte_carlo = options["monte_carlo"]
     if monte_carlo is not True and not (isinstance(monte_carlo, np.bool_) and monte_carlo):
         _OPTIONS.value("monte_carlo", monte_carlo)
         raise ValueError("monte_carlo must be True for the pairs, which are those of the "
                          "Monte-Carlo runs")
-    options = dict(model=model, temperature=temperature, powell=powell, at=at,
-                   one_site=one_site, uncertainty=uncertainty, monte_carlo=monte_carlo,
-                   seed=seed, combine=combine, formulae=formulae, thermometers=thermometers,
-                   ferric=ferric, ferric_in_runs=ferric_in_runs, jobs=jobs)
     minerals = dict(garnet=garnet, cpx=cpx, mica=mica)
     _, result = _run(data, minerals, on, name, True, options)
     runs = _frames.result_frame(result["pair_columns"], result["pairs"], result["pair_block"])
@@ -301,9 +297,9 @@ def pairs(data=None, *, model, temperature, powell=False, at=None, one_site=Fals
     return runs
 
 
-def cite(*, model, temperature=None, powell=False, at=None, one_site=False, uncertainty=1.0,
-         monte_carlo=False, seed=None, combine=None, formulae=False, thermometers=None,
-         ferric="estimate", ferric_in_runs="each", jobs=None, bibtex=False):
+@_OPTIONS.keywords(after=[inspect.Parameter("bibtex", inspect.Parameter.KEYWORD_ONLY,
+                                             default=False)], temperature=None)
+def cite(options, bibtex=False):
     """The methods paragraph of a run with these options and the full references of what it
     names, as ``varno96-batch --cite`` prints them; with ``bibtex=True`` the references as
     BibTeX entries, as ``varno96-batch --cite bibtex`` prints them.
@@ -314,13 +310,10 @@ def cite(*, model, temperature=None, powell=False, at=None, one_site=False, unce
 
     >>> print(varno96.cite(model=7, temperature=650))                 # doctest: +SKIP
     """
+    temperature = options["temperature"]
     per_sample = _frames.is_mapping(temperature)
-    options = dict(model=model, temperature=0.0 if per_sample or temperature is None
-                   else temperature, powell=powell, at=at, one_site=one_site,
-                   uncertainty=uncertainty, monte_carlo=monte_carlo, seed=seed, combine=combine,
-                   formulae=formulae, thermometers=thermometers, ferric=ferric,
-                   ferric_in_runs=ferric_in_runs, jobs=jobs)
-    checked = _OPTIONS.checked(options)
+    checked = _OPTIONS.checked(options | {"temperature": 0.0 if per_sample or temperature is None
+                                          else temperature})
     if not isinstance(bibtex, bool):
         raise TypeError(f"bibtex must be True or False, got {bibtex!r}")
     trial = "per sample" if per_sample else "unsaid" if temperature is None else "given"

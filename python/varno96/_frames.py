@@ -176,24 +176,22 @@ def table_inputs(data, name, temperature=None, parts=None):
     return items, inputs
 
 
-def result_index(items, result, values, columns, combine):
+def result_index(items, result, values, columns):
     """The index of the rows: a wide frame's rows keep its index; a long frame's rows are
-    indexed by their sample (and the analyses combined, with combine="each"). Files, texts
-    and lists mixing the layouts keep the default index."""
+    indexed by their sample (and the analyses combined, with combine="each": the columns of
+    each mineral's label). Files, texts and lists mixing the layouts keep the default index."""
     if not items or not all(isinstance(i, pd.DataFrame) for i in items):
         return None
     wide = result["input_wide"]
-    names = [c["name"] for c in columns]
     if all(wide):
         pieces = [frame.index for frame in items]
         index = pieces[0].append(pieces[1:]) if len(pieces) > 1 else pieces[0]
         return index if len(index) == sum(result["input_rows"]) else None
     if any(wide):
         return None
-    # The analyses of a combination: the columns of each mineral's label, there with "each".
-    labels = [c["name"] for c in columns if c["template"] == "{mineral}_label"]
-    levels = ["sample"] + (labels if combine == "each" else [])
-    arrays = [values[names.index(level)] for level in levels]
+    roles = [c["role"] for c in columns]
+    arrays = [values[roles.index("sample")]]
+    arrays += [values[i] for i, role in enumerate(roles) if role == "label"]
     if len(arrays) == 1:
         return pd.Index(arrays[0], dtype=object)
     return pd.MultiIndex.from_arrays(arrays)

@@ -3,6 +3,8 @@ the compiled part (name, kind, bounds, choices, default, excludes, needs) before
 computation, so that a wrong type is a TypeError and a wrong value a ValueError, each naming
 the keyword as Python spells it."""
 
+import functools
+import inspect
 import math
 import numbers
 
@@ -37,6 +39,11 @@ class Options:
             return f" of at most {_shown(high)}"
         return ""
 
+    @staticmethod
+    def _may_be_none(option):
+        return (not option.get("required") and option["kind"] != "flag"
+                and option.get("default") is None)
+
     def value(self, keyword, value, label=None):
         """`value` of the option `keyword` as the compiled part takes it; TypeError or
         ValueError naming `label` (by default the keyword)."""
@@ -44,7 +51,7 @@ class Options:
         label = label or keyword
         kind = option["kind"]
         if value is None:
-            if not option.get("required") and kind != "flag" and option.get("default") is None:
+            if self._may_be_none(option):
                 return None
             raise TypeError(f"{label} must be {self._kind_words(option)}, got None")
         if kind == "flag":
@@ -61,7 +68,7 @@ class Options:
             if not words or any(w.lower() not in known for w in words):
                 raise ValueError(f"{label} must be {self._kind_words(option)}, got {value!r}")
             return ",".join(words)
-        if kind == "choice" and option["name"] == "ferric":
+        if kind == "choice" and option.get("per_mineral"):
             # One word for all minerals, or per mineral as a dict or as the command line's text.
             if isinstance(value, dict):
                 minerals = ("grt", "cpx", "phe")
@@ -112,7 +119,7 @@ class Options:
             return f"a list of {keys} (or 'all'), or one text of them separated by commas"
         if kind == "choice":
             words = " or ".join(repr(c) for c in option.get("choices") or [])
-            return words + ("" if option.get("required") else " or None")
+            return words + (" or None" if self._may_be_none(option) else "")
         what = "an integer" if kind == "integer" else "a finite number"
         return what + self._range_words(option)
 
@@ -143,3 +150,61 @@ class Options:
                     raise ValueError(f"{keyword}={options[keyword]!r} needs {other}={needed}")
         return out
 
+
+    def default(self, option):
+        """The keyword's default as the table gives it: False for a flag, the default's text
+        as the kind's value, else None; none (inspect.Parameter.empty) when it is required."""
+        if option.get("required"):
+            return inspect.Parameter.empty
+        if option["kind"] == "flag":
+            return False
+        text = option.get("default")
+        if text is None:
+            return None
+        return {"integer": int, "number": float}.get(option["kind"], str)(text)
+
+    def keywords(self, before=(), after=(), **defaults):
+        """A decorator giving a function the options as keyword-only arguments with the
+        table's defaults (or those of `defaults`), after the parameters `before` and before
+        `after` (inspect.Parameter). The function is called with the dict of the options by
+        keyword, in the table's order, and the other arguments."""
+        options = [inspect.Parameter(o["python"], inspect.Parameter.KEYWORD_ONLY,
+                                     default=defaults.get(o["python"], self.default(o)))
+                   for o in self.table]
+        signature = inspect.Signature([*before, *options, *after])
+
+        def decorate(function):
+            @functools.wraps(function)
+            def call(*args, **kwargs):
+                bound = _bound(function.__name__, signature, args, kwargs)
+                bound.apply_defaults()
+                given = dict(bound.arguments)
+                chosen = {o["python"]: given.pop(o["python"]) for o in self.table}
+                return function(chosen, **given)
+
+            call.__signature__ = signature  # what help() and inspect show
+            return call
+
+        return decorate
+
+
+def _bound(name, signature, args, kwargs):
+    """`signature` bound to the arguments; a TypeError in Python's own words where it has
+    them."""
+    try:
+        return signature.bind(*args, **kwargs)
+    except TypeError as error:
+        parameters = signature.parameters
+        unknown = [k for k in kwargs if k not in parameters]
+        missing = [p.name for p in parameters.values()
+                   if p.kind is p.KEYWORD_ONLY and p.default is p.empty and p.name not in kwargs]
+        if unknown:
+            raise TypeError(f"{name}() got an unexpected keyword argument {unknown[0]!r}") \
+                from None
+        if missing:
+            words = (" and ".join(repr(m) for m in missing) if len(missing) < 3 else
+                     ", ".join(repr(m) for m in missing[:-1]) + f", and {missing[-1]!r}")
+            plural = "s" if len(missing) > 1 else ""
+            raise TypeError(f"{name}() missing {len(missing)} required keyword-only "
+                            f"argument{plural}: {words}") from None
+        raise TypeError(f"{name}() {error}") from None

@@ -6,11 +6,26 @@ import re
 
 import numpy as np
 
-from . import _varno96
+from . import _options, _varno96
 
 # Each calibration's marker, in the order of the table of calibrations, as the batch draws them.
 _MARKERS = ["s", "^", "D", "v", "P", "X", "*"]
 _MM = 1 / 25.4  # inches
+
+# The figure's options, with their kinds, bounds and choices, as the compiled part describes them.
+_FIGURE = _options.Options(_varno96.figure_options())
+
+
+
+def _by_role(columns):
+    """The name of each column with a role (file, sample, pass, temperature, pressure), by its
+    role, as the compiled part's table of columns gives them."""
+    return {c["role"]: c["name"] for c in columns if c["role"]}
+
+
+# The columns a figure finds by what they are for, of a result and of its pairs.
+_RESULT = _by_role(_varno96.columns())
+_PAIRS = _by_role(_varno96.pair_columns())
 
 
 def _number(x):
@@ -27,27 +42,28 @@ def _samples(result, pairs):
     runs = 200 if "mc_seed" in result else 0
     clouds = {}
     if pairs is not None:
-        for (file, sample), rows in pairs[pairs["pass"] == 2].groupby(["file", "sample"],
-                                                                      sort=False):
+        where = [_PAIRS["file"], _PAIRS["sample"]]
+        for (file, sample), rows in pairs[pairs[_PAIRS["pass"]] == 2].groupby(where, sort=False):
             clouds[(file, sample)] = rows
+    t, p = _RESULT["temperature"], _RESULT["pressure"]
     samples = []
     for _, row in result.iterrows():
-        t, p = _number(row["T_C"]), _number(row["P_kbar"])
-        if not (math.isfinite(t) and math.isfinite(p)):
+        at_t, at_p = _number(row[t]), _number(row[p])
+        if not (math.isfinite(at_t) and math.isfinite(at_p)):
             continue
-        cloud = clouds.get((row.get("file"), row.get("sample")))
-        pass2 = [] if cloud is None else list(zip(cloud["T_C"].astype(float),
-                                                  cloud["P_kbar"].astype(float)))
+        cloud = clouds.get((row.get(_RESULT["file"]), row.get(_RESULT["sample"])))
+        pass2 = [] if cloud is None else list(zip(cloud[_PAIRS["temperature"]].astype(float),
+                                                  cloud[_PAIRS["pressure"]].astype(float)))
         t_sd = _number(row.get("T2_sd_C"))
-        s = {"label": str(row["sample"]), "t_c": t, "p_kbar": p, "runs": runs, "pass2": pass2,
-             "t_varies": math.isfinite(t_sd) and t_sd > 0, "barometer": None,
+        s = {"label": str(row[_RESULT["sample"]]), "t_c": at_t, "p_kbar": at_p, "runs": runs,
+             "pass2": pass2, "t_varies": math.isfinite(t_sd) and t_sd > 0, "barometer": None,
              "intersections": []}
         if cloud is not None and len(pass2) > 1:
-            s["t_varies"] = bool(np.ptp(cloud["T_C"].astype(float)) > 0)
+            s["t_varies"] = bool(np.ptp(cloud[_PAIRS["temperature"]].astype(float)) > 0)
         if keys:
             lo, hi = _number(row["P_minus50_kbar"]), _number(row["P_plus50_kbar"])
             if math.isfinite(lo) and math.isfinite(hi):
-                s["barometer"] = ((t - 50, lo), (t + 50, hi))
+                s["barometer"] = ((at_t - 50, lo), (at_t + 50, hi))
         for key in keys:
             xt, xp = _number(row[f"T_{key}_C"]), _number(row[f"P_{key}_kbar"])
             if not (math.isfinite(xt) and math.isfinite(xp)):
@@ -69,7 +85,7 @@ def _xy(points):
     return [q[0] for q in points], [q[1] for q in points]
 
 
-def _draw(ax, scene, marks, reactions, names, panel=0):
+def _draw(ax, scene, marks, names, panel=0):
     from matplotlib.colors import LinearSegmentedColormap, to_rgba
 
     colours = scene["colours"]
@@ -82,7 +98,7 @@ def _draw(ax, scene, marks, reactions, names, panel=0):
         (t0, p0), (t1, p1) = ends
         slope[label] = math.degrees(math.atan2(p1 - p0, t1 - t0))
     # Each label where the scene's layout puts it, turned with its line.
-    for label, (t, p), where in scene["reaction_labels"] if reactions else []:
+    for label, (t, p), where in scene["reaction_labels"]:
         if where == panel:
             ax.text(t, p, label, fontsize=6, ha="left", va="center", rotation=slope[label],
                     rotation_mode="anchor", transform_rotates_text=True, zorder=5)
@@ -196,18 +212,15 @@ def plot(result, pairs=None, ax=None, layout="overlay", units="kbar", reactions=
     """
     import matplotlib.pyplot as plt
 
-    if layout not in ("overlay", "panels"):
-        raise ValueError(f"layout must be 'overlay' or 'panels', got {layout!r}")
-    if units not in ("kbar", "GPa"):
-        raise ValueError(f"units must be 'kbar' or 'GPa', got {units!r}")
-    if not 60 <= width <= 180:
-        raise ValueError(f"width must be from 60 to 180 (mm), got {width!r}")
+    # The figure's keywords as given, checked by the table of the figure's options.
+    given = locals()
+    figure = _FIGURE.checked({k: given[k] for k in _FIGURE.by_python if k in given})
     samples = _samples(result, pairs)
     if not samples:
         raise ValueError("no sample of the result has a temperature and pressure to draw")
-    scene = _varno96.figure_scene(samples, width, units, layout, bool(reactions))
+    scene = _varno96.figure_scene(samples, figure)
     marks = scene["marks"]
-    if layout == "panels":
+    if scene["panels"]:
         columns = max(scene["columns"], 1)
         rows = -(-len(marks) // columns)
         fig, axes = plt.subplots(rows, columns, sharex=True, sharey=True, squeeze=False,
@@ -217,7 +230,7 @@ def plot(result, pairs=None, ax=None, layout="overlay", units="kbar", reactions=
             if k >= len(marks):
                 a.set_visible(False)
                 continue
-            _draw(a, scene, [marks[k]], reactions, False, panel=k)
+            _draw(a, scene, [marks[k]], False, panel=k)
             # 1.5 mm in from the corner: below the ticks
             a.annotate(marks[k]["label"], (0, 1), xycoords="axes fraction", xytext=(4.25, -4.25),
                        textcoords="offset points", fontsize=6, ha="left", va="top")
@@ -234,7 +247,7 @@ def plot(result, pairs=None, ax=None, layout="overlay", units="kbar", reactions=
     if ax is None:
         _, ax = plt.subplots(figsize=(width * _MM, scene["height_mm"] * _MM),
                              layout="constrained")
-    _draw(ax, scene, marks, reactions, scene["names"])
+    _draw(ax, scene, marks, scene["names"])
     ax.set_xlabel(scene["t_label"], fontsize=7.5)
     ax.set_ylabel(scene["p_label"], fontsize=7.5)
     _legend(ax, scene, {"loc": "upper center", "bbox_to_anchor": (0.5, -0.16)})

@@ -1,4 +1,7 @@
 #include "api/batch.hpp"
+
+#include "api/messages.hpp"
+#include "api/pipeline.hpp"
 #include "state/textfile.hpp"
 
 #include <algorithm>
@@ -6,6 +9,16 @@
 #include <utility>
 
 namespace varno96 {
+
+std::string batch_title(const std::vector<std::string> &files, const choices &how) {
+    std::string title;
+    for (const std::string &f : files)
+        title += (title.empty() ? "" : ", ") + f.substr(f.find_last_of("/\\") + 1);
+    title +=
+        ": model " + std::to_string(how.model) + (how.one_site ? ", 1-site" : ", 2-site") + " Cpx";
+    if (how.powell) title += ", Powell T";
+    return title;
+}
 
 plot::batch_sample diagram_point(const sample_unit &u, const sample_result &r,
                                  const std::vector<thermometry::key> &thermometers) {

@@ -3,8 +3,13 @@
 // its Monte-Carlo pairs and its point in the diagram.
 #pragma once
 
-#include "api/table.hpp"
+#include "api/columns.hpp"
+#include "api/combine.hpp"
+#include "api/options.hpp"
+#include "api/sample.hpp"
+#include "api/words.hpp"
 #include "scene/samples.hpp"
+#include "tables/reader.hpp"
 
 #include <cstddef>
 #include <functional>
@@ -99,6 +104,10 @@ struct batch_result {
 batch_result compute_batch(const std::vector<table_text> &inputs, const batch_options &o,
                            bool with_pairs = true, unsigned threads = 1,
                            const std::function<void(std::size_t, std::size_t)> &progress = {});
+
+// The title of a batch's diagram: the files without their folders, then the answers that
+// shaped every point ("SUITE.PRN: model 7, 2-site Cpx, Powell T").
+std::string batch_title(const std::vector<std::string> &files, const choices &how);
 
 // The point of a row with a result in the batch's diagram, with the barometer line and the
 // intersections of the thermometers asked (those of r.intersections, in their order).

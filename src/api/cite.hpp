@@ -4,7 +4,7 @@
 #pragma once
 
 #include "api/bibliography.hpp"
-#include "api/table.hpp"
+#include "api/options.hpp"
 
 #include <string>
 #include <string_view>

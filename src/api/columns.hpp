@@ -62,11 +62,11 @@ enum class column_elements { none, oxide, cation };
 struct column_spec {
     // The name, or its template: {mineral} (grt, cpx, phe), {key} (a calibration's key),
     // {oxide} (SiO2 ... K2O), {cation} (Si ... K).
-    std::string_view name;
-    std::string_view unit; // empty for none
+    std::string_view name = {};
+    std::string_view unit = {}; // empty for none
     column::kind kind = column::number;
     int decimals = 0; // of a number
-    std::string_view meaning;
+    std::string_view meaning = {};
     // The option that brings the column (none: always there); with `by_value` only when the
     // option has that value; with `also` only when that option is given too.
     std::optional<option_field> by = std::nullopt;

@@ -1,8 +1,4 @@
-// The calculations of the samples: one per sample, with the oxide-by-oxide mean of repeated
-// analyses, or one per combination of its analyses.
-#include "api/options.hpp"
-#include "api/table.hpp"
-#include "api/words.hpp"
+#include "api/combine.hpp"
 
 #include <algorithm>
 #include <string>
@@ -16,6 +12,12 @@ std::string count(std::size_t n, const char *what) {
 }
 
 } // namespace
+
+std::string unit_name(const sample_unit &u) {
+    std::string name = u.in->name;
+    if (!u.labels[0].empty()) name += " " + u.labels[0] + "/" + u.labels[1] + "/" + u.labels[2];
+    return name;
+}
 
 std::size_t unit_count(const sample_input &s, combine_mode mode) {
     if (mode != combine_mode::each || !s.problem.empty()) return 1;

@@ -1,5 +1,5 @@
 // Rows as CSV (RFC 4180, CR LF).
-#include "api/table.hpp"
+#include "api/csv.hpp"
 
 namespace varno96 {
 

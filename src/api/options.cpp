@@ -1,124 +1,17 @@
 #include "api/options.hpp"
 
+#include "api/sample.hpp"
 #include "io/textio.hpp"
+#include "state/random.hpp"
 
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 #include <variant>
 
 namespace varno96 {
-
-// clang-format off
-const std::array<option_spec, 14> batch_option_table{{
-    {"model", "m", "model", "Garnet mixing model", option_kind::integer, 1, NMODELS, {}, "N", {},
-     true, "Garnet mixing model, 1 to 7 (see the manual)", {}, {}, &batch_options::model,
-     "How a(pyrope) and a(grossular) are computed from the garnet; the models and their "
-     "references are under About, below the results.",
-     "Choose a model…"},
-    {"one-site", {}, "one_site", "One-site clinopyroxene", option_kind::flag, {}, {}, {}, {}, {},
-     false, "One-site clinopyroxene (default: the disordered two-site model)",
-     {}, {}, &batch_options::one_site,
-     "a(di) as the smaller of Ca and X<sub>Mg,M1</sub>, ideal, instead of the disordered "
-     "two-site model."},
-    {"temperature", "t", "temperature", "Trial temperature (°C)", option_kind::number, {}, {}, {},
-     "C", {}, true, "Trial temperature in degrees Celsius", {}, {}, &batch_options::temperature,
-     "The temperature of the result, and the one at which the pressure for the Powell "
-     "temperature is found."},
-    {"powell", {}, "powell", "Powell (1985) temperature", option_kind::flag, {}, {}, {}, {}, {},
-     false,
-     "Use the Powell (1985) temperature, in the Monte-Carlo runs too; not with --at", "at", {},
-     &batch_options::powell,
-     "The result at the Powell (1985) garnet–clinopyroxene temperature instead of the trial "
-     "temperature; each Monte-Carlo run takes its own."},
-    {"at", {}, "at", "Table at another temperature (°C)", option_kind::number, {}, {},
-     {}, "C", {}, false,
-     "The table at this temperature (C) instead; the Powell estimate stays at the trial "
-     "temperature's pressure",
-     "powell", {}, &batch_options::at,
-     "Optional: gives the result at this temperature instead; the trial temperature still gives the "
-     "Powell temperature. Not with the Powell temperature."},
-    {"uncertainty", "u", "uncertainty", "Analytical uncertainty (%)",
-     option_kind::number, 0, {}, {}, "PCT", "1", false,
-     "Analytical uncertainty, per cent of a 100 wt% total", {}, {}, &batch_options::uncertainty,
-     "Per cent of a 100 wt% total, Monte-Carlo only: an oxide of w wt% is perturbed with a standard deviation of "
-     "u·√(w/100) wt%."},
-    {"monte-carlo", {}, "monte_carlo", "Monte-Carlo error propagation", option_kind::flag, {}, {},
-     {}, {}, {}, false, "Monte-Carlo error propagation: two passes of 200 runs", {}, {},
-     &batch_options::monte_carlo,
-     "Two passes of 200 runs: pass 1 perturbs the analyses, pass 2 the mixing parameters too; "
-     "gives the mean and spread of P (and T)."},
-    {"seed", {}, "seed", "Monte-Carlo seed",
-     option_kind::integer, -99, -1, {}, "N", {}, false,
-     "Monte-Carlo seed from -99 to -1 instead of one drawn from the clock", {}, {},
-     &batch_options::seed,
-     "From −99 to −1, or empty for one from the clock. The same seed gives the same runs, so that a result can be repeated; the seed used is "
-     "shown with the results."},
-    {"combine", {}, "combine", "Several analyses of a mineral", option_kind::choice,
-     {}, {}, "mean|each", "mean|each", {}, false,
-     "Several analyses of a mineral in a sample: their mean, or each combination (default: no "
-     "result)",
-     {}, {}, &batch_options::combine,
-     "Their oxide-by-oxide mean, or one row for each garnet × clinopyroxene × phengite "
-     "combination.",
-     "no result (the default)|their mean|each combination"},
-    {"formulae", {}, "formulae", "Formulae columns", option_kind::flag, {}, {}, {}, {}, {}, false,
-     "Add each mineral's recalculated analysis and cations per formula unit", {}, {},
-     &batch_options::formulae,
-     "Adds each mineral's recalculated oxides and cations per formula unit, to check phengite "
-     "Si, omphacite Na and the cation sums."},
-    {"thermometers", {}, "thermometers", "Thermometers intersected with the barometer",
-     option_kind::list, {}, {}, "EG79|P85|K88|A94|KR00|KR78|GH82", "LIST", {}, false,
-     "Where the barometer meets each of these thermometers, comma-separated, or all: EG79, P85, "
-     "K88, A94, KR00 (garnet-clinopyroxene), KR78, GH82 (garnet-phengite)",
-     {}, {}, &batch_options::thermometers,
-     "Each one checked gives where it meets the barometer (columns T_<var>key</var>_C and "
-     "P_<var>key</var>_kbar, with Monte-Carlo their spread), and on the diagram each sample's "
-     "barometer line with a marker for each; references under About."},
-    {"ferric", {}, "ferric", "Ferric iron of an analysis without Fe2O3", option_kind::choice, {},
-     {}, "estimate|none", "[MINERAL=]estimate|none", "estimate", false,
-     "Ferric iron of an analysis entered without Fe2O3: estimated by charge balance, or none "
-     "(all iron Fe2+, the formula as recalculated); for all minerals, or per mineral as in "
-     "phe=none or grt=estimate,cpx=none,phe=none (grt, cpx, phe)",
-     {}, {}, &batch_options::estimate_ferric,
-     "Estimated by charge balance (the default), or none: all iron Fe<sup>2+</sup>, the "
-     "formula as recalculated. An entered Fe<sub>2</sub>O<sub>3</sub> is kept either way.",
-     "|estimated|none"},
-    {"ferric-in-runs", {}, "ferric_in_runs", "Ferric iron in the Monte-Carlo runs",
-     option_kind::choice, {}, {}, "each|once", "each|once", "each", false,
-     "each: every Monte-Carlo run perturbs the analyses as entered (an oxide perturbed below 0 "
-     "taken as 0) and estimates their ferric iron afresh; once: the runs perturb the analyses "
-     "with the ferric iron of the first calculation, as the dialogue does",
-     {}, {}, &batch_options::ferric_in_runs,
-     "Each run perturbs the analyses as entered and estimates their ferric iron afresh, so that "
-     "the spreads include the error of the estimate; or the runs perturb the analyses with the "
-     "ferric iron first estimated, as the dialogue does.",
-     // The menu's first words short enough for its box at a laptop's width.
-     "estimated anew (default)|estimated in each run|estimated once, as the dialogue"},
-    // One thread per Web Worker: no control on the page.
-    {"jobs", "j", "jobs", "Threads", option_kind::integer, 1, 256, {}, "N", {}, false,
-     "Compute on N threads (default: the number of cores)", {}, {}, &batch_options::jobs},
-}};
-
-// ---- The options of the batch's P-T figure (with --plot) ----
-const std::array<option_spec, 5> plot_option_table{{
-    {"plot-width", {}, "width", "Figure width (mm)", option_kind::number, 60, 180, {}, "MM", "85",
-     false, "Width of the figure in mm at its final size: 85 for one column, 170 for two", {},
-     "plot", {}},
-    {"plot-title", {}, "title", "Figure title", option_kind::text, {}, {}, {}, "TEXT", {}, false,
-     "A title above the figure (default: none; a journal sets its own caption)", {}, "plot", {}},
-    {"plot-units", {}, "units", "Pressure unit", option_kind::choice, {}, {}, "kbar|GPa",
-     "kbar|GPa", "kbar", false, "Unit of pressure on the figure", {}, "plot", {}},
-    {"plot-layout", {}, "layout", "Figure layout", option_kind::choice, {}, {}, "overlay|panels",
-     "overlay|panels", "overlay", false,
-     "All samples in one panel, or one small panel per sample", {}, "plot", {}},
-    {"plot-reactions", {}, "reactions", "Reference reactions", option_kind::choice, {}, {},
-     "reference|none", "reference|none", "reference", false,
-     "Quartz = coesite and albite = jadeite + quartz drawn on the figure, or none", {}, "plot", {}},
-}};
-// ---- end of the figure's options ----
-// clang-format on
 
 const char *kind_name(option_kind kind) {
     switch (kind) {
@@ -138,10 +31,37 @@ const char *kind_name(option_kind kind) {
     return "";
 }
 
+namespace {
+
+// Every table, in the order of varno96-batch's help.
+constexpr std::array<std::span<const option_spec>, 3> tables{
+    batch_option_table, output_option_table, plot_option_table};
+
+} // namespace
+
 const option_spec &option_named(std::string_view name) {
-    for (const option_spec &s : batch_option_table)
-        if (s.name == name) return s;
+    for (const auto table : tables)
+        for (const option_spec &s : table)
+            if (s.name == name) return s;
     throw std::out_of_range("no option " + std::string(name));
+}
+
+std::vector<std::string_view> choice_words(std::string_view list) {
+    std::vector<std::string_view> words;
+    if (list.empty()) return words;
+    for (std::size_t start = 0;;) {
+        const std::size_t bar = list.find('|', start);
+        words.push_back(list.substr(start, bar - start));
+        if (bar == std::string_view::npos) return words;
+        start = bar + 1;
+    }
+}
+
+std::optional<std::size_t> choice_index(const option_spec &s, std::string_view word) {
+    const std::vector<std::string_view> words = choice_words(s.choices);
+    const auto at = std::find(words.begin(), words.end(), word);
+    if (at == words.end()) return std::nullopt;
+    return static_cast<std::size_t>(at - words.begin());
 }
 
 std::string number_text(double x) {
@@ -219,19 +139,24 @@ std::string range_words(const option_spec &s) {
     const auto whole = [](double x) { return std::to_string(static_cast<long long>(x)); };
     if (s.kind == option_kind::integer && s.low && s.high)
         return "must be a whole number from " + whole(*s.low) + " to " + whole(*s.high);
-    if (s.name == "ferric")
+    if (std::holds_alternative<ferric_estimates batch_options::*>(s.field))
         return "must be estimate or none, or minerals with theirs, e.g. phe=none or "
                "grt=estimate,cpx=none";
+    const std::vector<std::string_view> words = choice_words(s.choices);
     if (s.kind == option_kind::choice) {
-        std::string words(s.choices);
-        const std::size_t bar = words.find('|');
-        return "must be " + words.substr(0, bar) + " or " + words.substr(bar + 1);
+        // The choices, the last after "or"; an empty one is the option without a value.
+        std::string said;
+        for (std::size_t i = 0; i < words.size(); i++)
+            said += (i == 0                 ? ""
+                     : i + 1 < words.size() ? ", "
+                                            : " or ") +
+                    (words[i].empty() ? std::string("nothing") : std::string(words[i]));
+        return "must be " + said;
     }
     if (s.kind == option_kind::list) {
-        std::string words(s.choices);
-        for (std::size_t bar; (bar = words.find('|')) != std::string::npos;)
-            words.replace(bar, 1, ", ");
-        return "must be all or keys from " + words + ", separated by commas";
+        std::string said;
+        for (const std::string_view w : words) said += (said.empty() ? "" : ", ") + std::string(w);
+        return "must be all or keys from " + said + ", separated by commas";
     }
     if (s.low && *s.low == 0 && !s.high) return "must not be negative";
     if (s.kind == option_kind::number && s.low && s.high)
@@ -283,51 +208,105 @@ std::optional<double> number_in(const option_spec &s, const batch_options &o) {
 } // namespace
 
 const option_spec &option_of(const option_field &field) {
-    for (const option_spec &s : batch_option_table)
-        if (s.field == field) return s;
+    for (const auto table : tables)
+        for (const option_spec &s : table)
+            if (s.field == field) return s;
     throw std::out_of_range("no option of that field");
 }
 
 std::optional<combine_mode> combine_of(std::string_view word) {
     // The modes after none, in the order of the option's choices.
-    std::string_view rest = option_of(&batch_options::combine).choices;
-    for (int mode = 1; !rest.empty(); mode++) {
-        const std::size_t bar = rest.find('|');
-        if (rest.substr(0, bar) == word) return static_cast<combine_mode>(mode);
-        rest = bar == std::string_view::npos ? std::string_view() : rest.substr(bar + 1);
-    }
-    return std::nullopt;
+    const auto i = choice_index(option_of(&batch_options::combine), word);
+    return i ? std::optional(static_cast<combine_mode>(*i + 1)) : std::nullopt;
 }
+
+namespace {
+
+// The type of a field, and the options it belongs to.
+template <class> struct member;
+template <class T, class C> struct member<T C::*> {
+    using type = T;
+    using owner = C;
+};
+
+// The value `v` of option `s` as its field of type T takes it; none when it is none.
+template <class T> std::optional<T> parsed(const option_spec &s, const option_value &v) {
+    const auto *word = std::get_if<std::string>(&v);
+    const auto choice = [&]() -> std::optional<std::size_t> {
+        return word ? choice_index(s, *word) : std::nullopt;
+    };
+    if constexpr (std::is_same_v<T, bool>) {
+        if (const auto *b = std::get_if<bool>(&v)) return *b;
+        if (s.kind != option_kind::choice) return std::nullopt;
+        const auto i = choice();
+        return i ? std::optional(*i == 0) : std::nullopt; // yes for the first of two words
+    } else if constexpr (std::is_same_v<T, long long> ||
+                         std::is_same_v<T, std::optional<long long>>) {
+        // An optional field takes the number itself: no value is no number.
+        const auto n = whole_of(v);
+        return n ? std::optional<T>(*n) : std::nullopt;
+    } else if constexpr (std::is_same_v<T, double> || std::is_same_v<T, std::optional<double>>) {
+        const auto x = number_of(v);
+        return x ? std::optional<T>(*x) : std::nullopt;
+    } else if constexpr (std::is_same_v<T, combine_mode>) {
+        return word ? combine_of(*word) : std::nullopt;
+    } else if constexpr (std::is_same_v<T, std::vector<thermometry::key>>) {
+        return word ? thermometers_of(*word) : std::nullopt;
+    } else if constexpr (std::is_same_v<T, ferric_estimates>) {
+        return word ? ferric_of(*word) : std::nullopt;
+    } else if constexpr (std::is_same_v<T, ferric_runs>) {
+        return word ? ferric_in_runs_of(*word) : std::nullopt;
+    } else if constexpr (std::is_enum_v<T>) { // in the order of the choices
+        const auto i = choice();
+        return i ? std::optional(static_cast<T>(*i)) : std::nullopt;
+    } else if constexpr (std::is_same_v<T, std::string>) {
+        return word ? std::optional(*word) : std::nullopt;
+    } else { // a word of the choices, none of them given alone
+        static_assert(std::is_same_v<T, std::optional<std::string>>);
+        if (!word || (s.kind == option_kind::choice && !choice())) return std::nullopt;
+        return T(*word);
+    }
+}
+
+// Sets the field of `s` in `o`: a batch's numbers are checked later, with each other
+// (check_options); those of the others here.
+template <class Options>
+std::optional<std::string> set_field(const option_spec &s, Options &o, const option_value &v) {
+    return std::visit(
+        [&](auto f) -> std::optional<std::string> {
+            using field = member<decltype(f)>;
+            if constexpr (!std::is_same_v<typename field::owner, Options>) {
+                throw std::invalid_argument("--" + std::string(s.name) + " sets no field of these");
+            } else {
+                auto value = parsed<typename field::type>(s, v);
+                if constexpr (std::is_same_v<typename field::type, double> &&
+                              !std::is_same_v<Options, batch_options>)
+                    if (value && (!std::isfinite(*value) || (s.low && *value < *s.low) ||
+                                  (s.high && *value > *s.high)))
+                        value.reset();
+                if (!value) return range_words(s) + ": " + value_text(v);
+                o.*f = *value;
+                return std::nullopt;
+            }
+        },
+        s.field);
+}
+
+} // namespace
 
 std::optional<std::string> set_option(const option_spec &s, batch_options &o,
                                       const option_value &v) {
-    using answer = std::optional<std::string>;
-    // The field takes the value as parsed, or the option refuses it in the table's words.
-    const auto set = [&](auto batch_options::*f, const auto &parsed) -> answer {
-        if (!parsed) return range_words(s) + ": " + value_text(v);
-        o.*f = *parsed;
-        return std::nullopt;
-    };
-    // A value given as a word, read by `parse`; none for anything else.
-    const auto word = [&](auto parse) {
-        const auto *w = std::get_if<std::string>(&v);
-        return w ? parse(*w) : decltype(parse(std::string_view()))();
-    };
-    const auto flag =
-        std::holds_alternative<bool>(v) ? std::optional(std::get<bool>(v)) : std::nullopt;
-    return std::visit(
-        overloaded{[&](bool batch_options::*f) { return set(f, flag); },
-                   [&](long long batch_options::*f) { return set(f, whole_of(v)); },
-                   [&](std::optional<long long> batch_options::*f) { return set(f, whole_of(v)); },
-                   [&](double batch_options::*f) { return set(f, number_of(v)); },
-                   [&](std::optional<double> batch_options::*f) { return set(f, number_of(v)); },
-                   [&](combine_mode batch_options::*f) { return set(f, word(combine_of)); },
-                   [&](std::vector<thermometry::key> batch_options::*f) {
-                       return set(f, word(thermometers_of));
-                   },
-                   [&](ferric_estimates batch_options::*f) { return set(f, word(ferric_of)); },
-                   [&](ferric_runs batch_options::*f) { return set(f, word(ferric_in_runs_of)); }},
-        s.field);
+    return set_field(s, o, v);
+}
+
+std::optional<std::string> set_option(const option_spec &s, plot::figure_options &o,
+                                      const option_value &v) {
+    return set_field(s, o, v);
+}
+
+std::optional<std::string> set_option(const option_spec &s, output_options &o,
+                                      const option_value &v) {
+    return set_field(s, o, v);
 }
 
 bool option_given(const option_spec &s, const batch_options &o) {
@@ -366,6 +345,39 @@ std::optional<option_refusal> check_options(const batch_options &o) {
             return option_refusal{&s, {}, {}, &option_named(s.needs), true};
     }
     return std::nullopt;
+}
+
+std::string option_error(const batch_options &o) {
+    const auto refusal = check_options(o);
+    return refusal ? command_line_words(*refusal) : std::string();
+}
+
+choices choices_of(const batch_options &o) {
+    choices how;
+    how.model = static_cast<int>(o.model);
+    how.one_site = o.one_site;
+    how.t_c = o.temperature;
+    how.powell = o.powell;
+    how.at_c = o.at;
+    how.uncertainty = o.uncertainty;
+    how.monte_carlo = o.monte_carlo;
+    how.seed = static_cast<std::int16_t>(o.seed ? *o.seed : clock_seed());
+    how.thermometers = o.thermometers;
+    how.estimate_ferric = o.estimate_ferric;
+    how.ferric_each_run = o.ferric_in_runs == ferric_runs::each;
+    return how;
+}
+
+bool on_command_line(const option_spec &s, int argc, const char *const *argv) {
+    const std::string dashes = dashed(s), dash = "-" + std::string(s.short_name);
+    for (int i = 1; i < argc; i++) {
+        const std::string_view arg = argv[i];
+        if (arg == "--") return false; // the rest are files
+        if (arg == dashes || arg.starts_with(dashes + "=") ||
+            (!s.short_name.empty() && arg == dash))
+            return true;
+    }
+    return false;
 }
 
 std::string dashed(const option_spec &s) { return "--" + std::string(s.name); }

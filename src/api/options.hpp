@@ -1,14 +1,17 @@
-// The options of a batch, defined once: each entry of the table names an option, says how the
-// front ends show it and which field of batch_options it sets. varno96-batch makes its command
-// line of it, the page its controls and the Python module its keyword arguments; the checks of
-// check_options are the table's ranges, exclusions and needs, so that all three refuse a value
-// with the same words.
+// The options, defined once: each entry of a table names an option, says how the front ends
+// show it and which field it sets: of batch_options (the batch), of plot::figure_options (its
+// P-T figure) or of output_options (what varno96-batch writes). varno96-batch makes its command
+// line of the tables, the page its controls and the Python module its keyword arguments; the
+// checks are the table's ranges, choices, exclusions and needs, so that all three refuse a
+// value with the same words.
 #pragma once
 
+#include "scene/figure_options.hpp"
 #include "thermometry/thermometry.hpp"
 
 #include <array>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -47,30 +50,45 @@ struct batch_options {
     bool operator==(const batch_options &) const = default;
 };
 
+// What varno96-batch writes besides the table: the files (empty: none; the table then goes to
+// standard output), and with --cite the form of the citation instead ("": the methods
+// paragraph and its references, "bibtex").
+struct output_options {
+    std::string output, pairs, plot;
+    std::optional<std::string> cite;
+    bool operator==(const output_options &) const = default;
+};
+
 enum class option_kind { integer, number, flag, choice, list, text };
 
-// The field of batch_options an option sets.
+// The field an option sets: of the batch, of its figure, or of the program's outputs.
 using option_field =
     std::variant<bool batch_options::*, long long batch_options::*,
                  std::optional<long long> batch_options::*, double batch_options::*,
                  std::optional<double> batch_options::*, combine_mode batch_options::*,
                  std::vector<thermometry::key> batch_options::*, ferric_estimates batch_options::*,
-                 ferric_runs batch_options::*>;
+                 ferric_runs batch_options::*, double plot::figure_options::*,
+                 std::string plot::figure_options::*, plot::pressure_unit plot::figure_options::*,
+                 plot::figure_layout plot::figure_options::*, bool plot::figure_options::*,
+                 std::string output_options::*, std::optional<std::string> output_options::*>;
 
 struct option_spec {
-    std::string_view name;       // --name on the command line, the page's field id
-    std::string_view short_name; // -x, or empty
-    std::string_view python;     // the keyword argument
-    std::string_view label;      // the page's words
+    std::string_view name = {};       // --name on the command line, the page's field id
+    std::string_view short_name = {}; // -x, or empty
+    std::string_view python = {};     // the keyword argument
+    std::string_view label = {};      // the page's words
     option_kind kind = option_kind::flag;
-    std::optional<double> low, high; // the range of a number, where it has one
-    std::string_view choices;        // of a choice or a list, separated by '|'
-    std::string_view value_name;     // N, C, PCT
-    std::string_view default_text;   // shown as the default, or empty
+    std::optional<double> low = {}, high = {}; // the range of a number, where it has one
+    // Of a choice or a list, separated by '|' (choice_words); a choice's enumeration takes
+    // them in its order, a yes-or-no field is yes for the first. An empty word: the option may
+    // be given without a value.
+    std::string_view choices = {};
+    std::string_view value_name = {};   // N, C, PCT
+    std::string_view default_text = {}; // shown as the default, or empty
     bool required = false;
-    std::string_view help;
-    std::string_view excludes, needs; // names of other options, or empty
-    option_field field;
+    std::string_view help = {};
+    std::string_view excludes = {}, needs = {}; // names of other options, or empty
+    option_field field = {};
     // The page: its explanation beside the control (may hold <sub>, <sup>), and for a choice
     // the words of no choice and of each choice, separated by '|'. No control on the page
     // when `page_help` is empty.
@@ -78,22 +96,35 @@ struct option_spec {
     std::string_view page_choices = {};
 };
 
-// The options in the order varno96-batch's help lists them.
+// The options in the order varno96-batch's help lists them (option_tables.cpp): the batch's,
+// the program's outputs, and those of the figure, which need --plot.
 extern const std::array<option_spec, 14> batch_option_table;
+extern const std::array<option_spec, 4> output_option_table;
 // ---- The options of the batch's P-T figure (with --plot) ----
 extern const std::array<option_spec, 5> plot_option_table;
 // ---- end of the figure's options ----
 
-// The option of that long name; throws std::out_of_range for none.
+// The option of that long name, in any of the tables; throws std::out_of_range for none.
 const option_spec &option_named(std::string_view name);
 // The option that sets this field.
 const option_spec &option_of(const option_field &field);
 
+// The words of a list separated by '|' ("mean|each"), in order; empty words kept.
+std::vector<std::string_view> choice_words(std::string_view list);
+// The place of `word` among the choices of `s`; none when it is none of them.
+std::optional<std::size_t> choice_index(const option_spec &s, std::string_view word);
+
 // A value as a front end has parsed it: a flag, a whole number, a number, or a word or list.
 using option_value = std::variant<bool, long long, double, std::string>;
 // Sets the field of option `s` in `o` to `v`; the refusal's words ("must be mean or each:
-// median") when `v` is no value of the option (its range is check_options's).
+// median") when `v` is no value of the option. A batch's ranges are check_options's; a
+// figure's number is refused here when out of its range. A yes-or-no field takes a flag or a
+// word of its choices. Throws std::invalid_argument when `s` sets no field of `o`.
 std::optional<std::string> set_option(const option_spec &s, batch_options &o,
+                                      const option_value &v);
+std::optional<std::string> set_option(const option_spec &s, plot::figure_options &o,
+                                      const option_value &v);
+std::optional<std::string> set_option(const option_spec &s, output_options &o,
                                       const option_value &v);
 // Whether the option is given in `o`: a flag set, a value present, a choice made; an option
 // without an empty value (a required number) always is.
@@ -117,6 +148,17 @@ const char *kind_name(option_kind kind);
 // The first option of `o` out of its range, in conflict with another or without one it needs,
 // in the order of the table; none when all are fine.
 std::optional<option_refusal> check_options(const batch_options &o);
+// The same refusal in the words of varno96-batch ("--model: must be a whole number from 1 to
+// 7: 8"); empty when none.
+std::string option_error(const batch_options &o);
+
+struct choices;
+// The answers of the options, which must have no error (api/sample.hpp); the seed given or
+// drawn.
+choices choices_of(const batch_options &o);
+
+// Whether a command line (argv) gives the option: "--name", "--name=...", or "-x" alone.
+bool on_command_line(const option_spec &s, int argc, const char *const *argv);
 // The range of a whole number or a number as the refusals say it.
 std::string range_words(const option_spec &s);
 // A refusal in the words of varno96-batch ("--model: must be a whole number from 1 to 7: 8",

@@ -1,5 +1,5 @@
 // The units computed on threads and handed on in order.
-#include "api/table.hpp"
+#include "api/pipeline.hpp"
 
 #include <algorithm>
 #include <condition_variable>

@@ -4,22 +4,12 @@ namespace varno96 {
 
 namespace {
 
-// The i-th of texts separated by '|'.
-std::string_view part(std::string_view list, std::size_t i) {
-    for (; i > 0; i--) {
-        const std::size_t bar = list.find('|');
-        if (bar == std::string_view::npos) return {};
-        list.remove_prefix(bar + 1);
-    }
-    return list.substr(0, list.find('|'));
-}
-
-// The page's words for a value of a choice, as its menu shows them; the value itself else.
+// The page's words for a value of a choice, as its menu shows them (after the words of no
+// choice); the value itself else.
 std::string_view page_choice(const option_spec &s, std::string_view value) {
-    for (std::size_t i = 0; !part(s.choices, i).empty(); i++)
-        if (part(s.choices, i) == value && !part(s.page_choices, i + 1).empty())
-            return part(s.page_choices, i + 1);
-    return value;
+    const auto i = choice_index(s, value);
+    const std::vector<std::string_view> words = choice_words(s.page_choices);
+    return i && *i + 1 < words.size() && !words[*i + 1].empty() ? words[*i + 1] : value;
 }
 
 std::string curly(std::string_view text) { return "“" + std::string(text) + "”"; }

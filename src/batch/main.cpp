@@ -1,6 +1,8 @@
 // varno96-batch: many samples without the dialogue, one CSV row each.
 #include "api/batch.hpp"
 #include "api/cite.hpp"
+#include "api/csv.hpp"
+#include "api/messages.hpp"
 #include "api/options.hpp"
 #include "cli/cli.hpp"
 #include "cli/files.hpp"
@@ -13,8 +15,10 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <map>
@@ -23,7 +27,9 @@
 #include <string_view>
 #include <sys/stat.h>
 #include <thread>
+#include <type_traits>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -32,118 +38,57 @@ using namespace varno96;
 struct options {
     batch_options batch;
     std::vector<std::string> files;
-    std::string output, pairs, plot;
+    output_options out;
 #ifdef VARNO96_HAVE_PLOT
     plot::figure_options figure;
 #endif
-    // --cite: the methods paragraph and references of these options, or ("bibtex") the
-    // references as BibTeX; then no file or temperature is needed.
+    // The methods paragraph and references of these options instead of a run: then no file or
+    // temperature is needed.
     bool citing = false;
-    std::string cite;
+    std::array<bool, 3> closed{}; // standard input, output, error closed at the start
 };
 
-// The options of this program alone: the files it writes. `needs`, a batch option given with
-// it.
-struct file_option {
-    const char *names;
-    std::string options::*path;
-    const char *help;
-    std::optional<option_field> needs = std::nullopt;
-};
-const std::array<file_option, 3> file_options{{
-    {"-o,--output", &options::output, "Write the CSV to FILE instead of standard output"},
-    {"--pt", &options::pairs, "Also write every Monte-Carlo (T, P) pair as CSV to FILE",
-     &batch_options::monte_carlo},
-    {"--plot", &options::plot, "Draw the P-T diagram of the batch to FILE (.svg, .pdf, .ps)"},
-}};
-
-// An option as a message names it: "--pt", "-o".
-std::string named(const file_option &f) {
-    const std::string names = f.names;
-    return names.substr(0, names.find(','));
+// An option as a message names it: "-o", "--pt".
+std::string named(const option_spec &s) {
+    return s.short_name.empty() ? dashed(s) : "-" + std::string(s.short_name);
 }
 
-// The validator of an option of the table: its range, in the table's words.
-CLI::Validator checked(const option_spec &s) {
+// The validator of an option of a table: its range or choices, in the table's words. A
+// number of the batch is checked as the dialogue reads one, its range later with the other
+// options; those of `Target` (the figure) as they are set.
+template <class Target> CLI::Validator checked(const option_spec &s) {
     if (s.kind == option_kind::integer)
         return cli::whole(static_cast<int>(*s.low), static_cast<int>(*s.high));
-    if (s.kind == option_kind::list || s.kind == option_kind::choice)
-        return CLI::Validator(
-            [&s](std::string &word) {
-                batch_options scratch;
-                const auto refused = set_option(s, scratch, word);
-                return refused ? range_words(s) + ": " + word : std::string();
-            },
-            "", std::string(s.kind == option_kind::list ? s.value_name : s.choices));
-    return s.low && *s.low == 0 ? cli::non_negative : cli::number;
+    if (s.kind == option_kind::number && std::is_same_v<Target, batch_options>)
+        return s.low && *s.low == 0 ? cli::non_negative : cli::number;
+    return CLI::Validator(
+        [&s](std::string &text) {
+            std::optional<option_value> v = text;
+            if (s.kind == option_kind::number) try {
+                    std::size_t used = 0;
+                    const double x = std::stod(text, &used);
+                    v = used == text.size() ? std::optional<option_value>(x) : std::nullopt;
+                } catch (const std::exception &) { v.reset(); }
+            Target scratch;
+            const bool refused = !v || set_option(s, scratch, *v);
+            return refused ? range_words(s) + ": " + text : std::string();
+        },
+        "", std::string(s.kind == option_kind::list ? s.value_name : s.choices));
 }
 
-#ifdef VARNO96_HAVE_PLOT
-// The figure's options, each needing --plot.
-void add_plot_options(CLI::App &app, plot::figure_options &f, CLI::Option *plot) {
-    for (const option_spec &s : plot_option_table) {
-        const std::string names = "--" + std::string(s.name), help(s.help);
-        CLI::Option *opt = nullptr;
-        if (s.name == "plot-width") opt = app.add_option(names, f.width_mm, help);
-        if (s.name == "plot-title") opt = app.add_option(names, f.title, help);
-        const auto choice = [&](auto set) {
-            return app.add_option_function<std::string>(names, set, help)
-                ->check(CLI::Validator(
-                    [&s](std::string &word) {
-                        for (std::string_view rest = s.choices; !rest.empty();) {
-                            const std::size_t bar = rest.find('|');
-                            if (rest.substr(0, bar) == word) return std::string();
-                            rest = bar == std::string_view::npos ? "" : rest.substr(bar + 1);
-                        }
-                        return range_words(s) + ": " + word;
-                    },
-                    "", std::string(s.choices)));
-        };
-        if (s.name == "plot-units")
-            opt = choice([&f](const std::string &w) {
-                f.unit = w == "GPa" ? plot::pressure_unit::gpa : plot::pressure_unit::kbar;
-            });
-        if (s.name == "plot-layout")
-            opt = choice([&f](const std::string &w) {
-                f.layout =
-                    w == "panels" ? plot::figure_layout::panels : plot::figure_layout::overlay;
-            });
-        if (s.name == "plot-reactions")
-            opt = choice([&f](const std::string &w) { f.reactions = w != "none"; });
-        opt->type_name(std::string(s.value_name));
-        if (s.kind == option_kind::number)
-            opt->check(CLI::Validator(
-                [&s](std::string &text) {
-                    try {
-                        std::size_t used = 0;
-                        const double x = std::stod(text, &used);
-                        if (used == text.size() && x >= *s.low && x <= *s.high)
-                            return std::string();
-                    } catch (const std::exception &) {}
-                    return range_words(s) + ": " + text;
-                },
-                "", std::string(s.value_name)));
-        if (!s.default_text.empty()) opt->default_str(std::string(s.default_text));
-        opt->needs(plot);
-    }
-}
-#endif
+// The command-line options made of the tables, by name.
+using made_options = std::map<std::string_view, CLI::Option *>;
 
-// Each option of the table, setting its own field of the batch's options.
-void add_options(CLI::App &app, options &o) {
-    app.add_option("FILE", o.files,
-                   "Analysis tables: data files, or tables whose header names the oxide columns "
-                   "(- reads standard input)")
-        ->type_name("FILE");
-    if (!o.citing) app.get_option("FILE")->required();
-    batch_options &b = o.batch;
-    std::map<std::string_view, CLI::Option *> made;
-    for (const option_spec &s : batch_option_table) {
+// Each option of `table`, setting its own field of `target`.
+template <class Target, std::size_t N>
+void add_table(CLI::App &app, const std::array<option_spec, N> &table, Target &target, bool citing,
+               made_options &made) {
+    for (const option_spec &s : table) {
         std::string names = dashed(s);
         if (!s.short_name.empty()) names = "-" + std::string(s.short_name) + "," + names;
         const std::string help(s.help);
         CLI::Option *opt = nullptr;
-        const auto set = [&b, &s](const option_value &v) { set_option(s, b, v); };
+        const auto set = [&target, &s](const option_value &v) { set_option(s, target, v); };
         if (s.kind == option_kind::flag)
             opt = app.add_flag_function(
                 names, [set](std::int64_t) { set(true); }, help);
@@ -157,45 +102,42 @@ void add_options(CLI::App &app, options &o) {
             opt = app.add_option_function<std::string>(
                 names, [set](const std::string &t) { set(t); }, help);
         if (s.kind != option_kind::flag)
-            opt->type_name(std::string(s.value_name))->check(checked(s));
+            opt->type_name(std::string(s.value_name))->check(checked<Target>(s));
+        // A choice of nothing among its words: the option may be given alone.
+        if (s.kind == option_kind::choice && choice_index(s, "")) opt->expected(0, 1);
         if (!s.default_text.empty()) opt->default_str(std::string(s.default_text));
-        if (s.required && !(o.citing && &s == &option_of(&batch_options::temperature)))
+        if (s.required && !(citing && &s == &option_of(&batch_options::temperature)))
             opt->required();
         made[s.name] = opt;
     }
-    for (const option_spec &s : batch_option_table) {
-        if (!s.excludes.empty()) made[s.name]->excludes(made.at(s.excludes));
-        if (!s.needs.empty()) made[s.name]->needs(made.at(s.needs));
-    }
-    app.add_option("--cite", o.cite,
-                   "Print the methods paragraph of these options and the references it cites "
-                   "(bibtex: the references as BibTeX) instead of computing; needs no FILE or -t")
-        ->expected(0, 1)
-        ->type_name("[bibtex]")
-        ->check(CLI::Validator(
-            [](std::string &form) {
-                return form.empty() || form == "bibtex" ? std::string()
-                                                        : "must be bibtex or nothing: " + form;
-            },
-            "", "bibtex"));
-    for (const file_option &f : file_options) {
-        std::string help = f.help;
-        if (f.needs) help += "; needs " + dashed(option_of(*f.needs));
-        CLI::Option *opt = app.add_option(f.names, o.*f.path, help)->type_name("FILE");
-        if (f.needs) opt->needs(made.at(option_of(*f.needs).name));
-        if (f.path == &options::plot) {
+}
+
+// Each option of the tables, setting its own field of the batch's options, of the program's
+// outputs or of the figure.
+void add_options(CLI::App &app, options &o) {
+    app.add_option("FILE", o.files,
+                   "Analysis tables: data files, or tables whose header names the oxide columns "
+                   "(- reads standard input)")
+        ->type_name("FILE");
+    if (!o.citing) app.get_option("FILE")->required();
+    made_options made;
+    add_table(app, batch_option_table, o.batch, o.citing, made);
+    add_table(app, output_option_table, o.out, o.citing, made);
+    CLI::Option *plot = made.at(option_of(&output_options::plot).name);
 #ifdef VARNO96_HAVE_PLOT
-            opt->check(plot::picture_name());
-            add_plot_options(app, o.figure, opt);
+    plot->check(plot::picture_name());
+    add_table(app, plot_option_table, o.figure, o.citing, made);
 #else
-            opt->check(CLI::Validator(
-                [](std::string &) {
-                    return std::string(
-                        "this build has no plotting (configured with VARNO96_PLOT=OFF)");
-                },
-                "", "no plotting"));
+    plot->check(CLI::Validator(
+        [](std::string &) {
+            return std::string("this build has no plotting (configured with VARNO96_PLOT=OFF)");
+        },
+        "", "no plotting"));
 #endif
-        }
+    for (const auto &[name, opt] : made) {
+        const option_spec &s = option_named(name);
+        if (!s.excludes.empty()) opt->excludes(made.at(s.excludes));
+        if (!s.needs.empty()) opt->needs(made.at(s.needs));
     }
 }
 
@@ -223,11 +165,16 @@ private:
 };
 
 // Standard output, row by row, or a file replaced at the end (an interrupted run leaves no
-// part of it).
+// part of it). finish() writes out what is held, commit() replaces the file: the sinks of a run
+// are all finished before any is committed, so that a failure leaves every file as it was.
 class sink {
 public:
-    explicit sink(const std::string &path) {
-        if (!path.empty()) file_.emplace(path);
+    // `closed`: standard output was closed when the program started.
+    sink(const std::string &path, bool closed) : closed_(closed) {
+        if (!path.empty())
+            file_.emplace(path);
+        else if (closed_)
+            fail(EBADF);
     }
     void write(const std::string &text) {
         if (file_)
@@ -235,14 +182,24 @@ public:
         else
             std::fwrite(text.data(), 1, text.size(), stdout);
     }
+    void finish() {
+        if (file_) {
+            file_->finish();
+            return;
+        }
+        errno = 0;
+        if (std::fflush(stdout) != 0 || std::ferror(stdout)) fail(errno != 0 ? errno : EIO);
+    }
     void commit() {
-        if (file_)
-            file_->commit();
-        else if (std::fflush(stdout) != 0 || std::ferror(stdout))
-            throw std::runtime_error("cannot write standard output");
+        if (file_) file_->commit();
     }
 
 private:
+    [[noreturn]] static void fail(int error) {
+        throw std::runtime_error(std::string("cannot write standard output: ") +
+                                 std::strerror(error));
+    }
+    bool closed_;
     std::optional<file_writer> file_;
 };
 
@@ -260,43 +217,50 @@ std::optional<std::string> clash(const options &o) {
         return fs::equivalent(a, b, ec) ||
                fs::weakly_canonical(a, ec) == fs::weakly_canonical(b, ec);
     };
-    for (std::size_t i = 0; i < file_options.size(); i++) {
-        const std::string &path = o.*file_options[i].path;
-        if (path.empty()) continue;
-        const std::string option = named(file_options[i]);
+    // The files, in the order of the table.
+    std::vector<std::pair<const option_spec *, const std::string *>> paths;
+    for (const option_spec &s : output_option_table)
+        if (const auto *f = std::get_if<std::string output_options::*>(&s.field))
+            if (!(o.out.*(*f)).empty()) paths.emplace_back(&s, &(o.out.*(*f)));
+    for (std::size_t i = 0; i < paths.size(); i++) {
+        const auto [s, path] = paths[i];
         for (const std::string &in : o.files)
-            if (same(path, in)) return option + " " + path + " is an input file";
-        for (std::size_t j = i + 1; j < file_options.size(); j++)
-            if (const std::string &other = o.*file_options[j].path;
-                !other.empty() && same(path, other))
-                return option + " and " + named(file_options[j]) + " name one file, " + path;
+            if (same(*path, in)) return named(*s) + " " + *path + " is an input file";
+        for (std::size_t j = i + 1; j < paths.size(); j++)
+            if (same(*path, *paths[j].second))
+                return named(*s) + " and " + named(*paths[j].first) + " name one file, " + *path;
     }
     return std::nullopt;
 }
 
 int run(const options &o) {
-    for (const std::string *path : {&o.output, &o.pairs, &o.plot})
+    for (const std::string *path : {&o.out.output, &o.out.pairs, &o.out.plot})
         if (!path->empty()) check_writable(*path);
     std::vector<table_text> inputs;
     for (const std::string &path : o.files) {
         table_text in{path == "-" ? "standard input" : path, {}, {}};
-        in.open = [path] { return read_pieces(path); };
+        in.open = [path, closed = o.closed[0]] {
+            if (path == "-" && closed)
+                throw std::runtime_error(std::string("standard input: cannot read: ") +
+                                         std::strerror(EBADF));
+            return read_pieces(path);
+        };
         // The size, where the input has one, leaves room for its samples.
         struct stat st {};
         if (path == "-" ? ::fstat(0, &st) == 0 : ::stat(path.c_str(), &st) == 0)
             if (S_ISREG(st.st_mode)) in.size = static_cast<std::size_t>(st.st_size);
         inputs.push_back(std::move(in));
     }
-    sink out(o.output);
+    sink out(o.out.output, o.closed[1]);
     std::unique_ptr<sink> pairs;
-    if (!o.pairs.empty()) pairs = std::make_unique<sink>(o.pairs);
+    if (!o.out.pairs.empty()) pairs = std::make_unique<sink>(o.out.pairs, false);
     out.write(csv_header(result_columns(o.batch)));
     if (pairs) pairs->write(csv_header(pair_columns(o.batch)));
     batch_hooks hooks;
     hooks.threads = o.batch.jobs ? static_cast<unsigned>(*o.batch.jobs)
                                  : std::max(1u, std::thread::hardware_concurrency());
     hooks.pairs = pairs != nullptr;
-    hooks.points = !o.plot.empty();
+    hooks.points = !o.out.plot.empty();
     hooks.message = report;
     hooks.row = [&](const batch_row &r) {
         out.write(csv_line(r.cells));
@@ -306,22 +270,24 @@ int run(const options &o) {
     batch_summary done;
     {
         // Not over rows that go to the same terminal.
-        progress shown(!(o.output.empty() && isatty(1)));
+        progress shown(!(o.out.output.empty() && isatty(1)));
         hooks.progress = [&](std::size_t i, std::size_t total) {
             if (total > 0) shown.at(std::min(i, total - 1), total);
         };
         done = run_batch(inputs, o.batch, hooks);
     }
+    out.finish();
+    if (pairs) pairs->finish();
     out.commit();
     if (pairs) pairs->commit();
 #ifdef VARNO96_HAVE_PLOT
-    if (!o.plot.empty()) {
+    if (const std::string &path = o.out.plot; !path.empty()) {
         if (done.points.empty()) {
-            report("no sample has a result: no diagram written to " + o.plot);
+            report("no sample has a result: no diagram written to " + path);
         } else {
             const std::string said = plot::write_batch_diagram(
-                done.points, static_cast<int>(done.rows - done.points.size()), o.figure, o.plot);
-            if (!said.empty()) report(o.plot + ": " + said);
+                done.points, static_cast<int>(done.rows - done.points.size()), o.figure, path);
+            if (!said.empty()) report(path + ": " + said);
         }
     }
 #endif
@@ -343,31 +309,29 @@ int main(int argc, char **argv) {
                  "CSV row per sample, with the numbers the dialogue prints."};
     cli::set_up(app, "varno96-batch");
     options o;
-    for (int i = 1; i < argc; i++)
-        o.citing = o.citing || std::string_view(argv[i]) == "--cite" ||
-                   std::string_view(argv[i]).starts_with("--cite=");
+    o.closed = guard_standard_streams();
+    o.citing = on_command_line(option_of(&output_options::cite), argc, argv);
     add_options(app, o);
     // The columns, for the reader of --help and of the manual page made of it.
-    const auto pairs = std::find_if(file_options.begin(), file_options.end(),
-                                    [](const file_option &f) { return f.path == &options::pairs; });
-    app.footer(columns_help("the " + named(*pairs) + " file") + "\n" + app.get_footer());
+    app.footer(columns_help("the " + named(option_of(&output_options::pairs)) + " file") + "\n" +
+               app.get_footer());
     if (const auto status = cli::parse(app, argc, argv)) return *status;
-    if (o.citing) {
-        const trial_temperature t =
-            app.get_option(dashed(option_of(&batch_options::temperature)))->count() > 0
-                ? trial_temperature::given
-                : trial_temperature::unsaid;
-        std::fputs(
-            (o.cite == "bibtex" ? cite_bibtex(o.batch) : cite_text(o.batch, t, cli::release()))
-                .c_str(),
-            stdout);
-        return std::fflush(stdout) == 0 ? cli::exit_ok : cli::exit_usage;
-    }
-    if (const auto why = clash(o)) {
-        report(*why + "; nothing was written");
-        return cli::exit_usage;
-    }
     try {
+        if (o.citing) {
+            const trial_temperature t =
+                app.get_option(dashed(option_of(&batch_options::temperature)))->count() > 0
+                    ? trial_temperature::given
+                    : trial_temperature::unsaid;
+            sink out({}, o.closed[1]);
+            out.write(o.out.cite.value_or("").empty() ? cite_text(o.batch, t, cli::release())
+                                                      : cite_bibtex(o.batch));
+            out.finish();
+            return cli::exit_ok;
+        }
+        if (const auto why = clash(o)) {
+            report(*why + "; nothing was written");
+            return cli::exit_usage;
+        }
         return run(o);
     } catch (const std::exception &e) {
         report(e.what());

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <memory>
 #include <stdexcept>
@@ -57,9 +58,11 @@ std::string read_whole(const std::string &path) {
 std::function<std::size_t(char *, std::size_t)> read_pieces(const std::string &path) {
     if (path == "-")
         return [](char *to, std::size_t n) {
+            errno = 0;
             const std::size_t got = std::fread(to, 1, n, stdin);
             if (got == 0 && std::ferror(stdin))
-                throw std::runtime_error("standard input: cannot read");
+                throw std::runtime_error(std::string("standard input: cannot read: ") +
+                                         std::strerror(errno != 0 ? errno : EIO));
             return got;
         };
     std::error_code ec;
@@ -77,6 +80,17 @@ std::function<std::size_t(char *, std::size_t)> read_pieces(const std::string &p
                                      ": cannot read: " + std::strerror(errno != 0 ? errno : EIO));
         return got;
     };
+}
+
+std::array<bool, 3> guard_standard_streams() {
+    std::array<bool, 3> closed{};
+    for (int fd = 0; fd < 3; fd++) {
+        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+        closed[static_cast<std::size_t>(fd)] = true;
+        // The lowest number free: this one, the lower ones being open.
+        if (const int got = ::open("/dev/null", O_RDWR); got >= 0 && got != fd) ::close(got);
+    }
+    return closed;
 }
 
 void check_writable(const std::string &path) {
@@ -119,9 +133,8 @@ file_writer::file_writer(std::string path) : path_(std::move(path)) {
 }
 
 file_writer::~file_writer() {
-    if (file_ == nullptr) return;
-    std::fclose(file_);
-    if (!temp_.empty()) std::remove(temp_.c_str());
+    if (file_ != nullptr) std::fclose(file_);
+    if (!temp_.empty()) std::remove(temp_.c_str()); // finished, never committed
 }
 
 void file_writer::write(std::string_view bytes) {
@@ -131,18 +144,26 @@ void file_writer::write(std::string_view bytes) {
         fail(path_, errno != 0 ? errno : EIO);
 }
 
-void file_writer::commit() {
+void file_writer::finish() {
+    if (finished_) return;
+    finished_ = true;
     std::FILE *file = std::exchange(file_, nullptr);
     try {
         put(file, {}, path_);
     } catch (...) {
         if (!temp_.empty()) std::remove(temp_.c_str());
+        temp_.clear();
         throw;
     }
+}
+
+void file_writer::commit() {
+    finish();
     if (temp_.empty()) return;
-    if (std::rename(temp_.c_str(), real_.c_str()) != 0) {
+    const std::string temp = std::exchange(temp_, {});
+    if (std::rename(temp.c_str(), real_.c_str()) != 0) {
         const int error = errno;
-        std::remove(temp_.c_str());
+        std::remove(temp.c_str());
         fail(path_, error);
     }
 }

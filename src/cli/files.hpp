@@ -1,6 +1,7 @@
 // Files that the tools read and write whole.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdio>
 #include <filesystem>
@@ -27,7 +28,9 @@ std::function<std::size_t(char *to, std::size_t n)> read_pieces(const std::strin
 void write_whole(const std::string &path, std::string_view bytes);
 
 // write_whole a piece at a time: the file is replaced by commit(), and left as it was when the
-// writer goes without one.
+// writer goes without one. finish() writes out what is held without replacing the file yet:
+// where it fails (a full disk, a device), commit() is not reached, and several files written
+// together are all replaced or none.
 class file_writer {
 public:
     explicit file_writer(std::string path);
@@ -35,13 +38,20 @@ public:
     file_writer(const file_writer &) = delete;
     file_writer &operator=(const file_writer &) = delete;
     void write(std::string_view bytes);
+    void finish();
     void commit();
 
 private:
     std::string path_, temp_; // temp_ empty: a pipe or device written directly
     std::filesystem::path real_;
     std::FILE *file_ = nullptr;
+    bool finished_ = false;
 };
+
+// Which of standard input, output and error (0, 1, 2) were closed when the program started.
+// Each closed one is opened on /dev/null, so that no file the program opens takes its number
+// and with it the reads or writes meant for the stream. Called first thing in main.
+std::array<bool, 3> guard_standard_streams();
 
 // Throws as write_whole would when `path` plainly cannot be written (its folder missing or
 // not writable, a folder in its place), so that a long run fails before it starts.

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "scene/cloud.hpp"
+#include "scene/figure_options.hpp"
 #include "scene/labels.hpp"
 #include "scene/results.hpp"
 #include "scene/samples.hpp"
@@ -52,20 +53,6 @@ struct run_scene {
 inline constexpr double bar_offset = 0.02, strip_offset = 0.06, strip_half_width = 0.02;
 
 run_scene make_run_scene(const run_report &report, const pt_pairs &pairs);
-
-// The figure as asked: its final width (one journal column 80-90 mm, two 160-180 mm), a title
-// only when asked (a journal sets its own caption), the unit of pressure, one panel for all
-// samples or one for each, and the reference reactions.
-enum class pressure_unit { kbar, gpa };
-enum class figure_layout { overlay, panels };
-struct figure_options {
-    double width_mm = 85;
-    std::string title;
-    pressure_unit unit = pressure_unit::kbar;
-    figure_layout layout = figure_layout::overlay;
-    bool reactions = true;
-};
-inline constexpr double min_width_mm = 60, max_width_mm = 180;
 
 // Sizes of text in points at the final width: journals ask 6 to 8 pt, axis titles and the
 // legend 7 pt or more. A character height in mm as PLplot sets it: its fonts have an em of 1.25

@@ -1,6 +1,8 @@
 // Column names: a header read as a key, the oxide or role it names, and the columns a header
 // row gives each oxide of each mineral.
-#include "tables/named.hpp"
+#include "tables/named_columns.hpp"
+
+#include "tables/named_text.hpp"
 
 #include <cctype>
 #include <map>

@@ -1,5 +1,5 @@
 // Records of fields, split as RFC 4180 has them, at the separator of the header line.
-#include "tables/named.hpp"
+#include "tables/named_records.hpp"
 
 #include <algorithm>
 

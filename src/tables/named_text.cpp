@@ -1,5 +1,5 @@
 // The text of a table: case, blanks, and UTF-16 as UTF-8.
-#include "tables/named.hpp"
+#include "tables/named_text.hpp"
 
 #include <algorithm>
 

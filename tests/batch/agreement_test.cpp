@@ -1,7 +1,7 @@
 // varno96-batch against the dialogue: every sample of examples/SUITE.PRN run through varno96
 // with the same answers gives the digits of its batch row and Monte-Carlo pairs; and a sample's
 // row does not depend on the samples computed with it, before it or on another thread.
-#include "api/table.hpp"
+#include "api/batch.hpp"
 #include "batch/support.hpp"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,6 @@
 // from standard input, the same bytes on any number of threads, and a file that cannot be read
 // among others that can.
 #include "api/options.hpp"
-#include "api/table.hpp"
 #include "batch/support.hpp"
 #include "thermometry/thermometry.hpp"
 
@@ -129,7 +128,7 @@ TEST(Tables, TheLibraryRefusesOptionsInTheBatchsWords) {
         const std::string name = varno96::dashed(s);
         if (s.kind == option_kind::flag) return {{name}, true};
         if (s.kind == option_kind::choice || s.kind == option_kind::list) {
-            const std::string first(s.choices.substr(0, s.choices.find('|')));
+            const std::string first(varno96::choice_words(s.choices).front());
             return {{name, first}, first};
         }
         const double x = s.low ? *s.low : 600;

@@ -4,6 +4,7 @@
 // a note; number columns hold finite decimal numbers or nothing; every row reads back as the fields
 // it was made of.
 #include "api/batch.hpp"
+#include "api/csv.hpp"
 #include "fuzz_support.hpp"
 
 #include <cmath>

@@ -2,7 +2,8 @@
 // calculation: only the readers and the units the samples make.
 #pragma once
 
-#include "api/table.hpp"
+#include "api/combine.hpp"
+#include "api/messages.hpp"
 #include "fuzz_support.hpp"
 
 #include <cmath>

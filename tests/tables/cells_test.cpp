@@ -1,7 +1,9 @@
 // Tables whose header names the columns: every spelling of a column heading and of a mineral,
 // every kind of cell, and the refusals and warnings of a file, each read from EC1 of the
 // example suite written as a microprobe exports it.
-#include "api/table.hpp"
+#include "api/columns.hpp"
+#include "api/combine.hpp"
+#include "api/options.hpp"
 #include "support/scratch.hpp"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // The reader of the data-file layout: the header check and the grouping of analysis lines into
 // samples, in the three layouts and with any line end; a header that is not the layout's is read
 // by its column names.
-#include "api/table.hpp"
+#include "api/combine.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Messages as one line of standard error, and the summary at the end of a run.
-#include "api/table.hpp"
+#include "api/messages.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The Fe-Mg exchange thermometers and their intersections with the barometer.
 #include "api/batch.hpp"
+#include "api/combine.hpp"
 #include "api/options.hpp"
 #include "api/sample.hpp"
-#include "api/table.hpp"
 #include "barometry/barometry.hpp"
 #include "state/calculation.hpp"
 #include "thermometry/thermometry.hpp"

@@ -3,6 +3,7 @@
 #include "batch.hpp"
 
 #include "api/cite.hpp"
+#include "api/csv.hpp"
 #include "api/words.hpp"
 #include "checks.hpp"
 #include "diagram.hpp"

@@ -1,42 +1,17 @@
-// The parts of the reader of tables whose header row names the columns, shared by its files:
-// decoding (named_text.cpp), records (named_records.cpp), column names (named_columns.cpp) and
-// rows (named.cpp).
+// Records of fields, split as RFC 4180 has them, at the separator of the header line
+// (named_records.cpp).
 #pragma once
 
+#include "tables/named_text.hpp"
 #include "tables/reader.hpp"
 
 #include <algorithm>
-#include <array>
 #include <cstddef>
-#include <functional>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace varno96::detail {
-
-// ---- Text -------------------------------------------------------------------------------
-
-char lower(char c);
-std::string lowered(std::string_view s);
-// Without blanks, tabs and the no-break spaces a spreadsheet leaves around a cell.
-std::string_view trimmed(std::string_view s);
-// UTF-16 text after its byte-order mark (Excel's "Unicode text") as UTF-8; an unpaired
-// surrogate becomes U+FFFD, an odd last byte is dropped.
-std::string from_utf16(std::string_view bytes, bool little);
-// UTF-16 without a byte-order mark, as some exports write it: text mostly of ASCII has a NUL
-// as every other byte, after each character (little-endian, 'L') or before it ('B'). 0: not
-// so. Looks at the first 1024 bytes.
-char utf16_order(std::string_view bytes);
-// The start of a file that holds no text table: a workbook, a picture, an archive, a PDF, or
-// bytes of which a quarter or more are control characters or no UTF-8 (random bytes, about
-// half are; a text in Latin-1 has a few, a table with a stray NUL one). Looks at the first
-// 8192 bytes.
-enum class container { text, workbook, binary };
-container container_of(std::string_view bytes);
-
-// ---- Records ----------------------------------------------------------------------------
 
 // The separator of the header line: the most frequent of tab, semicolon and comma outside
 // quotes (in that order when as frequent), or 0 for runs of blanks when none appears.
@@ -109,30 +84,5 @@ private:
     std::size_t pos_ = 0;
     int line_ = 1;
 };
-
-// ---- Column names -----------------------------------------------------------------------
-
-// Where each mineral's oxides are: for the long layout one set (index 0), for the wide one set
-// per mineral.
-struct layout {
-    std::array<std::array<int, NEL + 1>, 3> at{}; // column + 1 of each oxide slot; 0: none
-    std::array<bool, 3> fe2o3_total{};            // the FeO slot holds all iron as Fe2O3
-    int sample = -1, mineral_col = -1, label = -1;
-    bool wide = false;
-    std::size_t last = 0; // the last column read
-};
-
-// How a message writes the name of a column: none, quoted as any text is.
-using name_writer = std::function<std::string(std::string_view)>;
-
-// The columns a header row names: false with in.error when it cannot be read; what it leaves
-// unused or missing in in.warnings when `warn`. With `written`, columns in conflict are shown
-// as it writes their names, blanks and all, and a header without an oxide as a list of them.
-bool name_columns(const std::string &file, const std::string &at_header,
-                  const std::vector<std::string> &fields, const name_writer &written, bool warn,
-                  layout &lay, std::vector<std::size_t> &headless, file_input &in);
-
-// The items, the first `most` of them and a count of the rest.
-std::string list(const std::vector<std::string> &items, std::size_t most = 20);
 
 } // namespace varno96::detail

@@ -1,50 +1,8 @@
-// The options of a batch as the calculation's answers, and what a batch says of its rows and
-// inputs.
-#include "api/table.hpp"
-
-#include "api/options.hpp"
-#include "state/random.hpp"
+#include "api/messages.hpp"
 
 #include <algorithm>
 
 namespace varno96 {
-
-std::string option_error(const batch_options &o) {
-    const auto refusal = check_options(o);
-    return refusal ? command_line_words(*refusal) : std::string();
-}
-
-choices choices_of(const batch_options &o) {
-    choices how;
-    how.model = static_cast<int>(o.model);
-    how.one_site = o.one_site;
-    how.t_c = o.temperature;
-    how.powell = o.powell;
-    how.at_c = o.at;
-    how.uncertainty = o.uncertainty;
-    how.monte_carlo = o.monte_carlo;
-    how.seed = static_cast<std::int16_t>(o.seed ? *o.seed : clock_seed());
-    how.thermometers = o.thermometers;
-    how.estimate_ferric = o.estimate_ferric;
-    how.ferric_each_run = o.ferric_in_runs == ferric_runs::each;
-    return how;
-}
-
-std::string unit_name(const sample_unit &u) {
-    std::string name = u.in->name;
-    if (!u.labels[0].empty()) name += " " + u.labels[0] + "/" + u.labels[1] + "/" + u.labels[2];
-    return name;
-}
-
-std::string batch_title(const std::vector<std::string> &files, const choices &how) {
-    std::string title;
-    for (const std::string &f : files)
-        title += (title.empty() ? "" : ", ") + f.substr(f.find_last_of("/\\") + 1);
-    title +=
-        ": model " + std::to_string(how.model) + (how.one_site ? ", 1-site" : ", 2-site") + " Cpx";
-    if (how.powell) title += ", Powell T";
-    return title;
-}
 
 namespace {
 

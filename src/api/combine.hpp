@@ -1,0 +1,44 @@
+// The calculations of the samples under a way of combining their analyses: one per sample,
+// with the oxide-by-oxide mean of repeated analyses, or one per combination of its analyses.
+#pragma once
+
+#include "api/options.hpp"
+#include "api/sample.hpp"
+#include "api/words.hpp"
+#include "tables/reader.hpp"
+
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace varno96 {
+
+// One calculation: a sample, or one combination of its analyses.
+struct sample_unit {
+    const sample_input *in = nullptr;
+    sample_wt wt;
+    std::array<int, 3> count{};          // analyses of each mineral taken
+    std::array<std::string, 3> labels{}; // with combine each: the analysis of each mineral
+    std::string problem;                 // why it cannot be computed
+    std::string note;                    // what the reader changed in its analyses
+    std::optional<double> t_c;           // its own trial temperature, not the batch's
+    bool several = false; // no result for several analyses of a mineral, without combining
+};
+
+// With combine each, a sample with more combinations gets no result rather than a run without
+// end.
+inline constexpr std::size_t max_combinations = 10000;
+
+// The calculations of the samples under `mode`, in order; their problems name the options in
+// the words of `words`.
+std::vector<sample_unit> sample_units(const std::vector<sample_input> &samples, combine_mode mode,
+                                      front_end words = front_end::command_line);
+// How many of them sample `s` gives.
+std::size_t unit_count(const sample_input &s, combine_mode mode);
+
+// A row's name in a diagram: its sample, and with combine each the analyses combined.
+std::string unit_name(const sample_unit &u);
+
+} // namespace varno96
