@@ -1,7 +1,7 @@
 #include "cli/cli.hpp"
-#include "driver/driver.hpp"
+#include "driver/channels.hpp"
+#include "driver/dialogue.hpp"
 #include "io/textio.hpp"
-#include "state/dialogue.hpp"
 
 #include <cstdio>
 #include <memory>

@@ -5,6 +5,7 @@
 // it was made of.
 #include "api/batch.hpp"
 #include "fuzz_support.hpp"
+#include "state/textfile.hpp"
 
 #include <cmath>
 #include <cstddef>
