@@ -3,7 +3,7 @@
 // among others that can.
 #include "api/options.hpp"
 #include "api/table.hpp"
-#include "batch/support.hpp"
+#include "support/readback.hpp"
 #include "thermometry/thermometry.hpp"
 
 #include <gtest/gtest.h>
