@@ -1,3 +1,4 @@
+// varno96: the dialogue (driver/dialogue.hpp) at the console, in the current folder.
 #include "cli/cli.hpp"
 #include "driver/channels.hpp"
 #include "driver/dialogue.hpp"
