@@ -1,7 +1,8 @@
+// varno96: the dialogue (driver/dialogue.hpp) at the console, in the current folder.
 #include "cli/cli.hpp"
-#include "driver/driver.hpp"
+#include "driver/channels.hpp"
+#include "driver/dialogue.hpp"
 #include "io/textio.hpp"
-#include "state/dialogue.hpp"
 
 #include <cstdio>
 #include <memory>

@@ -1,8 +1,19 @@
-// The dialogue's Monte-Carlo block: the two passes of RSIZE runs (driver/compute.cpp) with
-// their P-T pairs and statistics.
+// The dialogue's Monte-Carlo block: the two passes of RSIZE runs (calculation/runs.cpp) with
+// their P-T pairs and statistics, and the statistics' pauses.
+#include "driver/channels.hpp"
+#include "driver/dialogue.hpp"
 #include "io/textio.hpp"
-#include "state/dialogue.hpp"
 #include "stats/stats.hpp"
+
+void dialogue::PAUSE(const char *MESSAGE) {
+    WRITELN(CON, MESSAGE);
+    READLN("", MESSAGE);
+}
+
+void dialogue::MOMENT(const NARRAY &data, std::int16_t n, REAL &ave, REAL &adev, REAL &sdev,
+                      REAL &svar, REAL &skew, REAL &curt) {
+    if (const char *WHY = MOMENTVALUES(data, n, ave, adev, sdev, svar, skew, curt)) PAUSE(WHY);
+}
 
 void dialogue::STATROW(const NARRAY &VALUES, std::int16_t N, const char *LABEL, int D, bool GAP) {
     MOMENT(VALUES, N, AVE, ADEV, SDEV, SVAR, SKEW, CURT);

@@ -1,6 +1,6 @@
-#include "driver/driver.hpp"
+#include "driver/channels.hpp"
+#include "driver/dialogue.hpp"
 #include "io/textio.hpp"
-#include "state/dialogue.hpp"
 
 #include <cerrno>
 #include <cstring>

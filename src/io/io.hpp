@@ -1,5 +1,6 @@
-// The number syntax and the data file's values. The keyboard dialogue, the data file reader
-// and the writers are members of the dialogue (state/dialogue.hpp).
+// The number syntax and the data file's values (io/numbers.cpp), for the dialogue and every
+// front end. The keyboard dialogue, the data file reader and the writers are members of the
+// dialogue (driver/dialogue.hpp).
 #pragma once
 
 #include "state/types.hpp"

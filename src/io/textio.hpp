@@ -1,5 +1,5 @@
-// Text channels, Pascal-style number formatting and the fatal-error path. The console's
-// WRITEBOTH and READLN are members of the dialogue (state/dialogue.hpp).
+// Pascal-style number formatting and the fatal-error path, for the dialogue and every front end.
+// The dialogue's text channels are driver/channels.hpp.
 #pragma once
 
 #include "state/textfile.hpp"
@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+// Ends the run with status 1 and MESSAGE (RUNEND).
 [[noreturn]] void FATAL(const std::string &MESSAGE);
 
 // "w.d": fixed notation, right-aligned in W characters, never cut.
@@ -16,10 +17,3 @@ std::string FMT(REAL X, int W, int D);
 std::string FMTI(long X, int W);
 // String right-aligned in W characters, never cut.
 std::string PAD(std::string_view S, int W);
-
-void OPENWRITE(TEXTFILE &F, const std::string &FILENAME);
-void WRITE(TEXTFILE &F, std::string_view S);
-void WRITELN(TEXTFILE &F, std::string_view S = {});
-void CLOSE(TEXTFILE &F);
-// Closes the report and the P-T file after a failure; reports nothing.
-void CLOSEQUIET(TEXTFILE &F);

@@ -1,3 +1,4 @@
+// varno96-plot: the P-T diagram of one run of the dialogue, from the files it left.
 #include "cli/cli.hpp"
 #include "cli/files.hpp"
 #include "plot/output.hpp"

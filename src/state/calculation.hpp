@@ -126,9 +126,9 @@ struct calculation : random_stream {
     // with standard deviation TOTERR * sqrt(wt% / 100).
     void DISTURBWT(const VECTOR &OLDWT, VECTOR &NEWWT);
 
-    // ---- The calculation step by step (driver/compute.cpp), for the dialogue and the batch
-    // alike. Each step but STARTMODEL returns false, with NOVALUE saying why, when a result
-    // has no value. ----
+    // ---- The calculation step by step (calculation/steps.cpp; the Monte-Carlo runs
+    // calculation/runs.cpp), for the dialogue and every front end alike. Each step but
+    // STARTMODEL returns false, with NOVALUE saying why, when a result has no value. ----
     // Clears the garnet parameters and sets those of model CHOICE at T and 18 kbar.
     void STARTMODEL();
     // The first calculation of one mineral; the analysis takes any estimated Fe2O3.

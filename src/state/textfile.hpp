@@ -1,5 +1,6 @@
 // Text channels and the end of a run: what the dialogue and the data-file readers write and
-// read through, and how a fatal error or the user's no ends the run.
+// read through, and how a fatal error or the user's no ends the run. Writing to a channel is
+// the dialogue's (driver/channels.hpp).
 #pragma once
 
 #include <cstddef>
@@ -21,10 +22,13 @@ struct RUNEND {
     std::string MESSAGE;
 };
 
-// The data file reader's field by field reading, with its end-of-line flag.
+// The data file reader's field by field reading, with its end-of-line flag (io/fields.cpp).
 struct field_reader {
     bool ENDLN = false; // the field just read ended its line
 
     // One field of F; fields keep their first WIDTH characters: 20 in the dialogue.
     std::string READSTR(TEXTFILE &F, std::size_t WIDTH = 20);
 };
+
+// Consumes the rest of the line of F and its end: CR LF, a bare CR or a bare LF.
+void SKIPLINE(TEXTFILE &F);

@@ -1,6 +1,6 @@
 // The fixed types and tables of varno96: 1-based arrays, the sizes of an analysis and of a
-// Monte-Carlo pass, the oxide table and the garnet models' titles. All arrays are indexed
-// from 1.
+// Monte-Carlo pass, the step of the result table, the oxide table and the garnet models'
+// titles. All arrays are indexed from 1.
 #pragma once
 
 #include <array>
@@ -24,6 +24,7 @@ template <typename T, int N> struct ARRAY1 {
 using REAL = double;
 inline constexpr int NEL = 10;    // oxides in an analysis
 inline constexpr int RSIZE = 200; // Monte-Carlo runs per pass
+inline constexpr REAL TSD = 50;   // K between the rows of the result table
 inline constexpr int NMODELS = 7; // garnet mixing models
 
 using VECTOR = ARRAY1<REAL, NEL>; // one slot per oxide / cation

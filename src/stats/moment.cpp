@@ -1,13 +1,7 @@
-#include "io/textio.hpp"
-#include "state/dialogue.hpp"
+// Sample moments (stats/stats.hpp).
 #include "stats/stats.hpp"
 
 #include <cmath>
-
-void dialogue::PAUSE(const char *MESSAGE) {
-    WRITELN(CON, MESSAGE);
-    READLN("", MESSAGE);
-}
 
 const char *MOMENTVALUES(const NARRAY &data, std::int16_t n, REAL &ave, REAL &adev, REAL &sdev,
                          REAL &svar, REAL &skew, REAL &curt) {
@@ -38,9 +32,4 @@ const char *MOMENTVALUES(const NARRAY &data, std::int16_t n, REAL &ave, REAL &ad
     skew = skew / (n * sdev * sdev * sdev);
     curt = curt / (n * (svar * svar)) - 3;
     return nullptr;
-}
-
-void dialogue::MOMENT(const NARRAY &data, std::int16_t n, REAL &ave, REAL &adev, REAL &sdev,
-                      REAL &svar, REAL &skew, REAL &curt) {
-    if (const char *WHY = MOMENTVALUES(data, n, ave, adev, sdev, svar, skew, curt)) PAUSE(WHY);
 }

@@ -1,5 +1,5 @@
-// Sample moments. The random stream (RAN3, GASDEV) is state/random.hpp; DISTURBWT and MOMENT
-// are members of the calculation and of the dialogue.
+// Sample moments. The random stream (RAN3, GASDEV) is state/random.hpp; DISTURBWT is a member
+// of the calculation, MOMENT, with its pauses, of the dialogue (driver/dialogue.hpp).
 #pragma once
 
 #include "state/types.hpp"

@@ -2,7 +2,7 @@
 // every one of them.
 #include "api/batch.hpp"
 #include "api/columns.hpp"
-#include "batch/support.hpp"
+#include "support/readback.hpp"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // with the same answers gives the digits of its batch row and Monte-Carlo pairs; and a sample's
 // row does not depend on the samples computed with it, before it or on another thread.
 #include "api/batch.hpp"
-#include "batch/support.hpp"
+#include "support/readback.hpp"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // or input closed, standard input a folder, --plot in a build without plotting. Each is one
 // line on standard error and status 2, and leaves no file but whole ones: no part of a table,
 // no temporary file.
-#include "batch/support.hpp"
+#include "support/readback.hpp"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // from standard input, the same bytes on any number of threads, and a file that cannot be read
 // among others that can.
 #include "api/options.hpp"
-#include "batch/support.hpp"
+#include "support/readback.hpp"
 #include "thermometry/thermometry.hpp"
 
 #include <gtest/gtest.h>

@@ -6,6 +6,7 @@
 #include "api/batch.hpp"
 #include "api/csv.hpp"
 #include "fuzz_support.hpp"
+#include "state/textfile.hpp"
 
 #include <cmath>
 #include <cstddef>

@@ -2,6 +2,7 @@
 // (answered yes) and the three analysis lines, then field by field to the end of the file.
 // Every value read is finite; every field is a word of at most 20 characters without
 // separators, quotes or CR; the reader ends without an error.
+#include "driver/dialogue.hpp"
 #include "fuzz_support.hpp"
 #include "io/io.hpp"
 

@@ -5,7 +5,8 @@
 //
 // Inputs naming a path (a '/') are left out: a data file such as /dev/zero never ends, and
 // a saved file must not land outside the scratch folder.
-#include "driver/driver.hpp"
+#include "driver/channels.hpp"
+#include "driver/dialogue.hpp"
 #include "fuzz_support.hpp"
 #include "io/textio.hpp"
 

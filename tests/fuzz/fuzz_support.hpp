@@ -2,8 +2,6 @@
 // fresh dialogue, so that one input cannot leak into the next.
 #pragma once
 
-#include "state/dialogue.hpp"
-
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>

@@ -1,8 +1,9 @@
-// Test support for the P-T diagrams: scratch folders, the built varno96-plot run in them,
-// golden runs' result files, and an SVG picture read back into P-T coordinates.
-// VARNO96_PLOT_PROGRAM and VARNO96_GOLDEN are set by the build.
+// Test support for the P-T diagrams: the built varno96-plot run in a scratch folder (with the
+// result files of a golden run, support/golden.hpp), and an SVG picture read back into P-T
+// coordinates. VARNO96_PLOT_PROGRAM is set by the build.
 #pragma once
 
+#include "support/golden.hpp"
 #include "support/scratch.hpp"
 
 #include <filesystem>
@@ -11,15 +12,6 @@
 #include <vector>
 
 namespace varno96::test {
-
-// A scratch folder that can take the result files of a golden run.
-class plot_scratch : public scratch {
-public:
-    // The files of tests/golden/<name>/expect/files copied in.
-    void copy_golden(const std::string &name) const;
-};
-
-std::string golden_file(const std::string &run, const std::string &name);
 
 using plot_run = run_result;
 

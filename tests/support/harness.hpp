@@ -3,7 +3,7 @@
 // output for procedures that talk to the user.
 #pragma once
 
-#include "state/dialogue.hpp"
+#include "driver/dialogue.hpp"
 
 #include <gtest/gtest.h>
 

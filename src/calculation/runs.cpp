@@ -1,54 +1,10 @@
-// The steps of the calculation without the dialogue: each works on the calculation's variables
-// and returns false, with NOVALUE saying why, when a result has no value.
-#include "activity/activity.hpp"
-#include "barometry/barometry.hpp"
-#include "driver/driver.hpp"
+// The Monte-Carlo runs of one sample, for every front end: the calculation of steps.cpp on
+// perturbed analyses (and mixing parameters), run after run, with what each run took handed
+// on to the front ends that compute beyond the dialogue (after_run). The dialogue's printing
+// of the passes is driver/montecarlo.cpp.
 #include "state/calculation.hpp"
 
 #include <algorithm>
-#include <cmath>
-
-void calculation::STARTMODEL() {
-    for (int I = 1; I <= 4; I++)
-        for (int J = 1; J <= 5; J++) WG[I][J] = WSD[I][J] = 0;
-    SETUPGARNET(T, 18000); // the first formulae use the parameters at 18 kbar
-}
-
-bool calculation::FIRSTCALC(void (calculation::*MINERALPROC)(VECTOR &), VECTOR &wt) {
-    NOVALUE.clear();
-    (this->*MINERALPROC)(wt);
-    return NOVALUE.empty();
-}
-
-bool calculation::TRIALPRESSURE() {
-    LNK = 6 * LNADI + 3 * LNAMICA - LNAPRP - 2 * LNAGRS;
-    PREF = PCALC(LNK, T);
-    return NOVALUE.empty();
-}
-
-bool calculation::POWELLT() {
-    NOVALUE.clear();
-    EGT = ELLISGREEN(PREF); // NaN when it has no value, which fails the window too
-    return !std::isnan(EGT);
-}
-
-bool calculation::MIXING() {
-    NOVALUE.clear();
-    SETUPGARNET(T, 1000 * PREF);
-    return NOVALUE.empty();
-}
-
-bool calculation::TABLEROW(int KROW) {
-    T = TT + KROW * TSD;
-    NOVALUE.clear();
-    SETUPGARNET(T, 1000 * PREF);
-    GARNET(GRTWT);
-    CPX(CPXWT);
-    WHITEMICA(MICAWT);
-    LNK = 6 * LNADI + 3 * LNAMICA - LNAPRP - 2 * LNAGRS;
-    PKBAR = PCALC(LNK, T);
-    return NOVALUE.empty();
-}
 
 // Monte-Carlo error propagation: two passes of RSIZE runs on perturbed analyses, the second
 // also perturbing the garnet and clinopyroxene mixing parameters.

@@ -1,6 +1,6 @@
 // varno96-batch as run: usage errors, unreadable input and unwritable output, the exit status
 // and the files it leaves.
-#include "batch/support.hpp"
+#include "support/readback.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Readers of a run's report and P-T pairs, on golden runs' files and on damaged copies.
-#include "plot/support.hpp"
 #include "scene/results.hpp"
+#include "support/golden.hpp"
 
 #include "cli/files.hpp"
 

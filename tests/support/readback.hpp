@@ -1,6 +1,5 @@
-// Test support for varno96-batch: the built programs run in a scratch folder, and the CSV and
-// report text they leave read back. VARNO96_DIALOGUE, VARNO96_BATCH and VARNO96_EXAMPLES are
-// set by the build.
+// Test support for what the programs write: text split into lines and words, CSV tables read
+// back, and the samples of the example suite (VARNO96_EXAMPLES is set by the build).
 #pragma once
 
 #include "support/scratch.hpp"

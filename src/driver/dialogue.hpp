@@ -42,7 +42,7 @@ struct dialogue : calculation, field_reader {
     std::string DATANAME; // sample label or data file name, up to 255 characters
     std::string DUMMY;    // scratch line / field buffer
 
-    // ---- Console (io/textio.cpp) ----
+    // ---- Console (driver/channels.cpp) ----
     // Writes the line S to the console and then to the report.
     void WRITEBOTH(std::string_view S);
     // Writes PROMPT to the console, flushes, and reads one answer line (first 255 characters,
@@ -50,7 +50,7 @@ struct dialogue : calculation, field_reader {
     // prompt when WHAT is empty.
     std::string READLN(std::string_view PROMPT, std::string_view WHAT = {});
 
-    // ---- Keyboard dialogue (io/console.cpp) ----
+    // ---- Keyboard dialogue (driver/console.cpp) ----
     // Asks a yes/no question; Enter alone, Y..., y... or "1" is yes.
     bool QUERY(std::string_view PROMPT);
     // Oxide by oxide entry of one analysis; an entry that is not a number is asked again.
@@ -63,7 +63,7 @@ struct dialogue : calculation, field_reader {
     // A whole number from LOW to HIGH typed at a prompt, asked again until it is one.
     int ASKINT(std::string_view PROMPT, int LOW, int HIGH);
 
-    // ---- Data file (io/datafile.cpp, io/savefile.cpp) ----
+    // ---- Data file (driver/readfile.cpp, driver/savefile.cpp) ----
     // The header check and one analysis line of DATA.
     void CHECKOX();
     void READLINE(VECTOR &MINWT);
@@ -71,7 +71,7 @@ struct dialogue : calculation, field_reader {
     void SAVEDATA();
     void SAVEDELIM();
 
-    // ---- Statistics (stats/moment.cpp) ----
+    // ---- Statistics (driver/montecarlo.cpp) ----
     // Mean, mean absolute deviation, standard deviation, variance, skewness and excess
     // kurtosis of the first n values of data; pauses for Enter where MOMENTVALUES gives a
     // message.

@@ -1,4 +1,4 @@
-#include "batch/support.hpp"
+#include "support/readback.hpp"
 
 #include <algorithm>
 #include <sstream>

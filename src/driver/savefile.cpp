@@ -1,16 +1,12 @@
-// Analysis data file writers: tabular and comma-and-quote delimited layouts, CR LF lines.
+// The dialogue's data file writers: tabular and comma-and-quote delimited layouts, CR LF
+// lines.
+#include "driver/channels.hpp"
+#include "driver/dialogue.hpp"
 #include "io/io.hpp"
 #include "io/textio.hpp"
-#include "state/dialogue.hpp"
 
 #include <cerrno>
 #include <cstring>
-
-std::string MAKESTR(REAL R, int DECIMALS) {
-    // A value wider than 12 characters is kept whole: cutting it would corrupt the number.
-    std::string S = FMT(R, 12, DECIMALS);
-    return S.substr(S.find_first_not_of(' '));
-}
 
 static std::string TRIMLEFT(const std::string &S) { return S.substr(S.find_first_not_of(' ')); }
 

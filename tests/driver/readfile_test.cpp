@@ -1,7 +1,7 @@
-// Analysis data files: the field reader, the oxide check, analysis lines, and the tabular and
-// delimited writers, each read back.
-#include "io/io.hpp"
-#include "io/textio.hpp"
+// The dialogue's data files: the field reader (io/fields.cpp) on the dialogue's data channel,
+// the oxide check and analysis lines (driver/readfile.cpp), and the tabular and delimited
+// writers (driver/savefile.cpp), each read back. The batch's reading of the same layout is
+// tests/tables/datafile_test.cpp.
 #include "support/harness.hpp"
 
 #include <gtest/gtest.h>
@@ -339,17 +339,6 @@ TEST_F(SaveData, FileAndSampleNames) {
         const std::string CUT = ANSWER.substr(0, 9);
         EXPECT_NE(DELIM.find("\r\n1,\"" + CUT + "\",\"Grt\",1,"), std::string::npos) << ANSWER;
     }
-}
-
-TEST(MakeStr, FixedNotationWithoutPadding) {
-    EXPECT_EQ(MAKESTR(8.2, 2), "8.20");
-    EXPECT_EQ(MAKESTR(0.05, 2), "0.05");
-    EXPECT_EQ(MAKESTR(-1.5, 2), "-1.50");
-    EXPECT_EQ(MAKESTR(0, 2), "0.00");
-    EXPECT_EQ(MAKESTR(8.2, 0), "8");
-    EXPECT_EQ(MAKESTR(38.625, 2), "38.62"); // half-way: the even digit, as in the report
-    // Wider than 12 characters: written in full rather than cut.
-    EXPECT_EQ(MAKESTR(-1234567890.125, 2), "-1234567890.12");
 }
 
 // Each layout read back gives the values rounded to two decimals.
