@@ -15,6 +15,7 @@ EMSCRIPTEN_BINDINGS(varno96) {
     emscripten::function("modelTitles", &model_titles);
     emscripten::function("checkOptions", &check_options_of);
     emscripten::function("options", &option_table);
+    emscripten::function("figureOptions", &figure_option_table);
     emscripten::function("columns", &column_table);
     emscripten::function("references", &references);
     emscripten::class_<batch>("Batch")

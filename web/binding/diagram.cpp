@@ -3,6 +3,8 @@
 // figure's final width).
 #include "diagram.hpp"
 
+#include "api/options.hpp"
+
 #include "scene/labels.hpp"
 #include "scene/scene.hpp"
 #include "scene/text.hpp"
@@ -37,15 +39,18 @@ val svg_rect(const svg_map &m, const plot::rect &r) {
 } // namespace
 
 val diagram(const std::vector<plot::batch_sample> &samples, int left_off, const val &figure) {
+    // Each of the figure's options the page gives, by its Python name, set as the table sets
+    // it; a value the table refuses leaves its default (the page offers only the table's).
     plot::figure_options o;
-    if (figure["width"].isNumber()) o.width_mm = figure["width"].as<double>();
-    o.unit = figure["units"].isString() && figure["units"].as<std::string>() == "GPa"
-                 ? plot::pressure_unit::gpa
-                 : plot::pressure_unit::kbar;
-    o.layout = figure["layout"].isString() && figure["layout"].as<std::string>() == "panels"
-                   ? plot::figure_layout::panels
-                   : plot::figure_layout::overlay;
-    o.reactions = !figure["reactions"].isFalse();
+    for (const option_spec &s : plot_option_table) {
+        const val v = figure[std::string(s.python)];
+        if (v.isNumber())
+            set_option(s, o, v.as<double>());
+        else if (v.isString())
+            set_option(s, o, v.as<std::string>());
+        else if (v.isTrue() || v.isFalse())
+            set_option(s, o, v.as<bool>());
+    }
     const plot::batch_scene scene = plot::make_batch_scene(samples, left_off, o);
     const plot::batch_layout layout = plot::layout_batch(scene);
     const svg_map m{layout};

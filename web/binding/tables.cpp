@@ -5,6 +5,8 @@
 #include "activity/references.hpp"
 #include "api/options.hpp"
 
+#include <array>
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -23,33 +25,44 @@ std::string model_title(int i) {
 
 } // namespace
 
-val option_table() {
+namespace {
+
+// An entry of an option table with the names the page reads it by.
+val option_value_of(const option_spec &s) {
+    val v = val::object();
+    v.set("name", std::string(s.name));
+    v.set("python", std::string(s.python));
+    v.set("label", std::string(s.label));
+    v.set("kind", std::string(kind_name(s.kind)));
+    if (s.low) v.set("min", *s.low);
+    if (s.high) v.set("max", *s.high);
+    v.set("choices", std::string(s.choices));
+    v.set("default", std::string(s.default_text));
+    v.set("required", s.required);
+    v.set("help", std::string(s.help));
+    v.set("excludes", std::string(s.excludes));
+    v.set("needs", std::string(s.needs));
+    v.set("pageHelp", std::string(s.page_help));
+    v.set("valueName", std::string(s.value_name));
+    std::string choices(s.page_choices);
+    // The model's menu: the titles of the models, as the dialogue's menu numbers them.
+    if (s.field == option_field(&batch_options::model))
+        for (int i = 1; i <= NMODELS; i++) choices += "|" + std::to_string(i) + ": " + model_title(i);
+    v.set("pageChoices", choices);
+    return v;
+}
+
+template <std::size_t N> val table_of(const std::array<option_spec, N> &table) {
     val list = val::array();
-    for (const option_spec &s : batch_option_table) {
-        val v = val::object();
-        v.set("name", std::string(s.name));
-        v.set("label", std::string(s.label));
-        v.set("kind", std::string(kind_name(s.kind)));
-        if (s.low) v.set("min", *s.low);
-        if (s.high) v.set("max", *s.high);
-        v.set("choices", std::string(s.choices));
-        v.set("default", std::string(s.default_text));
-        v.set("required", s.required);
-        v.set("help", std::string(s.help));
-        v.set("excludes", std::string(s.excludes));
-        v.set("needs", std::string(s.needs));
-        v.set("pageHelp", std::string(s.page_help));
-        v.set("valueName", std::string(s.value_name));
-        std::string choices(s.page_choices);
-        // The model's menu: the titles of the models, as the dialogue's menu numbers them.
-        if (s.field == option_field(&batch_options::model))
-            for (int i = 1; i <= NMODELS; i++)
-                choices += "|" + std::to_string(i) + ": " + model_title(i);
-        v.set("pageChoices", choices);
-        list.call<void>("push", v);
-    }
+    for (const option_spec &s : table) list.call<void>("push", option_value_of(s));
     return list;
 }
+
+} // namespace
+
+val option_table() { return table_of(batch_option_table); }
+
+val figure_option_table() { return table_of(plot_option_table); }
 
 // Each entry with the names it stands for: a family over the minerals by its three names,
 // others by their template.

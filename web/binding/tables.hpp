@@ -12,6 +12,9 @@ namespace varno96::web {
 
 // The option table, for the page's controls and their explanations.
 emscripten::val option_table();
+// The figure's option table, for the diagram's controls; the figure is handed back to diagram()
+// as an object of the options' Python names.
+emscripten::val figure_option_table();
 
 // The table of columns, for the glossary: each entry with the names it stands for.
 emscripten::val column_table();

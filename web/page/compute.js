@@ -1,7 +1,7 @@
 // A calculation: asked of the worker with the inputs, options and figure; the worker's
 // messages handed to the parts of the page that show them; stopped with the worker.
 import { showGlossary, showReferences } from './about.js';
-import { fields, figure, makeControls, showFieldErrors } from './controls.js';
+import { fields, figure, makeControls, makeFigureControls, showFieldErrors } from './controls.js';
 import { downloadName, offer } from './downloads.js';
 import { inputs, opened, pasted, reopenFiles, unreadable } from './files.js';
 import { freshCanvas, offerDiagram, showDiagram } from './figure.js';
@@ -16,6 +16,7 @@ function receive(msg) {
         if (options.length === 0) {
             learnOptions(msg.options);
             makeControls(msg.references);
+            makeFigureControls(msg.figureOptions);
             showReferences(msg.references);
             showGlossary(msg.columns);
         }

@@ -134,21 +134,46 @@ export function setControl(name, value) {
 }
 
 // ---- The figure's controls ---------------------------------------------------------------
-// Its width, pressure unit, layout and reactions, for the diagram shown and its files.
+// Made from the module's table of the figure's options, beside the diagram's downloads: a menu
+// for an option with the page's menu words (a number's words begin with its value), a box for a
+// choice of two without them, ticked for its first. An option without a page's explanation has
+// no control.
 
-const figureIds = ['diagram-width', 'diagram-units', 'diagram-layout', 'diagram-reactions'];
+const figureControls = []; // { option, control }
+let figureChanged = () => {};
 
-// The figure as its controls ask it.
+export function makeFigureControls(table) {
+    const where = $('figure-controls');
+    for (const o of table.filter((o) => o.pageHelp)) {
+        const id = `diagram-${o.python}`;
+        const menu = choices(o.pageChoices).slice(1);
+        let control, label;
+        if (menu.length) {
+            control = element('select', { id, title: o.pageHelp });
+            const values = o.kind === 'number' ? menu.map((words) => String(parseFloat(words))) : choices(o.choices);
+            menu.forEach((words, i) => control.add(new Option(words, values[i])));
+            control.value = o.default;
+            label = element('label', { class: 'inline', for: id }, `${o.label} `, control);
+        } else {
+            control = element('input', { type: 'checkbox', id, title: o.pageHelp });
+            control.checked = o.default === choices(o.choices)[0];
+            label = element('label', { class: 'inline' }, control, ` ${o.label}`);
+        }
+        control.addEventListener('change', () => figureChanged());
+        where.append(label);
+        figureControls.push({ option: o, control });
+    }
+}
+
+// The figure as its controls ask it, by the options' Python names.
 export function figure() {
-    return {
-        width: Number($('diagram-width').value),
-        units: $('diagram-units').value,
-        layout: $('diagram-layout').value,
-        reactions: $('diagram-reactions').checked,
-    };
+    const f = {};
+    for (const { option, control } of figureControls)
+        f[option.python] = control.type === 'checkbox' ? control.checked : option.kind === 'number' ? Number(control.value) : control.value;
+    return f;
 }
 
 // `changed` runs when the reader changes one of the figure's controls.
 export function watchFigure(changed) {
-    for (const id of figureIds) $(id).addEventListener('change', changed);
+    figureChanged = changed;
 }

@@ -114,6 +114,11 @@ test('every option of the table has the page\'s words, and every column its mean
         assert.equal(o.pageHelp.length > 0, o.name !== 'jobs', o.name);
     }
     for (const c of M.columns()) assert.ok(c.names.length > 0 && c.meaning.length > 0, c.names[0]);
+    // The figure's controls are made of its table: a control for each option with the page's
+    // words, keyed by the name the diagram reads; the title has none.
+    const figure = M.figureOptions();
+    assert.deepEqual(figure.filter((o) => o.pageHelp).map((o) => o.python), ['width', 'units', 'layout', 'reactions']);
+    for (const o of figure) assert.ok(o.python.length > 0 && o.label.length > 0 && o.name.startsWith('plot-'), o.name);
     const refs = M.references();
     assert.equal(refs.models.length, M.modelTitles().length);
     for (const c of refs.calibrations) assert.match(c.reference, new RegExp(`^${c.cited.split(' ')[0]}.* \\(\\d{4}\\) .*, \\d+–\\d+\\.$`), c.key);

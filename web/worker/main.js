@@ -29,7 +29,7 @@ onmessage = async (event) => {
     const msg = event.data;
     try {
         if (msg.type === 'init') {
-            postMessage({ type: 'ready', models: m.modelTitles(), options: m.options(), columns: m.columns(), references: m.references(), version: m.version() });
+            postMessage({ type: 'ready', models: m.modelTitles(), options: m.options(), figureOptions: m.figureOptions(), columns: m.columns(), references: m.references(), version: m.version() });
         } else if (msg.type === 'open') {
             postMessage(openFile(msg.id, msg.name, msg.bytes));
         } else if (msg.type === 'forget') {
