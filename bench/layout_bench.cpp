@@ -31,10 +31,12 @@ std::vector<batch_sample> crowded_batch(int n) {
                        200,
                        {},
                        {}};
+        std::vector<std::pair<double, double>> runs;
         for (int k = 0; k < 200; k++) {
             const double u = normal(random), v = normal(random);
-            s.pass2.emplace_back(s.t_c + 40 * u, s.p_kbar + 1.2 * u + 1.0 * v);
+            runs.emplace_back(s.t_c + 40 * u, s.p_kbar + 1.2 * u + 1.0 * v);
         }
+        s.pass2 = moments_of(runs);
         batch.push_back(std::move(s));
     }
     return batch;

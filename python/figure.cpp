@@ -32,8 +32,20 @@ std::string hex(const plot::rgb &c) {
     return buffer;
 }
 
-// Each sample a dict: label, t_c, p_kbar, t_varies, runs, pass2 [(T, P)], barometer
-// ((T, P), (T, P)) or None, intersections [{key, t_c, p_kbar, runs [(T, P)], t_sd, p_sd, rho}].
+// Monte-Carlo runs as a dict: n, t_mean, p_mean, t_sd, p_sd, rho (NaN for none); or None.
+plot::run_moments moments_of(const py::handle &h) {
+    plot::run_moments m;
+    if (h.is_none()) return m;
+    const auto d = h.cast<py::dict>();
+    m.n = d["n"].cast<std::size_t>();
+    m.t_mean = d["t_mean"].cast<double>(), m.p_mean = d["p_mean"].cast<double>();
+    m.t_sd = d["t_sd"].cast<double>(), m.p_sd = d["p_sd"].cast<double>();
+    m.rho = d["rho"].cast<double>();
+    return m;
+}
+
+// Each sample a dict: label, t_c, p_kbar, t_varies, runs, pass2 (runs), barometer ((T, P),
+// (T, P)) or None, intersections [{key, t_c, p_kbar, runs}], runs as moments_of takes them.
 plot::batch_sample sample_of(const py::dict &d) {
     plot::batch_sample s;
     s.label = d["label"].cast<std::string>();
@@ -41,7 +53,7 @@ plot::batch_sample sample_of(const py::dict &d) {
     s.p_kbar = d["p_kbar"].cast<double>();
     s.t_varies = d["t_varies"].cast<bool>();
     s.runs = d["runs"].cast<std::size_t>();
-    s.pass2 = d["pass2"].cast<std::vector<point>>();
+    s.pass2 = moments_of(d["pass2"]);
     if (!d["barometer"].is_none()) {
         const auto line = d["barometer"].cast<std::pair<point, point>>();
         s.barometer = {{line.first, line.second}};
@@ -56,11 +68,7 @@ plot::batch_sample sample_of(const py::dict &d) {
         i.colour = thermometry::index(*key);
         i.t_c = x["t_c"].cast<double>();
         i.p_kbar = x["p_kbar"].cast<double>();
-        i.runs = x["runs"].cast<std::vector<point>>();
-        i.t_sd = x["t_sd"].cast<double>();
-        i.p_sd = x["p_sd"].cast<double>();
-        i.rho = x["rho"].cast<double>();
-        i.runs_n = s.runs;
+        i.runs = moments_of(x["runs"]);
         s.intersections.push_back(std::move(i));
     }
     return s;
@@ -88,8 +96,9 @@ py::dict figure_scene(const py::list &samples, const py::dict &options) {
     out["height_mm"] = laid.page.height;
     py::list legend;
     for (const plot::legend_row &row : laid.legend) {
-        static constexpr const char *kinds[] = {"mark", "ellipse1",  "ellipse2",    "bar1",
-                                                "bar2", "barometer", "thermometer", "density"};
+        static constexpr const char *kinds[] = {"mark",        "ellipse1", "ellipse2",
+                                                "bar1",        "bar2",     "barometer",
+                                                "thermometer", "density",  "centre"};
         legend.append(py::make_tuple(kinds[static_cast<int>(row.kind)], row.text, row.colour));
     }
     out["legend"] = legend;
@@ -108,6 +117,9 @@ py::dict figure_scene(const py::list &samples, const py::dict &options) {
                        ? py::object(py::make_tuple(m.spread->bar1->t_c, m.spread->bar1->p_low,
                                                    m.spread->bar1->p_high))
                        : py::object(py::none());
+        d["mean"] = m.spread ? py::object(py::make_tuple(m.spread->mean.t_c, m.spread->mean.p_kbar))
+                             : py::object(py::none());
+        d["joined"] = false;
         d["barometer"] = m.barometer ? py::object(points({(*m.barometer)[0], (*m.barometer)[1]}))
                                      : py::object(py::none());
         py::list met;
@@ -116,10 +128,20 @@ py::dict figure_scene(const py::list &samples, const py::dict &options) {
             e["colour"] = x.colour;
             e["at"] = py::make_tuple(x.at.t_c, x.at.p_kbar);
             e["ellipse"] = points(x.ellipse1);
+            e["mean"] = py::make_tuple(x.mean.t_c, x.mean.p_kbar);
+            e["joined"] = false;
             met.append(e);
         }
         d["intersections"] = met;
         marks.append(d);
+    }
+    // Which values as entered are joined to the mean of their runs: where the layout draws it.
+    for (const plot::centre_line &l : plot::centre_lines(scene, laid)) {
+        auto d = marks[l.mark].cast<py::dict>();
+        if (l.intersection == plot::no_intersection)
+            d["joined"] = true;
+        else
+            d["intersections"].cast<py::list>()[l.intersection].cast<py::dict>()["joined"] = true;
     }
     // Where the layout writes each name, as fractions of the frame (beside it for the names of
     // barometer lines), and whether a leader joins it to its mark.

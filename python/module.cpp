@@ -208,6 +208,7 @@ py::dict column_dict(const column &c, const std::optional<batch_options> &o) {
     d["template"] = std::string(c.entry->name);
     d["option"] = brought_by(*c.entry);
     d["role"] = role_name(c.entry->role);
+    d["key"] = column_key(c, o);
     return d;
 }
 
@@ -368,9 +369,10 @@ PYBIND11_MODULE(_varno96, m) {
           "pairs"_a = false, "part"_a = 65536,
           "Reads and computes the tables `inputs`; see varno96.compute.");
     m.def("columns", &varno96::every_column,
-          "Every column a result can have: name, kind, unit, decimals, meaning, option.");
+          "Every column a result can have: name, kind, unit, decimals, meaning, option, role, "
+          "key.");
     m.def("pair_columns", &varno96::pair_columns_of_any,
-          "The columns every table of pairs has: name, kind, unit, meaning, role.");
+          "The columns every table of pairs has: name, kind, unit, meaning, role, key.");
     m.def("model_references", &varno96::model_references,
           "The publications of the garnet models, by menu number.");
     m.def(

@@ -40,8 +40,9 @@ def test_markers_where_the_table_puts_the_intersections(suite, units, per_kbar):
         assert flat == pytest.approx([x for point in table for x in point], abs=1e-9), key
     texts = [t.get_text() for t in ax.texts]
     assert "Qz = Coe" in texts and "Ab = Jd + Qz" in texts
-    assert [t.get_text() for t in ax.get_legend().get_texts()][:2] == [
-        "1σ of 200 Monte-Carlo runs", "Barometer P(T)"]
+    assert [t.get_text() for t in ax.get_legend().get_texts()][:3] == [
+        "1σ of 200 Monte-Carlo runs, about their mean",
+        "Markers: the analyses as entered, joined to that mean", "Barometer P(T)"]
     # The reactions dashed, the barometer lines not.
     assert sum(line.get_linestyle() == "--" for line in ax.lines) == 2
     names = {t.get_text() for t in ax.texts}
@@ -80,4 +81,36 @@ def test_panels_reactions_and_refusals(suite):
         "layout", "units", "width", "reactions"}
     with pytest.raises(ValueError, match="no sample"):
         varno96.plot(rows[rows["P_kbar"].isna()])
+    matplotlib.pyplot.close("all")
+
+
+def test_the_same_figure_with_or_without_pairs_its_ellipses_about_the_tables_means(suite):
+    """The figure is the table's: with the pairs of its runs or without, the same lines; each
+    ellipse about the mean the table gives, each marker joined to it where they lie apart."""
+    rows, pairs = suite
+
+    def drawn(fig_or_ax):
+        axes = fig_or_ax.axes if isinstance(fig_or_ax, matplotlib.figure.Figure) else [fig_or_ax]
+        return [[(matplotlib.colors.to_hex(line.get_color()), line.get_xydata().tolist())
+                 for line in a.lines] for a in axes]
+
+    for layout in ("overlay", "panels"):
+        assert drawn(varno96.plot(rows, pairs, layout=layout)) == drawn(
+            varno96.plot(rows, layout=layout)), layout
+    ax = varno96.plot(rows)
+    for key, colour in (("EG79", "#0072B2"), ("KR78", "#968700")):
+        lines = [line.get_xydata() for line in ax.lines
+                 if matplotlib.colors.to_hex(line.get_color()).upper() == colour]
+        means = sorted(zip(*(rows[f"{c}_{key}_mean_{u}"].dropna() for c, u in (("T", "C"),
+                                                                              ("P", "kbar")))))
+        centres = sorted(tuple(e[:-1].mean(axis=0)) for e in lines if len(e) == 121)
+        assert [x for c in centres for x in c] == pytest.approx(
+            [x for m in means for x in m], abs=1e-6), key
+        values = set(zip(rows[f"T_{key}_C"], rows[f"P_{key}_kbar"]))
+        joins = [tuple(map(tuple, e)) for e in lines if len(e) == 2]
+        assert all(a in values and b in set(means) for a, b in joins), key
+        assert (len(joins) > 0) == (key == "EG79"), key  # the garnet-phengite runs stay put
+    other = varno96.pairs(SUITE, **(RUN | {"seed": -43}))
+    with pytest.raises(ValueError, match="^pairs are not of the runs of result: sample 'EC1'"):
+        varno96.plot(rows, other)
     matplotlib.pyplot.close("all")

@@ -40,9 +40,11 @@ models = pd.DataFrame(
 )
 
 # Every column a result can have, by its name: its kind, unit, decimals (of a number), what it
-# means and the option that brings it.
+# means, the option that brings it, what it is for (its role) and, of a thermometer's columns,
+# the calibration's key.
 columns = pd.DataFrame(_varno96.columns()).set_index("name")[
-    ["unit", "meaning", "kind", "decimals", "option", "template", "role"]].astype({"decimals": "Int64"})
+    ["unit", "meaning", "kind", "decimals", "option", "template", "role", "key"]].astype(
+        {"decimals": "Int64"})
 
 
 # The Fe-Mg exchange thermometers of the ``thermometers`` argument, indexed by key: the

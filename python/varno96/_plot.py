@@ -2,9 +2,6 @@
 made by the compiled part, drawn here in data coordinates."""
 
 import math
-import re
-
-import numpy as np
 
 from . import _options, _varno96
 
@@ -18,14 +15,17 @@ _FIGURE = _options.Options(_varno96.figure_options())
 
 
 def _by_role(columns):
-    """The name of each column with a role (file, sample, pass, temperature, pressure), by its
-    role, as the compiled part's table of columns gives them."""
-    return {c["role"]: c["name"] for c in columns if c["role"]}
+    """The name of each column with a role, by its role and its calibration's key ("" for a
+    column of none), as the compiled part's table of columns gives them."""
+    return {(c["role"], c["key"]): c["name"] for c in columns if c["role"]}
 
 
-# The columns a figure finds by what they are for, of a result and of its pairs.
+# The columns a figure finds by what they are for, of a result and of its pairs; the analyses'
+# labels of combine="each", in both.
 _RESULT = _by_role(_varno96.columns())
 _PAIRS = _by_role(_varno96.pair_columns())
+_LABELS = [c["name"] for c in _varno96.columns() if c["role"] == "label"]
+_RUNS = 200  # of a Monte-Carlo pass
 
 
 def _number(x):
@@ -36,49 +36,72 @@ def _number(x):
     return x
 
 
-def _samples(result, pairs):
-    keys = [m.group(1) for c in result.columns
-            if (m := re.fullmatch(r"T_([A-Z]+[0-9]+)_C", c)) and f"P_{m.group(1)}_kbar" in result]
-    runs = 200 if "mc_seed" in result else 0
-    clouds = {}
-    if pairs is not None:
-        where = [_PAIRS["file"], _PAIRS["sample"]]
-        for (file, sample), rows in pairs[pairs[_PAIRS["pass"]] == 2].groupby(where, sort=False):
-            clouds[(file, sample)] = rows
-    t, p = _RESULT["temperature"], _RESULT["pressure"]
+def _keys(result):
+    """The calibrations of a result: those with the columns of their intersection."""
+    return [key for (role, key), name in _RESULT.items()
+            if role == "temperature" and key and name in result
+            and _RESULT[("pressure", key)] in result]
+
+
+def _samples(result):
+    """The samples as the figure takes them, from the table alone: each value as entered, and
+    where its Monte-Carlo runs lie (their means, standard deviations and correlation)."""
+    def value(row, role, key=""):
+        name = _RESULT.get((role, key))
+        return _number(row[name]) if name in result.columns else math.nan
+
+    def moments(row, key, n):
+        return {"n": n, **{role: value(row, role, key)
+                           for role in ("t_mean", "p_mean", "t_sd", "p_sd", "rho")}}
+
+    keys = _keys(result)
+    monte_carlo = _RESULT[("seed", "")] in result
     samples = []
     for _, row in result.iterrows():
-        at_t, at_p = _number(row[t]), _number(row[p])
+        at_t, at_p = value(row, "temperature"), value(row, "pressure")
         if not (math.isfinite(at_t) and math.isfinite(at_p)):
             continue
-        cloud = clouds.get((row.get(_RESULT["file"]), row.get(_RESULT["sample"])))
-        pass2 = [] if cloud is None else list(zip(cloud[_PAIRS["temperature"]].astype(float),
-                                                  cloud[_PAIRS["pressure"]].astype(float)))
-        t_sd = _number(row.get("T2_sd_C"))
-        s = {"label": str(row[_RESULT["sample"]]), "t_c": at_t, "p_kbar": at_p, "runs": runs,
-             "pass2": pass2, "t_varies": math.isfinite(t_sd) and t_sd > 0, "barometer": None,
+        t_sd = value(row, "t_sd")
+        s = {"label": str(row[_RESULT[("sample", "")]]), "t_c": at_t, "p_kbar": at_p,
+             "runs": _RUNS if monte_carlo else 0,
+             "pass2": moments(row, "", _RUNS) if monte_carlo else None,
+             "t_varies": math.isfinite(t_sd) and t_sd > 0, "barometer": None,
              "intersections": []}
-        if cloud is not None and len(pass2) > 1:
-            s["t_varies"] = bool(np.ptp(cloud[_PAIRS["temperature"]].astype(float)) > 0)
         if keys:
-            lo, hi = _number(row["P_minus50_kbar"]), _number(row["P_plus50_kbar"])
+            lo, hi = value(row, "pressure_minus50"), value(row, "pressure_plus50")
             if math.isfinite(lo) and math.isfinite(hi):
                 s["barometer"] = ((at_t - 50, lo), (at_t + 50, hi))
         for key in keys:
-            xt, xp = _number(row[f"T_{key}_C"]), _number(row[f"P_{key}_kbar"])
+            xt, xp = value(row, "temperature", key), value(row, "pressure", key)
             if not (math.isfinite(xt) and math.isfinite(xp)):
                 continue
-            met = []
-            if cloud is not None and f"T_{key}_C" in cloud:
-                both = cloud[[f"T_{key}_C", f"P_{key}_kbar"]].astype(float).dropna()
-                met = list(zip(both.iloc[:, 0], both.iloc[:, 1]))
-            s["intersections"].append({
-                "key": key, "t_c": xt, "p_kbar": xp, "runs": met,
-                "t_sd": _number(row.get(f"T_{key}_sd_C")),
-                "p_sd": _number(row.get(f"P_{key}_sd_kbar")),
-                "rho": _number(row.get(f"rho_{key}"))})
+            n = value(row, "runs", key)
+            s["intersections"].append({"key": key, "t_c": xt, "p_kbar": xp,
+                                       "runs": moments(row, key, int(n) if n == n else 0)})
         samples.append(s)
     return samples
+
+
+def _check_pairs(result, pairs):
+    """Pairs given with a result must be of its runs: the mean of each row's pressures of pass 2
+    is its P2_mean_kbar, to the digits of the two tables."""
+    p, mean = _PAIRS[("pressure", "")], _RESULT[("p_mean", "")]
+    if mean not in result:
+        return
+    where = [_PAIRS[("file", "")], _PAIRS[("sample", "")]]
+    where += [c for c in _LABELS if c in pairs and c in result]
+    second = pairs[pairs[_PAIRS[("pass", "")]] == 2].groupby(where, sort=False)[p].mean()
+    for _, row in result.iterrows():
+        want = _number(row[mean])
+        if not math.isfinite(want):
+            continue
+        at = tuple(row[c] for c in where)
+        got = second.get(at if len(at) > 1 else at[0], math.nan)
+        if not abs(got - want) <= 0.006:
+            raise ValueError(
+                f"pairs are not of the runs of result: sample {row[where[1]]!r} has {mean} "
+                f"{want:g} but its pairs of pass 2 a mean of {got:.3f}; give the pairs of the same "
+                "options and seed, or none (the figure is drawn from the result alone)")
 
 
 def _xy(points):
@@ -129,6 +152,14 @@ def _draw(ax, scene, marks, names, panel=0):
             for x in m["intersections"]:
                 if x["ellipse"]:
                     ax.plot(*_xy(x["ellipse"]), color=colours[x["colour"]], lw=0.75, zorder=3)
+    # The thin lines from each value as entered to the mean of its runs, beneath the markers.
+    for m in marks:
+        if m["joined"]:
+            ax.plot(*_xy([m["at"], m["mean"]]), color="black", lw=0.4, zorder=3.5)
+        for x in m["intersections"]:
+            if x["joined"]:
+                ax.plot(*_xy([x["at"], x["mean"]]), color=colours[x["colour"]], lw=0.4,
+                        zorder=3.5)
     small = not scene["names"]
     for m in marks:
         if m["point"]:
@@ -173,15 +204,31 @@ def _legend(fig_or_ax, scene, loc):
             h = Line2D([], [], ls="none", marker="|", color="black", ms=7)
         elif kind == "barometer":
             h = Line2D([], [], color=scene["grey"][0], lw=0.6)
+        elif kind == "centre":
+            h = Line2D([], [], color="black", lw=0.4, marker="o", ms=2.5, markevery=[0])
         elif kind == "density":
             h = Line2D([], [], ls="none", marker="h", color="#3C3C3C", alpha=0.5, ms=6)
         else:
             h = Line2D([], [], ls="none", marker=_MARKERS[colour], color=colours[colour], ms=5,
                        mec="none")
         handles.append((h, text))
-    if handles:
-        fig_or_ax.legend(*zip(*handles), fontsize=7, frameon=False, ncol=4, handlelength=1.5,
-                         columnspacing=1.0, handletextpad=0.4, **loc)
+    if not handles:
+        return None
+    return fig_or_ax.legend(*zip(*handles), fontsize=7, frameon=False,
+                            ncol=_columns([t for _, t in handles], scene["width_mm"]),
+                            handlelength=1.5, columnspacing=1.0, handletextpad=0.4, **loc)
+
+
+def _columns(texts, width_mm):
+    """The most columns, up to four, whose entries fit the figure's width: matplotlib fills a
+    legend's columns in turn, each as wide as its longest entry (7 pt text, about 1.4 mm a
+    character, and 6 mm of symbol and spacing)."""
+    for ncol in (4, 3, 2):
+        rows = -(-len(texts) // ncol)
+        parts = [texts[k:k + rows] for k in range(0, len(texts), rows)]
+        if sum(6 + 1.4 * max(map(len, part)) for part in parts) <= width_mm - 4:
+            return ncol
+    return 1
 
 
 def plot(result, pairs=None, ax=None, layout="overlay", units="kbar", reactions=True,
@@ -192,10 +239,12 @@ def plot(result, pairs=None, ax=None, layout="overlay", units="kbar", reactions=
     ----------
     result : pandas.DataFrame
         Rows of ``compute`` (with ``thermometers=`` for the barometer lines and intersections,
-        with ``monte_carlo=True`` for their 1σ ellipses, from the table's s.d. and rho).
+        with ``monte_carlo=True`` for the 1σ ellipses or P bars of the runs of pass 2 about
+        their mean, from the table's means, s.d. and rho). Each marker is the value of the
+        analyses as entered; a thin line joins it to the mean of its runs where they lie apart.
     pairs : pandas.DataFrame, optional
-        The ``pairs`` of the same runs (same seed): the samples' own 1σ ellipses or P bars
-        come from them, and the intersections' ellipses from their runs.
+        The ``pairs`` of the same runs, checked to be theirs (a ValueError otherwise); the
+        figure is the same with or without them, drawn from the result alone.
     ax : matplotlib.axes.Axes, optional
         Where to draw the overlay (default: a new figure ``width`` mm wide).
     layout : "overlay" or "panels"
@@ -215,7 +264,9 @@ def plot(result, pairs=None, ax=None, layout="overlay", units="kbar", reactions=
     # The figure's keywords as given, checked by the table of the figure's options.
     given = locals()
     figure = _FIGURE.checked({k: given[k] for k in _FIGURE.by_python if k in given})
-    samples = _samples(result, pairs)
+    if pairs is not None:
+        _check_pairs(result, pairs)
+    samples = _samples(result)
     if not samples:
         raise ValueError("no sample of the result has a temperature and pressure to draw")
     scene = _varno96.figure_scene(samples, figure)
@@ -239,9 +290,15 @@ def plot(result, pairs=None, ax=None, layout="overlay", units="kbar", reactions=
             if k + columns >= len(marks):
                 a.set_xlabel(scene["t_label"], fontsize=7.5)
                 a.tick_params(labelbottom=True)
-        _legend(fig, scene, {"loc": "lower center", "bbox_to_anchor": (0.5, 0.0)})
-        height = scene["height_mm"]
-        fig.subplots_adjust(bottom=(scene["legend_mm"] + 12) / height, top=1 - 2 / height,
+        legend = _legend(fig, scene, {"loc": "lower center", "bbox_to_anchor": (0.5, 0.0)})
+        # The legend as matplotlib sets it, in columns, may be taller than the layout's rows.
+        legend_mm = scene["legend_mm"]
+        if legend is not None:
+            box = legend.get_window_extent(fig.canvas.get_renderer())
+            legend_mm = max(legend_mm, box.height / fig.dpi / _MM)
+        height = scene["height_mm"] + legend_mm - scene["legend_mm"]
+        fig.set_size_inches(width * _MM, height * _MM)
+        fig.subplots_adjust(bottom=(legend_mm + 12) / height, top=1 - 2 / height,
                             left=13 / width, right=1 - 4 / width)
         return fig
     if ax is None:

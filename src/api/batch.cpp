@@ -5,6 +5,7 @@
 #include "state/textfile.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <iterator>
 #include <utility>
 
@@ -23,9 +24,22 @@ std::string batch_title(const std::vector<std::string> &files, const choices &ho
 plot::batch_sample diagram_point(const sample_unit &u, const sample_result &r,
                                  const std::vector<thermometry::key> &thermometers) {
     plot::batch_sample s{unit_name(u), r.rows[1].t_c, r.rows[1].p_kbar, {}, r.t_varies, 0, {}, {}};
+    // The moments the table gives, at full precision, so that its rows read back draw the same.
+    const auto moments = [](std::size_t n, std::optional<double> t_mean,
+                            std::optional<double> p_mean, std::optional<double> t_sd,
+                            std::optional<double> p_sd, std::optional<double> rho) {
+        const double none = std::nan("");
+        return plot::run_moments{n,
+                                 t_mean.value_or(none),
+                                 p_mean.value_or(none),
+                                 t_sd.value_or(none),
+                                 p_sd.value_or(none),
+                                 rho.value_or(none)};
+    };
     if (r.passes) {
-        s.pass2 = (*r.passes)[1].pairs;
-        s.runs = s.pass2.size() + static_cast<std::size_t>((*r.passes)[1].left_out);
+        const pass_result &p = (*r.passes)[1];
+        s.pass2 = moments(p.pairs.size(), p.t_mean, p.p_mean, p.t_sd, p.p_sd, p.rho);
+        s.runs = p.pairs.size() + static_cast<std::size_t>(p.left_out);
     }
     if (thermometers.empty()) return s;
     // The barometer is a straight line in T (see thermometry.hpp): the rows either side give it.
@@ -41,8 +55,8 @@ plot::batch_sample diagram_point(const sample_unit &u, const sample_result &r,
                                        *x.p_kbar,
                                        {}};
         if (r.passes)
-            for (const auto &run : (*r.passes)[1].intersections)
-                if (k < run.size() && run[k]) point.runs.push_back(*run[k]);
+            point.runs = moments(static_cast<std::size_t>(x.runs), x.t_runs.mean, x.p_runs.mean,
+                                 x.t_sd, x.p_sd, x.rho);
         s.intersections.push_back(std::move(point));
     }
     return s;

@@ -9,6 +9,19 @@ namespace varno96 {
 
 namespace {
 
+// The definition of the Monte-Carlo percentiles (api/centres.cpp).
+constexpr reference hyndman_fan_1996{"Hyndman R.J., Fan Y.",
+                                     1996,
+                                     "Sample quantiles in statistical packages",
+                                     "The American Statistician",
+                                     "50",
+                                     "361–365",
+                                     {},
+                                     {},
+                                     {},
+                                     {},
+                                     "Hyndman & Fan (1996)"};
+
 // "A", "A and B", "A, B and C".
 std::string listed(const std::vector<std::string> &items) {
     std::string s;
@@ -111,7 +124,11 @@ std::string methods_paragraph(const batch_options &o, trial_temperature t,
              (o.ferric_in_runs == ferric_runs::each
                   ? " Each run perturbed the analyses as entered, an oxide perturbed below 0 "
                     "taken as 0, and estimated their ferric iron afresh."
-                  : std::string());
+                  : std::string()) +
+             " The values reported are those of the analyses as entered; the runs with a value "
+             "give their mean, standard deviation and 16th, 50th and 84th percentiles, the "
+             "percentiles interpolated linearly between order statistics as type 7 of " +
+             cited(hyndman_fan_1996) + ", and the runs without a value are counted.";
     return s;
 }
 
@@ -119,6 +136,7 @@ std::vector<const reference *> run_references(const batch_options &o) {
     std::vector<const reference *> refs = garnet_references(static_cast<int>(o.model));
     if (o.powell) refs.push_back(&thermometer_reference(thermometry::key::p85));
     for (const thermometry::key k : o.thermometers) refs.push_back(&thermometer_reference(k));
+    if (o.monte_carlo) refs.push_back(&hyndman_fan_1996);
     std::sort(refs.begin(), refs.end(),
               [](const reference *a, const reference *b) { return listed_before(*a, *b); });
     refs.erase(std::unique(refs.begin(), refs.end()), refs.end());

@@ -77,6 +77,43 @@ constexpr auto formulae = &batch_options::formulae;
 constexpr auto minerals = column_over::mineral;
 constexpr auto each_key = column_over::thermometer;
 
+using role = column_role;
+
+// Where the runs lie: a statistic of a series of pass 2, and of a thermometer's intersections.
+template <run_centre pass_result::*series, std::optional<double> run_centre::*stat>
+opt of_pass2(src s) {
+    return (pass(s, 1).*series).*stat;
+}
+template <run_centre intersection::*series, std::optional<double> run_centre::*stat>
+opt of_met(src s) {
+    return (met(s).*series).*stat;
+}
+constexpr column_spec pass2_stat(std::string_view name, std::string_view unit, int decimals,
+                                 std::string_view meaning, opt (*value)(src), column_role r) {
+    return {.name = name,
+            .unit = unit,
+            .decimals = decimals,
+            .meaning = meaning,
+            .by = mc,
+            .value = value,
+            .role = r};
+}
+constexpr column_spec met_stat(std::string_view name, std::string_view unit, int decimals,
+                               std::string_view meaning, opt (*value)(src), column_role r) {
+    return {.name = name,
+            .unit = unit,
+            .decimals = decimals,
+            .meaning = meaning,
+            .by = thermometers,
+            .also = mc,
+            .over = each_key,
+            .value = value,
+            .role = r};
+}
+constexpr auto p2 = &pass_result::p_runs, t2 = &pass_result::t_runs;
+constexpr auto met_t = &intersection::t_runs, met_p = &intersection::p_runs;
+constexpr auto p16 = &run_centre::p16, p50 = &run_centre::p50, p84 = &run_centre::p84,
+               mean = &run_centre::mean;
 const column_spec result_table[] = {
     {.name = "file",
      .kind = col::text,
@@ -114,12 +151,14 @@ const column_spec result_table[] = {
      .unit = "kbar",
      .decimals = 2,
      .meaning = "The pressure at T_C − 50 °C.",
-     .value = [](src s) { return at(s, 0, &table_row::p_kbar); }},
+     .value = [](src s) { return at(s, 0, &table_row::p_kbar); },
+     .role = role::pressure_minus50},
     {.name = "P_plus50_kbar",
      .unit = "kbar",
      .decimals = 2,
      .meaning = "The pressure at T_C + 50 °C.",
-     .value = [](src s) { return at(s, 2, &table_row::p_kbar); }},
+     .value = [](src s) { return at(s, 2, &table_row::p_kbar); },
+     .role = role::pressure_plus50},
     {.name = "lna_prp",
      .decimals = 4,
      .meaning = "ln a(pyrope) of the garnet at T_C, from the garnet model.",
@@ -149,7 +188,8 @@ const column_spec result_table[] = {
     {.name = "note",
      .kind = col::text,
      .meaning = "Why a sample has no result (its numbers are then empty), a Powell temperature "
-                "outside 100–1200 °C, or Monte-Carlo runs left out and why.",
+                "outside 100–1200 °C, Monte-Carlo runs left out or without a value and why, and a "
+                "value as entered outside the 16th to 84th percentiles of its runs.",
      .text = note_of,
      .role = column_role::note},
     {.name = "n_{mineral}",
@@ -172,7 +212,8 @@ const column_spec result_table[] = {
      .kind = col::integer,
      .meaning = "The Monte-Carlo seed, −99 to −1: the same seed gives the same runs.",
      .by = mc,
-     .value = [](src s) { return opt(s.how.seed); }},
+     .value = [](src s) { return opt(s.how.seed); },
+     .role = role::seed},
     {.name = "P1_mean_kbar",
      .unit = "kbar",
      .decimals = 3,
@@ -190,13 +231,26 @@ const column_spec result_table[] = {
      .decimals = 3,
      .meaning = "The mean of P in pass 2 (the analyses and the mixing parameters perturbed).",
      .by = mc,
-     .value = [](src s) { return pass(s, 1).p_mean; }},
+     .value = [](src s) { return pass(s, 1).p_mean; },
+     .role = role::p_mean},
     {.name = "P2_sd_kbar",
      .unit = "kbar",
      .decimals = 3,
      .meaning = "The standard deviation of P in pass 2.",
      .by = mc,
-     .value = [](src s) { return pass(s, 1).p_sd; }},
+     .value = [](src s) { return pass(s, 1).p_sd; },
+     .role = role::p_sd},
+    pass2_stat("P2_p16_kbar", "kbar", 3,
+               "The 16th percentile of P over the runs of pass 2 with a value: linear between "
+               "their order statistics (Hyndman & Fan 1996, type 7, numpy.percentile's "
+               "default), so that the Monte-Carlo pairs file gives it.",
+               of_pass2<p2, p16>, role::p_p16),
+    pass2_stat("P2_p50_kbar", "kbar", 3, "The median of P in pass 2, by the same definition.",
+               of_pass2<p2, p50>, role::p_p50),
+    pass2_stat("P2_p84_kbar", "kbar", 3,
+               "The 84th percentile of P in pass 2: from the 16th to the 84th lie the middle 68 % "
+               "of the runs.",
+               of_pass2<p2, p84>, role::p_p84),
     {.name = "T1_mean_C",
      .unit = "°C",
      .meaning = "The mean of T in pass 1, with the Powell temperature only.",
@@ -211,12 +265,28 @@ const column_spec result_table[] = {
      .unit = "°C",
      .meaning = "The mean of T in pass 2, with the Powell temperature only.",
      .by = mc,
-     .value = [](src s) { return pass(s, 1).t_mean; }},
+     .value = [](src s) { return pass(s, 1).t_mean; },
+     .role = role::t_mean},
     {.name = "T2_sd_C",
      .unit = "°C",
      .meaning = "The standard deviation of T in pass 2, with the Powell temperature only.",
      .by = mc,
-     .value = [](src s) { return pass(s, 1).t_sd; }},
+     .value = [](src s) { return pass(s, 1).t_sd; },
+     .role = role::t_sd},
+    pass2_stat("T2_p16_C", "°C", 0,
+               "The 16th percentile of T in pass 2 (as P2_p16_kbar), with the Powell "
+               "temperature only.",
+               of_pass2<t2, p16>, role::t_p16),
+    pass2_stat("T2_p50_C", "°C", 0, "The median of T in pass 2, with the Powell temperature only.",
+               of_pass2<t2, p50>, role::t_p50),
+    pass2_stat("T2_p84_C", "°C", 0,
+               "The 84th percentile of T in pass 2, with the Powell temperature only.",
+               of_pass2<t2, p84>, role::t_p84),
+    pass2_stat(
+        "rho2", "", 3,
+        "The correlation of T and P over the runs of pass 2, with the Powell temperature "
+        "only.",
+        [](src s) { return pass(s, 1).rho; }, role::rho),
     {.name = "mc_left_out",
      .kind = col::integer,
      .meaning = "The Monte-Carlo runs of both passes (400) left out because a perturbed analysis "
@@ -236,14 +306,20 @@ const column_spec result_table[] = {
                 "200–1500 °C or the minerals give no K_D (the note says why).",
      .by = thermometers,
      .over = each_key,
-     .value = [](src s) { return met(s).t_c; }},
+     .value = [](src s) { return met(s).t_c; },
+     .role = role::temperature},
     {.name = "P_{key}_kbar",
      .unit = "kbar",
      .decimals = 2,
      .meaning = "Where the thermometer meets the barometer: P.",
      .by = thermometers,
      .over = each_key,
-     .value = [](src s) { return met(s).p_kbar; }},
+     .value = [](src s) { return met(s).p_kbar; },
+     .role = role::pressure},
+    met_stat("T_{key}_mean_C", "°C", 1,
+             "The mean of that T over the runs of pass 2 with an intersection, the runs of its "
+             "standard deviation; empty, as all its spreads, where T_{key}_C is.",
+             of_met<met_t, mean>, role::t_mean),
     {.name = "T_{key}_sd_C",
      .unit = "°C",
      .decimals = 1,
@@ -251,7 +327,21 @@ const column_spec result_table[] = {
      .by = thermometers,
      .also = mc,
      .over = each_key,
-     .value = [](src s) { return met(s).t_sd; }},
+     .value = [](src s) { return met(s).t_sd; },
+     .role = role::t_sd},
+    met_stat("T_{key}_p16_C", "°C", 1,
+             "The 16th percentile of that T over those runs: linear between their order "
+             "statistics (Hyndman & Fan 1996, type 7, numpy.percentile's default), so that the "
+             "Monte-Carlo pairs file gives it.",
+             of_met<met_t, p16>, role::t_p16),
+    met_stat("T_{key}_p50_C", "°C", 1, "The median of that T over those runs.", of_met<met_t, p50>,
+             role::t_p50),
+    met_stat("T_{key}_p84_C", "°C", 1,
+             "The 84th percentile of that T: from the 16th to the 84th lie the middle 68 % of the "
+             "runs.",
+             of_met<met_t, p84>, role::t_p84),
+    met_stat("P_{key}_mean_kbar", "kbar", 2, "The mean of that P over the runs of pass 2.",
+             of_met<met_p, mean>, role::p_mean),
     {.name = "P_{key}_sd_kbar",
      .unit = "kbar",
      .decimals = 2,
@@ -259,23 +349,32 @@ const column_spec result_table[] = {
      .by = thermometers,
      .also = mc,
      .over = each_key,
-     .value = [](src s) { return met(s).p_sd; }},
+     .value = [](src s) { return met(s).p_sd; },
+     .role = role::p_sd},
+    met_stat("P_{key}_p16_kbar", "kbar", 2, "The 16th percentile of that P (as T_{key}_p16_C).",
+             of_met<met_p, p16>, role::p_p16),
+    met_stat("P_{key}_p50_kbar", "kbar", 2, "The median of that P.", of_met<met_p, p50>,
+             role::p_p50),
+    met_stat("P_{key}_p84_kbar", "kbar", 2, "The 84th percentile of that P.", of_met<met_p, p84>,
+             role::p_p84),
     {.name = "rho_{key}",
      .decimals = 3,
      .meaning = "The correlation of that T and P over the runs of pass 2.",
      .by = thermometers,
      .also = mc,
      .over = each_key,
-     .value = [](src s) { return met(s).rho; }},
+     .value = [](src s) { return met(s).rho; },
+     .role = role::rho},
     {.name = "n_{key}",
      .kind = col::integer,
      .meaning = "The runs of pass 2 (of 200) with that intersection, over which its spreads are "
-                "taken; under 100, the note says why the others have none.",
+                "taken; when any has none, the note says how many and why.",
      .by = thermometers,
      .also = mc,
      .over = each_key,
      .value = [](src s) { return s.ok && s.r.passes ? opt(met(s).runs) : opt(); },
-     .may_be_empty = true},
+     .may_be_empty = true,
+     .role = role::runs},
     {.name = "{mineral}_{oxide}",
      .unit = "wt%",
      .decimals = 2,
@@ -372,7 +471,8 @@ const column_spec pair_table[] = {
          [](src s) {
              const auto x = run_met(s);
              return x ? opt(x->first) : opt();
-         }},
+         },
+     .role = role::temperature},
     {.name = "P_{key}_kbar",
      .unit = "kbar",
      .decimals = 2,
@@ -383,7 +483,8 @@ const column_spec pair_table[] = {
          [](src s) {
              const auto x = run_met(s);
              return x ? opt(x->second) : opt();
-         }},
+         },
+     .role = role::pressure},
 };
 
 } // namespace

@@ -81,7 +81,7 @@ void each_column(std::span<const column_spec> table, const std::optional<batch_o
                                   : head.over == column_over::mineral ? short_names.size()
                                                                       : n_keys;
         // Whether each entry of the family is in the table, once for all its repeats.
-        std::array<bool, 8> in{};
+        std::array<bool, 32> in{};
         for (std::size_t j = first; j < last; j++) in.at(j - first) = brings(when[j], o);
         for (std::size_t k = 0; k < times; k++)
             for (std::size_t j = first; j < last; j++) {
@@ -152,8 +152,44 @@ const char *role_name(column_role role) {
         return "pressure";
     case column_role::note:
         return "note";
+    case column_role::seed:
+        return "seed";
+    case column_role::pressure_minus50:
+        return "pressure_minus50";
+    case column_role::pressure_plus50:
+        return "pressure_plus50";
+    case column_role::t_mean:
+        return "t_mean";
+    case column_role::t_sd:
+        return "t_sd";
+    case column_role::t_p16:
+        return "t_p16";
+    case column_role::t_p50:
+        return "t_p50";
+    case column_role::t_p84:
+        return "t_p84";
+    case column_role::p_mean:
+        return "p_mean";
+    case column_role::p_sd:
+        return "p_sd";
+    case column_role::p_p16:
+        return "p_p16";
+    case column_role::p_p50:
+        return "p_p50";
+    case column_role::p_p84:
+        return "p_p84";
+    case column_role::rho:
+        return "rho";
+    case column_role::runs:
+        return "runs";
     }
     return "";
+}
+
+std::string column_key(const column &c, const std::optional<batch_options> &o) {
+    if (c.entry->over != column_over::thermometer) return {};
+    return std::string(
+        thermometry::about(o ? o->thermometers[c.k] : thermometry::calibrations[c.k].id).name);
 }
 
 std::vector<column> result_columns(const std::optional<batch_options> &o) {

@@ -50,7 +50,36 @@ struct cell_source {
 
 // What a column is for, where a front end treats it apart from the others (the page orders
 // and styles its table by it, the figure finds its points by it); most columns have none.
-enum class column_role { none, file, sample, label, pass, temperature, pressure, note };
+// A thermometer's column has its role with the calibration's key (column_key): its
+// intersection is the temperature and pressure of that key, its runs' statistics those below.
+enum class column_role {
+    none,
+    file,
+    sample,
+    label,
+    pass,
+    temperature,
+    pressure,
+    note,
+    // The Monte-Carlo seed; the pressures at T - 50 and T + 50 (the barometer line).
+    seed,
+    pressure_minus50,
+    pressure_plus50,
+    // Of the runs the figure draws, pass 2's or a thermometer's: mean, standard deviation and
+    // percentiles of T and of P, their correlation and the number of runs with a value.
+    t_mean,
+    t_sd,
+    t_p16,
+    t_p50,
+    t_p84,
+    p_mean,
+    p_sd,
+    p_p16,
+    p_p50,
+    p_p84,
+    rho,
+    runs
+};
 // The role as the page and the Python module name it: "", "file", "sample", ...
 const char *role_name(column_role role);
 
@@ -81,6 +110,10 @@ struct column_spec {
     bool may_be_empty = false;
     column_role role = column_role::none;
 };
+
+// The calibration's key of a column of a thermometer's family ("KR00"), empty for any other
+// column. `o` as for result_columns.
+std::string column_key(const column &c, const std::optional<batch_options> &o);
 
 // The columns of a result row, and of a row of the Monte-Carlo pairs file, in their order.
 std::span<const column_spec> result_column_table();

@@ -1,4 +1,5 @@
 #include "api/sample.hpp"
+#include "api/placed.hpp"
 #include "state/calculation.hpp"
 
 #include "io/textio.hpp"
@@ -99,23 +100,6 @@ void spread(intersection &x, const std::vector<std::pair<double, double>> &point
     x.t_sd = std::sqrt(stt / static_cast<double>(n - 1));
     x.p_sd = std::sqrt(spp / static_cast<double>(n - 1));
     if (stt > 0 && spp > 0) x.rho = stp / std::sqrt(stt * spp);
-}
-
-// The note of a calibration whose spreads rest on fewer than half the runs: how many have a
-// point, and the commonest reasons of the others.
-std::string few_runs_note(int runs, const std::vector<std::pair<std::string, int>> &without) {
-    if (2 * runs >= RSIZE) return {};
-    std::vector<std::pair<std::string, int>> reasons = without;
-    std::stable_sort(reasons.begin(), reasons.end(),
-                     [](const auto &a, const auto &b) { return a.second > b.second; });
-    std::string note = std::to_string(runs) + " of " + std::to_string(RSIZE) +
-                       " Monte-Carlo runs have a value; " + std::to_string(RSIZE - runs) +
-                       " without:";
-    constexpr std::size_t shown = 3;
-    for (std::size_t i = 0; i < reasons.size() && i < shown; i++)
-        note += (i ? ", " : " ") + reasons[i].first + " " + std::to_string(reasons[i].second);
-    if (reasons.size() > shown) note += ", other reasons";
-    return note;
 }
 
 // Another note of a calibration's point; the note column names the calibration before the
@@ -227,6 +211,9 @@ sample_result compute_sample(const sample_wt &in, const choices &how) {
         std::vector<std::vector<std::optional<std::pair<double, double>>>> runs;
         // Of each thermometer, why the runs of pass 2 without its point have none.
         std::vector<std::vector<std::pair<std::string, int>>> without(keys.size());
+        // And of those, the runs without a point because the clinopyroxene's estimate took all
+        // its iron as Fe3+.
+        std::vector<int> all_ferric(keys.size());
         if (probe)
             c.after_run = [&](int j, const calculation::run_record &taken) {
                 if (j != 2) return;
@@ -238,7 +225,8 @@ sample_result compute_sample(const sample_wt &in, const choices &how) {
                     if (f)
                         points.emplace_back(std::pair(f.value->t_k - 273.15, f.value->p_kbar));
                     else
-                        points.emplace_back(), count_reason(without[k], f.why);
+                        points.emplace_back(), count_reason(without[k], f.why),
+                            all_ferric[k] += cpx_all_ferric(taken.cat[0], taken.cat[1]);
                 }
                 runs.push_back(std::move(points));
             };
@@ -252,11 +240,17 @@ sample_result compute_sample(const sample_wt &in, const choices &how) {
             spread(x, points);
             x.runs = static_cast<int>(points.size());
             for (const auto &[why, count] : second.left) count_reason(without[k], why, count);
-            add_note(x, keys[k], few_runs_note(x.runs, without[k]));
+            const bool grt_cpx =
+                thermometry::about(keys[k]).pair == thermometry::mineral_pair::grt_cpx;
+            for (const std::string &note :
+                 place_intersection(x, grt_cpx, points, all_ferric[k], without[k]))
+                add_note(x, keys[k], note);
         }
         second.intersections = std::move(runs);
         for (const pass_result *p : {&first, &second})
             if (!p->why.empty()) r.note += (r.note.empty() ? "" : "; ") + p->why;
+        for (const std::string &note : place_pass(second, r.rows[1], c.TVARIES))
+            r.note += (r.note.empty() ? "" : "; ") + note;
         r.passes = std::array<pass_result, 2>{std::move(first), std::move(second)};
     }
     r.ok = true;

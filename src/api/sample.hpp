@@ -1,6 +1,7 @@
 // One sample computed without the dialogue, through the same steps as the dialogue.
 #pragma once
 
+#include "api/centres.hpp"
 #include "state/types.hpp"
 #include "thermometry/thermometry.hpp"
 
@@ -46,6 +47,10 @@ struct pass_result {
     // thermometer asked (degrees Celsius, kbar), none where it has no value.
     std::vector<std::vector<std::optional<std::pair<double, double>>>> intersections;
     std::optional<double> p_mean, p_sd, t_mean, t_sd; // t_ only with Powell temperatures
+    // Where the runs lie (pass 2), and the correlation of T and P; T only with Powell
+    // temperatures.
+    run_centre p_runs, t_runs;
+    std::optional<double> rho;
     int left_out = 0;
     std::string why;
     std::vector<std::pair<std::string, int>> left; // each reason with its runs left out
@@ -70,6 +75,7 @@ struct sample_wt {
 struct intersection {
     std::optional<double> t_c, p_kbar;
     std::optional<double> t_sd, p_sd, rho;
+    run_centre t_runs, p_runs; // where those runs lie
     int runs = 0;     // the Monte-Carlo runs of pass 2 with a point, over which the spreads are
     std::string note; // why there is no point, that a calibration's range is left, few runs
 };

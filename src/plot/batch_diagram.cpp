@@ -21,9 +21,10 @@ constexpr double pt_width(double pt) { return pt; }
 class drawing {
 public:
     drawing(canvas &c, const batch_scene &scene, const batch_layout &layout)
-        : c_(c), scene_(scene), layout_(layout) {}
+        : c_(c), scene_(scene), layout_(layout), centres_(centre_lines(scene, layout)) {}
 
     void page(std::size_t number) {
+        page_ = number;
         if (number > 0) c_.next_page();
         const bool panels = !layout_.panels.empty();
         if (!panels) {
@@ -52,6 +53,8 @@ private:
     canvas &c_;
     const batch_scene &scene_;
     const batch_layout &layout_;
+    const std::vector<centre_line> centres_;
+    std::size_t page_ = 0;
 
     void text(const std::string &s, const mm_point &at, double angle, double pt, colour col,
               double just = 0) {
@@ -178,6 +181,15 @@ private:
             for (const thermometer_mark &x : m.intersections)
                 if (!x.ellipse1.empty())
                     line(path(x.ellipse1), thermometer_colour(x.colour), ellipse_line_pt);
+        // The lines from each value as entered to the mean of its runs, beneath the markers.
+        for (const centre_line &l : centres_)
+            if (l.page == page_ && (overlay || &scene_.marks[l.mark] == marks.data()))
+                line(l.ends,
+                     l.intersection == no_intersection
+                         ? ink
+                         : thermometer_colour(
+                               scene_.marks[l.mark].intersections[l.intersection].colour),
+                     centre_line_pt);
         for (const batch_mark &m : marks)
             if (m.point) filled(circle(sample_radius), mm(m.at), scale, ink);
         for (const batch_mark &m : marks)
@@ -218,6 +230,10 @@ private:
             }
             case legend_kind::barometer:
                 line(across, barometer_grey, barometer_line_pt);
+                break;
+            case legend_kind::centre:
+                line(across, ink, centre_line_pt);
+                filled(circle(sample_radius), {row.x + 0.6, row.y}, 1, ink);
                 break;
             case legend_kind::thermometer:
                 filled(marker_outline(row.colour), mid, 1, thermometer_colour(row.colour));

@@ -94,14 +94,15 @@ std::vector<mm_point> marker_outline(std::size_t index) {
 namespace {
 
 // The legend's entries, in the order they are read: what the marks and spreads are, then the
-// calibrations in the table's order. Keys alone in one column; with the citation from 150 mm.
-std::vector<legend_row> legend_of(const batch_scene &scene) {
+// calibrations in the table's order. Keys alone in one column; with the citation from 150 mm;
+// with `lines`, what joins a value as entered to the mean of its runs.
+std::vector<legend_row> legend_of(const batch_scene &scene, bool lines) {
     bool any_ellipse = false, any_bar = false, any_point = false;
     for (const batch_mark &m : scene.marks) {
         if (m.spread) (m.spread->bar2 ? any_bar : any_ellipse) = true;
         any_point = any_point || m.point;
     }
-    const std::string runs = std::to_string(scene.runs) + " Monte-Carlo runs";
+    const std::string runs = std::to_string(scene.runs) + " Monte-Carlo runs, about their mean";
     std::vector<legend_row> rows;
     if (any_point) rows.push_back({legend_kind::mark, "Sample (T, P)", 0});
     if (scene.density) {
@@ -110,6 +111,7 @@ std::vector<legend_row> legend_of(const batch_scene &scene) {
         if (any_ellipse || scene.thermometer_spread)
             rows.push_back({legend_kind::ellipse1, "1σ of " + runs, 0});
         if (any_bar) rows.push_back({legend_kind::bar1, "±1σ in P of " + runs, 0});
+        if (lines) rows.push_back({legend_kind::centre, std::string(centre_words), 0});
     }
     if (scene.barometers) rows.push_back({legend_kind::barometer, "Barometer P(T)", 0});
     const bool cited = scene.options.width_mm >= 150;
@@ -148,6 +150,8 @@ obstacles obstacles_of(const batch_layout &layout, const batch_scene &scene) {
         }
     for (const reaction_line &line : scene.reactions)
         along(layout.to_mm(line.ends[0]), layout.to_mm(line.ends[1]), 0.3);
+    for (const centre_line &line : centre_lines(scene, layout))
+        along(line.ends[0], line.ends[1], 0.3);
     for (std::size_t i = 0; i < scene.marks.size(); i++) {
         if (const auto &line = scene.marks[i].barometer)
             along(layout.to_mm((*line)[0]), layout.to_mm((*line)[1]), 0.25);
@@ -401,10 +405,6 @@ batch_layout layout_batch(const batch_scene &scene, bool one_page, const text_wi
     const double top = scene.title.empty() ? 2.0 : 2.5 + 1.25 * char_mm(title_pt) + 1.0;
     const double ch = layout.page.char_height;
 
-    layout.legend = legend_of(scene);
-    const std::size_t rows = flow(layout.legend, left - 4.0, w - 1.0, 0, ch, width);
-    const double legend_h = legend_pitch * ch * static_cast<double>(rows);
-
     const double frame_w = w - left - right;
     std::size_t per_page = 1, columns = 1;
     double cell_w = frame_w, cell_h = 0.68 * frame_w;
@@ -415,6 +415,11 @@ batch_layout layout_batch(const batch_scene &scene, bool one_page, const text_wi
                                           std::max<std::size_t>(scene.marks.size(), 1));
         cell_w = (frame_w - gap * static_cast<double>(columns - 1)) / static_cast<double>(columns);
         cell_h = 0.8 * cell_w;
+    }
+    layout.legend = legend_of(scene, any_centre_line(scene, cell_w, cell_h, layout.mark_scale));
+    const std::size_t rows = flow(layout.legend, left - 4.0, w - 1.0, 0, ch, width);
+    const double legend_h = legend_pitch * ch * static_cast<double>(rows);
+    if (panels) {
         const std::size_t total_rows = (scene.marks.size() + columns - 1) / columns;
         const double room = max_page_mm - top - bottom - legend_h - 2.0;
         const auto fit = static_cast<std::size_t>(std::floor((room + gap) / (cell_h + gap)));

@@ -12,26 +12,35 @@
 
 namespace varno96::plot {
 
+// Monte-Carlo runs as a table gives them: how many have a value, their mean, standard
+// deviations and the correlation of T and P (NaN for none). The figure draws them from these
+// alone, so that a table read back draws what its batch drew.
+struct run_moments {
+    std::size_t n = 0;
+    double t_mean = std::numeric_limits<double>::quiet_NaN(), p_mean = t_mean, t_sd = t_mean,
+           p_sd = t_mean, rho = t_mean;
+};
+
+// The moments of runs at hand, (T_C, P_kbar) pairs, as a table gives them; the correlation
+// NaN without spread in T or P.
+run_moments moments_of(const std::vector<std::pair<double, double>> &runs);
+
 // Where a thermometer meets a sample's barometer: the calibration's key ("KR00"), as the legend
 // names it ("KR00 Krogh Ravna (2000)"), its place in the table of calibrations (its colour and
-// marker in every figure), the point, and the point of each Monte-Carlo run of pass 2 that has
-// one.
+// marker in every figure), the point of the analyses as entered, and the runs of pass 2 that
+// have one.
 struct batch_intersection {
     std::string legend;
     std::size_t colour = 0;
     double t_c = 0, p_kbar = 0;
-    std::vector<std::pair<double, double>> runs; // (T_C, P_kbar)
-    // Without the runs, their moments as a table gives them (NaN for none), and their number.
-    double t_sd = std::numeric_limits<double>::quiet_NaN(), p_sd = t_sd, rho = t_sd;
-    std::size_t runs_n = 0;
+    run_moments runs;
 };
 
 struct batch_sample {
     std::string label;
     double t_c = 0;
     double p_kbar = 0;
-    // (T_C, P_kbar) pairs of Monte-Carlo pass 2, empty without it
-    std::vector<std::pair<double, double>> pass2;
+    run_moments pass2; // of Monte-Carlo pass 2 (n 0 without it)
     bool t_varies = false;
     std::size_t runs = 0; // Monte-Carlo runs of pass 2, with a result or not
     // With thermometers: two points of the sample's barometer line P(T), (T_C, P_kbar) (the

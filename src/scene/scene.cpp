@@ -16,8 +16,7 @@ std::string degrees(double t_c) {
     return buffer;
 }
 
-cloud_spread spread_of(std::span<const pt_point> cloud, bool ellipses, double bar_t) {
-    const cloud_stats stats = describe(cloud);
+cloud_spread spread_of(const cloud_stats &stats, bool ellipses, double bar_t) {
     cloud_spread s;
     s.mean = stats.mean;
     if (ellipses) {
@@ -120,7 +119,7 @@ run_scene make_run_scene(const run_report &report, const pt_pairs &pairs) {
                 pass.marks[i].t_c = centre + (2 * u - 1) * strip_half_width * span;
             }
         }
-        pass.spread = spread_of(cloud, !scene.strips, bar_t);
+        pass.spread = spread_of(describe(cloud), !scene.strips, bar_t);
         box.include(pass.marks);
         include(box, *pass.spread);
     }
@@ -153,12 +152,19 @@ double in_unit(double p_kbar, pressure_unit unit) {
     return unit == pressure_unit::gpa ? p_kbar / 10 : p_kbar;
 }
 
-std::vector<pt_point> points_of(const std::vector<std::pair<double, double>> &pairs,
-                                pressure_unit unit) {
-    std::vector<pt_point> out;
-    out.reserve(pairs.size());
-    for (const auto &[t, p] : pairs) out.push_back({t, in_unit(p, unit)});
-    return out;
+// The moments of runs drawn in the figure's unit, about their mean: a spread not known counts
+// as none, so that a fixed temperature gives an ellipse flat in T; none without a mean of P or
+// two runs.
+std::optional<cloud_stats> stats_of(const run_moments &m, pressure_unit unit) {
+    if (m.n < 2 || !std::isfinite(m.p_mean) || !std::isfinite(m.p_sd)) return std::nullopt;
+    const auto known = [](double x) { return std::isfinite(x) ? x : 0.0; };
+    const double t_sd = known(m.t_sd), p_sd = in_unit(m.p_sd, unit);
+    const double t_mean = std::isfinite(m.t_mean) ? m.t_mean : std::nan("");
+    return cloud_stats{m.n,
+                       {t_mean, in_unit(m.p_mean, unit)},
+                       t_sd * t_sd,
+                       p_sd * p_sd,
+                       known(m.rho) * t_sd * p_sd};
 }
 
 } // namespace
@@ -198,29 +204,27 @@ batch_scene make_batch_scene(const std::vector<batch_sample> &samples, int left_
         // temperature's point and spread would pile up at that temperature.
         if (!sample.barometer) {
             box.include(mark.at);
-            if (!sample.pass2.empty() && !scene.density) {
-                scene.runs = std::max(scene.runs, sample.pass2.size());
-                mark.spread =
-                    spread_of(points_of(sample.pass2, unit), sample.t_varies && !side_by_side, t);
+            const bool ellipse = sample.t_varies && !side_by_side;
+            auto stats = stats_of(sample.pass2, unit);
+            if (stats && !ellipse) stats->mean.t_c = t;
+            if (stats && std::isfinite(stats->mean.t_c) && !scene.density) {
+                scene.runs = std::max(scene.runs, sample.pass2.n);
+                mark.spread = spread_of(*stats, ellipse, t);
                 include(box, *mark.spread, 1);
             }
         }
         scene.runs = std::max(scene.runs, sample.runs);
         pt_point middle{0, 0};
         for (const batch_intersection &x : sample.intersections) {
-            thermometer_mark tm{x.colour, {x.t_c, in_unit(x.p_kbar, unit)}, {}};
-            if (scene.density) {
-                // Densities instead of ellipses: none worked out.
-            } else if (x.runs.size() > 1) {
-                scene.runs = std::max(scene.runs, x.runs.size());
-                tm.ellipse1 = covariance_ellipse(describe(points_of(x.runs, unit)), 1);
-            } else if (std::isfinite(x.t_sd) && std::isfinite(x.p_sd) && std::isfinite(x.rho)) {
-                // The table's moments, when the runs themselves are not at hand.
-                const double p_sd = in_unit(x.p_sd, unit);
-                cloud_stats stats{x.runs_n, tm.at, x.t_sd * x.t_sd, p_sd * p_sd,
-                                  x.rho * x.t_sd * p_sd};
-                scene.runs = std::max(scene.runs, x.runs_n);
-                tm.ellipse1 = covariance_ellipse(stats, 1);
+            thermometer_mark tm{x.colour, {x.t_c, in_unit(x.p_kbar, unit)}, {}, {}};
+            tm.mean = tm.at;
+            // The runs about their own mean, where they lie; densities instead of ellipses draw
+            // none.
+            const auto stats = stats_of(x.runs, unit);
+            if (stats && std::isfinite(stats->mean.t_c) && !scene.density) {
+                scene.runs = std::max(scene.runs, x.runs.n);
+                tm.mean = stats->mean;
+                tm.ellipse1 = covariance_ellipse(*stats, 1);
             }
             if (!tm.ellipse1.empty()) scene.thermometer_spread = true;
             box.include(tm.at);

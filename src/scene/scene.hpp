@@ -62,7 +62,7 @@ inline constexpr double tick_pt = 7, axis_title_pt = 7.5, legend_pt = 7, name_pt
 constexpr double char_mm(double pt) { return pt * 25.4 / 72 / 1.25; }
 // Line widths in points, none under the 0.25 pt journals ask.
 inline constexpr double frame_line_pt = 0.6, ellipse_line_pt = 0.75, barometer_line_pt = 0.4,
-                        reaction_line_pt = 0.6, leader_line_pt = 0.35;
+                        reaction_line_pt = 0.6, leader_line_pt = 0.35, centre_line_pt = 0.4;
 
 // Each calibration's colour, by its place in the table of calibrations (EG79, P85, K88, A94,
 // KR00, KR78, GH82), the same in every figure whichever others are asked: blue, vermillion,
@@ -102,12 +102,13 @@ struct reaction_line {
     std::array<pt_point, 2> ends;
 };
 
-// A thermometer's intersection with a sample's barometer, with the 1 s.d. ellipse of its
-// Monte-Carlo runs (none with fewer than two runs).
+// A thermometer's intersection with a sample's barometer, the analyses' as entered, with the
+// 1 s.d. ellipse of its Monte-Carlo runs about their mean (none with fewer than two runs).
 struct thermometer_mark {
     std::size_t colour = 0; // index into thermometer_colours, the calibration's
     pt_point at;
     std::vector<pt_point> ellipse1;
+    pt_point mean; // of the runs, the ellipse's centre
 };
 
 struct batch_mark {
@@ -186,7 +187,17 @@ struct mm_point {
 
 // One entry of the legend: what its symbol shows, its text, and where it is: the left end of
 // its symbol and the middle of its row. A thermometer's entry has its colour and marker.
-enum class legend_kind { mark, ellipse1, ellipse2, bar1, bar2, barometer, thermometer, density };
+enum class legend_kind {
+    mark,
+    ellipse1,
+    ellipse2,
+    bar1,
+    bar2,
+    barometer,
+    thermometer,
+    density,
+    centre // the line from a value as entered to the mean of its runs
+};
 struct legend_row {
     legend_kind kind = legend_kind::mark;
     std::string text;
@@ -273,6 +284,22 @@ inline constexpr double sample_radius = 0.65; // of a sample's point
 inline constexpr double many_scale = 0.6;     // of marks and markers beyond many_samples
 // The tallest page of panels (a journal's page, less its caption).
 inline constexpr double max_page_mm = 220;
+
+// A thin line from a marker at the value as entered to the mean of its runs, the centre of its
+// ellipse, where the two lie farther apart than the marker is wide (otherwise the marker hides
+// it): the mark, its intersection (no_intersection: the sample's own spread), the page and the
+// ends in mm.
+inline constexpr std::size_t no_intersection = static_cast<std::size_t>(-1);
+struct centre_line {
+    std::size_t mark = 0, intersection = no_intersection, page = 0;
+    std::array<mm_point, 2> ends;
+};
+std::vector<centre_line> centre_lines(const batch_scene &scene, const batch_layout &layout);
+// What the legend says of them, after the entry of the 1 s.d. ellipses about the runs' mean.
+inline constexpr std::string_view centre_words =
+    "Markers: the analyses as entered, joined to that mean";
+// Whether `scene` in frames of w x h mm with marks scaled by `scale` draws any such line.
+bool any_centre_line(const batch_scene &scene, double w, double h, double scale);
 
 // The diagram of `scene` at its width: the frame (or the grid of panels, on as many pages as
 // they need; all on one page with `one_page`) within margins for the numbers, the axis titles

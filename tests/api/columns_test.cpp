@@ -60,14 +60,17 @@ TEST(Columns, EveryShapeIsPartOfTheWholeAndEveryRowFillsIt) {
     }
 }
 
-// The front ends find a row's sample, point and note by their roles: each role but a label's
-// belongs to one entry of a table, and the point's to a number.
+// The front ends find a row's sample, point, note and the spreads the figure draws by their
+// roles: each role but a label's belongs to one entry of a table, and once more to one entry
+// of the thermometers' family (whose columns also have their calibration's key); the point's
+// to a number.
 TEST(Columns, EachRoleHasOneColumn) {
     for (const auto &table : {result_column_table(), pair_column_table()}) {
-        std::set<column_role> seen;
+        std::set<std::pair<column_role, bool>> seen;
         for (const column_spec &c : table) {
             if (c.role == column_role::none || c.role == column_role::label) continue;
-            EXPECT_TRUE(seen.insert(c.role).second) << c.name;
+            const bool keyed = c.over == column_over::thermometer;
+            EXPECT_TRUE(seen.insert({c.role, keyed}).second) << c.name;
             if (c.role == column_role::temperature || c.role == column_role::pressure) {
                 EXPECT_EQ(c.kind, column::number) << c.name;
             }
@@ -75,8 +78,19 @@ TEST(Columns, EachRoleHasOneColumn) {
         }
         for (const column_role r : {column_role::file, column_role::sample,
                                     column_role::temperature, column_role::pressure})
-            EXPECT_TRUE(seen.count(r)) << role_name(r);
+            EXPECT_TRUE(seen.count({r, false})) << role_name(r);
     }
+    // What the figure reads of a result: the barometer line and the seed, and the moments of
+    // pass 2 and of each thermometer.
+    std::set<std::pair<std::string, std::string>> roles;
+    for (const column &c : result_columns(std::nullopt))
+        roles.insert({role_name(c.entry->role), column_key(c, std::nullopt)});
+    for (const char *r :
+         {"seed", "pressure_minus50", "pressure_plus50", "t_mean", "p_mean", "t_sd", "p_sd", "rho"})
+        EXPECT_TRUE(roles.count({r, ""})) << r;
+    for (const char *r : {"temperature", "pressure", "t_mean", "p_mean", "t_sd", "p_sd", "rho",
+                          "runs", "t_p16", "t_p50", "t_p84", "p_p16", "p_p50", "p_p84"})
+        for (const char *key : {"EG79", "GH82"}) EXPECT_TRUE(roles.count({r, key})) << r << key;
 }
 
 TEST(Columns, TheHelpNamesEveryColumn) {

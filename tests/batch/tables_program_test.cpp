@@ -368,6 +368,15 @@ TEST(Tables, CiteGivesTheMethodsOfExactlyTheOptionsGiven) {
         };
         EXPECT_EQ(has("Monte-Carlo"), given("--monte-carlo")) << text.out;
         EXPECT_EQ(has("seed -7"), given("--seed")) << text.out;
+        // How the intervals are defined, and which values are reported.
+        EXPECT_EQ(has("The values reported are those of the analyses as entered; the runs with a "
+                      "value give their mean, standard deviation and 16th, 50th and 84th "
+                      "percentiles"),
+                  given("--monte-carlo"))
+            << text.out;
+        EXPECT_EQ(has("type 7 of Hyndman & Fan (1996)") && has("\nHyndman R.J., Fan Y. (1996) "),
+                  given("--monte-carlo"))
+            << text.out;
         EXPECT_EQ(has("exchange temperature of Powell (1985)"), given("--powell")) << text.out;
         EXPECT_EQ(has("the trial temperature of 6"), given("-t")) << text.out;
         EXPECT_EQ(has("averaged"), given("mean")) << text.out;

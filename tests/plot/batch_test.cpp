@@ -38,15 +38,16 @@ std::vector<batch_sample> crowd(std::size_t n, bool spread, unsigned seed) {
         const double t = 450 + 50 * static_cast<double>(i % 4) + 30 * normal(random);
         const double p = 20 + 2 * static_cast<double>(i % 3) + 2 * normal(random);
         const bool fixed = uniform(random) < 0.2;
-        r.push_back({"S" + std::to_string(i + 1),
-                     t,
-                     p,
-                     spread ? cloud(t, p, fixed ? 0 : 15, seed + static_cast<unsigned>(i), 40)
-                            : std::vector<std::pair<double, double>>{},
-                     !fixed,
-                     0,
-                     {},
-                     {}});
+        r.push_back(
+            {"S" + std::to_string(i + 1),
+             t,
+             p,
+             spread ? moments_of(cloud(t, p, fixed ? 0 : 15, seed + static_cast<unsigned>(i), 40))
+                    : run_moments{},
+             !fixed,
+             0,
+             {},
+             {}});
     }
     return r;
 }
@@ -65,8 +66,8 @@ batch_sample on_barometer(const std::string &label, double t, double p, double s
     for (const auto &[colour, tt] : met)
         s.intersections.push_back(
             {"T" + std::to_string(colour) + " Someone (2000)", colour, tt, at(tt),
-             runs ? cloud(tt, at(tt), 25, static_cast<unsigned>(colour + 40)) : decltype(s.pass2){},
-             0});
+             runs ? moments_of(cloud(tt, at(tt), 25, static_cast<unsigned>(colour + 40)))
+                  : run_moments{}});
     return s;
 }
 
@@ -112,7 +113,8 @@ TEST(BatchDiagram, ASuiteAtAColumnsWidth) {
     const svg_picture svg = read_svg(xml);
     // Texts as text, none under 6 pt, the numbers, axis titles and legend 7 pt or more.
     for (const svg_text &t : svg.texts) EXPECT_GE(t.size, 6) << t.text;
-    for (const char *text : {"T (°C)", "P (kbar)", "1σ of 200 Monte-Carlo runs", "T6", "600"}) {
+    for (const char *text :
+         {"T (°C)", "P (kbar)", "1σ of 200 Monte-Carlo runs, about their mean", "T6", "600"}) {
         const auto it = std::find_if(svg.texts.begin(), svg.texts.end(),
                                      [&](const svg_text &x) { return x.text == text; });
         ASSERT_NE(it, svg.texts.end()) << text;
@@ -189,16 +191,16 @@ TEST(BatchDiagram, NoFigureWithoutASampleAndFailuresThatLeaveNothing) {
 
 TEST(BatchDiagram, SamplesAtOneFixedTemperatureStandSideBySide) {
     const std::vector<batch_sample> samples{
-        {"A", 650, 25, cloud(650, 25, 0, 4), false, 200, {}, {}},
-        {"B", 650, 27, cloud(650, 27, 0, 5), false, 200, {}, {}},
-        {"C", 650, 22, cloud(650, 22, 0, 6), false, 200, {}, {}}};
+        {"A", 650, 25, moments_of(cloud(650, 25, 0, 4)), false, 200, {}, {}},
+        {"B", 650, 27, moments_of(cloud(650, 27, 0, 5)), false, 200, {}, {}},
+        {"C", 650, 22, moments_of(cloud(650, 22, 0, 6)), false, 200, {}, {}}};
     plot_scratch dir;
     write_batch_diagram(samples, 0, {}, (dir / "batch.svg").string());
     const svg_picture svg = read_svg(slurp(dir / "batch.svg"));
     // The horizontal axis holds the samples, not temperatures that were never computed.
     EXPECT_TRUE(svg.has_text("Sample, all at 650 °C"));
     EXPECT_FALSE(svg.has_text("T (°C)"));
-    EXPECT_TRUE(svg.has_text("±1σ in P of 200 Monte-Carlo runs"));
+    EXPECT_TRUE(svg.has_text("±1σ in P of 200 Monte-Carlo runs, about their mean"));
     const auto marks = filled_at(svg, "#000000");
     ASSERT_EQ(marks.size(), 3u);
     for (std::size_t i = 0; i < 3; i++) {

@@ -96,7 +96,7 @@ batch_sample sample(const std::string &label, double t, double p,
     for (std::size_t k : keys) {
         const double tt = 420 + 50.0 * static_cast<double>(k);
         s.intersections.push_back({"K" + std::to_string(k) + " Someone (2000)", k, tt, at(tt),
-                                   cloud(tt, at(tt), seed + static_cast<unsigned>(k)), 0});
+                                   moments_of(cloud(tt, at(tt), seed + static_cast<unsigned>(k)))});
     }
     return s;
 }
@@ -195,7 +195,7 @@ TEST(FigureSizes, TextsAndLinesAtAColumnsWidth) {
         EXPECT_LT(row.y, layout.frame.y0);
     }
     ASSERT_GE(layout.legend.size(), 2u);
-    EXPECT_EQ(layout.legend[0].text, "1σ of 200 Monte-Carlo runs");
+    EXPECT_EQ(layout.legend[0].text, "1σ of 200 Monte-Carlo runs, about their mean");
     EXPECT_EQ(layout.legend.back().text, "K6"); // the key alone at a column's width
     // Every name written, beside the frame, none over another.
     EXPECT_EQ(layout.labels.size(), 7u);
@@ -272,7 +272,7 @@ TEST(FigureReactions, LabelledOnceAPageClearOfTheSamplesMarks) {
         std::vector<batch_sample> samples = suite(7, all_keys);
         for (batch_intersection &x : samples[0].intersections) {
             x.p_kbar = 19.5 + 0.0102 * x.t_c;
-            x.runs = cloud(x.t_c, x.p_kbar, 1);
+            x.runs = moments_of(cloud(x.t_c, x.p_kbar, 1));
         }
         const batch_scene scene = make_batch_scene(samples, 0, o);
         const batch_layout layout = layout_batch(scene);
@@ -335,29 +335,60 @@ TEST(FigureLayouts, LineNamesWithinTheFrameInTheirLinesOrder) {
     for (std::size_t k = 1; k < ends.size(); k++) EXPECT_LE(ends[k - 1].second, ends[k].second);
 }
 
-// Without the runs (a table read back), an intersection's ellipse from the table's s.d. and rho
-// is the ellipse of the runs themselves, moved to the intersection.
-TEST(FigureSpreads, FromTheTablesMomentsAsFromTheRuns) {
-    batch_sample with_runs = sample("S", 650, 22, {0}, 7);
-    std::vector<std::pair<double, double>> &runs = with_runs.intersections[0].runs;
-    for (auto &[t, p] : runs) p += 0.02 * (t - 420); // correlated
-    std::vector<pt_point> points;
-    for (const auto &[t, p] : runs) points.push_back({t, p});
-    const cloud_stats c = describe(points);
-    batch_sample moments = with_runs;
-    batch_intersection &x = moments.intersections[0];
-    x.runs.clear();
-    x.runs_n = runs.size();
-    x.t_sd = std::sqrt(c.var_t), x.p_sd = std::sqrt(c.var_p);
-    x.rho = c.cov_tp / (x.t_sd * x.p_sd);
-    const auto a = make_batch_scene({with_runs}, 0).marks[0].intersections[0].ellipse1;
-    const auto b = make_batch_scene({moments}, 0).marks[0].intersections[0].ellipse1;
-    ASSERT_EQ(a.size(), b.size());
-    const double dt = x.t_c - c.mean.t_c, dp = x.p_kbar - c.mean.p_kbar;
-    for (std::size_t i = 0; i < a.size(); i++) {
-        EXPECT_NEAR(b[i].t_c, a[i].t_c + dt, 1e-9);
-        EXPECT_NEAR(b[i].p_kbar, a[i].p_kbar + dp, 1e-9);
+// Each ellipse is centred on the mean of its runs and each marker at the value of the analyses
+// as entered; a line joins the two where they lie farther apart than the marker is wide (then
+// the legend says what it is), and none where the marker would hide it. A sample's own spread
+// alike.
+TEST(FigureSpreads, AboutTheRunsMeanJoinedToTheValueAsEntered) {
+    batch_sample s = sample("S", 650, 22, {0, 5}, 7);
+    s.intersections[0].runs.t_mean = s.intersections[0].t_c + 60; // far from its marker
+    s.intersections[1].runs.t_mean = s.intersections[1].t_c + 0.5;
+    s.intersections[1].runs.p_mean = s.intersections[1].p_kbar;
+    batch_sample own = sample("O", 600, 18, {}, 3);
+    own.barometer.reset();
+    own.t_varies = true;
+    own.pass2 = moments_of(cloud(560, 20, 4));
+    const batch_scene scene = make_batch_scene({s, own}, 0);
+    const batch_layout layout = layout_batch(scene);
+    const auto centre = [](const std::vector<pt_point> &ellipse) { // of the closed polyline
+        pt_point c;
+        for (std::size_t i = 0; i + 1 < ellipse.size(); i++)
+            c.t_c += ellipse[i].t_c, c.p_kbar += ellipse[i].p_kbar;
+        const auto n = static_cast<double>(ellipse.size() - 1);
+        return pt_point{c.t_c / n, c.p_kbar / n};
+    };
+    for (std::size_t k = 0; k < 2; k++) {
+        const thermometer_mark &x = scene.marks[0].intersections[k];
+        const batch_intersection &in = s.intersections[k];
+        EXPECT_EQ(x.at.t_c, in.t_c);
+        EXPECT_EQ(x.at.p_kbar, in.p_kbar);
+        EXPECT_NEAR(centre(x.ellipse1).t_c, in.runs.t_mean, 1e-9);
+        EXPECT_NEAR(centre(x.ellipse1).p_kbar, in.runs.p_mean, 1e-9);
+        EXPECT_EQ(x.mean.t_c, in.runs.t_mean);
     }
+    const batch_mark &o = scene.marks[1];
+    EXPECT_EQ(o.at.t_c, 600);
+    EXPECT_NEAR(centre(o.spread->ellipse1).t_c, own.pass2.t_mean, 1e-9);
+    EXPECT_NEAR(centre(o.spread->ellipse1).p_kbar, own.pass2.p_mean, 1e-9);
+    const std::vector<centre_line> lines = centre_lines(scene, layout);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].mark, 0u);
+    EXPECT_EQ(lines[0].intersection, 0u);
+    EXPECT_NEAR(lines[0].ends[0].x, layout.to_mm(scene.marks[0].intersections[0].at).x, 1e-9);
+    EXPECT_NEAR(lines[0].ends[1].x, layout.to_mm(scene.marks[0].intersections[0].mean).x, 1e-9);
+    EXPECT_EQ(lines[1].mark, 1u);
+    EXPECT_EQ(lines[1].intersection, no_intersection);
+    const auto said = [](const batch_layout &l) {
+        return std::count_if(l.legend.begin(), l.legend.end(),
+                             [](const legend_row &r) { return r.kind == legend_kind::centre; });
+    };
+    EXPECT_EQ(said(layout), 1);
+    // Each run where its value is: no line, nor a word of one.
+    s.intersections[0].runs.t_mean = s.intersections[0].t_c;
+    s.intersections[0].runs.p_mean = s.intersections[0].p_kbar;
+    const batch_scene close = make_batch_scene({s}, 0);
+    EXPECT_TRUE(centre_lines(close, layout_batch(close)).empty());
+    EXPECT_EQ(said(layout_batch(close)), 0);
 }
 
 // The axes hold what is drawn, the 1σ ellipses, and no more: a cloud spread over hundreds of
@@ -367,8 +398,10 @@ TEST(FigureLayouts, AxesHoldTheEllipsesDrawn) {
     batch_sample wide = sample("W", 500, 25, {}, 3);
     wide.barometer.reset();
     wide.t_varies = true;
+    std::vector<std::pair<double, double>> runs;
     for (int i = 0; i < 200; i++)
-        wide.pass2.emplace_back(500 + 300 * std::sin(i), 25 + 2 * std::cos(3.0 * i));
+        runs.emplace_back(500 + 300 * std::sin(i), 25 + 2 * std::cos(3.0 * i));
+    wide.pass2 = moments_of(runs);
     const batch_scene scene = make_batch_scene({wide}, 0);
     ASSERT_TRUE(scene.marks[0].spread);
     double lo = 1e9, hi = -1e9;

@@ -107,8 +107,9 @@ val diagram(const std::vector<plot::batch_sample> &samples, int left_off, const 
 
     val legend = val::array();
     for (const plot::legend_row &row : layout.legend) {
-        static constexpr const char *kinds[] = {"mark", "ellipse1",  "ellipse2",    "bar1",
-                                                "bar2", "barometer", "thermometer", "density"};
+        static constexpr const char *kinds[] = {"mark",        "ellipse1", "ellipse2",
+                                                "bar1",        "bar2",     "barometer",
+                                                "thermometer", "density",  "centre"};
         val e = val::object();
         e.set("text", row.text);
         e.set("kind", std::string(kinds[static_cast<int>(row.kind)]));
@@ -205,6 +206,15 @@ val diagram(const std::vector<plot::batch_sample> &samples, int left_off, const 
         }
         v.set("intersections", met);
         list.call<void>("push", v);
+    }
+    // The lines from each value as entered to the mean of its runs: x1, y1, x2, y2.
+    for (const plot::centre_line &l : plot::centre_lines(scene, layout)) {
+        const auto &[from, to] = l.ends;
+        const val ends = val::array(std::vector<double>{from.x, m.y(from.y), to.x, m.y(to.y)});
+        if (l.intersection == plot::no_intersection)
+            list[l.mark].set("centre", ends);
+        else
+            list[l.mark]["intersections"][l.intersection].set("centre", ends);
     }
     // The names written: a box, and a leader where the name stands apart from its mark.
     for (const plot::batch_label &l : layout.labels) {

@@ -125,7 +125,15 @@ test('every option of the table has the page\'s words, and every column its mean
 });
 
 test('the columns\' roles and the hint\'s action, as the page orders its table and applies the fix', () => {
-    const role = (name) => ({ file: 'file', sample: 'sample', T_C: 'temperature', P_kbar: 'pressure', note: 'note' })[name] ?? (/^(grt|cpx|phe)_label$/.test(name) ? 'label' : '');
+    // The thermometers' columns by their family's template ({key}), pass 2's and the point's by
+    // name; the statistics by what they are of.
+    const role = (name) => {
+        const fixed = { file: 'file', sample: 'sample', T_C: 'temperature', P_kbar: 'pressure', note: 'note', mc_seed: 'seed', P_minus50_kbar: 'pressure_minus50', P_plus50_kbar: 'pressure_plus50', rho2: 'rho', 'T_{key}_C': 'temperature', 'P_{key}_kbar': 'pressure', 'rho_{key}': 'rho', 'n_{key}': 'runs' }[name.replace(/^(T|P|rho|n)_[A-Z]+[0-9]+(?=_|$)/, '$1_{key}')];
+        if (fixed) return fixed;
+        const stat = name.match(/^([TP])(2|_[A-Z]+[0-9]+|_\{key\})_(mean|sd|p16|p50|p84)_(C|kbar)$/);
+        if (stat) return `${stat[1].toLowerCase()}_${stat[3]}`;
+        return /^(grt|cpx|phe)_label$/.test(name) ? 'label' : '';
+    };
     for (const c of M.columns()) for (const name of c.names) assert.equal(c.role, role(name), name);
     const fields = { model: '7', temperature: '650', combine: 'each', formulae: true, 'monte-carlo': true, seed: '-1', thermometers: 'KR00' };
     const r = computeBatch(M, inputs.filter((i) => i.name === 'SUITE.PRN'), fields);
@@ -195,15 +203,34 @@ test('the diagram with thermometers: colours by key, each barometer across the f
     const f = d.frames[0], e = 1e-6;
     const inside = (x, y) => x >= f.x0 - e && x <= f.x1 + e && y >= f.y0 - e && y <= f.y1 + e;
     assert.equal(d.marks.length, rows.length);
+    let joined = 0;
     d.marks.forEach((m, i) => {
         const met = keys.filter(([key]) => rows[i][column(`T_${key}_C`)] !== '').map(([, c]) => c);
         assert.deepEqual(m.intersections.map((x) => x.colour), met, m.label);
         for (const x of m.intersections) assert.ok(inside(x.x, x.y) && x.ellipse1, m.label);
+        // Each ellipse about the mean of its runs the table gives; where that mean lies apart
+        // from its marker (the analyses as entered), a line from the one to the other.
+        const at = (t, p) => [f.x0 + ((t - d.tAxis[0]) / (d.tAxis[1] - d.tAxis[0])) * (f.x1 - f.x0), f.y1 - ((p / 10 - d.pAxis[0]) / (d.pAxis[1] - d.pAxis[0])) * (f.y1 - f.y0)];
+        for (const x of m.intersections) {
+            const key = keys.find(([, c]) => c === x.colour)[0];
+            const [mx, my] = at(+rows[i][column(`T_${key}_mean_C`)], +rows[i][column(`P_${key}_mean_kbar`)]);
+            const outline = d.points.slice(...x.ellipse1);
+            let cx = 0, cy = 0;
+            for (let j = 0; j + 2 < outline.length; j += 2) (cx += outline[j]), (cy += outline[j + 1]);
+            const n = outline.length / 2 - 1, near = (a, b) => Math.abs(a - b) < 0.05;
+            assert.ok(near(cx / n, mx) && near(cy / n, my), `${m.label} ${key}`);
+            if (Math.hypot(mx - x.x, my - x.y) > 2 * d.markScale + 0.05) assert.ok(x.centre, `${m.label} ${key}`);
+            if (!x.centre) continue;
+            joined++;
+            assert.ok([x.x, x.y, mx, my].every((v, j) => near(v, x.centre[j])), `${m.label} ${key}`);
+        }
         // The line from edge to edge of the frame.
         const [x1, y1, x2, y2] = d.points.slice(...m.barometer);
         assert.ok(inside(x1, y1) && inside(x2, y2), m.label);
         assert.ok([x1, x2].some((x) => Math.abs(x - f.x0) < e || Math.abs(x - f.x1) < e) || [y1, y2].some((y) => Math.abs(y - f.y0) < e || Math.abs(y - f.y1) < e), m.label);
     });
+    assert.ok(joined > 0);
+    assert.ok(d.legend.some((e) => e.kind === 'centre'));
     // Each colour at 3:1 or more against the white page (WCAG 2.1 relative luminance).
     assert.equal(d.markers.length, d.thermometerColours.length);
     for (const colour of d.thermometerColours) {

@@ -157,7 +157,9 @@ for (const [what, fields] of suiteVariants) {
         const results = expected.slice(1).filter((r) => r[5] !== '').length;
         const keys = fields.thermometers?.split(',') ?? [];
         // With thermometers a sample is its barometer line and its intersections.
-        assert.equal(svg.match(/<circle /g)?.length ?? 0, keys.length ? 0 : results + 1); // + the legend's
+        // + the legend's, and the dot of its line from a value as entered to the runs' mean.
+        const joined = svg.includes('>Markers: the analyses as entered, joined to that mean</text>');
+        assert.equal(svg.match(/<circle /g)?.length ?? 0, (keys.length ? 0 : results + 1) + joined);
         assert.ok(svg.includes('>Qz = Coe</text>') || svg.includes('>Ab = Jd + Qz</text>'));
         assert.match(svg, /^<\?xml[^>]*>\n<svg [^>]*xmlns="http:\/\/www.w3.org\/2000\/svg"/);
         for (const r of expected.slice(1)) if (r[5]) assert.ok(svg.includes(`>${r[1]}</text>`), r[1]);
@@ -289,7 +291,7 @@ test('the columns are explained, sample and note are in view at 1280 and 390 px'
     assert.match(await page.$eval('#about', (e) => e.textContent.replace(/\s+/g, ' ')), /Berman R\.G\. \(1990\) .* American Mineralogist 75, 328–344/);
     // Every heading has its meaning, in the glossary too (the formulae columns by their family).
     const titles = await page.$$eval('#results th', (list) => list.map((th) => [th.textContent, th.title]));
-    assert.equal(titles.length, 15 + 3 + 10 + 3 * 22); // with the means, Monte-Carlo, formulae
+    assert.equal(titles.length, 15 + 3 + 17 + 3 * 22); // with the means, Monte-Carlo, formulae
     for (const [name, title] of titles) assert.ok(title.length > 10, name);
     // Sample, T, P and note first, by their columns' roles; numbers aligned, sample and note
     // styled apart, every cell as its heading.

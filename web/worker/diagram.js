@@ -82,6 +82,12 @@ export function diagramShapes(d) {
         }
         for (const x of m.intersections) if (x.ellipse1) out.push(['path', path(x.ellipse1), colour(x.colour), 0.75 * ptMm, '']);
     }
+    // The thin lines from each value as entered to the mean of its runs, beneath the marks.
+    const joined = ([x1, y1, x2, y2]) => `M${n3(x1)} ${n3(y1)}L${n3(x2)} ${n3(y2)}`;
+    for (const m of d.marks) {
+        if (m.centre) out.push(['path', joined(m.centre), diagramInk, 0.4 * ptMm, '']);
+        for (const x of m.intersections) if (x.centre) out.push(['path', joined(x.centre), colour(x.colour), 0.4 * ptMm, '']);
+    }
     for (const m of d.marks) if (m.point) out.push(['circle', m.x, m.y, d.sampleRadius * d.markScale, diagramInk]);
     for (const m of d.marks) for (const x of m.intersections) out.push(marker(x.colour, x.x, x.y, d.markScale));
     for (const m of d.marks) {
@@ -114,6 +120,10 @@ export function diagramShapes(d) {
         } else if (e.kind === 'bar1' || e.kind === 'bar2') out.push(['path', `M${n3(mid)} ${n3(yy - 1.2)}v2.4`, diagramInk, 0.75 * ptMm, '']);
         else if (e.kind === 'barometer') out.push(['path', `M${n3(e.x)} ${n3(yy)}h${d.legendSymbol}`, diagramBarometer, 0.4 * ptMm, '']);
         else if (e.kind === 'thermometer') out.push(marker(e.colour, mid, yy, 1));
+        else if (e.kind === 'centre') {
+            out.push(['path', `M${n3(e.x)} ${n3(yy)}h${d.legendSymbol}`, diagramInk, 0.4 * ptMm, '']);
+            out.push(['circle', e.x + 0.6, yy, d.sampleRadius, diagramInk]);
+        }
         else out.push(['circle', mid, yy, 1.1, 'rgba(60,60,60,0.5)']);
         out.push(['text', e.x + d.legendSymbol + 0.8, yy + 0.35 * sz.legend, sz.legend, 'start', e.text, 0]);
     }
