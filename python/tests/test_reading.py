@@ -10,7 +10,7 @@ import pandas as pd
 import pytest
 
 import varno96
-from support import EXAMPLES, assert_agrees, assert_same, needs_batch
+from support import EXAMPLES, as_text, assert_agrees, assert_same, batch, needs_batch
 
 EXPORT = os.path.join(EXAMPLES, "EPMA-EXPORT.csv")
 MEAN = (dict(model=7, temperature=650, combine="mean"), ["-m", "7", "-t", "650", "--combine",
@@ -118,3 +118,17 @@ def test_a_frame_without_a_sample_column_says_so_once():
         warnings.simplefilter("ignore")
         assert_same(varno96.compute(a, on="Gestein", **MEAN[0]),
                     varno96.compute(export_frame(), **MEAN[0]))
+
+
+@needs_batch
+def test_a_doubled_column_is_said_as_the_batch_says_it(tmp_path):
+    """Two Total columns of a DataFrame are ignored as those of its CSV are, in the same words."""
+    a = export_frame()
+    doubled = pd.concat([a, a[["Total"]]], axis=1)
+    doubled.to_csv(tmp_path / "T.csv", index=False)
+    with pytest.warns(varno96.TableWarning) as said:
+        rows = varno96.compute(doubled, name="T.csv", **MEAN[0])
+    _, expected, messages = batch(MEAN[1] + ["T.csv"], str(tmp_path))
+    assert [str(w.message) for w in said] == messages
+    assert messages[0] == 'T.csv: columns "Cr2O3", 14 "Total", 15 "Total" ignored'
+    assert as_text(rows) == expected

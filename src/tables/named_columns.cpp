@@ -327,7 +327,7 @@ bool name_columns(const std::string &file, const std::string &at_header,
         const std::string_view h = trimmed(fields[c]);
         const bool twice = std::count_if(fields.begin(), fields.end(),
                                          [&](const std::string &f) { return trimmed(f) == h; }) > 1;
-        return twice ? placed(c) : quoted(h);
+        return twice ? std::to_string(c + 1) + " " + quoted(h) : quoted(h);
     };
     for (const std::size_t c : said) names.push_back(name_of(c));
     for (const std::size_t c : suffix_ignored)
