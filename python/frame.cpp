@@ -1,5 +1,7 @@
 #include "frame.hpp"
 
+#include "api/messages.hpp"
+
 #include <algorithm>
 #include <chrono>
 #include <stdexcept>
@@ -61,7 +63,29 @@ call_result run_call(std::vector<call_input> &inputs, const call_options &c) {
         out.rows.add(r.cells);
         for (const auto &p : r.pairs) out.pairs.add(p);
     };
+    const auto by_name = [&](std::size_t, const sample_unit &u) {
+        const auto it = c.sample_temperatures.find(u.in->name);
+        if (it == c.sample_temperatures.end())
+            throw std::invalid_argument("temperature: no value for sample " + u.in->name);
+        return it->second;
+    };
     std::vector<table_text> one;
+    if (o.join) { // the inputs read as one table: one batch, its rows those of no one input
+        for (call_input &in : inputs) {
+            one.emplace_back(in.name, in.frame ? std::string() : std::move(in.text));
+            if (in.frame) one.back().columns = &*in.frame;
+        }
+        if (c.by_sample) hooks.temperature = by_name;
+        const batch_summary done = run_batch(one, o, hooks);
+        out.several += done.several;
+        out.input_rows.push_back(out.rows.rows());
+        out.input_wide.push_back(
+            std::all_of(done.wide.begin(), done.wide.end(), [](bool w) { return w; }));
+        return out;
+    }
+    // Each input a batch of its own: a sample name in several of them said once at the end.
+    spread_samples spread;
+    hooks.spread = &spread;
     for (call_input &in : inputs) {
         one.clear();
         one.emplace_back(in.name, in.frame ? std::string() : std::move(in.text));
@@ -84,12 +108,7 @@ call_result run_call(std::vector<call_input> &inputs, const call_options &c) {
                 return in.row_temperatures[static_cast<std::size_t>(u.in->line - 2)];
             };
         else if (c.by_sample)
-            hooks.temperature = [&](std::size_t, const sample_unit &u) {
-                const auto it = c.sample_temperatures.find(u.in->name);
-                if (it == c.sample_temperatures.end())
-                    throw std::invalid_argument("temperature: no value for sample " + u.in->name);
-                return it->second;
-            };
+            hooks.temperature = by_name;
         const std::size_t before = out.rows.rows();
         bool wide = false;
         for (std::size_t first = 0;; first += part) {
@@ -103,6 +122,8 @@ call_result run_call(std::vector<call_input> &inputs, const call_options &c) {
         out.input_rows.push_back(out.rows.rows() - before);
         out.input_wide.push_back(wide);
     }
+    if (const std::string w = spread.warning(front_end::python); !w.empty())
+        out.messages.push_back(message_line(w));
     return out;
 }
 

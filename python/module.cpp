@@ -67,6 +67,9 @@ struct input {
     // A frame made of one frame per mineral: (mineral, first row, index labels as Python
     // shows them) of each, so that a message names the frame and row the reader gave.
     std::vector<std::tuple<std::string, std::size_t, std::vector<std::string>>> parts;
+    // A frame of one mineral (its keyword: garnet, cpx or mica), said as `said_as`, its
+    // samples named by the column `sample_column`; empty: a frame of any minerals.
+    std::string mineral, said_as, sample_column;
 };
 
 struct frame_input {
@@ -117,6 +120,9 @@ frame_input frame_of(const input &in) {
                            labels[row - first] + ")";
             return "DataFrame line " + std::to_string(line);
         };
+    f.table.said_as = in.said_as;
+    f.table.sample_column = in.sample_column;
+    if (!in.mineral.empty()) f.table.only = mineral_of(in.mineral);
     if (in.columns.size() != in.column_names.size())
         throw py::value_error("one name per column expected");
     for (std::size_t c = 0; c < in.columns.size(); c++) {
@@ -364,7 +370,10 @@ PYBIND11_MODULE(_varno96, m) {
         .def_readwrite("row_names", &varno96::input::row_names)
         .def_readwrite("row_range", &varno96::input::row_range)
         .def_readwrite("row_temperatures", &varno96::input::row_temperatures)
-        .def_readwrite("parts", &varno96::input::parts);
+        .def_readwrite("parts", &varno96::input::parts)
+        .def_readwrite("mineral", &varno96::input::mineral)
+        .def_readwrite("said_as", &varno96::input::said_as)
+        .def_readwrite("sample_column", &varno96::input::sample_column);
     m.def("compute", &varno96::compute, "inputs"_a, "options"_a, "temperatures"_a = py::none(),
           "pairs"_a = false, "part"_a = 65536,
           "Reads and computes the tables `inputs`; see varno96.compute.");

@@ -49,6 +49,8 @@ inline pybind11::dict option_dict(const option_spec &s) {
     d["needs"] = needs;
     // Given per mineral, as a dict or as the command line's text.
     d["per_mineral"] = std::holds_alternative<ferric_estimates batch_options::*>(s.field);
+    // Given several times, each adding to a list (the spots chosen).
+    d["several"] = std::holds_alternative<std::vector<std::string> batch_options::*>(s.field);
     return d;
 }
 

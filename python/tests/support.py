@@ -52,7 +52,7 @@ def in_python_words(text):
     """A text of the batch with its options as the module names them."""
     for how in ("mean", "each"):
         text = text.replace(f"--combine {how}", f'combine="{how}"')
-    return text
+    return text.replace("--join", "join=True").replace("--sample-column NAME", 'on="NAME"')
 
 
 def batch(args, cwd):

@@ -179,7 +179,8 @@ def test_one_frame_per_mineral():
     assert_same(varno96.compute(**suffixed, on=keys, model=7, temperature=650, combine="mean"),
                 expected)
     clash = dict(parts, cpx=parts["cpx"].assign(SiO2_Cpx=1.0))
-    with pytest.raises(ValueError, match=r"cpx: columns 'SiO2  ' and 'SiO2_Cpx' both give SiO2"):
+    with pytest.raises(ValueError, match=r"cpx frame line 1: columns 2 'SiO2  ' and 12 'SiO2_Cpx' both "
+                       r"give SiO2"):
         varno96.compute(**clash, on=" Sample", model=7, temperature=650)
 
 

@@ -53,7 +53,7 @@ from support import EXAMPLES, suite_long
      "DataFrame line 1: no column names an oxide (SiO2, Al2O3, FeO, ...); the columns: "
      "['Sample', 'Colour ']"),
     (pd.DataFrame({"Sample": ["A"], "Mineral": ["Grt"], "SiO2": [1.0], "SiO2 ": [2.0]}), {},
-     ValueError, "DataFrame line 1: columns 'SiO2' and 'SiO2 ' both give SiO2"),
+     ValueError, "DataFrame line 1: columns 3 'SiO2' and 4 'SiO2 ' both give SiO2"),
     (42, {}, TypeError, "data must be a path, a table's text, a pandas DataFrame"),
 ])
 def test_errors(data, kwargs, error, message):

@@ -86,21 +86,28 @@ def _temperatures(temperature):
     return out
 
 
-def _run(data, minerals, on, name, with_pairs, options):
+def _run(data, minerals, name, with_pairs, options):
     given = {k: v for k, v in minerals.items() if v is not None}
-    parts = None
-    if given or on is not None:
-        if data is not None:
-            raise TypeError("give either data or garnet=, cpx= and mica=, not both")
-        data, parts = _frames.per_mineral_frame(minerals, on, _varno96.oxide_columns)
-    elif data is None:
-        raise TypeError("data, or garnet=, cpx= and mica=, must be given")
+    on = options["on"]
     per_sample = _temperatures(options["temperature"])
+    # A key per mineral (a dict) is the frames' own; the sample column is set on each.
     checked = _OPTIONS.checked({k: (0.0 if k == "temperature" and per_sample is not None
-                                    else v) for k, v in options.items()})
+                                    else None if k == "on" and given else v)
+                                for k, v in options.items()})
     if checked["jobs"] is None:
         checked["jobs"] = _processors()
-    items, inputs = _frames.table_inputs(data, name, per_sample, parts)
+    if given:
+        if data is not None:
+            raise TypeError("give either data or garnet=, cpx= and mica=, not both")
+        if not (on is None or isinstance(on, (str, dict))):
+            raise TypeError(f"on must be a str or a dict of them by mineral, got {on!r}")
+        items = [minerals[k] for k, _ in _frames.MINERALS]
+        inputs = _frames.per_mineral_inputs(minerals, on, name)
+        checked["join"] = True  # the frames are one table
+    elif data is None:
+        raise TypeError("data, or garnet=, cpx= and mica=, must be given")
+    else:
+        items, inputs = _frames.table_inputs(data, name, per_sample)
     temperatures = None if per_sample is None else {str(k): v for k, v in per_sample.items()}
     result = _compute(inputs, checked, temperatures, pairs=with_pairs, part=_PART)
     for message in result["messages"]:
@@ -135,11 +142,11 @@ def _unused_keys(per_sample, items, result):
 # The arguments besides the options: the data, and its name or its frames per mineral.
 _DATA = [inspect.Parameter("data", inspect.Parameter.POSITIONAL_OR_KEYWORD, default=None)]
 _INPUTS = [inspect.Parameter(k, inspect.Parameter.KEYWORD_ONLY, default=None)
-           for k in ("name", "garnet", "cpx", "mica", "on")]
+           for k in ("name", "garnet", "cpx", "mica")]
 
 
 @_OPTIONS.keywords(before=_DATA, after=_INPUTS)
-def compute(options, data=None, name=None, garnet=None, cpx=None, mica=None, on=None):
+def compute(options, data=None, name=None, garnet=None, cpx=None, mica=None):
     """Compute every sample of a table of analyses, as ``varno96-batch`` does.
 
     Parameters
@@ -204,8 +211,21 @@ def compute(options, data=None, name=None, garnet=None, cpx=None, mica=None, on=
         its synonym or mineral suffix (``SiO2_Gt``, ``FeOt``); blanks around the headers are
         dropped.
     on : str or dict, optional
-        The column of ``garnet``, ``cpx`` and ``mica`` naming the sample, or a dict of one
-        per mineral (``{"garnet": "Sample_ID_Gt", ...}``); by default their index.
+        The column naming the samples, case and blanks ignored (by default the first of
+        ``Sample``, ``Sample ID``, ``Sample No.``, ``Rock``, ``Rock ID``, ``Specimen``,
+        ``Name``, ``ID``, ...); for ``garnet``, ``cpx`` and ``mica`` also a dict of one per
+        mineral (``{"garnet": "Sample_ID_Gt", ...}``), by default their index. A table
+        without one is one sample, and a TableWarning says so.
+    mineral : str, optional
+        The column naming the minerals (by default ``Mineral``, ``Min``, ``Phase``, ...). In
+        ``garnet``, ``cpx`` and ``mica`` rows naming another mineral are left out, and said.
+    join : bool, default False
+        The inputs of a list read as one table: the analyses of a sample in several of them
+        joined (``garnet=``, ``cpx=`` and ``mica=`` always are).
+    where : str or list of str, optional
+        Only the analyses whose column holds the value, before combining:
+        ``"Location=rim"``, or ``"grt:Location=rim"`` for the garnet alone; several as a
+        list (each column must match, a column named twice either value).
 
     Returns
     -------
@@ -258,7 +278,7 @@ def compute(options, data=None, name=None, garnet=None, cpx=None, mica=None, on=
     use them; a TableWarning then names the fix.
     """
     minerals = dict(garnet=garnet, cpx=cpx, mica=mica)
-    items, result = _run(data, minerals, on, name, False, options)
+    items, result = _run(data, minerals, name, False, options)
     index = _frames.result_index(items, result, result["values"], result["columns"])
     rows = _frames.result_frame(result["columns"], result["values"], result["block"], index)
     rows.attrs["varno96"] = result["attrs"]
@@ -266,7 +286,7 @@ def compute(options, data=None, name=None, garnet=None, cpx=None, mica=None, on=
 
 
 @_OPTIONS.keywords(before=_DATA, after=_INPUTS, monte_carlo=True)
-def pairs(options, data=None, name=None, garnet=None, cpx=None, mica=None, on=None):
+def pairs(options, data=None, name=None, garnet=None, cpx=None, mica=None):
     """The Monte-Carlo temperature-pressure pairs of every sample, as ``varno96-batch --pt``
     writes them.
 
@@ -293,7 +313,7 @@ def pairs(options, data=None, name=None, garnet=None, cpx=None, mica=None, on=No
         raise ValueError("monte_carlo must be True for the pairs, which are those of the "
                          "Monte-Carlo runs")
     minerals = dict(garnet=garnet, cpx=cpx, mica=mica)
-    _, result = _run(data, minerals, on, name, True, options)
+    _, result = _run(data, minerals, name, True, options)
     runs = _frames.result_frame(result["pair_columns"], result["pairs"], result["pair_block"])
     runs.attrs["varno96"] = result["attrs"]
     return runs

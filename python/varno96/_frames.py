@@ -91,13 +91,12 @@ def _matching(key_name, frame):
     return None
 
 
-def per_mineral_frame(frames, on, oxide_columns):
-    """One frame per mineral (garnet, cpx, mica) as one frame of one analysis per row: the
-    key column `on` (one name, or a dict of one per mineral; by default each frame's index)
-    as the sample, each oxide column under the name of its oxide whatever its spelling or
-    mineral suffix (SiO2_Gt, FeOt, " SiO2 "), other headers without their blanks; and where
-    each frame's rows are in it, for the messages."""
-    parts, places, first = [], [], 0
+def per_mineral_inputs(frames, on, name):
+    """One frame per mineral (garnet, cpx, mica) as inputs read as one table: each of its
+    mineral alone (rows naming another in a mineral column left out, and said), the key column
+    `on` (one name, or a dict of one per mineral; by default each frame's index) naming the
+    samples, the other columns as they are; a message names the frame and its row."""
+    inputs = []
     for keyword, mineral in MINERALS:
         frame = frames.get(keyword)
         if frame is None:
@@ -105,38 +104,30 @@ def per_mineral_frame(frames, on, oxide_columns):
                             "garnet=, cpx= and mica=")
         if not isinstance(frame, pd.DataFrame):
             raise TypeError(f"{keyword} must be a pandas DataFrame, not {type(frame).__name__}")
-        places.append((keyword, first, [repr(label) for label in frame.index]))
-        first += len(frame)
+        labels = [repr(label) for label in frame.index]
         key_name = on.get(keyword) if isinstance(on, dict) else on
         if key_name is not None and key_name not in frame.columns:
             found = _matching(key_name, frame)
             if found is None:
                 raise ValueError(f"{keyword}: no column {key_name!r} to match the samples on "
                                  f"(columns: {[column_name(c) for c in frame.columns]})")
-            if found not in frame.columns:
-                frame = frame.reset_index()
             key_name = found
-        if key_name is not None:
-            key = frame[key_name]
-            if isinstance(key, pd.DataFrame):
-                raise ValueError(f"{keyword}: several columns {key_name!r}")
-            rest = frame.drop(columns=[key_name])
-        else:
-            key = pd.Series(frame.index, index=frame.index)
-            rest = frame
-        headers = [column_name(label) for label in rest.columns]
-        named = {}
-        for header, oxide in zip(headers, oxide_columns(headers)):
-            plain = oxide or header.strip()
-            if plain in named:
-                raise ValueError(f"{keyword}: columns {named[plain]!r} and {header!r} both give "
-                                 f"{plain}")
-            named[plain] = header
-        rest = rest.set_axis(list(named), axis=1).reset_index(drop=True)
-        rest.insert(0, "Mineral", mineral)
-        rest.insert(0, "Sample", key.to_numpy())
-        parts.append(rest)
-    return pd.concat(parts, ignore_index=True, sort=False), places
+        if key_name is None or key_name not in frame.columns:
+            # The index names the samples: a column of a name no other column has.
+            key_name = key_name if key_name is not None else frame.index.name
+            taken = {column_name(c) for c in frame.columns}
+            while key_name is None or column_name(key_name) in taken:
+                key_name = "index" if key_name is None else f"{column_name(key_name)}_"
+            frame = frame.rename_axis(key_name).reset_index()
+        if isinstance(frame[key_name], pd.DataFrame):
+            raise ValueError(f"{keyword}: several columns {key_name!r}")
+        table = frame_input(name or "DataFrame", frame.reset_index(drop=True),
+                            parts=[(keyword, 0, labels)])
+        table.mineral = mineral
+        table.said_as = f"{keyword} frame"
+        table.sample_column = column_name(key_name)
+        inputs.append(table)
+    return inputs
 
 
 def table_inputs(data, name, temperature=None, parts=None):

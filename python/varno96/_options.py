@@ -91,6 +91,15 @@ class Options:
             if value not in choices:
                 raise ValueError(f"{label} must be {self._kind_words(option)}, got {value!r}")
             return value
+        if kind == "text":
+            # A text; several of a list option (the spots chosen) separated by semicolons.
+            texts = [value] if isinstance(value, str) else value
+            if (option.get("several") and isinstance(texts, (list, tuple)) and texts and
+                    all(isinstance(t, str) for t in texts)):
+                return ";".join(texts)
+            if not isinstance(value, str):
+                raise TypeError(f"{label} must be {self._kind_words(option)}, got {_shown(value)}")
+            return value
         if _is_bool(value) or not isinstance(value, numbers.Real):
             raise TypeError(f"{label} must be {self._kind_words(option)}, got "
                             f"{type(value).__name__} {_shown(value)}")
@@ -120,6 +129,8 @@ class Options:
         if kind == "choice":
             words = " or ".join(repr(c) for c in option.get("choices") or [])
             return words + (" or None" if self._may_be_none(option) else "")
+        if kind == "text":
+            return "a str or a list of str" if option.get("several") else "a str"
         what = "an integer" if kind == "integer" else "a finite number"
         return what + self._range_words(option)
 

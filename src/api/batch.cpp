@@ -62,6 +62,44 @@ plot::batch_sample diagram_point(const sample_unit &u, const sample_result &r,
     return s;
 }
 
+reading reading_of(const batch_options &o) {
+    reading how;
+    how.sample_column = o.sample_column;
+    how.mineral_column = o.mineral_column;
+    for (const std::string &w : o.where)
+        if (const auto c = spot_choices_of(w))
+            how.where.insert(how.where.end(), c->begin(), c->end());
+    how.joined = o.join;
+    return how;
+}
+
+void spread_samples::add(const std::vector<sample_input> &samples) {
+    for (const sample_input &s : samples) {
+        if (s.naming != sample_naming::column) continue;
+        const auto [it, added] = index_.try_emplace(s.name, files_.size());
+        if (added) files_.push_back({s.name, {}});
+        auto &files = files_[it->second].second;
+        if (std::find(files.begin(), files.end(), s.file) == files.end()) files.push_back(s.file);
+    }
+}
+
+std::string spread_samples::warning(front_end words) const {
+    std::vector<std::string> names;
+    for (const auto &[name, files] : files_) {
+        if (files.size() < 2) continue;
+        std::string in;
+        for (const std::string &f : files) in += (in.empty() ? "" : ", ") + f;
+        names.push_back(quoted(name) + " (" + in + ")");
+    }
+    if (names.empty()) return {};
+    std::string list;
+    for (std::size_t i = 0; i < names.size() && i < 20; i++) list += (i ? ", " : "") + names[i];
+    if (names.size() > 20) list += " and " + grouped(names.size() - 20) + " more";
+    return std::string(names.size() == 1 ? "a sample is" : "samples are") +
+           " in several files, each file's analyses computed alone: " + list + "; " +
+           option_words(words, option_of(&batch_options::join)) + " joins them";
+}
+
 namespace {
 
 batch_summary run(const std::vector<table_text> &inputs, const batch_options &o,
@@ -70,7 +108,16 @@ batch_summary run(const std::vector<table_text> &inputs, const batch_options &o,
     out.how = choices_of(o);
     out.columns = result_columns(o);
     out.pair_columns = pair_columns(o);
+    const reading how = reading_of(o);
+    std::string chosen;
+    for (const std::string &w : o.where) chosen += (chosen.empty() ? "" : ", ") + w;
+    // The page says the messages' options in its own words from the command line's.
+    const front_end said_in =
+        hooks.words == front_end::page ? front_end::command_line : hooks.words;
+    spread_samples own;
+    spread_samples *spread = hooks.spread ? hooks.spread : o.join ? nullptr : &own;
     std::vector<sample_input> samples;
+    std::vector<std::vector<sample_input>> to_join;
     std::vector<std::size_t> input_of; // of each sample, for hooks.temperature
     for (const table_text &t : inputs) {
         out.names.push_back(t.name);
@@ -79,22 +126,35 @@ batch_summary run(const std::vector<table_text> &inputs, const batch_options &o,
             in.error = t.error;
         else
             try {
-                in = t.columns ? read_columns(*t.columns, t.first, t.last, t.first == 0)
-                     : t.open  ? read_table(t.name, t.open(), t.size)
-                               : read_table(t.name, t.text);
+                in = t.columns ? read_columns(*t.columns, t.first, t.last, t.first == 0, how)
+                     : t.open  ? read_table(t.name, t.open(), t.size, how)
+                               : read_table(t.name, t.text, how);
             } catch (const std::runtime_error &e) { in.error = e.what(); }
         if (in.workbook) in.error += ": " + workbook_advice(hooks.words);
         out.wide.push_back(in.wide);
         input_of.resize(input_of.size() + in.samples.size(), out.names.size() - 1);
         if (!in.error.empty() && hooks.unreadable) hooks.unreadable(t.name, message_line(in.error));
+        const std::string &said_as =
+            t.columns && !t.columns->said_as.empty() ? t.columns->said_as : t.name;
         if (hooks.message)
-            for (const std::string &m : file_messages(in, t.name)) hooks.message(message_line(m));
-        if (!in.error.empty() || in.samples.empty()) out.failed_inputs++;
-        if (samples.empty())
+            for (const std::string &m : file_messages(in, said_as, said_in, chosen))
+                hooks.message(message_line(m));
+        if (!in.error.empty() || (in.samples.empty() && in.unchosen_rows == 0)) out.failed_inputs++;
+        if (spread) spread->add(in.samples);
+        if (o.join)
+            to_join.push_back(std::move(in.samples));
+        else if (samples.empty())
             samples = std::move(in.samples);
         else
             for (sample_input &s : in.samples) samples.push_back(std::move(s));
     }
+    if (o.join) {
+        samples = join_samples(std::move(to_join));
+        // A joined sample comes from the input of its first analysis.
+        input_of.clear();
+    }
+    if (spread == &own && hooks.message)
+        if (const std::string w = own.warning(said_in); !w.empty()) hooks.message(message_line(w));
     for (const sample_input &s : samples) out.rows += unit_count(s, o.combine);
     // The samples a part at a time, each part's analyses and units let go once computed: a
     // unit holds its analyses again, and a table of many samples would be held twice.
@@ -107,12 +167,15 @@ batch_summary run(const std::vector<table_text> &inputs, const batch_options &o,
                         static_cast<std::ptrdiff_t>(std::min(samples.size(), first + part_size));
         const std::vector<sample_input> part(std::make_move_iterator(from),
                                              std::make_move_iterator(to));
-        std::vector<sample_unit> units = sample_units(part, o.combine, hooks.words);
+        std::vector<sample_unit> units = sample_units(part, o.combine, hooks.words, chosen);
         for (const sample_unit &u : units) out.several += u.several;
         if (hooks.temperature)
             for (sample_unit &u : units)
                 u.t_c = hooks.temperature(
-                    input_of[first + static_cast<std::size_t>(u.in - part.data())], u);
+                    input_of.empty()
+                        ? 0
+                        : input_of[first + static_cast<std::size_t>(u.in - part.data())],
+                    u);
         const std::function<void(std::size_t, std::size_t)> progress =
             !hooks.progress ? hooks.progress : [&](std::size_t i, std::size_t n) {
                 // Once at the very end, not at the end of each part.

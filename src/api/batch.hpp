@@ -15,6 +15,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -52,6 +53,22 @@ struct batch_row {
     bool ok;                                     // the row has a result
 };
 
+// Samples of one name found in several inputs, each input's analyses computed alone: said in
+// one warning that names the option that joins them.
+class spread_samples {
+public:
+    void add(const std::vector<sample_input> &samples);
+    // The warning, in the words of `words`; empty when no name is in several inputs.
+    std::string warning(front_end words) const;
+
+private:
+    std::unordered_map<std::string, std::size_t> index_;                  // into files_
+    std::vector<std::pair<std::string, std::vector<std::string>>> files_; // of each name
+};
+
+// How the tables of a batch are read under its options.
+reading reading_of(const batch_options &o);
+
 struct batch_hooks {
     unsigned threads = 1;
     front_end words = front_end::command_line; // of the messages and notes that name an option
@@ -71,6 +88,9 @@ struct batch_hooks {
     // its unit, when it is not the options' one: each row is then computed as a batch with
     // its temperature alone would compute it.
     std::function<double(std::size_t input, const sample_unit &)> temperature;
+    // Where the samples found in several inputs are gathered, when the front end reads its
+    // inputs in several batches; none: this batch says them (without join).
+    spread_samples *spread = nullptr;
 };
 
 struct batch_summary {

@@ -26,11 +26,58 @@ std::size_t unit_count(const sample_input &s, combine_mode mode) {
     return combinations > max_combinations ? 1 : combinations;
 }
 
+std::string reading_note(const sample_input &s, std::string_view chosen) {
+    std::string note;
+    const auto add = [&](const std::string &what) { note += (note.empty() ? "" : "; ") + what; };
+    if (s.unnamed) {
+        std::string said = "no sample column: every analysis of the table is taken as of this "
+                           "one sample";
+        if (!s.unnamed->empty()) {
+            said += " (";
+            for (std::size_t i = 0; i < s.unnamed->size(); i++)
+                said += (i == 0 ? "" : i + 1 < s.unnamed->size() ? ", " : " or ") + (*s.unnamed)[i];
+            said += " may name the samples)";
+        }
+        add(said);
+    }
+    if (s.files.size() > 1) {
+        std::string from = "analyses from ";
+        for (std::size_t i = 0; i < s.files.size(); i++)
+            from += (i == 0 ? "" : i + 1 < s.files.size() ? ", " : " and ") + s.files[i];
+        add(from);
+    }
+    std::vector<std::string> left;
+    for (std::size_t k = 0; k < 3; k++)
+        if (s.unchosen[k] > 0)
+            left.push_back(std::to_string(s.unchosen[k]) + " " + mineral_names[k] +
+                           (s.unchosen[k] == 1 ? " analysis" : " analyses"));
+    if (!left.empty()) {
+        std::string said;
+        for (std::size_t i = 0; i < left.size(); i++)
+            said += (i == 0 ? "" : i + 1 < left.size() ? ", " : " and ") + left[i];
+        add(said + " left out by the choice of spots " + std::string(chosen));
+    }
+    if (!s.others.empty()) {
+        std::string said = "rows of other minerals left out: ";
+        bool first = true;
+        for (const auto &[name, n] : s.others) {
+            said += (first ? "" : ", ") + name + " (" + std::to_string(n) + ")";
+            first = false;
+        }
+        add(said);
+    }
+    return note;
+}
+
 std::vector<sample_unit> sample_units(const std::vector<sample_input> &samples, combine_mode mode,
-                                      front_end words) {
+                                      front_end words, std::string_view chosen) {
     std::vector<sample_unit> units;
     units.reserve(samples.size());
     for (const sample_input &s : samples) {
+        const std::string read = reading_note(s, chosen);
+        const auto with_read = [&read](std::string &text) {
+            if (!read.empty()) text += (text.empty() ? "" : "; ") + read;
+        };
         sample_unit u;
         u.in = &s;
         for (std::size_t k = 0; k < 3; k++) u.count[k] = static_cast<int>(s.analyses[k].size());
@@ -51,6 +98,7 @@ std::vector<sample_unit> sample_units(const std::vector<sample_input> &samples, 
             u.several = true;
         }
         if (!u.problem.empty()) {
+            with_read(u.problem);
             units.push_back(std::move(u));
             continue;
         }
@@ -62,6 +110,7 @@ std::vector<sample_unit> sample_units(const std::vector<sample_input> &samples, 
                         std::to_string(max_combinations) + "; " +
                         option_words(words, option_of(&batch_options::combine), "mean") +
                         " uses them all";
+            with_read(u.problem);
             units.push_back(std::move(u));
             continue;
         }
@@ -80,6 +129,7 @@ std::vector<sample_unit> sample_units(const std::vector<sample_input> &samples, 
                                 a->label.empty() ? "line " + std::to_string(a->line) : a->label;
                         }
                         e.note = notes.text();
+                        with_read(e.note);
                         units.push_back(std::move(e));
                     }
             continue;
@@ -97,6 +147,7 @@ std::vector<sample_unit> sample_units(const std::vector<sample_input> &samples, 
             for (const analysis &a : list) notes.add(a.notes);
         }
         u.note = notes.text();
+        with_read(u.note);
         units.push_back(std::move(u));
     }
     return units;

@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace varno96 {
@@ -33,8 +34,14 @@ inline constexpr std::size_t max_combinations = 10000;
 
 // The calculations of the samples under `mode`, in order; their problems name the options in
 // the words of `words`.
+// `chosen`: the spots chosen, as given, for the notes of the analyses left out.
 std::vector<sample_unit> sample_units(const std::vector<sample_input> &samples, combine_mode mode,
-                                      front_end words = front_end::command_line);
+                                      front_end words = front_end::command_line,
+                                      std::string_view chosen = {});
+
+// What the note of a sample says of how it was read: analyses left out by the choice of spots
+// or for being of another mineral, the files joined, a table without a sample column.
+std::string reading_note(const sample_input &s, std::string_view chosen);
 // How many of them sample `s` gives.
 std::size_t unit_count(const sample_input &s, combine_mode mode);
 

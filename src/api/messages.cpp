@@ -1,5 +1,7 @@
 #include "api/messages.hpp"
 
+#include "tables/named_columns.hpp"
+
 #include <algorithm>
 
 namespace varno96 {
@@ -27,9 +29,9 @@ std::size_t utf8_length(std::string_view text, std::size_t i) {
     return n;
 }
 
-// `text` with its control characters (C0, DEL, and C1 in UTF-8) escaped as \0, \n, \r, \t or
-// \xHH, and with `bytes` also each byte that is no part of a UTF-8 character; all else as it is.
-// Without `bytes` (a table's cell) tabs and line ends stay: a quoted field holds them.
+// `text` with its control characters (C0, DEL, and C1 in UTF-8) and each byte that is no part
+// of a UTF-8 character escaped as \0, \n, \r, \t or \xHH; all else as it is. Without `bytes`
+// (a table's cell) tabs and line ends stay: a quoted field holds them.
 std::string escaped(std::string_view text, bool bytes) {
     static constexpr char hex[] = "0123456789ABCDEF";
     const auto plain = [bytes](char c) {
@@ -77,10 +79,8 @@ std::string escaped(std::string_view text, bool bytes) {
             escape(text[i + 1]);
         } else if (n > 0) {
             line.append(text, i, n);
-        } else if (bytes) {
-            escape(text[i]);
         } else {
-            line += text[i];
+            escape(text[i]); // never a byte that is no UTF-8, in a line or in a cell
         }
         i += n > 0 ? n : 1;
     }
@@ -99,11 +99,40 @@ std::string rows_summary(std::size_t without_result, std::size_t rows) {
            " without a result (" + (without_result == 1 ? "its" : "their") + " note says why)";
 }
 
-std::vector<std::string> file_messages(const file_input &in, const std::string &file) {
+std::vector<std::string> file_messages(const file_input &in, const std::string &file,
+                                       front_end words, std::string_view chosen) {
     std::vector<std::string> said = in.warnings;
+    if (in.one_sample && !in.samples.empty()) {
+        const sample_input &s = in.samples.front();
+        std::vector<std::string> counts;
+        for (std::size_t k = 0; k < 3; k++)
+            if ((*in.one_sample)[k] > 0)
+                counts.push_back(std::to_string((*in.one_sample)[k]) + " " + mineral_names[k]);
+        std::string text = file +
+                           ": no sample column (Sample, Sample ID, Sample No., Rock, Name, "
+                           "ID, ...): its " +
+                           detail::list(counts) + " analyses are computed as one sample, " +
+                           quoted(s.name) + "; ";
+        if (s.unnamed && !s.unnamed->empty())
+            text += detail::list(*s.unnamed) + " may" + " name the samples: ";
+        said.push_back(text +
+                       option_words(words, option_of(&batch_options::sample_column),
+                                    words == front_end::python ? "\"NAME\"" : "NAME") +
+                       " names the column");
+    }
+    if (in.error.empty() && in.unchosen_rows > 0) {
+        std::string text = file + ": " + grouped(in.unchosen_rows) + " row" +
+                           (in.unchosen_rows == 1 ? "" : "s") +
+                           " left out by the choice of spots " + std::string(chosen);
+        if (!in.unchosen_samples.empty())
+            text += "; none left of sample" +
+                    std::string(in.unchosen_samples.size() > 1 ? "s " : " ") +
+                    detail::list(in.unchosen_samples);
+        said.push_back(text);
+    }
     if (!in.error.empty())
         said.push_back(in.error);
-    else if (in.samples.empty())
+    else if (in.samples.empty() && in.unchosen_rows == 0)
         said.push_back(file + ": no analysis after the header");
     return said;
 }

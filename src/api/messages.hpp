@@ -2,6 +2,7 @@
 // file read, text made safe for a line of standard error or a cell, and the end of a run.
 #pragma once
 
+#include "api/words.hpp"
 #include "tables/reader.hpp"
 
 #include <cstddef>
@@ -11,8 +12,11 @@
 
 namespace varno96 {
 
-// The messages of one file read, as varno96-batch reports them: its error and warnings.
-std::vector<std::string> file_messages(const file_input &in, const std::string &file);
+// The messages of one file read, as varno96-batch reports them: its error and warnings, the
+// options they name in the words of `words`; `chosen`: the spots chosen, as given.
+std::vector<std::string> file_messages(const file_input &in, const std::string &file,
+                                       front_end words = front_end::command_line,
+                                       std::string_view chosen = {});
 
 // A message as one line of standard error, whole: NUL and the other control characters escaped
 // (\0, \n, \r, \t, \xHH, C1 controls too), and the bytes that are no UTF-8 (\xHH); all else

@@ -4,7 +4,7 @@
 
 namespace varno96 {
 
-const std::array<option_spec, 14> batch_option_table{{
+const std::array<option_spec, 18> batch_option_table{{
     {.name = "model",
      .short_name = "m",
      .python = "model",
@@ -156,6 +156,50 @@ const std::array<option_spec, 14> batch_option_table{{
      // The menu's first words short enough for its box at a laptop's width.
      .page_choices = "estimated anew (default)|estimated in each run|estimated once, as the "
                      "dialogue"},
+    {.name = "sample-column",
+     .python = "on",
+     .label = "Sample column",
+     .kind = option_kind::text,
+     .value_name = "NAME",
+     .help = "The column that names the samples, case and blanks ignored (default: the first of "
+             "Sample, Sample ID, Sample name, Sample No., Rock, Rock ID, Specimen, Probe, Name, "
+             "ID and their spellings)",
+     .field = &batch_options::sample_column,
+     .page_help = "Optional: the heading of the column that names the samples, when it is none "
+                  "of Sample, Sample ID, Sample No., Rock, Rock ID, Specimen, Probe, Name or "
+                  "ID."},
+    {.name = "mineral-column",
+     .python = "mineral",
+     .label = "Mineral column",
+     .kind = option_kind::text,
+     .value_name = "NAME",
+     .help = "The column that names the minerals, case and blanks ignored (default: the first "
+             "of Mineral, Mineral name, Min, Phase, Phase name)",
+     .field = &batch_options::mineral_column,
+     .page_help = "Optional: the heading of the column that names the minerals, when it is "
+                  "none of Mineral, Min or Phase."},
+    {.name = "join",
+     .python = "join",
+     .label = "Join the files as one table",
+     .kind = option_kind::flag,
+     .help = "Read the files as one table: the analyses of a sample found in several files "
+             "(one file per mineral, say) joined, the note naming the files",
+     .field = &batch_options::join,
+     .page_help = "The files as one table: a sample's analyses in several files (one export "
+                  "per mineral) are joined; its note names the files."},
+    {.name = "where",
+     .python = "where",
+     .label = "Spots chosen by their columns",
+     .kind = option_kind::text,
+     .value_name = "[MINERAL:]COLUMN=VALUE",
+     .help = "Take only the analyses whose COLUMN holds VALUE (case and blanks ignored), before "
+             "combining; MINERAL (grt, cpx or phe) for that mineral's alone, replacing a "
+             "condition of all on that column. Given again: every column must match, a column "
+             "given twice either value",
+     .field = &batch_options::where,
+     .page_help = "Optional: conditions such as Location=rim, or grt:Location=rim for the garnet "
+                  "alone, separated by semicolons; each column must match, a column named twice "
+                  "either value. Case and blanks are ignored."},
     // One thread per Web Worker: no control on the page.
     {.name = "jobs",
      .short_name = "j",

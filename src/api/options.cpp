@@ -3,6 +3,7 @@
 #include "api/sample.hpp"
 #include "io/textio.hpp"
 #include "state/random.hpp"
+#include "tables/reader.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -139,6 +140,9 @@ std::string range_words(const option_spec &s) {
     const auto whole = [](double x) { return std::to_string(static_cast<long long>(x)); };
     if (s.kind == option_kind::integer && s.low && s.high)
         return "must be a whole number from " + whole(*s.low) + " to " + whole(*s.high);
+    if (std::holds_alternative<std::vector<std::string> batch_options::*>(s.field))
+        return "must be COLUMN=VALUE, or MINERAL:COLUMN=VALUE with grt, cpx or phe, several "
+               "separated by semicolons";
     if (std::holds_alternative<ferric_estimates batch_options::*>(s.field))
         return "must be estimate or none, or minerals with theirs, e.g. phe=none or "
                "grt=estimate,cpx=none";
@@ -261,6 +265,13 @@ template <class T> std::optional<T> parsed(const option_spec &s, const option_va
         return i ? std::optional(static_cast<T>(*i)) : std::nullopt;
     } else if constexpr (std::is_same_v<T, std::string>) {
         return word ? std::optional(*word) : std::nullopt;
+    } else if constexpr (std::is_same_v<T, std::vector<std::string>>) { // the spots chosen
+        if (!word) return std::nullopt;
+        const auto choices = spot_choices_of(*word);
+        if (!choices) return std::nullopt;
+        T texts;
+        for (const spot_choice &c : *choices) texts.push_back(c.text);
+        return texts;
     } else { // a word of the choices, none of them given alone
         static_assert(std::is_same_v<T, std::optional<std::string>>);
         if (!word || (s.kind == option_kind::choice && !choice())) return std::nullopt;
@@ -285,7 +296,10 @@ std::optional<std::string> set_field(const option_spec &s, Options &o, const opt
                                   (s.high && *value > *s.high)))
                         value.reset();
                 if (!value) return range_words(s) + ": " + value_text(v);
-                o.*f = *value;
+                if constexpr (std::is_same_v<typename field::type, std::vector<std::string>>)
+                    (o.*f).insert((o.*f).end(), value->begin(), value->end()); // one more
+                else
+                    o.*f = *value;
                 return std::nullopt;
             }
         },
@@ -316,6 +330,8 @@ bool option_given(const option_spec &s, const batch_options &o) {
                    [&](std::optional<double> batch_options::*f) { return (o.*f).has_value(); },
                    [&](combine_mode batch_options::*f) { return o.*f != combine_mode::none; },
                    [&](std::vector<thermometry::key> batch_options::*f) { return !(o.*f).empty(); },
+                   [&](std::string batch_options::*f) { return !(o.*f).empty(); },
+                   [&](std::vector<std::string> batch_options::*f) { return !(o.*f).empty(); },
                    [](auto) { return true; }},
         s.field);
 }

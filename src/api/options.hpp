@@ -46,6 +46,11 @@ struct batch_options {
     std::vector<thermometry::key> thermometers; // in the order of the calibrations
     ferric_estimates estimate_ferric{true, true, true};
     ferric_runs ferric_in_runs = ferric_runs::each;
+    // How the tables are read: the sample and mineral columns named (empty: found by their
+    // usual names), the inputs read as one table, the spots chosen ([MINERAL:]COLUMN=VALUE).
+    std::string sample_column, mineral_column;
+    bool join = false;
+    std::vector<std::string> where;
     std::optional<long long> jobs; // threads; none: the front end's own choice
     bool operator==(const batch_options &) const = default;
 };
@@ -67,7 +72,8 @@ using option_field =
                  std::optional<long long> batch_options::*, double batch_options::*,
                  std::optional<double> batch_options::*, combine_mode batch_options::*,
                  std::vector<thermometry::key> batch_options::*, ferric_estimates batch_options::*,
-                 ferric_runs batch_options::*, double plot::figure_options::*,
+                 ferric_runs batch_options::*, std::string batch_options::*,
+                 std::vector<std::string> batch_options::*, double plot::figure_options::*,
                  std::string plot::figure_options::*, plot::pressure_unit plot::figure_options::*,
                  plot::figure_layout plot::figure_options::*, bool plot::figure_options::*,
                  std::string output_options::*, std::optional<std::string> output_options::*>;
@@ -98,7 +104,7 @@ struct option_spec {
 
 // The options in the order varno96-batch's help lists them (option_tables.cpp): the batch's,
 // the program's outputs, and those of the figure, which need --plot.
-extern const std::array<option_spec, 14> batch_option_table;
+extern const std::array<option_spec, 18> batch_option_table;
 extern const std::array<option_spec, 4> output_option_table;
 // ---- The options of the batch's P-T figure (with --plot) ----
 extern const std::array<option_spec, 5> plot_option_table;
@@ -116,7 +122,8 @@ std::optional<std::size_t> choice_index(const option_spec &s, std::string_view w
 
 // A value as a front end has parsed it: a flag, a whole number, a number, or a word or list.
 using option_value = std::variant<bool, long long, double, std::string>;
-// Sets the field of option `s` in `o` to `v`; the refusal's words ("must be mean or each:
+// Sets the field of option `s` in `o` to `v` (a list of texts, such as the spots chosen, takes
+// one more, or several separated by semicolons); the refusal's words ("must be mean or each:
 // median") when `v` is no value of the option. A batch's ranges are check_options's; a
 // figure's number is refused here when out of its range. A yes-or-no field takes a flag or a
 // word of its choices. Throws std::invalid_argument when `s` sets no field of `o`.

@@ -98,6 +98,18 @@ void add_table(CLI::App &app, const std::array<option_spec, N> &table, Target &t
         else if (s.kind == option_kind::number)
             opt = app.add_option_function<double>(
                 names, [set](double x) { set(x); }, help);
+        else if (std::holds_alternative<std::vector<std::string> batch_options::*>(s.field))
+            // Given as often as wanted, each adding to the list.
+            opt = app.add_option(
+                         names,
+                         [set](const CLI::results_t &given) {
+                             for (const std::string &t : given) set(t);
+                             return true;
+                         },
+                         help)
+                      ->type_size(1)
+                      ->expected(1)
+                      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
         else
             opt = app.add_option_function<std::string>(
                 names, [set](const std::string &t) { set(t); }, help);

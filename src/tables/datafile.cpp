@@ -1,5 +1,6 @@
 // Today's data-file layout: six leading fields and the ten oxides in their order, each line
 // read field by field as the dialogue reads a data file.
+#include "tables/named_columns.hpp"
 #include "tables/reader.hpp"
 
 #include "io/io.hpp"
@@ -23,8 +24,9 @@ namespace {
 constexpr int leading_fields = 6;  // No, Sample, Min, #, Descr, Ox
 constexpr std::size_t oxygens = 5; // the field of the oxygens, counted from 0
 // Fields are read whole, so that samples whose names agree in their first 20 characters stay
-// apart; an oxide value is read from its first 20, as the dialogue reads it.
-constexpr std::size_t field_width = 255, value_width = 20;
+// apart, and a message quotes a field as it is; an oxide value is read from its first 20, as
+// the dialogue reads it.
+constexpr std::size_t field_width = std::string::npos, value_width = 20;
 
 // The same letters, whatever their case.
 bool alike(std::string_view a, std::string_view b) {
@@ -235,11 +237,24 @@ void take_line(sample_input &s, remarks &problem, std::array<int, 3> &seen, cons
 
 namespace detail {
 
-bool read_datafile_layout(const std::string &file, std::string_view text, file_input &in) {
+bool read_datafile_layout(const std::string &file, std::string_view text, file_input &in,
+                          const reading &how) {
     const auto head = nonblank_lines(text, 1);
     if (head.empty()) return false;
     const text_line header = split_fields(file, head).front();
     if (!datafile_header(header)) return false;
+    // The spots chosen by the fields of the header; the sample and mineral are the fields'.
+    const std::string at_header = file + " line " + std::to_string(head.front().first);
+    layout lay;
+    std::vector<bool> used(header.fields.size());
+    std::vector<std::string> names;
+    for (const std::string &f : header.fields) names.push_back(quoted(f));
+    if (!choose_columns(at_header, header.fields, how, list(names), lay, used, in.error))
+        return true;
+    if (!how.sample_column.empty() || !how.mineral_column.empty())
+        in.warnings.push_back(file +
+                              ": a data file: its samples and minerals are its second and third "
+                              "fields, whatever the columns named for them");
     // READSTR reads each line to its end, so the lines after the header are cut alone.
     const auto raw = nonblank_lines(text);
     const std::vector<text_line> lines = split_fields(file, std::span(raw).subspan(1));
@@ -259,18 +274,47 @@ bool read_datafile_layout(const std::string &file, std::string_view text, file_i
             seen.push_back({0, 0, 0});
             problems.emplace_back();
         }
+        const mineral m = line.fields.size() > 2 ? mineral_of(line.fields[2]) : mineral::unknown;
+        if (m != mineral::unknown) {
+            const auto k = static_cast<std::size_t>(m);
+            if (!lay.unchoosable[k].empty()) {
+                in.error = lay.unchoosable[k];
+                in.samples.clear();
+                return true;
+            }
+            const auto field = [&](std::size_t c) {
+                return c < line.fields.size() ? std::string_view(line.fields[c])
+                                              : std::string_view();
+            };
+            if (!chosen(lay, k, field)) {
+                in.samples[it->second].unchosen[k]++;
+                in.unchosen_rows++;
+                continue;
+            }
+        }
         take_line(in.samples[it->second], problems[it->second], seen[it->second], line,
                   raw[l + 1].second, columns, commas);
     }
+    std::size_t kept = 0;
     for (std::size_t i = 0; i < in.samples.size(); i++) {
         sample_input &s = in.samples[i];
-        for (std::size_t k = 0; k < 3; k++)
-            if (seen[i][k] == 0)
-                problems[i].add(detail::joined({file, " line ", std::to_string(s.line)}),
-                                detail::joined({"no ", mineral_names[k], " analysis of sample ",
-                                                clipped(s.name)}));
+        // A sample of which the choice of spots left no line is no sample: it is counted.
+        if (seen[i] == std::array<int, 3>{} && problems[i].empty()) {
+            in.unchosen_samples.push_back(quoted(s.name));
+            continue;
+        }
+        s.seen = seen[i];
+        if (!how.joined)
+            for (std::size_t k = 0; k < 3; k++)
+                if (seen[i][k] == 0)
+                    problems[i].add(detail::joined({file, " line ", std::to_string(s.line)}),
+                                    detail::joined({"no ", mineral_names[k], " analysis of sample ",
+                                                    clipped(s.name)}));
         s.problem = problems[i].text();
+        if (kept != i) in.samples[kept] = std::move(s);
+        kept++;
     }
+    in.samples.resize(kept);
     return true;
 }
 

@@ -4,7 +4,9 @@
 
 #include "tables/named_text.hpp"
 
+#include <algorithm>
 #include <cctype>
+#include <iterator>
 #include <map>
 
 namespace varno96 {
@@ -109,31 +111,45 @@ std::optional<named_oxide> oxide_of(std::string_view key) {
 
 enum class role { sample, mineral, label };
 
+// The usual names of the sample, mineral and label columns as name_key has them, each list in
+// the order taken when a header has several.
+constexpr std::array<std::string_view, 17> sample_names{
+    "sample", "sampleid", "samplename", "sampleno", "samplenumber",    "samplecode",
+    "rock",   "rockid",   "rockname",   "rockno",   "specimen",        "specimenid",
+    "probe",  "probenr",  "name",       "id",       "sampleidentifier"};
+constexpr std::array<std::string_view, 5> mineral_names_{"mineral", "mineralname", "min", "phase",
+                                                         "phasename"};
+constexpr std::array<std::string_view, 10> label_names{
+    "point", "label",   "analysis", "analysisnumber", "analysisno", "pointno",
+    "spot",  "comment", "no",       "number"};
+
 // The role of a column that is not an oxide, with its rank among the names of that role;
 // `h` is the header trimmed, `key` its name_key.
 std::optional<std::pair<role, int>> role_of(std::string_view h, std::string_view key) {
-    using namespace std::string_view_literals;
-    if (h == "#") return std::pair{role::label, 6};
-    int rank = 0;
-    for (const std::string_view n :
-         {"sample"sv, "sampleid"sv, "samplename"sv, "rock"sv, "specimen"sv}) {
-        if (key == n) return std::pair{role::sample, rank};
-        rank++;
-    }
-    rank = 0;
-    for (const std::string_view n : {"mineral"sv, "min"sv, "phase"sv}) {
-        if (key == n) return std::pair{role::mineral, rank};
-        rank++;
-    }
-    rank = 0;
-    for (const std::string_view n : {"point"sv, "label"sv, "analysis"sv, "comment"sv, "no"sv}) {
-        if (key == n) return std::pair{role::label, rank};
-        rank++;
-    }
+    if (h == "#") return std::pair{role::label, static_cast<int>(label_names.size())};
+    const auto rank = [&](const auto &names) {
+        const auto at = std::find(names.begin(), names.end(), key);
+        return at == names.end() ? -1 : static_cast<int>(at - names.begin());
+    };
+    if (const int r = rank(sample_names); r >= 0) return std::pair{role::sample, r};
+    if (const int r = rank(mineral_names_); r >= 0) return std::pair{role::mineral, r};
+    if (const int r = rank(label_names); r >= 0) return std::pair{role::label, r};
     return std::nullopt;
 }
 
 } // namespace
+
+int named_column(const std::vector<std::string> &fields, std::string_view name) {
+    for (std::size_t c = 0; c < fields.size(); c++)
+        if (trimmed(fields[c]) == trimmed(name)) return static_cast<int>(c);
+    int found = -1;
+    for (std::size_t c = 0; c < fields.size(); c++)
+        if (names_column(fields[c], name)) {
+            if (found >= 0) return -2;
+            found = static_cast<int>(c);
+        }
+    return found;
+}
 
 std::string list(const std::vector<std::string> &items, std::size_t most) {
     std::string s;
@@ -147,8 +163,43 @@ std::string list(const std::vector<std::string> &items, std::size_t most) {
 
 bool name_columns(const std::string &file, const std::string &at_header,
                   const std::vector<std::string> &fields, const name_writer &written, bool warn,
-                  layout &lay, std::vector<std::size_t> &headless, file_input &in) {
-    std::vector<std::string> ignored;
+                  const reading &how, layout &lay, std::vector<std::size_t> &headless,
+                  file_input &in) {
+    // A column as the messages show it: its text as written, blanks and all; with its place
+    // where its name is not enough.
+    const auto shown = [&](std::size_t col) {
+        return written ? written(fields[col]) : quoted(fields[col]);
+    };
+    const auto placed = [&](std::size_t col) { return std::to_string(col + 1) + " " + shown(col); };
+    const auto columns = [&] {
+        std::vector<std::string> all;
+        for (std::size_t c = 0; c < fields.size() && all.size() <= 20; c++)
+            if (!trimmed(fields[c]).empty()) all.push_back(shown(c));
+        return list(all);
+    };
+    // The sample and mineral columns the user names.
+    std::array<int, 2> asked{-1, -1};
+    const std::array<const std::string *, 2> asked_names{&how.sample_column, &how.mineral_column};
+    for (std::size_t r = 0; r < 2; r++) {
+        const std::string &name = *asked_names[r];
+        if (name.empty()) continue;
+        asked[r] = named_column(fields, name);
+        const char *what = r == 0 ? "the sample column " : "the mineral column ";
+        if (asked[r] >= 0 &&
+            oxide_of(name_key(trimmed(fields[static_cast<std::size_t>(asked[r])])))) {
+            in.error = at_header + ": " + what + quoted(name) + " is an oxide column";
+            return false;
+        }
+        if (asked[r] < 0) {
+            in.error =
+                at_header + ": " + what + quoted(name) +
+                (asked[r] == -2 ? " matches several columns: " : " is none of its columns: ") +
+                columns();
+            return false;
+        }
+    }
+    std::vector<std::size_t> ignored;
+    std::vector<std::string> ignored_why;      // beside each ignored column
     std::map<role, std::pair<int, int>> roles; // column and rank
     bool suffixed = false;
     std::vector<std::pair<std::size_t, named_oxide>> oxides;
@@ -159,6 +210,20 @@ bool name_columns(const std::string &file, const std::string &at_header,
             headless.push_back(c);
             continue;
         }
+        const auto take = [&](role r, int rank) {
+            const auto it = roles.find(r);
+            if (it == roles.end() || rank < it->second.second) {
+                if (it != roles.end())
+                    ignored.push_back(static_cast<std::size_t>(it->second.first));
+                roles[r] = {static_cast<int>(c), rank};
+            } else {
+                ignored.push_back(c);
+            }
+        };
+        if (static_cast<int>(c) == asked[0] || static_cast<int>(c) == asked[1]) {
+            take(static_cast<int>(c) == asked[0] ? role::sample : role::mineral, -1);
+            continue;
+        }
         const std::string key = name_key(h);
         if (const auto ox = oxide_of(key)) {
             oxides.push_back({c, *ox});
@@ -166,18 +231,15 @@ bool name_columns(const std::string &file, const std::string &at_header,
             continue;
         }
         if (const auto r = role_of(h, key)) {
-            const auto it = roles.find(r->first);
-            if (it == roles.end() || r->second < it->second.second) {
-                if (it != roles.end())
-                    ignored.push_back(
-                        quoted(trimmed(fields[static_cast<std::size_t>(it->second.first)])));
-                roles[r->first] = {static_cast<int>(c), r->second};
-            } else {
-                ignored.push_back(quoted(h));
-            }
+            // A role the user gives another column: this one is of no use.
+            if (asked[r->first == role::sample ? 0 : 1] >= 0 && r->first != role::label)
+                ignored.push_back(c);
+            else
+                take(r->first, r->second);
             continue;
         }
-        ignored.push_back(quoted(h));
+        ignored.push_back(c);
+        lay.others.push_back(c);
     }
     if (oxides.empty() && written) {
         std::string found;
@@ -204,21 +266,25 @@ bool name_columns(const std::string &file, const std::string &at_header,
             clipped(found) + ")";
         return false;
     }
-    lay.wide = suffixed;
+    lay.only = how.only;
+    lay.wide = suffixed && lay.only == mineral::unknown;
+    std::vector<std::size_t> suffix_ignored;
     for (const auto &[c, ox] : oxides) {
         if (lay.wide && ox.suffix == mineral::unknown) {
-            ignored.push_back(quoted(trimmed(fields[c])) + " (no mineral suffix)");
+            suffix_ignored.push_back(c);
+            continue;
+        }
+        if (lay.only != mineral::unknown && ox.suffix != mineral::unknown &&
+            ox.suffix != lay.only) {
+            suffix_ignored.push_back(c);
             continue;
         }
         const auto k = static_cast<std::size_t>(lay.wide ? ox.suffix : mineral::garnet);
         int &slot = lay.at[k][static_cast<std::size_t>(ox.oxide.slot)];
         if (slot != 0) {
-            const auto shown = [&](std::size_t col) {
-                return written ? written(fields[col]) : quoted(trimmed(fields[col]));
-            };
             in.error =
-                at_header + ": columns " + shown(static_cast<std::size_t>(slot - 1)) + " and " +
-                shown(c) + " both give " +
+                at_header + ": columns " + placed(static_cast<std::size_t>(slot - 1)) + " and " +
+                placed(c) + " both give " +
                 (ox.oxide.slot == FEO ? "the iron"
                                       : oxide_names[static_cast<std::size_t>(ox.oxide.slot - 1)]) +
                 (lay.wide ? std::string(" of ") + mineral_names[k] : "");
@@ -231,25 +297,47 @@ bool name_columns(const std::string &file, const std::string &at_header,
     if (roles.count(role::sample)) lay.sample = roles[role::sample].first;
     if (roles.count(role::mineral)) lay.mineral_col = roles[role::mineral].first;
     if (roles.count(role::label)) lay.label = roles[role::label].first;
-    if (lay.wide && lay.mineral_col >= 0) {
-        ignored.push_back(quoted(trimmed(fields[static_cast<std::size_t>(lay.mineral_col)])));
-        lay.mineral_col = -1;
-    }
-    if (!lay.wide && lay.mineral_col < 0) {
+    int wide_mineral = -1; // of no use in a wide table
+    if (lay.wide && lay.mineral_col >= 0) std::swap(wide_mineral, lay.mineral_col);
+    if (!lay.wide && lay.mineral_col < 0 && lay.only == mineral::unknown) {
         in.error = at_header +
                    ": no mineral column (Mineral, Min or Phase) to tell garnet, "
                    "clinopyroxene and phengite apart, and no oxide column with a mineral suffix "
                    "(SiO2_Grt, SiO2_Cpx, SiO2_Phe)";
         return false;
     }
+    std::vector<bool> used(fields.size());
+    if (!choose_columns(at_header, fields, how, columns(), lay, used, in.error)) return false;
     for (int c : {lay.sample, lay.mineral_col, lay.label})
         if (c >= 0) lay.last = std::max(lay.last, static_cast<std::size_t>(c));
+    for (std::size_t c = 0; c < fields.size(); c++)
+        if (used[c]) lay.last = std::max(lay.last, c);
+    const auto unused = [&](std::size_t c) { return !used[c]; };
+    lay.others.erase(std::remove_if(lay.others.begin(), lay.others.end(),
+                                    [&](std::size_t c) { return used[c]; }),
+                     lay.others.end());
     if (!warn) return true;
 
-    // What was read but will not be used, and what is missing, once per file.
-    if (!ignored.empty())
-        in.warnings.push_back(file + ": column" + (ignored.size() > 1 ? "s " : " ") +
-                              list(ignored) + " ignored");
+    // What was read but will not be used, and what is missing, once per file: a column by its
+    // name, or where another has the same name by its place too.
+    std::vector<std::size_t> said;
+    std::copy_if(ignored.begin(), ignored.end(), std::back_inserter(said), unused);
+    std::vector<std::string> names;
+    const auto name_of = [&](std::size_t c) {
+        const std::string_view h = trimmed(fields[c]);
+        const bool twice = std::count_if(fields.begin(), fields.end(),
+                                         [&](const std::string &f) { return trimmed(f) == h; }) > 1;
+        return twice ? std::to_string(c + 1) + " " + quoted(h) : quoted(h);
+    };
+    for (const std::size_t c : said) names.push_back(name_of(c));
+    for (const std::size_t c : suffix_ignored)
+        names.push_back(quoted(trimmed(fields[c])) +
+                        (lay.wide ? " (no mineral suffix)" : " (another mineral's suffix)"));
+    if (wide_mineral >= 0 && unused(static_cast<std::size_t>(wide_mineral)))
+        names.push_back(name_of(static_cast<std::size_t>(wide_mineral)));
+    if (!names.empty())
+        in.warnings.push_back(file + ": column" + (names.size() > 1 ? "s " : " ") + list(names) +
+                              " ignored");
     constexpr std::array<const char *, 3> suffixes{"_Grt", "_Cpx", "_Phe"};
     std::vector<std::string> missing, absent;
     bool ferric = false;

@@ -139,6 +139,6 @@ void read_rows(Rows &rows, const std::string &file, const layout &lay,
                const std::vector<std::string> &header, const std::vector<std::size_t> &headless,
                bool comma, bool apart, const std::function<std::string(std::size_t)> &row_name_of,
                const std::function<std::string(int)> *place, std::size_t rows_expected,
-               file_input &in);
+               const reading &how, file_input &in);
 
 } // namespace varno96::detail

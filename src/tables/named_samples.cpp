@@ -4,7 +4,9 @@
 
 #include "io/io.hpp"
 
+#include <algorithm>
 #include <map>
+#include <optional>
 #include <unordered_map>
 
 namespace varno96::detail {
@@ -36,6 +38,64 @@ cell_reading read_cell(std::string_view raw, bool comma, REAL &x) {
     return cell_reading::value;
 }
 
+namespace {
+
+// A label that is a whole number written with a point, as a spreadsheet writes a number
+// column ("31.0"), written as the whole number.
+std::string label_of(std::string_view text) {
+    const std::size_t point = text.find('.');
+    if (point == std::string_view::npos || point == 0) return std::string(text);
+    const std::size_t sign = text[0] == '-' || text[0] == '+';
+    const std::string_view whole = text.substr(sign, point - sign),
+                           fraction = text.substr(point + 1);
+    const auto digits = [](std::string_view d, bool some) {
+        return (!some || !d.empty()) &&
+               std::all_of(d.begin(), d.end(), [](char c) { return c >= '0' && c <= '9'; });
+    };
+    if (!digits(whole, true) || fraction.empty() ||
+        fraction.find_first_not_of('0') != std::string_view::npos)
+        return std::string(text);
+    return std::string(text.substr(0, point));
+}
+
+// The columns that may name the samples of a table without a sample column: those of no use
+// that hold text and several values.
+class sample_candidates {
+public:
+    explicit sample_candidates(const std::vector<std::size_t> &columns) : seen_(columns.size()) {
+        for (std::size_t i = 0; i < columns.size(); i++) seen_[i].column = columns[i];
+    }
+    template <class Rows> void look(const Rows &rows) {
+        for (column &c : seen_) {
+            if (c.several && c.text) continue;
+            const std::string_view v = rows.field(c.column);
+            if (v.empty()) continue;
+            REAL x = 0;
+            c.text = c.text || detail::read_number(v, false, x) == detail::cell_kind::not_a_number;
+            if (!c.first)
+                c.first = std::string(v);
+            else
+                c.several = c.several || *c.first != v;
+        }
+    }
+    std::vector<std::string> names(const std::vector<std::string> &header) const {
+        std::vector<std::string> out;
+        for (const column &c : seen_)
+            if (c.several && c.text) out.push_back(quoted(header[c.column]));
+        return out;
+    }
+
+private:
+    struct column {
+        std::size_t column = 0;
+        std::optional<std::string> first;
+        bool several = false, text = false;
+    };
+    std::vector<column> seen_;
+};
+
+} // namespace
+
 // Reads the rows into samples: in.samples, their problems, and what the rows leave unused in
 // in.warnings. With `apart`, each row of a wide table is a sample of its own.
 template <class Rows>
@@ -43,7 +103,7 @@ void read_rows(Rows &rows, const std::string &file, const layout &lay,
                const std::vector<std::string> &header, const std::vector<std::size_t> &headless,
                bool comma, bool apart, const std::function<std::string(std::size_t)> &row_name_of,
                const std::function<std::string(int)> *place, std::size_t rows_expected,
-               file_input &in) {
+               const reading &how, file_input &in) {
     const auto at_line = [&](int l) {
         return place && *place ? (*place)(l) : detail::joined({file, " line ", std::to_string(l)});
     };
@@ -61,48 +121,86 @@ void read_rows(Rows &rows, const std::string &file, const layout &lay,
     int line = 0;
     apart = apart && lay.wide;
     in.wide = lay.wide;
+    const sample_naming naming = lay.sample >= 0 ? sample_naming::column
+                                 : lay.wide      ? sample_naming::row
+                                                 : sample_naming::file;
+    sample_candidates candidates(naming == sample_naming::file ? lay.others
+                                                               : std::vector<std::size_t>());
+    const auto field_of = [&](std::size_t c) { return rows.field(c); };
     while (rows.next(line)) {
         const auto where = [&] { return at_line(line); };
         const auto where_column = [&](std::size_t col) {
             return detail::joined({at_line(line), ", column ", header[col]});
         };
         std::string row_name;
-        if (lay.sample < 0 && lay.wide) {
+        if (naming == sample_naming::row) {
             const auto r = static_cast<std::size_t>(rows.number() - 1);
             row_name = row_name_of ? row_name_of(r) : "row " + std::to_string(rows.number());
         }
-        const std::string_view name = lay.sample >= 0
-                                          ? rows.field(static_cast<std::size_t>(lay.sample))
-                                      : lay.wide ? std::string_view(row_name)
-                                                 : std::string_view(file_sample);
+        const std::string_view name =
+            naming == sample_naming::column ? rows.field(static_cast<std::size_t>(lay.sample))
+            : naming == sample_naming::row  ? std::string_view(row_name)
+                                            : std::string_view(file_sample);
         std::size_t k0 = 0;
+        std::string other; // a mineral of no use, quoted
         if (!lay.wide) {
-            const mineral m =
-                mineral_of(rows.field(static_cast<std::size_t>(lay.mineral_col)), true);
-            if (m == mineral::unknown) {
-                const std::string_view what = rows.field(static_cast<std::size_t>(lay.mineral_col));
-                others[quoted(what.empty() ? "(none)" : what)]++;
+            const std::string_view cell =
+                lay.mineral_col >= 0 ? rows.field(static_cast<std::size_t>(lay.mineral_col))
+                                     : std::string_view();
+            mineral m = mineral_of(cell, true);
+            // A table of one mineral: a row that names another, or none the reader knows, is
+            // not of it; one that names none is.
+            if (lay.only != mineral::unknown) {
+                if (cell.empty()) m = lay.only;
+                if (m != lay.only) other = quoted(cell);
+            } else if (m == mineral::unknown) {
+                others[quoted(cell.empty() ? "(none)" : cell)]++;
                 continue;
             }
-            k0 = static_cast<std::size_t>(m);
+            // A row of another mineral is counted alone, as of the table's mineral.
+            k0 = static_cast<std::size_t>(other.empty() ? m : lay.only);
+            if (other.empty() && !lay.unchoosable[k0].empty()) {
+                in.error = lay.unchoosable[k0];
+                in.samples.clear();
+                return;
+            }
+        }
+        // The minerals of the row chosen, and those left out by the choice of spots.
+        const std::size_t k_first = lay.wide ? 0 : k0, k_last = lay.wide ? 2 : k0;
+        std::array<bool, 3> take{};
+        bool any = false;
+        for (std::size_t k = k_first; k <= k_last; k++) {
+            take[k] = other.empty() && chosen(lay, k, field_of);
+            any = any || take[k];
         }
         if (apart) {
             last_sample = in.samples.size();
             in.samples.push_back(sample_input{file, std::string(name), line, {}, {}});
             in.samples.back().place = place;
+            in.samples.back().naming = naming;
             problems.emplace_back();
         } else if (in.samples.empty() || in.samples[last_sample].name != name) {
             const auto [it, added] = index.try_emplace(std::string(name), in.samples.size());
             if (added) {
                 in.samples.push_back(sample_input{file, std::string(name), line, {}, {}});
                 in.samples.back().place = place;
+                in.samples.back().naming = naming;
                 problems.emplace_back();
             }
             last_sample = it->second;
         }
         sample_input &s = in.samples[last_sample];
         remarks &problem = problems[last_sample];
-        if (lay.sample >= 0 && name.empty())
+        if (!other.empty()) {
+            s.others[other]++;
+            continue;
+        }
+        if (!any) {
+            in.unchosen_rows++;
+            for (std::size_t k = k_first; k <= k_last; k++) s.unchosen[k]++;
+            continue;
+        }
+        if (naming == sample_naming::column && name.empty())
             problem.add(where(),
                         "the " + header[static_cast<std::size_t>(lay.sample)] + " cell is empty",
                         {}, "row");
@@ -112,11 +210,16 @@ void read_rows(Rows &rows, const std::string &file, const layout &lay,
         }
         for (const std::size_t c : headless)
             if (!rows.field(c).empty()) headless_used.emplace(c, line);
-        for (std::size_t k = lay.wide ? 0 : k0; k <= (lay.wide ? 2 : k0); k++) {
+        candidates.look(rows);
+        for (std::size_t k = k_first; k <= k_last; k++) {
+            if (!take[k]) {
+                s.unchosen[k]++;
+                continue;
+            }
             const std::size_t set = lay.wide ? k : 0;
             analysis a;
             a.line = line;
-            if (lay.label >= 0) a.label = rows.field(static_cast<std::size_t>(lay.label));
+            if (lay.label >= 0) a.label = label_of(rows.field(static_cast<std::size_t>(lay.label)));
             bool has = false;
             for (int i = 1; i <= NEL; i++) {
                 const int c = lay.at[set][static_cast<std::size_t>(i)] - 1;
@@ -148,14 +251,39 @@ void read_rows(Rows &rows, const std::string &file, const layout &lay,
             s.analyses[k].push_back(std::move(a));
         }
     }
+    // Samples of which the choice of spots left no row are no samples: they are counted.
+    std::size_t kept = 0;
     for (std::size_t i = 0; i < in.samples.size(); i++) {
         sample_input &s = in.samples[i];
-        for (std::size_t k = 0; k < 3; k++)
-            if (s.analyses[k].empty())
-                problems[i].add(at_line(s.line),
-                                detail::joined({"no ", mineral_names[k], " analysis of sample ",
-                                                clipped(s.name)}));
+        const bool none = std::all_of(s.analyses.begin(), s.analyses.end(),
+                                      [](const auto &a) { return a.empty(); });
+        const int left_out = s.unchosen[0] + s.unchosen[1] + s.unchosen[2];
+        if (none && left_out > 0 && problems[i].empty() && s.others.empty()) {
+            if (s.naming == sample_naming::column) in.unchosen_samples.push_back(quoted(s.name));
+            continue;
+        }
+        for (std::size_t k = 0; k < 3; k++) s.seen[k] = static_cast<int>(s.analyses[k].size());
+        if (!how.joined)
+            for (std::size_t k = 0; k < 3; k++)
+                if (s.analyses[k].empty())
+                    problems[i].add(at_line(s.line),
+                                    detail::joined({"no ", mineral_names[k], " analysis of sample ",
+                                                    clipped(s.name)}));
         s.problem = problems[i].text();
+        if (kept != i) in.samples[kept] = std::move(s);
+        kept++;
+    }
+    in.samples.resize(kept);
+    // A table without a sample column is one sample: said when that sample has several
+    // analyses of a mineral, with the columns that may name samples.
+    if (naming == sample_naming::file && !in.samples.empty()) {
+        sample_input &s = in.samples.front();
+        std::array<int, 3> n{};
+        for (std::size_t k = 0; k < 3; k++) n[k] = static_cast<int>(s.analyses[k].size());
+        if (std::any_of(n.begin(), n.end(), [](int c) { return c > 1; })) {
+            in.one_sample = n;
+            s.unnamed = candidates.names(header);
+        }
     }
     for (const auto &[c, first] : headless_used)
         in.warnings.push_back(file + ": column " + std::to_string(c + 1) +
@@ -165,6 +293,17 @@ void read_rows(Rows &rows, const std::string &file, const layout &lay,
         std::vector<std::string> names;
         for (const auto &[name, n] : others) names.push_back(name + " (" + std::to_string(n) + ")");
         in.warnings.push_back(file + ": rows of other minerals ignored: " + list(names));
+    }
+    if (lay.only != mineral::unknown) {
+        std::map<std::string, int> left;
+        for (const sample_input &s : in.samples)
+            for (const auto &[name, n] : s.others) left[name] += n;
+        std::vector<std::string> names;
+        for (const auto &[name, n] : left) names.push_back(name + " (" + std::to_string(n) + ")");
+        if (!names.empty())
+            in.warnings.push_back(file + ": rows of other minerals than " +
+                                  mineral_names[static_cast<std::size_t>(lay.only)] +
+                                  " left out: " + list(names));
     }
     if (!empty_rows.empty()) {
         std::vector<std::string> lines;
@@ -177,11 +316,13 @@ void read_rows(Rows &rows, const std::string &file, const layout &lay,
 template void read_rows(text_rows &, const std::string &, const layout &,
                         const std::vector<std::string> &, const std::vector<std::size_t> &, bool,
                         bool, const std::function<std::string(std::size_t)> &,
-                        const std::function<std::string(int)> *, std::size_t, file_input &);
+                        const std::function<std::string(int)> *, std::size_t, const reading &,
+                        file_input &);
 template void read_rows(column_rows &, const std::string &, const layout &,
                         const std::vector<std::string> &, const std::vector<std::size_t> &, bool,
                         bool, const std::function<std::string(std::size_t)> &,
-                        const std::function<std::string(int)> *, std::size_t, file_input &);
+                        const std::function<std::string(int)> *, std::size_t, const reading &,
+                        file_input &);
 
 cell_kind read_number(std::string_view raw, bool comma, REAL &x) {
     const std::string_view s = trimmed(raw);

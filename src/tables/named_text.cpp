@@ -2,6 +2,7 @@
 #include "tables/named_text.hpp"
 
 #include <algorithm>
+#include <array>
 
 namespace varno96::detail {
 
@@ -49,7 +50,65 @@ void put_utf8(std::string &out, unsigned code) {
     }
 }
 
+// The length of the UTF-8 character at bytes[i]: 0 for a byte that starts none (or one that is
+// overlong or a surrogate), -1 for one cut short by the end of the bytes.
+int utf8_at(std::string_view bytes, std::size_t i) {
+    const auto at = [&](std::size_t k) { return static_cast<unsigned char>(bytes[i + k]); };
+    const unsigned c = at(0);
+    if (c < 0x80) return 1;
+    const int n = c >= 0xC2 && c < 0xE0   ? 2
+                  : c >= 0xE0 && c < 0xF0 ? 3
+                  : c >= 0xF0 && c < 0xF5 ? 4
+                                          : 0;
+    if (n == 0) return 0;
+    const unsigned low = c == 0xE0 ? 0xA0 : c == 0xF0 ? 0x90 : 0x80;
+    const unsigned high = c == 0xED ? 0x9F : c == 0xF4 ? 0x8F : 0xBF;
+    for (int k = 1; k < n; k++) {
+        if (i + static_cast<std::size_t>(k) >= bytes.size()) return -1;
+        const unsigned b = at(static_cast<std::size_t>(k));
+        if (k == 1 ? b < low || b > high : (b & 0xC0) != 0x80) return 0;
+    }
+    return n;
+}
+
+// Windows-1252 from 0x80 to 0x9F; U+FFFD where it has no character.
+constexpr std::array<unsigned, 32> cp1252_high{
+    0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
+
 } // namespace
+
+bool is_utf8(std::string_view bytes, bool cut_end) {
+    for (std::size_t i = 0; i < bytes.size();) {
+        const int n = utf8_at(bytes, i);
+        if (n < 0) return cut_end;
+        if (n == 0) return false;
+        i += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+std::string from_cp1252(std::string_view bytes, std::string *rest) {
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 8);
+    for (std::size_t i = 0; i < bytes.size();) {
+        const int n = utf8_at(bytes, i);
+        if (n < 0 && rest) {
+            *rest = std::string(bytes.substr(i));
+            return out;
+        }
+        if (n > 0) {
+            out.append(bytes.substr(i, static_cast<std::size_t>(n)));
+            i += static_cast<std::size_t>(n);
+            continue;
+        }
+        const auto c = static_cast<unsigned char>(bytes[i++]);
+        put_utf8(out, c < 0xA0 ? cp1252_high[c - 0x80] : c);
+    }
+    if (rest) rest->clear();
+    return out;
+}
 
 std::string from_utf16(std::string_view bytes, bool little) {
     std::string out;

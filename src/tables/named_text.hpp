@@ -18,6 +18,12 @@ std::string from_utf16(std::string_view bytes, bool little);
 // as every other byte, after each character (little-endian, 'L') or before it ('B'). 0: not
 // so. Looks at the first 1024 bytes.
 char utf16_order(std::string_view bytes);
+// Whether the bytes are UTF-8 throughout (a character cut at their end counts as one when
+// `cut_end`).
+bool is_utf8(std::string_view bytes, bool cut_end = false);
+// Each byte that is no part of a UTF-8 character read as Windows-1252, in UTF-8; UTF-8 kept.
+// With `rest`, the bytes of a character cut at the end are left there for the next piece.
+std::string from_cp1252(std::string_view bytes, std::string *rest = nullptr);
 // The start of a file that holds no text table: a workbook, a picture, an archive, a PDF, or
 // bytes of which a quarter or more are control characters or no UTF-8 (random bytes, about
 // half are; a text in Latin-1 has a few, a table with a stray NUL one). Looks at the first

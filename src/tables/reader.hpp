@@ -11,7 +11,9 @@
 #include <functional>
 #include <initializer_list>
 #include <list>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -105,6 +107,10 @@ struct analysis {
     remarks notes;     // what the reader changed: total iron converted, negative values read as 0
 };
 
+// Where a sample's name comes from: a sample column (or a data file's field), the file (a
+// table without a sample column is one sample), or the row (of a wide table without one).
+enum class sample_naming { column, file, row };
+
 // The analyses of one sample; `problem` says why the sample cannot be computed (a mineral
 // missing, a line with an unknown mineral, too few fields, a cell that is not a number).
 struct sample_input {
@@ -115,6 +121,15 @@ struct sample_input {
     std::string problem;
     // The place of a line in messages when it is not "FILE line N" (columns_input::line_place).
     const std::function<std::string(int)> *place = nullptr;
+    // What the front ends say of the sample besides its analyses' notes:
+    sample_naming naming = sample_naming::column;
+    std::array<int, 3> seen{};     // lines naming each mineral, read or not (a missing mineral)
+    std::array<int, 3> unchosen{}; // analyses of each mineral left out by the choice of spots
+    std::map<std::string, int> others{}; // rows of another mineral left out, by name quoted
+    std::vector<std::string> files{};    // joined: the files its analyses come from, in order
+    // The table has no sample column and several analyses of a mineral: the columns that may
+    // name its samples (quoted), in order.
+    std::optional<std::vector<std::string>> unnamed{};
 };
 
 // "FILE line N", or the place of that line that s's table gives it.
@@ -127,6 +142,11 @@ struct file_input {
     std::vector<sample_input> samples;
     std::string error;
     std::vector<std::string> warnings;
+    // Said in the words of a front end (api/messages.hpp): the table has no sample column and
+    // several analyses of a mineral, computed as the one sample; the analyses of each mineral.
+    std::optional<std::array<int, 3>> one_sample;
+    std::size_t unchosen_rows = 0;             // rows left out whole by the choice of spots
+    std::vector<std::string> unchosen_samples; // samples of which no row is chosen (quoted)
     bool wide = false; // one sample per row: oxide columns with a mineral suffix
     // A spreadsheet's workbook (a zip or an OLE container): `error` says only what it is, the
     // front end what to do with it.
@@ -138,10 +158,40 @@ struct file_input {
 // blank or punctuation (Grt1, grt-rim, Omp 3) counts as that mineral.
 mineral mineral_of(std::string_view field, bool numbered = false);
 
+// Spots chosen by a column's value: [MINERAL:]COLUMN=VALUE, for the analyses of one mineral
+// (grt:, cpx:, phe: or any of its names) or of all when `of` is unknown. Column and value are
+// matched without case and blanks. Conditions on one column are alternatives; on several
+// columns each must hold; a mineral's own conditions on a column replace those for all.
+struct spot_choice {
+    std::string column, value;
+    mineral of = mineral::unknown;
+    std::string text; // as given, for the notes
+};
+// The choices of `text`, separated by semicolons; none when one of them is no COLUMN=VALUE.
+std::optional<std::vector<spot_choice>> spot_choices_of(std::string_view text);
+
+// How a table with named columns is read besides its header.
+struct reading {
+    // The sample and mineral columns, as the user names them (matched without case and
+    // blanks); empty: found by their usual names.
+    std::string sample_column, mineral_column;
+    std::vector<spot_choice> where;  // the spots chosen
+    mineral only = mineral::unknown; // a table of this mineral alone (one frame per mineral)
+    // Read to be joined with other tables (join_samples): a mineral missing is not said yet.
+    bool joined = false;
+};
+
+// The samples of several inputs as one table: samples of one name joined in the first, their
+// analyses in the order read, the files they come from; samples named after their file (no
+// sample column) joined as one. Then a mineral missing from a sample is its problem.
+std::vector<sample_input> join_samples(std::vector<std::vector<sample_input>> inputs);
+// A mineral missing from a sample read with reading::joined, said as its problem.
+void say_missing(sample_input &s);
+
 // Reads `text`, the contents of the file `file` (UTF-8 with or without a byte-order mark, or
 // UTF-16 with one or without: a NUL every other byte). A workbook and a file that is not text
 // at all (a picture, a PDF) are refused in one line that quotes none of their bytes.
-file_input read_table(const std::string &file, std::string_view text);
+file_input read_table(const std::string &file, std::string_view text, const reading &how = {});
 
 // Puts up to `n` more bytes of a text at `to` and says how many: 0 at its end.
 using text_pieces = std::function<std::size_t(char *to, std::size_t n)>;
@@ -149,7 +199,8 @@ using text_pieces = std::function<std::size_t(char *to, std::size_t n)>;
 // columns is read holding only its records not yet read; the data-file layout and UTF-16 are
 // read whole first, a workbook or binary refused from its start. `size`, the text's size in bytes
 // when known, leaves room for its samples.
-file_input read_table(const std::string &file, const text_pieces &more, std::size_t size = 0);
+file_input read_table(const std::string &file, const text_pieces &more, std::size_t size = 0,
+                      const reading &how = {});
 
 // A table handed over as columns rather than as text (a DataFrame's): each column numbers
 // (NaN: an empty cell) or texts, read as the cells of a file are.
@@ -174,6 +225,10 @@ struct columns_input {
     std::function<std::string(int)> line_place;
     // How the messages write a column's name (as Python writes a str); none: quoted.
     std::function<std::string(std::string_view)> name_repr;
+    // How the messages name the table when not by `file` ("garnet frame"), its sample column
+    // when not the reading's, and its mineral when it is a table of one.
+    std::string said_as, sample_column;
+    mineral only = mineral::unknown;
 };
 
 // Reads the rows [first, last) of `t` as read_table reads a table with its header row (never
@@ -182,7 +237,7 @@ struct columns_input {
 // r + 2. The header's warnings only when `header_warnings`; columns two of which give one
 // oxide, and a header without an oxide, are named by `t.name_repr`.
 file_input read_columns(const columns_input &t, std::size_t first, std::size_t last,
-                        bool header_warnings = true);
+                        bool header_warnings = true, const reading &how = {});
 
 // The oxide a column header names, spelled as the header of its slot ("SiO2", ..., "K2O", or
 // "Fe2O3T" for all iron given as Fe2O3), whatever its synonym, decoration or mineral suffix;
@@ -191,7 +246,8 @@ std::string oxide_column(std::string_view header);
 
 namespace detail {
 // Today's data-file layout, when the header is one: false leaves `in` untouched.
-bool read_datafile_layout(const std::string &file, std::string_view text, file_input &in);
+bool read_datafile_layout(const std::string &file, std::string_view text, file_input &in,
+                          const reading &how = {});
 
 enum class cell_kind { value, below_detection, not_a_number };
 // An oxide cell as both layouts take it: a whole number (with a decimal comma where `comma`
@@ -200,6 +256,10 @@ enum class cell_kind { value, below_detection, not_a_number };
 cell_kind read_number(std::string_view cell, bool comma, REAL &x);
 // The parts one after another, in one allocation.
 std::string joined(std::initializer_list<std::string_view> parts);
+// A text without blanks and in lower case, as column names and choices are matched.
+std::string plain(std::string_view text);
+// Whether a header names the column `name` as the user wrote it.
+bool names_column(std::string_view header, std::string_view name);
 } // namespace detail
 
 } // namespace varno96

@@ -94,12 +94,15 @@ TEST(Tables, AFileThatCannotBeReadLeavesTheOthersGoing) {
             {"-m", "7", "-t", "650", "NONE.csv", "EC1.csv", "NOMIN.csv", ".", "SUITE.PRN"}, dir);
     EXPECT_EQ(r.status, 2); // inputs refused, whatever the rows
     const names said = lines(r.err);
-    ASSERT_EQ(said.size(), 5u) << r.err;
+    ASSERT_EQ(said.size(), 6u) << r.err;
     EXPECT_NE(said[0].find("NONE.csv"), std::string::npos) << said[0];
     EXPECT_NE(said[1].find("EC1.csv: no Fe2O3 column"), std::string::npos) << said[1];
     EXPECT_NE(said[2].find("NOMIN.csv line 1: no mineral column"), std::string::npos) << said[2];
     EXPECT_NE(said[3].find(".: cannot read"), std::string::npos) << said[3];
-    EXPECT_EQ(said[4], "varno96-batch: 1 of 8 rows without a result (its note says why)");
+    // EC1 of EC1.csv and of the suite computed apart, said once with the option that joins.
+    EXPECT_EQ(said[4], "varno96-batch: a sample is in several files, each file's analyses "
+                       "computed alone: \"EC1\" (EC1.csv, SUITE.PRN); --join joins them");
+    EXPECT_EQ(said[5], "varno96-batch: 1 of 8 rows without a result (its note says why)");
     const csv_table rows = parse_csv(r.out);
     ASSERT_EQ(rows.rows.size(), 8u); // EC1.csv's sample, then the suite's seven
     EXPECT_EQ(rows.at(0, "file"), "EC1.csv");

@@ -258,13 +258,16 @@ const std::vector<reading_case> cases{
 
     // The file: refusals.
     {"one_oxide_twice", ec1().add({"SiO2 (wt%)", "38.5", "55.6", "50.8"}).text(),
-     {{error, "F.csv line 1: columns \"SiO2\" and \"SiO2 (wt%)\" both give SiO2"}}},
+     {{error, "F.csv line 1: columns 4 \"SiO2\" and 14 \"SiO2 (wt%)\" both give SiO2"}}},
     {"iron_twice", ec1().add({"FeOt", "25", "4.4", "2.1"}).text(),
-     {{error, "columns \"FeO\" and \"FeOt\" both give the iron"}}},
+     {{error, "columns 8 \"FeO\" and 14 \"FeOt\" both give the iron"}}},
     {"iron_twice_as_fe2o3", ec1().head("Fe2O3", "Fe2O3t").text(),
-     {{error, "columns \"Fe2O3t\" and \"FeO\" both give the iron"}}},
+     {{error, "columns 7 \"Fe2O3t\" and 8 \"FeO\" both give the iron"}}},
     {"one_oxide_twice_in_a_wide_table", wide({"_Grt", "_Cpx", "_Phe"}) .insert(0, "SiO2_Gt,"),
-     {{error, "columns \"SiO2_Gt\" and \"SiO2_Grt\" both give SiO2 of garnet"}}},
+     {{error, "columns 1 \"SiO2_Gt\" and 3 \"SiO2_Grt\" both give SiO2 of garnet"}}},
+    // Blanks around a heading: the columns by their places and as written.
+    {"one_oxide_twice_with_blanks", ec1().head("SiO2", " SiO2").add({"SiO2 ", "38.5", "55.6", "50.8"}).text(),
+     {{error, "F.csv line 1: columns 4 \" SiO2\" and 14 \"SiO2 \" both give SiO2"}}},
     {"no_oxide_column", "Sample,Mineral,Point\r\nEC1,Grt,1\r\n",
      {{error, "F.csv line 1: the header names no oxide column"}}},
     {"no_mineral_column", ec1().drop("Mineral").text('\t'),
@@ -311,6 +314,28 @@ const std::vector<reading_case> cases{
     {"row_without_mineral", ec1().row({"EC1", "", "x", "37", "", "", "", "", "", "", "", "", ""}).text(),
      {{warning, "\"(none)\" (1)"}}},
     {"row_ending_before_its_mineral", ec1().text() + "EC1\r\n", {{warning, "\"(none)\" (1)"}}},
+    // The usual names of the sample, mineral and label columns, any case, blanks ignored.
+    {"sample_as_name", ec1().head("Sample", "Name").text()},
+    {"sample_as_id", ec1().head("Sample", "ID").text()},
+    {"sample_as_sample_no", ec1().head("Sample", "Sample No.").text()},
+    {"sample_as_rock", ec1().head("Sample", "ROCK").text()},
+    {"sample_as_rock_id", ec1().head("Sample", " Rock ID ").text()},
+    {"sample_as_specimen", ec1().head("Sample", "Specimen").text()},
+    {"sample_as_probe", ec1().head("Sample", "probe").text()},
+    {"mineral_as_min", ec1().head("Mineral", "MIN").text()},
+    {"mineral_lower_case", ec1().head("Mineral", " mineral").text()},
+    {"label_as_analysis_number", ec1().head("Point", "analysis_ number").text()},
+    {"label_as_no", ec1().head("Point", "No.").text()},
+    {"label_a_whole_number_with_a_point", ec1().set(1, "Point", "31.0").text(), {}, {}, "EC1", "31"},
+    {"label_a_number_with_a_fraction", ec1().set(1, "Point", "31.5").text(), {}, {}, "EC1", "31.5"},
+    // A sample column of no known name: the one sample of the file, its column ignored.
+    {"sample_column_unknown", ec1().head("Sample", "Gestein").text(),
+     {{warning, "F.csv: column \"Gestein\" ignored"}}, {}, "F"},
+    // Windows-1252: its names in UTF-8, said once.
+    {"windows_1252_names", ec1().set(1, "Sample", "Gr\xFCn-1").set(2, "Sample", "Gr\xFCn-1")
+         .set(3, "Sample", "Gr\xFCn-1").set(1, "Point", "\x80 1").text(),
+     {{warning, "F.csv: the text is not UTF-8: read as Windows-1252"}}, {}, "Gr\xC3\xBCn-1",
+     "\xE2\x82\xAC 1"},
     {"byte_order_mark_before_the_first_heading", "\xEF\xBB\xBF" + wide({"_Grt", "_Cpx", "_Phe"}, "#"),
      {}, {}, "row 1", "EC1"},
 };

@@ -13,6 +13,13 @@ namespace {
 
 using namespace varno96;
 
+// A name of `n` two-byte characters.
+std::string umlauts(int n) {
+    std::string s;
+    for (int i = 0; i < n; i++) s += "\xC3\xBC";
+    return s;
+}
+
 const std::string head =
     "No Sample Min # Descr Ox SiO2 TiO2 Al2O3 Fe2O3 FeO MnO MgO CaO Na2O K2O\n";
 
@@ -77,6 +84,9 @@ const std::vector<reader_case> cases{
          cpx("LONGSAMPLENAME-000001") + phe("LONGSAMPLENAME-000001"),
      {}, {{"LONGSAMPLENAME-000001", 2, {}},
           {"LONGSAMPLENAME-000002", 3, {"line 3: no clinopyroxene analysis", "no phengite"}}}},
+    {"long_name_quoted_in_whole_characters_and_counted_in_characters",
+     head + grt(umlauts(300)) + cpx(umlauts(300)),
+     {}, {{umlauts(300), 2, {"no phengite analysis of sample " + umlauts(200) + "\xE2\x80\xA6 (300 characters)"}}}},
     {"line_too_short", head + grt("A") + "2 A Cpx 1 d 6 55.60 0.08\n" + phe("A"),
      {}, {{"A", 2, {"F.PRN line 3", "8 fields"}}}},
     {"line_of_one_field", head + grt("A") + cpx("A") + phe("A") + "X\n",

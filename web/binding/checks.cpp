@@ -58,7 +58,8 @@ checked_options check(const val &fields) {
         std::optional<option_value> v;
         if (s.kind == option_kind::flag) {
             v = fields[std::string(s.name)].isTrue();
-        } else if (s.kind == option_kind::list || s.kind == option_kind::choice) {
+        } else if (s.kind == option_kind::list || s.kind == option_kind::choice ||
+                   s.kind == option_kind::text) {
             const std::string text = text_of(fields, s.name);
             if (text.find_first_not_of(" ,") != std::string::npos) v = text;
         } else if (const auto x = field_value(c, fields, s)) {

@@ -83,7 +83,7 @@ export function makeControls(references) {
                 control = element('select', { id, 'aria-describedby': `${id}-help ${id}-error` }, new Option(menu[0], ''));
                 menu.slice(1).forEach((words, i) => control.add(new Option(words, values[i])));
             } else {
-                control = element('input', { id, type: 'text', inputmode: o.kind === 'integer' ? 'numeric' : 'decimal', autocomplete: 'off', 'aria-describedby': `${id}-help ${id}-error` });
+                control = element('input', { id, type: 'text', inputmode: o.kind === 'integer' ? 'numeric' : o.kind === 'text' ? 'text' : 'decimal', autocomplete: 'off', 'aria-describedby': `${id}-help ${id}-error` });
                 if (o.default) control.value = o.default;
             }
             const wide = o.kind === 'integer' && menu.length ? ' wide' : '';
