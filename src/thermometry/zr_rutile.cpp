@@ -25,7 +25,7 @@ constexpr double bar_per_kbar = 1000;
 constexpr double r_kj = 0.0083144, r_j = 8.3145; // the gas constant as each paper takes it
 
 // clang-format off
-outcome<line> tpe07(silica f, double phi) { // Tomkins et al. (2007), p. 703: T = (a + b P) / (c - R ln phi), R = 0.0083144 kJ/K
+outcome<line> tpe07(silica f, double phi) { // Tomkins et al. (2007): T = (a + b P) / (c - R ln phi), R = 0.0083144 kJ/K (symbols and R: p. 703)
     const double ln_phi = std::log(phi);
     switch (f) {
     case silica::alpha_quartz: return over(83.9, 0.410, 0.1428 - r_kj * ln_phi); // T = (83.9 + 0.410 P) / (0.1428 - R ln phi)

@@ -6,6 +6,14 @@
 // constant) for one Zr content, so it meets the barometer in closed form as the exchange
 // thermometers do.
 //
+// What could be confirmed against the papers: Tomkins et al.'s symbols and units (phi ppm Zr,
+// P in kbar, R = 0.0083144 kJ/K) and experiments (10, 20, 30 kbar and 1 atm), and Watson et
+// al.'s experiments, both from the abstracts (p. 703, p. 413). The constants of every form are
+// those of a peer's transcription that the abstracts, as stored, either leave out (Tomkins et
+// al.: equations stripped) or cut off (Watson et al.); Ferry & Watson's and Kohn's papers
+// could not be read at all. Neither stated range nor stated error is established beyond what
+// zr_calibrations says.
+//
 // Use, for one sample with ln K of the form `form` (thermometry::fit):
 //   const auto found = thermometry::zr_intersect(zr_key::tpe07, zr_ppm, form);
 //   found.value->at.t_k, found.value->field ...
