@@ -305,8 +305,8 @@ std::string cite(const py::dict &options, const std::string &trial, bool bibtex)
 }
 
 // The thermometers of the thermometers argument, by key: the minerals, the reference, the
-// formula and the ranges of the calibration's experiments, garnet X_Ca and temperature, where
-// they are established (empty: none).
+// formula, the conditions of the calibration's experiments and the error its authors state,
+// each in the paper's words with its page and how far it was confirmed.
 py::list thermometer_table() {
     py::list out;
     for (const thermometry::calibration &c : thermometry::calibrations) {
@@ -317,13 +317,8 @@ py::list thermometer_table() {
                                                                      : "garnet-phengite");
         d["reference"] = reference_text(c.citation);
         d["formula"] = std::string(thermometry::formula(c.id));
-        std::string range = c.outside.empty() ? std::string()
-                                              : "garnet X_Ca " + FMT(c.x_ca_min, 0, 2) + " to " +
-                                                    FMT(c.x_ca_max, 0, 2);
-        if (c.t_min_c < c.t_max_c)
-            range += (range.empty() ? "" : ", ") + FMT(c.t_min_c, 0, 0) + " to " +
-                     FMT(c.t_max_c, 0, 0) + " °C";
-        d["range"] = range;
+        d["range"] = thermometry::stated_text(c.stated.range);
+        d["error"] = thermometry::stated_text(c.stated.error);
         out.append(d);
     }
     return out;

@@ -94,6 +94,11 @@ OPTIONS = [  # (keyword arguments, the batch's options)
           thermometers="EG79", ferric={"phe": "none", "grt": "estimate"}),
      ["-m", "7", "-t", "650", "--monte-carlo", "--seed", "-5", "--formulae", "--thermometers",
       "EG79", "--ferric", "grt=estimate,phe=none"]),
+    # The clinopyroxene's ferric iron from its sites, afresh in every run.
+    (dict(model=7, temperature=650, monte_carlo=True, seed=-5, formulae=True,
+          thermometers="EG79,K88", ferric={"cpx": "sites"}),
+     ["-m", "7", "-t", "650", "--monte-carlo", "--seed", "-5", "--formulae", "--thermometers",
+      "EG79,K88", "--ferric", "cpx=sites"]),
 ]
 
 

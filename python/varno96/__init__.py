@@ -50,8 +50,11 @@ columns = pd.DataFrame(_varno96.columns()).set_index("name")[
 # The Fe-Mg exchange thermometers of the ``thermometers`` argument, indexed by key: the
 # minerals exchanging, the publication, the formula (T in kelvin, P in kbar unless said,
 # X_Ca = Ca/(Ca+Mg+Fe2++Mn), X_Mn alike and X_Mg = Mg/(Mg+Fe2+) of the garnet, K_D as the
-# manual page of varno96-batch defines it) and the garnet X_Ca range of the calibration
-# (empty: none noted). Each adds the columns T_<key>_C and P_<key>_kbar to a result.
+# manual page of varno96-batch defines it), the conditions of the calibration's experiments
+# ("range") and the error its authors state ("error"), in the paper's words with its page, and
+# "as summarised in a peer's notes, not confirmed against the paper" where that is all there
+# is. An intersection outside the range keeps its value and the note says so; the stated error
+# is not in the Monte-Carlo spreads. Each adds the columns T_<key>_C and P_<key>_kbar.
 thermometers = pd.DataFrame(_varno96.thermometer_table()).set_index("key")
 
 # Rows of a wide frame read and computed at a time: the memory of a call is the frame's, its
@@ -193,6 +196,10 @@ def compute(options, data=None, name=None, garnet=None, cpx=None, mica=None):
         Ferric iron of an analysis entered without Fe2O3: estimated by charge balance, or
         none (all iron Fe2+, the formula as recalculated); for all minerals, or per mineral
         as ``{"phe": "none"}`` (keys ``"grt"``, ``"cpx"``, ``"phe"``; the others estimated).
+        ``{"cpx": "sites"}``: the clinopyroxene's from its sites, Fe3+ = Na + Al(IV) - Al(VI)
+        - 2 Ti - Cr on 6 oxygens with all iron Fe2+, between 0 and the total iron (after
+        Lindsley 1983); in the first calculation and, with ``ferric_in_runs="each"``, afresh
+        in every run.
     ferric_in_runs : {"each", "once"}, default "each"
         ``"each"``: every Monte-Carlo run perturbs the analyses as entered (an oxide
         perturbed below 0 taken as 0) and estimates their ferric iron afresh, so that the

@@ -74,7 +74,7 @@ class Options:
                 minerals = ("grt", "cpx", "phe")
                 if not all(isinstance(k, str) and isinstance(v, str) for k, v in value.items()):
                     raise TypeError(f"{label} must be 'estimate' or 'none', or a dict of them by "
-                                    f"mineral, got {_shown(value)}")
+                                    f"mineral ('cpx': 'sites' too), got {_shown(value)}")
                 unknown = [k for k in value if k not in minerals]
                 if unknown or not value:
                     raise ValueError(f"{label} takes the minerals 'grt', 'cpx', 'phe', got "
@@ -82,7 +82,7 @@ class Options:
                 return ",".join(f"{k}={value[k]}" for k in minerals if k in value)
             if not isinstance(value, str):
                 raise TypeError(f"{label} must be 'estimate' or 'none', or a dict of them by "
-                                f"mineral, got {_shown(value)}")
+                                f"mineral ('cpx': 'sites' too), got {_shown(value)}")
             return value  # the compiled part checks the words
         if kind == "choice":
             choices = option.get("choices") or []

@@ -5,7 +5,10 @@
 void calculation::CPX(VECTOR &wt) {
     MINERAL = "clinopyroxene";
     RECALC(wt, CAT, 6, 10);
-    if (wt[FE2O3] == 0 && CTOT > 4 && estimate_ferric[1]) FE3FIDDLE(wt, CAT, CTOT, 4, 6, 1);
+    if (wt[FE2O3] == 0 && estimate_ferric[1] && cpx_ferric_sites)
+        FE3SITES(wt);
+    else if (wt[FE2O3] == 0 && CTOT > 4 && estimate_ferric[1])
+        FE3FIDDLE(wt, CAT, CTOT, 4, 6, 1);
     if (CAT[FE2] >= 0.0001)
         FMC = CHKDIV(CAT[FE2], CAT[MG],
                      "the clinopyroxene has Fe2+ but no Mg, so its Fe/Mg has no value");

@@ -1,4 +1,6 @@
 #include "api/bibliography.hpp"
+#include "chemistry/ferric_sites.hpp"
+#include "thermometry/jadeite.hpp"
 
 #include <cstddef>
 #include <tuple>
@@ -60,6 +62,8 @@ std::string cited(const reference &r) {
     if (!r.cited.empty()) return std::string(r.cited);
     for (const thermometry::calibration &c : thermometry::calibrations)
         if (&c.citation == &r) return std::string(c.cited);
+    for (const thermometry::zr_calibration &c : thermometry::zr_calibrations)
+        if (&c.citation == &r) return std::string(c.cited);
     bool et_al = false;
     const auto a = authors_of(r.authors, et_al);
     std::string who = a.front().family;
@@ -117,5 +121,15 @@ const std::vector<const reference *> &garnet_references(int model) {
 const reference &thermometer_reference(thermometry::key k) {
     return thermometry::about(k).citation;
 }
+
+const reference &thermometer_reference(thermometry::zr_key k) {
+    return thermometry::about(k).citation;
+}
+
+const reference &lowest_pressure_reference() { return thermometry::holland_1980; }
+
+const reference &ferric_sites_reference() { return lindsley_1983; }
+
+const reference &quartz_transition_reference() { return thermometry::holland_powell_2011; }
 
 } // namespace varno96

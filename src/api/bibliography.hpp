@@ -4,6 +4,7 @@
 
 #include "activity/references.hpp"
 #include "thermometry/thermometry.hpp"
+#include "thermometry/zr_rutile.hpp"
 
 #include <string>
 #include <string_view>
@@ -32,5 +33,14 @@ bool listed_before(const reference &a, const reference &b);
 const std::vector<const reference *> &garnet_references(int model);
 // The publication of a thermometer's calibration; Powell (1985) is that of P85.
 const reference &thermometer_reference(thermometry::key k);
+// The publication of a Zr-in-rutile calibration.
+const reference &thermometer_reference(thermometry::zr_key k);
+// Where the lowest pressure comes from: albite = jadeite + quartz, Holland (1980).
+const reference &lowest_pressure_reference();
+// The attribution of the clinopyroxene's ferric iron from its sites: Lindsley (1983).
+const reference &ferric_sites_reference();
+// Where the α = β quartz transition of the Zr-in-rutile fields comes from: Holland & Powell
+// (2011), the critical temperature of quartz's Landau model.
+const reference &quartz_transition_reference();
 
 } // namespace varno96

@@ -81,14 +81,61 @@ std::string thermometer_words(const std::vector<thermometry::key> &keys) {
 std::string ferric_words(const ferric_estimates &estimated) {
     constexpr std::array<const char *, 3> minerals{"garnet", "clinopyroxene", "phengite"};
     std::string without;
+    std::vector<std::string> balanced, none;
     int n = 0;
-    for (std::size_t k = 0; k < 3; k++)
-        if (!estimated[k]) without += std::string(n++ ? " and the " : "") + minerals[k];
+    for (std::size_t k = 0; k < 3; k++) {
+        if (estimated[k] == ferric_estimate::none) {
+            without += std::string(n++ ? " and the " : "") + minerals[k];
+            none.push_back(std::string("the ") + minerals[k]);
+        }
+        if (estimated[k] == ferric_estimate::charge_balance) balanced.push_back(minerals[k]);
+    }
+    if (estimated[1] == ferric_estimate::sites) {
+        std::string s = "ferric iron estimated where Fe2O3 was not analysed, the clinopyroxene’s "
+                        "from its sites, Fe3+ = Na + Al(IV) − Al(VI) − 2Ti − Cr on 6 oxygens with "
+                        "all iron as Fe2+ (Cr 0, which the analyses lack), taken between 0 and "
+                        "the total iron, the formula attributed to " +
+                        cited(ferric_sites_reference());
+        if (!balanced.empty()) s += ", that of the " + listed(balanced) + " by charge balance";
+        if (!none.empty()) s += "; the iron of " + listed(none) + " was all taken as Fe2+";
+        return s;
+    }
     const std::string estimate =
         "ferric iron estimated by charge balance where Fe2O3 was not analysed";
     if (n == 0) return estimate;
     if (n == 3) return "all iron taken as Fe2+ where Fe2O3 was not analysed";
     return estimate + ", but for the " + without + ", whose iron was all taken as Fe2+";
+}
+
+// The errors the authors of the calibrations asked for state, which no result includes.
+std::string stated_error_words(const std::vector<thermometry::key> &keys) {
+    std::string errors;
+    std::vector<std::string> summarised;
+    for (const thermometry::key k : keys) {
+        const thermometry::calibration &c = thermometry::about(k);
+        errors += (errors.empty() ? "" : "; ") + std::string(c.name) + ", " +
+                  std::string(c.stated.error.words);
+        if (c.stated.error.summarised) summarised.push_back(std::string(c.name));
+    }
+    std::string s = " The errors the authors of these calibrations state are not included in the "
+                    "intersections or their spreads: " +
+                    errors;
+    if (!summarised.empty())
+        s += " (of " + listed(summarised) +
+             " as summarised in a peer’s notes, not confirmed against the papers)";
+    return s + ".";
+}
+
+// The lowest pressure of each sample, from albite = jadeite + quartz.
+std::string lowest_pressure_words(bool one_site) {
+    return " The lowest pressure of a quartz-bearing rock without albite was calculated at the "
+           "same temperature from albite = jadeite + quartz after " +
+           cited(lowest_pressure_reference()) +
+           " (experiments at 600–1200 °C, ± 0.50 kbar), P (bar) = 350 + 26.5 T(°C) − RT "
+           "ln(a_ab/a_jd)/1.734, with a(albite) = 1 and " +
+           (one_site ? "a(jadeite) the smaller of X_Na(M2) and X_Al(M1) of the clinopyroxene"
+                     : "a(jadeite) = X_Na(M2)·X_Al(M1) of the clinopyroxene") +
+           " (ideal mixing on its sites).";
 }
 
 } // namespace
@@ -105,9 +152,10 @@ std::string methods_paragraph(const batch_options &o, trial_temperature t,
         (o.one_site ? "one-site (ideal)" : "two-site (disordered)") +
         " clinopyroxene model and ideal site mixing in phengite. The pressure was calculated " +
         temperature_words(o, t) + ".";
+    s += lowest_pressure_words(o.one_site);
     if (!o.thermometers.empty())
         s += " The intersections of the barometer with " + thermometer_words(o.thermometers) +
-             " were found, the activities recomputed at each.";
+             " were found, the activities recomputed at each." + stated_error_words(o.thermometers);
     if (o.combine == combine_mode::mean)
         s += " Several analyses of a mineral in one sample were averaged oxide by oxide.";
     if (o.combine == combine_mode::each)
@@ -137,6 +185,8 @@ std::vector<const reference *> run_references(const batch_options &o) {
     if (o.powell) refs.push_back(&thermometer_reference(thermometry::key::p85));
     for (const thermometry::key k : o.thermometers) refs.push_back(&thermometer_reference(k));
     if (o.monte_carlo) refs.push_back(&hyndman_fan_1996);
+    refs.push_back(&lowest_pressure_reference()); // the lowest pressure, always given
+    if (o.estimate_ferric[1] == ferric_estimate::sites) refs.push_back(&ferric_sites_reference());
     std::sort(refs.begin(), refs.end(),
               [](const reference *a, const reference *b) { return listed_before(*a, *b); });
     refs.erase(std::unique(refs.begin(), refs.end()), refs.end());

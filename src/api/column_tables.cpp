@@ -4,6 +4,7 @@
 
 #include "api/combine.hpp"
 #include "api/sample.hpp"
+#include "thermometry/jadeite.hpp"
 
 #include <optional>
 #include <string>
@@ -21,11 +22,25 @@ void append(std::string &to, const std::string &what) {
     to += (to.empty() ? "" : "; ") + what;
 }
 
+// The lowest pressure of a row with a result, at T_C, from its clinopyroxene's formula.
+thermometry::outcome<thermometry::lowest_pressure> lowest(src s) {
+    if (!s.ok || !s.r.formulae[1]) return {{}, "no result"};
+    return thermometry::lowest_pressure_jd(s.r.formulae[1]->cat, s.how.one_site, s.r.rows[1].t_c);
+}
+
+// Why a row with a result has no lowest pressure.
+std::string lowest_pressure_note(src s) {
+    if (!s.ok || !s.r.formulae[1]) return {};
+    const auto p = lowest(s);
+    return p ? std::string() : "P_min_jd: " + std::string(p.why);
+}
+
 // Why a row has no result, or what its reading and calculation noted.
 std::string note_of(src s) {
     if (!s.u.problem.empty()) return s.u.problem;
     std::string note = s.u.note;
     append(note, s.r.note);
+    append(note, lowest_pressure_note(s));
     if (s.r.ok)
         for (std::size_t k = 0; k < s.o.thermometers.size() && k < s.r.intersections.size(); k++)
             if (!s.r.intersections[k].note.empty())
@@ -179,6 +194,28 @@ const column_spec result_table[] = {
      .decimals = 4,
      .meaning = "ln K of pyrope + 2 grossular + 3 celadonite = 6 diopside + 3 muscovite at T_C.",
      .value = [](src s) { return at(s, 1, &table_row::lnk); }},
+    {.name = "lna_jd",
+     .decimals = 4,
+     .meaning = "ln a(jadeite) of the clinopyroxene for P_min_jd_kbar: ideal mixing on its "
+                "sites, X_Na(M2) × X_Al(M1) (with the one-site model the smaller of the two), "
+                "the same at every temperature.",
+     .value =
+         [](src s) {
+             const auto p = lowest(s);
+             return p ? opt(p.value->ln_a_jd) : opt();
+         }},
+    {.name = "P_min_jd_kbar",
+     .unit = "kbar",
+     .decimals = 2,
+     .meaning = "The lowest pressure of a rock with quartz and without albite at T_C: albite = "
+                "jadeite + quartz (Holland 1980), P (bar) = 350 + 26.5 T(°C) − R T(K) ln(a_ab / "
+                "a_jd) / 1.734, with this a(jd) and a(albite) = 1; empty without a(jd) (the note "
+                "says why).",
+     .value =
+         [](src s) {
+             const auto p = lowest(s);
+             return p ? opt(p.value->p_kbar) : opt();
+         }},
     {.name = "T_powell_C",
      .unit = "°C",
      .meaning = "The Powell (1985) temperature at the pressure found at the trial temperature, one "

@@ -127,17 +127,24 @@ const std::array<option_spec, 18> batch_option_table{{
      .python = "ferric",
      .label = "Ferric iron of an analysis without Fe2O3",
      .kind = option_kind::choice,
-     .choices = "estimate|none",
+     // A choice "m=word" is the mineral m's alone.
+     .choices = "estimate|none|cpx=sites",
      .value_name = "[MINERAL=]estimate|none",
      .default_text = "estimate",
      .help = "Ferric iron of an analysis entered without Fe2O3: estimated by charge balance, or "
              "none (all iron Fe2+, the formula as recalculated); for all minerals, or per "
-             "mineral as in phe=none or grt=estimate,cpx=none,phe=none (grt, cpx, phe)",
+             "mineral as in phe=none or grt=estimate,cpx=none,phe=none (grt, cpx, phe); "
+             "cpx=sites: the clinopyroxene's from its sites, Fe3+ = Na + Al(IV) - Al(VI) - 2 Ti "
+             "- Cr on 6 oxygens with all iron Fe2+, between 0 and the total iron (after "
+             "Lindsley 1983)",
      .field = &batch_options::estimate_ferric,
      .page_help = "Estimated by charge balance (the default), or none: all iron "
-                  "Fe<sup>2+</sup>, the formula as recalculated. An entered "
-                  "Fe<sub>2</sub>O<sub>3</sub> is kept either way.",
-     .page_choices = "|estimated|none"},
+                  "Fe<sup>2+</sup>, the formula as recalculated; the clinopyroxene's may come "
+                  "from its sites instead, Fe<sup>3+</sup> = Na + Al<sup>IV</sup> − "
+                  "Al<sup>VI</sup> − 2 Ti − Cr on 6 oxygens (after Lindsley 1983), which does "
+                  "not lean on the cation total. An entered Fe<sub>2</sub>O<sub>3</sub> is "
+                  "kept in every case.",
+     .page_choices = "|estimated|none|from its sites"},
     {.name = "ferric-in-runs",
      .python = "ferric_in_runs",
      .label = "Ferric iron in the Monte-Carlo runs",

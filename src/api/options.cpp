@@ -104,13 +104,15 @@ std::optional<std::vector<thermometry::key>> thermometers_of(std::string_view li
 }
 
 std::optional<ferric_estimates> ferric_of(std::string_view words) {
-    const auto estimate = [](std::string_view w) -> std::optional<bool> {
-        if (w == "estimate") return true;
-        if (w == "none") return false;
+    // sites only for the clinopyroxene (k = 1).
+    const auto estimate = [](std::string_view w, std::size_t k) -> std::optional<ferric_estimate> {
+        if (w == "estimate") return ferric_estimate::charge_balance;
+        if (w == "none") return ferric_estimate::none;
+        if (w == "sites" && k == 1) return ferric_estimate::sites;
         return std::nullopt;
     };
-    if (const auto all = estimate(words)) return ferric_estimates{*all, *all, *all};
-    ferric_estimates each{true, true, true};
+    if (const auto all = estimate(words, 0)) return ferric_estimates{*all, *all, *all};
+    ferric_estimates each = by_charge_balance;
     std::array<bool, 3> given{};
     constexpr std::array<std::string_view, 3> minerals{"grt", "cpx", "phe"};
     for (std::size_t start = 0; start <= words.size();) {
@@ -121,9 +123,10 @@ std::optional<ferric_estimates> ferric_of(std::string_view words) {
         const std::size_t eq = item.find('=');
         if (eq == std::string_view::npos) return std::nullopt;
         const auto m = std::find(minerals.begin(), minerals.end(), item.substr(0, eq));
-        const auto e = estimate(item.substr(eq + 1));
-        if (m == minerals.end() || !e) return std::nullopt;
+        if (m == minerals.end()) return std::nullopt;
         const auto k = static_cast<std::size_t>(m - minerals.begin());
+        const auto e = estimate(item.substr(eq + 1), k);
+        if (!e) return std::nullopt;
         if (given[k]) return std::nullopt; // a mineral twice
         given[k] = true, each[k] = *e;
     }
@@ -145,7 +148,7 @@ std::string range_words(const option_spec &s) {
                "separated by semicolons";
     if (std::holds_alternative<ferric_estimates batch_options::*>(s.field))
         return "must be estimate or none, or minerals with theirs, e.g. phe=none or "
-               "grt=estimate,cpx=none";
+               "grt=estimate,cpx=none; cpx=sites for the clinopyroxene's from its sites";
     const std::vector<std::string_view> words = choice_words(s.choices);
     if (s.kind == option_kind::choice) {
         // The choices, the last after "or"; an empty one is the option without a value.
@@ -379,7 +382,9 @@ choices choices_of(const batch_options &o) {
     how.monte_carlo = o.monte_carlo;
     how.seed = static_cast<std::int16_t>(o.seed ? *o.seed : clock_seed());
     how.thermometers = o.thermometers;
-    how.estimate_ferric = o.estimate_ferric;
+    for (std::size_t k = 0; k < 3; k++)
+        how.estimate_ferric[k] = o.estimate_ferric[k] != ferric_estimate::none;
+    how.cpx_ferric_sites = o.estimate_ferric[1] == ferric_estimate::sites;
     how.ferric_each_run = o.ferric_in_runs == ferric_runs::each;
     return how;
 }

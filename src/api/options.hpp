@@ -27,9 +27,14 @@ enum class combine_mode { none, mean, each };
 // Ferric iron in the Monte-Carlo runs: estimated afresh in each run from the analysis as
 // entered, perturbed; or once, the runs perturbing the analysis with the first estimate.
 enum class ferric_runs { each, once };
-// Whether the ferric iron of an analysis without Fe2O3 is estimated by charge balance: of the
-// garnet, the clinopyroxene and the phengite.
-using ferric_estimates = std::array<bool, 3>;
+// How the ferric iron of an analysis without Fe2O3 is had: estimated by charge balance, none
+// (all iron Fe2+), or from the sites of the clinopyroxene (its own choice); of the garnet, the
+// clinopyroxene and the phengite.
+enum class ferric_estimate { charge_balance, none, sites };
+using ferric_estimates = std::array<ferric_estimate, 3>;
+inline constexpr ferric_estimates by_charge_balance{ferric_estimate::charge_balance,
+                                                    ferric_estimate::charge_balance,
+                                                    ferric_estimate::charge_balance};
 
 // Everything a batch is asked, as the front ends take it before any check.
 struct batch_options {
@@ -44,7 +49,7 @@ struct batch_options {
     combine_mode combine = combine_mode::none;
     bool formulae = false;
     std::vector<thermometry::key> thermometers; // in the order of the calibrations
-    ferric_estimates estimate_ferric{true, true, true};
+    ferric_estimates estimate_ferric = by_charge_balance;
     ferric_runs ferric_in_runs = ferric_runs::each;
     // How the tables are read: the sample and mineral columns named (empty: found by their
     // usual names), the inputs read as one table, the spots chosen ([MINERAL:]COLUMN=VALUE).

@@ -131,6 +131,7 @@ sample_result compute_sample(const sample_wt &in, const choices &how) {
     c.GRTWT = in.grt, c.CPXWT = in.cpx, c.MICAWT = in.mica;
     c.entered = {in.grt, in.cpx, in.mica};
     c.ferric_each_run = how.ferric_each_run;
+    c.cpx_ferric_sites = how.cpx_ferric_sites;
     for (std::size_t k = 0; k < 3; k++)
         // A run that estimates afresh estimates where the first calculation did: for an analysis
         // entered without Fe2O3, even where a perturbed Fe2O3 was taken as 0.
@@ -194,8 +195,7 @@ sample_result compute_sample(const sample_wt &in, const choices &how) {
                 const auto pair = thermometry::about(key).pair == thermometry::mineral_pair::grt_cpx
                                       ? thermometry::grt_cpx(cat[0], cat[1])
                                       : thermometry::grt_phe(cat[0], cat[2]);
-                if (pair) x.note = std::string(thermometry::range_note(key, *pair.value));
-                add_note(x, key, thermometry::range_note(key, *x.t_c));
+                if (pair) x.note = thermometry::range_note(key, *x.t_c, *x.p_kbar, *pair.value);
             } else {
                 x.note = std::string(f.why);
             }

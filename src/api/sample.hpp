@@ -31,6 +31,7 @@ struct choices {
     // runs perturbing the analyses as entered and estimating their ferric iron afresh, or (as
     // the dialogue does) perturbing the analyses with the ferric iron first estimated.
     std::array<bool, 3> estimate_ferric{true, true, true};
+    bool cpx_ferric_sites = false; // the clinopyroxene's estimate from its sites instead
     bool ferric_each_run = true;
 };
 

@@ -1,5 +1,7 @@
 #include "state/calculation.hpp"
 
+#include "chemistry/ferric_sites.hpp"
+
 #include <cmath>
 
 void calculation::INITIALISE() {
@@ -55,4 +57,14 @@ void calculation::FE3FIDDLE(VECTOR &wt, VECTOR &c, REAL SUM, REAL NORM, REAL SUM
         wt[FEO] = (1 - RMAX) * FEOTEMP;
         RECALC(wt, c, SUMOX, 10);
     }
+}
+
+void calculation::FE3SITES(VECTOR &wt) {
+    const REAL FE = CAT[FE2] + CAT[FE3];
+    if (!(FE > 0)) return;                                      // no iron to oxidise
+    const REAL RFE3 = varno96::cpx_ferric_from_sites(CAT) / FE; // Fe3+/(Fe2+ + Fe3+), 0..1
+    const REAL FEOTEMP = wt[FEO];
+    wt[FE2O3] = FEOTEMP * RFE3 * 1.1113; // g Fe2O3 per g FeO holding the same iron
+    wt[FEO] = (1 - RFE3) * FEOTEMP;
+    RECALC(wt, CAT, 6, 10);
 }

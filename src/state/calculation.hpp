@@ -102,6 +102,9 @@ struct calculation : random_stream {
     // Ferric iron by cation normalisation: brings SUM cations to NORM on SUMOX oxygens,
     // recasting FeO of wt as Fe2O3, with Fe3+/(Fe2+ + Fe3+) limited to RMAX.
     void FE3FIDDLE(VECTOR &wt, VECTOR &c, REAL SUM, REAL NORM, REAL SUMOX, REAL RMAX);
+    // Ferric iron of the clinopyroxene from its sites (cpx_ferric_from_sites) on the formula
+    // CAT of wt on 6 oxygens: recasts that share of the FeO of wt as Fe2O3 and recalculates.
+    void FE3SITES(VECTOR &wt);
 
     // ---- Activity models (activity/) ----
     // Margules parameters WG and standard deviations WSD of model CHOICE at temperature t (K)
@@ -164,6 +167,8 @@ struct calculation : random_stream {
     // Whether the garnet's, the clinopyroxene's and the phengite's ferric iron is estimated by
     // charge balance when its analysis has no Fe2O3; without, all iron stays Fe2+.
     std::array<bool, 3> estimate_ferric{true, true, true};
+    // Whether the clinopyroxene's estimate comes from its sites (FE3SITES) instead.
+    bool cpx_ferric_sites = false;
     // Each run perturbs the analyses as entered (`entered`, garnet, clinopyroxene, phengite),
     // a perturbed oxide below 0 taken as 0, and estimates ferric iron afresh, instead of
     // perturbing the analyses with the ferric iron of their first calculation.

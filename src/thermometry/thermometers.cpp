@@ -1,6 +1,8 @@
 // The calibrations, each as T(P) = (numerator at P = 0 + dnum/dP * P) / denominator.
 #include "thermometry/thermometry.hpp"
 
+#include "io/textio.hpp"
+
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -49,6 +51,17 @@ outcome<line> gh82(const exchange &x) { // Green & Hellman (1982), basaltic: T =
     return over(5170, 0.036 * bar_per_kbar, x.ln_kd + 4.17);
 }
 // clang-format on
+
+// A limit as its paper gives it, without trailing zeros: "800", "0.035".
+std::string shortest(double x) {
+    std::string s = FMT(x, 0, 6);
+    while (s.find('.') != std::string::npos && (s.back() == '0' || s.back() == '.')) {
+        const bool point = s.back() == '.';
+        s.pop_back();
+        if (point) break;
+    }
+    return s;
+}
 
 // Ca/(Ca+Mg+Fe2++Mn), Mn/(Ca+Mg+Fe2++Mn) and Mg/(Mg+Fe2+) of a garnet with Mg.
 exchange garnet_fractions(const VECTOR &grt) {
@@ -151,16 +164,40 @@ outcome<double> t_kelvin(key k, const exchange &x, double p_kbar) {
     return {t, {}};
 }
 
-std::string_view range_note(key k, const exchange &x) {
-    const calibration &c = about(k);
-    if (x.x_ca >= c.x_ca_min && x.x_ca <= c.x_ca_max) return {};
-    return c.outside;
+std::string stated_text(const stated_words &w) {
+    std::string text(w.words);
+    if (w.summarised) text += ", as summarised in a peer's notes, not confirmed against the paper";
+    return text;
 }
 
-std::string_view range_note(key k, double t_c) {
-    const calibration &c = about(k);
-    if (c.t_min_c == c.t_max_c || (t_c >= c.t_min_c && t_c <= c.t_max_c)) return {};
-    return c.outside_t;
+std::string range_note(const stated_range &s, const conditions &at) {
+    // Each quantity outside its limits, and what the limits are of.
+    std::vector<std::string> outside;
+    std::vector<std::string_view> of;
+    const auto check = [&](const limits &l, std::optional<double> x, std::string_view before,
+                           std::string_view unit, std::string_view what) {
+        if (!x || l.holds(*x)) return;
+        outside.push_back(std::string(before) + shortest(l.low) + " to " + shortest(l.high) +
+                          std::string(unit));
+        of.push_back(what);
+    };
+    check(s.t_c, at.t_c, "", " C", "temperatures");
+    check(s.p_kbar, at.p_kbar, "", " kbar", "pressures");
+    check(s.x_ca, at.x_ca, "garnet X_Ca ", "", "compositions");
+    check(s.x_mg, at.x_mg, "garnet Mg# ", "", "compositions");
+    if (outside.empty()) return {};
+    std::string note = "outside ";
+    for (std::size_t i = 0; i < outside.size(); i++)
+        note += (i == 0 ? "" : i + 1 == outside.size() ? " and " : ", ") + outside[i];
+    const bool one_kind = std::all_of(of.begin(), of.end(), [&](auto w) { return w == of[0]; });
+    note += ", the " + std::string(one_kind ? of[0] : "conditions") + " of its experiments (" +
+            std::string(s.source) + (s.range.summarised ? ", a peer's summary, unconfirmed" : "") +
+            ")";
+    return note;
+}
+
+std::string range_note(key k, double t_c, double p_kbar, const exchange &x) {
+    return range_note(about(k).stated, {t_c, p_kbar, x.x_ca, x.x_mg});
 }
 
 } // namespace varno96::thermometry

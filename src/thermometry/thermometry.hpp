@@ -43,6 +43,40 @@ enum class key { eg79, p85, k88, a94, kr00, kr78, gh82 };
 inline constexpr std::size_t n_calibrations = 7;
 constexpr std::size_t index(key k) { return static_cast<std::size_t>(k); }
 
+// What a paper states of its calibration: the conditions of its experiments (temperature in
+// degrees Celsius, pressure in kbar, the garnet's X_Ca and X_Mg), each none (0, 0) where it
+// states none or none is established here; where a report's note says they stand; the range
+// and the error its authors state, in words, with the page and how far they were confirmed.
+struct limits {
+    double low = 0, high = 0;
+    constexpr bool stated() const { return low < high; }
+    constexpr bool holds(double x) const { return !stated() || (x >= low && x <= high); }
+};
+// Words of a paper, with its page; `summarised` where they are known only from a peer's
+// summary of the paper, not confirmed against it.
+struct stated_words {
+    std::string_view words = {};
+    bool summarised = false;
+};
+struct stated_range {
+    limits t_c = {}, p_kbar = {}, x_ca = {}, x_mg = {};
+    std::string_view source = {}; // where the limits stand: "Green & Hellman 1982, p. 253"
+    stated_words range = {};      // the conditions of the experiments, or that none are known
+    stated_words error = {};      // the error its authors state, or that none is established
+};
+// The words as a reader gets them: "... (p. 213), as summarised in a peer's notes, not
+// confirmed against the paper" where they are a summary.
+std::string stated_text(const stated_words &w);
+
+// A note for a point at t_c (degrees Celsius), p_kbar and, where a garnet takes part, its
+// X_Ca and X_Mg, outside the stated conditions: "outside 800 to 1000 C, the temperatures of its
+// experiments (Green & Hellman 1982, p. 253)"; empty inside them.
+struct conditions {
+    double t_c, p_kbar;
+    std::optional<double> x_ca = {}, x_mg = {};
+};
+std::string range_note(const stated_range &s, const conditions &at);
+
 struct calibration {
     key id;
     std::string_view name;  // short name, e.g. "EG79"
@@ -50,13 +84,7 @@ struct calibration {
     std::string_view cited; // as a figure's legend cites it: "Ellis & Green (1979)"
     mineral_pair pair;
     std::string_view note; // what the calibration assumes, for a report's notes
-    // Garnet X_Ca of the calibration's experiments, and what a report notes outside it.
-    double x_ca_min = 0, x_ca_max = 1;
-    std::string_view outside = {};
-    // The temperatures of the calibration's experiments as its paper states them, degrees
-    // Celsius, and what a report notes outside them; none (0, 0) where no range is established.
-    double t_min_c = 0, t_max_c = 0;
-    std::string_view outside_t = {};
+    stated_range stated;
 };
 
 inline constexpr std::array<calibration, n_calibrations> calibrations{{
@@ -68,7 +96,14 @@ inline constexpr std::array<calibration, n_calibrations> calibrations{{
       "Contributions to Mineralogy and Petrology", "71", "13–22"},
      "Ellis & Green (1979)",
      mineral_pair::grt_cpx,
-     "garnet-clinopyroxene Fe2+-Mg, ln K_D linear in garnet X_Ca"},
+     "garnet-clinopyroxene Fe2+-Mg, ln K_D linear in garnet X_Ca",
+     {.t_c = {750, 1300},
+      .p_kbar = {24, 30},
+      .source = "Ellis & Green 1979, p. 20",
+      .range = {"experiments at 24–30 kbar and 750–1300 °C, adequate to garnet X_Ca of about 0.5 "
+                "(p. 20)",
+                true},
+      .error = {"“within ±5 %” of the experiments' temperatures (p. 20)", true}}},
     {key::p85,
      "P85",
      {"Powell R.", 1985,
@@ -77,7 +112,13 @@ inline constexpr std::array<calibration, n_calibrations> calibrations{{
       "Journal of Metamorphic Geology", "3", "231–243"},
      "Powell (1985)",
      mineral_pair::grt_cpx,
-     "garnet-clinopyroxene Fe2+-Mg, a recalibration of Ellis & Green (1979)"},
+     "garnet-clinopyroxene Fe2+-Mg, a recalibration of Ellis & Green (1979)",
+     {.t_c = {700, 1500},
+      .x_ca = {0.056, 0.459},
+      .source = "Powell 1985, pp. 238–241",
+      .range = {"49 experiments at 30 kbar, 700–1500 °C, garnet X_Ca 0.056–0.459 (pp. 238–241)",
+                true},
+      .error = {"composition-dependent, no single figure (pp. 238–241)", true}}},
     {key::k88,
      "K88",
      {"Krogh E.J.", 1988,
@@ -87,16 +128,23 @@ inline constexpr std::array<calibration, n_calibrations> calibrations{{
      "Krogh (1988)",
      mineral_pair::grt_cpx,
      "garnet-clinopyroxene Fe2+-Mg, curvilinear in garnet X_Ca",
-     0.10,
-     0.50,
-     "calibrated for garnet X_Ca 0.10 to 0.50 only"},
+     {.t_c = {600, 1300},
+      .x_ca = {0.10, 0.50},
+      .source = "Krogh 1988, p. 47",
+      .range = {"experiments at 600–1300 °C, garnet X_Ca 0.10–0.50 (p. 47)", true},
+      .error = {"residuals of the experiments −80 to +84 °C (p. 47)", true}}},
     {key::a94,
      "A94",
      {"Ai Y.", 1994, "A revision of the garnet–clinopyroxene Fe2+–Mg exchange geothermometer",
       "Contributions to Mineralogy and Petrology", "115", "467–473"},
      "Ai (1994)",
      mineral_pair::grt_cpx,
-     "garnet-clinopyroxene Fe2+-Mg, with garnet X_Ca and Mg#"},
+     "garnet-clinopyroxene Fe2+-Mg, with garnet X_Ca and Mg#",
+     {.t_c = {600, 1500},
+      .p_kbar = {10, 60},
+      .source = "Ai 1994, p. 469",
+      .range = {"experiments at 600–1500 °C and 10–60 kbar (p. 469)", true},
+      .error = {"“within about ±100 °C” (p. 469)", true}}},
     {key::kr00,
      "KR00",
      {"Krogh Ravna E.", 2000,
@@ -104,7 +152,16 @@ inline constexpr std::array<calibration, n_calibrations> calibrations{{
       "Journal of Metamorphic Geology", "18", "211–219"},
      "Krogh Ravna (2000)",
      mineral_pair::grt_cpx,
-     "garnet-clinopyroxene Fe2+-Mg, with garnet X_Ca, X_Mn and X_Mg"},
+     "garnet-clinopyroxene Fe2+-Mg, with garnet X_Ca, X_Mn and X_Mg",
+     {.t_c = {600, 1740},
+      .p_kbar = {10, 60},
+      .x_ca = {0.09, 0.47},
+      .x_mg = {0.035, 0.89},
+      .source = "Krogh Ravna 2000, p. 213",
+      .range = {"experiments at 600–1740 °C and 1.0–6.0 GPa, garnet X_Ca 0.09–0.47 and Mg# "
+                "0.035–0.89 (p. 213)",
+                true},
+      .error = {"“within about ±100 °C” on the retained experiments (p. 213)", true}}},
     {key::kr78,
      "KR78",
      {"Krogh E.J., Råheim A.", 1978,
@@ -113,7 +170,13 @@ inline constexpr std::array<calibration, n_calibrations> calibrations{{
       "Contributions to Mineralogy and Petrology", "66", "75–80"},
      "Krogh & Råheim (1978)",
      mineral_pair::grt_phe,
-     "garnet-phengite Fe-Mg, all iron as analysed"},
+     "garnet-phengite Fe-Mg, all iron as analysed",
+     {.t_c = {700, 1000},
+      .source = "Krogh & Råheim 1978",
+      .range = {"experiments at 700, 900 and 1000 °C and 30 kbar, a preliminary calibration (page "
+                "not known)",
+                true},
+      .error = {"none established"}}},
     {key::gh82,
      "GH82",
      {"Green T.H., Hellman P.L.", 1982,
@@ -123,12 +186,13 @@ inline constexpr std::array<calibration, n_calibrations> calibrations{{
      "Green & Hellman (1982)",
      mineral_pair::grt_phe,
      "garnet-phengite Fe-Mg, all iron as analysed, basaltic compositions",
-     0,
-     1,
-     "",
-     800, // Green & Hellman (1982), p. 253: experiments at 20-35 kbar and 800-1000 C
-     1000,
-     "outside 800 to 1000 C, the temperatures of its experiments (Green & Hellman 1982, p. 253)"},
+     // Green & Hellman (1982), p. 253 (the abstract): experiments at 20-35 kbar and 800-1000 C.
+     {.t_c = {800, 1000},
+      .p_kbar = {20, 35},
+      .source = "Green & Hellman 1982, p. 253",
+      .range = {"experiments at 20–35 kbar and 800–1000 °C, not to be used outside the "
+                "compositions studied (p. 253, the abstract)"},
+      .error = {"the basaltic equation “within about 50 °C” (p. 260)", true}}},
 }};
 
 constexpr const calibration &about(key k) { return calibrations[index(k)]; }
@@ -170,11 +234,9 @@ outcome<double> t_kelvin(key k, const exchange &x, double p_kbar);
 // The calibration's formula as its paper writes it, T in kelvin and P in kbar unless said:
 // "T = (3140 X_Ca + 2790 + 10 P) / (ln K_D + 1.735)".
 std::string_view formula(key k);
-// The note for a garnet outside the calibration's X_Ca range (K88: 0.10-0.50); empty inside.
-std::string_view range_note(key k, const exchange &x);
-// The note for an intersection at t_c (degrees Celsius) outside the temperatures of the
-// calibration's experiments; empty inside, or where no range is established.
-std::string_view range_note(key k, double t_c);
+// The note for an intersection at p_kbar and t_c (degrees Celsius) with the exchange x outside
+// the conditions of the calibration's experiments; empty inside, or where none are established.
+std::string range_note(key k, double t_c, double p_kbar, const exchange &x);
 
 // ---- Where a thermometer meets the barometer --------------------------------------------------
 

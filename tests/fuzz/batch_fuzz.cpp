@@ -89,18 +89,24 @@ void check_row(const varno96::sample_unit &u, const varno96::sample_result &r, c
     if (check_text && varno96::fuzz::shows_no_value(line))
         finding("a CSV row shows a value that has none");
     const bool ok = u.problem.empty() && r.ok;
+    std::string note;
+    for (std::size_t i = 0; i < columns.size(); i++)
+        if (columns[i].name == "note") note = fields[i];
     for (std::size_t i = 0; i < columns.size(); i++) {
         const std::string &n = columns[i].name, &f = fields[i];
         if (columns[i].type == varno96::column::text) continue;
         if (!f.empty() && !decimal(f)) finding("column " + n + " holds " + f);
         if (f.empty() != std::isnan(cells[i].value))
             finding("column " + n + " text and value disagree");
+        // The lowest pressure has no value without a(jd), and the note says why.
+        const bool lowest = n == "lna_jd" || n == "P_min_jd_kbar";
         const bool result = n == "T_C" || n == "P_kbar" || n == "P_minus50_kbar" ||
-                            n == "P_plus50_kbar" || n.starts_with("ln");
+                            n == "P_plus50_kbar" || (n.starts_with("ln") && !lowest);
         if (ok && result && f.empty()) finding("a computed sample has no " + n);
+        if (ok && lowest && f.empty() && note.find("P_min_jd: ") == std::string::npos)
+            finding("a computed sample has no " + n + " and no note why");
     }
-    if (!ok && cells[14].text.empty()) // the note
-        finding("a sample without a result has no note");
+    if (!ok && note.empty()) finding("a sample without a result has no note");
     std::string pairs;
     for (const auto &row : varno96::pair_cells(u, r, o)) pairs += varno96::csv_line(row);
     if (check_text && varno96::fuzz::shows_no_value(pairs))

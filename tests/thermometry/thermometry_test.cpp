@@ -73,9 +73,11 @@ TEST(Thermometers, PublishedWorkedValues) {
         EXPECT_NEAR(*t.value - kelvin, c.t_c, c.tolerance)
             << about(c.k).name << " at " << c.p_kbar << " kbar, ln K_D " << c.at.ln_kd;
     }
-    // This garnet has X_Ca 0.025, outside the range of K88 only.
+    // This garnet has X_Ca 0.025, below the range of every calibration that states one.
     for (const calibration &c : calibrations) {
-        EXPECT_EQ(range_note(c.id, *x.value).empty(), c.id != key::k88) << c.name;
+        EXPECT_EQ(range_note(c.id, 900, 30, *x.value).find("X_Ca") != std::string::npos,
+                  c.stated.x_ca.stated())
+            << c.name;
         EXPECT_EQ(find(c.name), c.id);
         ASSERT_TRUE(thermometer(c.id, *x.value)) << c.name;
     }
@@ -514,16 +516,22 @@ TEST(Ferric, NoneGivesTheFormulaeRecalculatedWithoutAnEstimate) {
 
 // The words of --ferric and --ferric-in-runs, ferric= and ferric_in_runs= and the page.
 TEST(Options, FerricWords) {
-    using three = std::array<bool, 3>;
+    using three = std::array<ferric_estimate, 3>;
+    constexpr auto e = ferric_estimate::charge_balance, n = ferric_estimate::none,
+                   s = ferric_estimate::sites;
     const struct {
         const char *words;
         std::optional<three> estimate;
     } cases[] = {
-        {"estimate", three{true, true, true}},
-        {"none", three{false, false, false}},
-        {"phe=none", three{true, true, false}},
-        {"grt=estimate,cpx=none,phe=none", three{true, false, false}},
-        {"cpx=none,grt=none", three{false, false, true}},
+        {"estimate", three{e, e, e}},
+        {"none", three{n, n, n}},
+        {"phe=none", three{e, e, n}},
+        {"grt=estimate,cpx=none,phe=none", three{e, n, n}},
+        {"cpx=none,grt=none", three{n, n, e}},
+        {"cpx=sites", three{e, s, e}},
+        {"grt=none,cpx=sites", three{n, s, e}},
+        {"sites", std::nullopt}, // the clinopyroxene's alone
+        {"grt=sites", std::nullopt},
         {"", std::nullopt},
         {"None", std::nullopt},
         {"phe=none,phe=estimate", std::nullopt},
@@ -535,17 +543,4 @@ TEST(Options, FerricWords) {
     EXPECT_EQ(ferric_in_runs_of("each"), ferric_runs::each);
     EXPECT_EQ(ferric_in_runs_of("once"), ferric_runs::once);
     EXPECT_EQ(ferric_in_runs_of("twice"), std::nullopt);
-}
-
-// A point outside the temperatures of a calibration's experiments keeps its value with a note;
-// a calibration whose paper states no range established here has none.
-TEST(Ranges, TheNoteOutsideTheTemperaturesOfTheExperiments) {
-    for (const calibration &c : calibrations)
-        for (double t_c : {300.0, 799.0, 800.0, 1000.0, 1001.0, 1400.0}) {
-            const bool outside = c.t_min_c < c.t_max_c && (t_c < c.t_min_c || t_c > c.t_max_c);
-            EXPECT_EQ(range_note(c.id, t_c).empty(), !outside) << c.name << " " << t_c;
-        }
-    EXPECT_EQ(range_note(key::gh82, 726.3),
-              "outside 800 to 1000 C, the temperatures of its experiments (Green & Hellman 1982, "
-              "p. 253)");
 }

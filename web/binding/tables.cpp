@@ -112,6 +112,8 @@ val references() {
         v.set("cited", std::string(c.cited));
         v.set("reference", reference_text(c.citation));
         v.set("note", std::string(c.note));
+        v.set("range", thermometry::stated_text(c.stated.range));
+        v.set("error", thermometry::stated_text(c.stated.error));
         calibrations.call<void>("push", v);
     }
     val out = val::object();

@@ -15,6 +15,11 @@ export function showReferences(references) {
         span.textContent = references.calibrations.find((c) => c.key === span.dataset.reference)?.reference ?? '';
     for (const span of document.querySelectorAll('[data-cited]'))
         span.textContent = references.calibrations.find((c) => c.key === span.dataset.cited)?.cited ?? '';
+    // Where each calibration was calibrated and the error its authors state, in their words.
+    for (const span of document.querySelectorAll('[data-stated]')) {
+        const c = references.calibrations.find((c) => c.key === span.dataset.stated);
+        span.textContent = c ? `Calibrated on ${c.range}. Stated error: ${c.error}.` : '';
+    }
 }
 
 // Every column of the table, said in a line, as the module's table of columns says it.

@@ -61,12 +61,16 @@ export function makeControls(references) {
             lists.push({ name: id, boxes });
             listSets.push(set);
         } else if (o.valueName?.startsWith('[MINERAL=]')) {
-            // A choice for each mineral, each of the option's values.
+            // A choice for each mineral, each of the option's values; a value "m=word" is the
+            // mineral m's alone.
             const values = choices(o.choices), words = choices(o.pageChoices).slice(1);
             const set = element('fieldset', { class: 'field', 'aria-describedby': `${id}-help ${id}-error` }, element('legend', {}, o.label));
             const selects = minerals.map(([m, mineral]) => {
                 const select = element('select', { id: `${id}-${m}` });
-                values.forEach((value, i) => select.add(new Option(words[i] ?? value, value)));
+                values.forEach((value, i) => {
+                    const [own, word] = value.includes('=') ? value.split('=') : [m, value];
+                    if (own === m) select.add(new Option(words[i] ?? word, word));
+                });
                 set.append(element('label', {}, `${mineral} `, select));
                 select.addEventListener('change', edited);
                 return select;

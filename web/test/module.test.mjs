@@ -27,6 +27,7 @@ const variants = [
     { thermometers: 'EG79,KR78', 'monte-carlo': true, seed: '-5', 'ferric-in-runs': 'once', ferric: 'none' },
     { thermometers: 'KR00,GH82', 'monte-carlo': true, seed: '-5', ferric: 'grt=estimate,cpx=none,phe=none', formulae: true },
     { 'monte-carlo': true, seed: '-11', ferric: 'phe=none', 'ferric-in-runs': 'each' },
+    { thermometers: 'EG79', 'monte-carlo': true, seed: '-13', ferric: 'grt=none,cpx=sites', formulae: true },
 ];
 const grid = [];
 for (let model = 1; model <= 7; model++)

@@ -129,6 +129,7 @@ const suiteVariants = [
     ['with Monte-Carlo', { ...suiteFields, 'monte-carlo': true, seed: '-42' }],
     ['with three thermometers checked and Monte-Carlo', { ...suiteFields, 'monte-carlo': true, seed: '-42', thermometers: 'KR00,EG79,GH82' }],
     ['with the phengite’s iron all Fe2+ and ferric iron estimated once in the runs', { ...suiteFields, 'monte-carlo': true, seed: '-42', thermometers: 'KR78', ferric: 'phe=none', 'ferric-in-runs': 'once' }],
+    ['with the clinopyroxene’s ferric iron from its sites', { ...suiteFields, 'monte-carlo': true, seed: '-42', thermometers: 'K88', ferric: 'cpx=sites' }],
 ];
 for (const [what, fields] of suiteVariants) {
     const mc = Boolean(fields['monte-carlo']);
@@ -206,6 +207,10 @@ test('the page has a control for every option of the table, and none beyond it',
     assert.equal(await page.$$eval('#model option', (list) => list.length), 8);
     assert.equal(await page.$$eval('#model-references li', (list) => list.length), 7);
     assert.ok(await page.$$eval('[data-reference]', (list) => list.every((e) => /\(\d{4}\) /.test(e.textContent))));
+    // Each calibration where it was calibrated and the error its authors state.
+    const stated = await page.$$eval('[data-stated]', (list) => list.map((e) => e.textContent));
+    assert.equal(stated.length, 7);
+    assert.ok(stated.every((t) => /^Calibrated on .+\. Stated error: .+\.$/.test(t)), stated.join('\n'));
 });
 
 test('the suite as a workbook gives the rows of the data file', async () => {
@@ -291,7 +296,7 @@ test('the columns are explained, sample and note are in view at 1280 and 390 px'
     assert.match(await page.$eval('#about', (e) => e.textContent.replace(/\s+/g, ' ')), /Berman R\.G\. \(1990\) .* American Mineralogist 75, 328–344/);
     // Every heading has its meaning, in the glossary too (the formulae columns by their family).
     const titles = await page.$$eval('#results th', (list) => list.map((th) => [th.textContent, th.title]));
-    assert.equal(titles.length, 15 + 3 + 17 + 3 * 22); // with the means, Monte-Carlo, formulae
+    assert.equal(titles.length, 17 + 3 + 17 + 3 * 22); // with the means, Monte-Carlo, formulae
     for (const [name, title] of titles) assert.ok(title.length > 10, name);
     // Sample, T, P and note first, by their columns' roles; numbers aligned, sample and note
     // styled apart, every cell as its heading.
