@@ -3,6 +3,7 @@
 #include "api/columns.hpp"
 
 #include "api/combine.hpp"
+#include "api/plausibility.hpp"
 #include "api/sample.hpp"
 
 #include <optional>
@@ -26,6 +27,7 @@ std::string note_of(src s) {
     if (!s.u.problem.empty()) return s.u.problem;
     std::string note = s.u.note;
     append(note, s.r.note);
+    for (const std::string &suspect : plausibility_notes(s.u, s.r, s.how)) append(note, suspect);
     if (s.r.ok)
         for (std::size_t k = 0; k < s.o.thermometers.size() && k < s.r.intersections.size(); k++)
             if (!s.r.intersections[k].note.empty())
@@ -149,7 +151,10 @@ const column_spec result_table[] = {
     {.name = "note",
      .kind = col::text,
      .meaning = "Why a sample has no result (its numbers are then empty), a Powell temperature "
-                "outside 100–1200 °C, or Monte-Carlo runs left out and why.",
+                "outside 100–1200 °C, Monte-Carlo runs left out and why, or what makes a result "
+                "suspect: an oxide above 100 wt%, a total or a cation sum off, a ferric estimate "
+                "of most of the iron, a temperature outside 200–1500 °C or a pressure outside "
+                "0–100 kbar.",
      .text = note_of,
      .role = column_role::note},
     {.name = "n_{mineral}",
