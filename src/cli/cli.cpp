@@ -65,9 +65,9 @@ public:
     }
     std::string make_option_opts(const CLI::Option *opt) const override {
         std::string out;
-        // A flag with a value after "=": --cite[=bibtex].
-        if (opt->get_type_size() == 0)
-            return opt->get_type_name().starts_with("[=") ? opt->get_type_name() : out;
+        // A flag with a value after "=": --cite[=bibtex], without a blank.
+        if (opt->get_type_name().starts_with("[=")) return opt->get_type_name();
+        if (opt->get_type_size() == 0) return out;
         const bool many = opt->get_expected_max() == CLI::detail::expected_max_vector_size;
         if (opt->get_positional()) return many ? "..." : ""; // its name says what it is
         out += " " + opt->get_type_name();
