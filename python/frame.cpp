@@ -36,8 +36,14 @@ call_result run_call(std::vector<call_input> &inputs, const call_options &c) {
     batch_options o = c.batch;
     // One seed for every input and part, drawn once when none is given.
     if (!o.seed) o.seed = choices_of(o).seed;
-    call_result out{
-        value_columns(result_columns(o)), value_columns(pair_columns(o)), {}, *o.seed, {}, {}, 0};
+    call_result out{value_columns(result_columns(o)),
+                    value_columns(pair_columns(o)),
+                    {},
+                    *o.seed,
+                    {},
+                    {},
+                    0,
+                    0};
     std::size_t expected = 0; // rows known in advance: a wide frame's
     for (const call_input &in : inputs)
         if (in.frame && in.frame->rows_apart) expected += in.frame->rows;
@@ -61,6 +67,7 @@ call_result run_call(std::vector<call_input> &inputs, const call_options &c) {
             }
         }
         out.rows.add(r.cells);
+        if (!r.ok) out.failed_rows++;
         for (const auto &p : r.pairs) out.pairs.add(p);
     };
     const auto by_name = [&](std::size_t, const sample_unit &u) {

@@ -55,7 +55,8 @@ struct call_result {
     long long seed = 0;
     std::vector<std::size_t> input_rows; // the rows of each input
     std::vector<char> input_wide;        // whether each input has one sample per row
-    std::size_t several = 0; // samples without a result for several analyses of a mineral
+    std::size_t several = 0;     // samples without a result for several analyses of a mineral
+    std::size_t failed_rows = 0; // rows without a result
 };
 
 // Reads and computes every input as varno96-batch does, through run_batch; an input that is

@@ -8,8 +8,10 @@
 #include "api/batch.hpp"
 #include "api/cite.hpp"
 #include "api/columns.hpp"
+#include "api/messages.hpp"
 #include "api/options.hpp"
 #include "io/io.hpp"
+#include "io/nearest.hpp"
 #include "io/textio.hpp"
 
 #include <pybind11/numpy.h>
@@ -267,7 +269,7 @@ py::dict compute(const std::vector<input> &items, const py::dict &options,
         }
         inputs.push_back(std::move(in));
     }
-    call_result out{value_columns({}), value_columns({}), {}, 0, {}, {}, 0};
+    call_result out{value_columns({}), value_columns({}), {}, 0, {}, {}, 0, 0};
     std::optional<std::string> refused;
     {
         py::gil_scoped_release free;
@@ -277,6 +279,7 @@ py::dict compute(const std::vector<input> &items, const py::dict &options,
     }
     if (refused) throw py::value_error(*refused);
     py::dict result;
+    result["summary"] = rows_summary(out.failed_rows, out.rows.rows());
     result["columns"] = described(out.rows.columns, o);
     const py::tuple rows = columns_of(out.rows);
     result["values"] = rows[0];
@@ -400,6 +403,14 @@ PYBIND11_MODULE(_varno96, m) {
             return out;
         },
         "The oxide each header names, as the header of its slot, or None.");
+    m.def(
+        "nearest",
+        [](const std::string &typed, const std::vector<std::string> &names) {
+            const std::vector<std::string_view> known(names.begin(), names.end());
+            const auto near = varno96::nearest_name(typed, known);
+            return near ? py::object(py::str(std::string(*near))) : py::object(py::none());
+        },
+        "typed"_a, "names"_a, "The name of `names` meant by `typed` mistyped, or None.");
     m.def("model_titles", &varno96::model_titles,
           "The garnet models' titles, as the menu shows them.");
     varno96::add_figure(m);

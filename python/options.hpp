@@ -29,6 +29,7 @@ inline pybind11::dict option_dict(const option_spec &s) {
     d["kind"] = python_flag(s) ? "flag" : kind_name(s.kind);
     d["min"] = s.low ? py::object(py::float_(*s.low)) : py::none();
     d["max"] = s.high ? py::object(py::float_(*s.high)) : py::none();
+    d["min_excluded"] = s.low_excluded; // the number must lie above min
     py::list choices;
     if (!python_flag(s))
         for (const std::string_view w : choice_words(s.choices)) choices.append(std::string(w));

@@ -65,9 +65,6 @@ def batch(args, cwd):
     messages = [in_python_words(m.removeprefix("varno96-batch: "))
                 for m in run.stderr.decode().splitlines()]
     hint = messages.pop() if messages and "several analyses of a mineral:" in messages[-1] else None
-    # The program's closing count of the rows without a result is its own: a frame shows them.
-    if messages and "rows without a result" in messages[-1]:
-        messages.pop()
     return header, rows, messages + ([hint] if hint else [])
 
 

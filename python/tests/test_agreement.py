@@ -8,6 +8,7 @@ import os
 import subprocess
 import warnings
 
+import pandas as pd
 import pytest
 
 import varno96
@@ -43,8 +44,11 @@ def test_dataframes_agree_with_the_batch_on_their_csv(layout, kwargs, args, tmp_
         rows = varno96.compute(frame, **kwargs, name="frame.csv")
     header, expected, messages = batch(args + ["frame.csv"], str(tmp_path))
     assert list(rows.columns) == header and as_text(rows) == expected
-    assert [str(w.message) for w in said] == messages and len(messages) == 1
-    assert '"Total"' in messages[0]
+    assert [str(w.message) for w in said] == messages
+    # The total read in a long frame; a wide one's wants a mineral suffix. RT2 has no result.
+    assert messages[-1] == "1 of 7 rows without a result (its note says why)"
+    assert len(messages) == (1 if layout == "long" else 2)
+    assert layout == "long" or '"Total" (no mineral suffix) ignored' in messages[0]
     # The same digits as the data file, sample for sample.
     _, from_file, _ = batch(args + ["SUITE.PRN"], EXAMPLES)
     assert [r[1:] for r in as_text(rows)] == [r[1:] for r in from_file]
@@ -70,8 +74,11 @@ def test_every_bound_of_the_table_refused_by_the_module_as_by_the_batch():
             if bound is None:
                 continue
             beyond = int(bound + step) if option["kind"] == "integer" else bound + step
-            run = subprocess.run([BATCH, "-m", "7", "-t", "650", f"--{option['name']}",
-                                  str(beyond), suite], capture_output=True)
+            given = {"-m": "7", "-t": "650"} | {f"--{option['name']}": str(beyond)}
+            if option["name"] == "temperature":
+                del given["-t"]
+            run = subprocess.run([BATCH, *[w for pair in given.items() for w in pair], suite],
+                                 capture_output=True)
             said = run.stderr.decode()
             assert run.returncode == 2 and f"--{option['name']}" in said, said
             with pytest.raises(ValueError) as raised:
@@ -82,10 +89,14 @@ def test_every_bound_of_the_table_refused_by_the_module_as_by_the_batch():
             if option["kind"] == "integer":
                 for number in (option["min"], option["max"]):
                     assert f" {number:g}" in said and f" {number:g}" in words, (said, words)
+            elif option["min_excluded"]:  # a temperature above absolute zero
+                assert "must be a number above -273.15" in said and "above -273.15," in words, \
+                    (said, words)
             else:  # a number not below 0
                 assert "must not be negative" in said and "at least 0," in words, (said, words)
             checked += 1
-    assert checked == 7  # both bounds of model, seed and jobs; uncertainty's lower one
+    # Both bounds of model, seed and jobs; the lower one of uncertainty, temperature and at.
+    assert checked == 9
 
 
 @needs_batch
@@ -93,8 +104,8 @@ def test_every_bound_of_the_table_refused_by_the_module_as_by_the_batch():
 def test_cite_is_the_batchs(kwargs, args):
     """varno96.cite gives what varno96-batch --cite prints for the same options, as text and
     as BibTeX."""
-    for extra, form in (([], {}), (["bibtex"], {"bibtex": True})):
-        run = subprocess.run([BATCH, *args, "--cite", *extra], capture_output=True)
+    for cite, form in (("--cite", {}), ("--cite=bibtex", {"bibtex": True})):
+        run = subprocess.run([BATCH, *args, cite], capture_output=True)
         assert run.returncode == 0, run.stderr
         assert varno96.cite(**kwargs, **form) == run.stdout.decode()
     text = varno96.cite(**kwargs)
@@ -103,3 +114,46 @@ def test_cite_is_the_batchs(kwargs, args):
         model=7, temperature={"EC1": 650})
     with pytest.raises(ValueError, match="model"):
         varno96.cite(model=8)
+
+
+@needs_batch
+def test_cite_of_a_result_is_the_batchs_of_that_run():
+    """varno96.cite(rows) cites the run that gave them, its drawn seed included, as the batch
+    cites the same run."""
+    suite = os.path.join(EXAMPLES, "SUITE.PRN")
+    with warnings.catch_warnings():
+        warnings.simplefilter("ignore")
+        rows = varno96.compute(suite, model=7, temperature=650, monte_carlo=True, combine="mean")
+    seed = rows.attrs["varno96"]["seed"]
+    run = subprocess.run([BATCH, "-m", "7", "-t", "650", "--monte-carlo", "--combine", "mean",
+                          "--seed", str(seed), "--cite"], capture_output=True)
+    assert varno96.cite(rows) == run.stdout.decode()
+    assert f"seed {seed}" in varno96.cite(rows)
+    with pytest.raises(TypeError, match="not both"):
+        varno96.cite(rows, model=6)
+
+
+@needs_batch
+def test_suspect_analyses_and_below_detection_agree_with_the_batch(tmp_path):
+    """The notes of suspect analyses, of temperatures outside 200-1500 °C and of words for
+    below detection are the batch's."""
+    (tmp_path / "suspect.csv").write_text(
+        "Sample,Mineral,SiO2,TiO2,Al2O3,FeO,MnO,MgO,CaO,Na2O,K2O,Total\n"
+        "EC1,Grt,3829,0.05,21.7,25,0.5,6.4,8.6,0.02,bdl,\n"
+        "EC1,Cpx,55.6,0.08,9.8,4.4,0.03,8.2,13.6,7.1,0.01,60\n"
+        "EC1,Phe,46.0,0.6,30.8,2.2,0.01,3.4,0.01,0.4,10.6,\n"
+        "EC2,Grt,38.5,0.05,21.7,25,0.5,6.4,8.6,0.02,0,\n"
+        "EC2,Cpx,55.6,0.08,9.8,4.4,0.03,8.2,n.d,7.1,0.01,\n"
+        "EC2,Phe,50.5,0.6,26.8,2.2,0.01,3.4,0.01,0.4,10.6,100\n")
+    path = str(tmp_path / "suspect.csv")
+    args = ["-m", "7", "-t", "1600"]
+    assert_agrees(dict(model=7, temperature=1600), args, path, [path], str(tmp_path))
+    frame = pd.read_csv(path)
+    assert_agrees(dict(model=7, temperature=1600, name="suspect.csv"), args, frame,
+                  ["suspect.csv"], str(tmp_path))
+    with warnings.catch_warnings():
+        warnings.simplefilter("ignore")
+        notes = list(varno96.compute(frame, model=7, temperature=1600)["note"])
+    assert "garnet: SiO2 3829.00 wt%" in notes[0] and "below detection, read as 0" in notes[0]
+    assert "phengite: charge balance makes all of its iron ferric" in notes[0]
+    assert "(below detection) in a major oxide of clinopyroxene" in notes[1]

@@ -21,11 +21,11 @@ from support import EXAMPLES, suite_long
     ("SUITE", dict(powell="no"), TypeError, "powell must be True or False, got 'no'"),
     ("SUITE", dict(powell=True, at=600), ValueError, "powell=True excludes at=600"),
     ("SUITE", dict(temperature=float("nan")), ValueError,
-     "temperature must be a finite number, got nan"),
+     "temperature must be a finite number above -273.15, got nan"),
     ("SUITE", dict(temperature=float("inf")), ValueError,
-     "temperature must be a finite number, got inf"),
+     "temperature must be a finite number above -273.15, got inf"),
     ("SUITE", dict(temperature={"EC1": float("nan")}), ValueError,
-     "temperature['EC1'] must be a finite number, got nan"),
+     "temperature['EC1'] must be a finite number above -273.15, got nan"),
     ("SUITE", dict(temperature={"EC1": 650}), ValueError, "temperature: no value for sample A7"),
     ("SUITE", dict(seed=0), ValueError, "seed must be an integer from -99 to -1, got 0"),
     ("SUITE", dict(uncertainty=-1), ValueError,
@@ -106,7 +106,7 @@ def test_one_signature_of_the_table_for_each_function():
     Python's own words."""
     table = varno96._varno96.options()
     defaults = {varno96.compute: {}, varno96.pairs: {"monte_carlo": True},
-                varno96.cite: {"temperature": None}}
+                varno96.cite: {"temperature": None, "model": None}}
     for function, own in defaults.items():
         parameters = inspect.signature(function).parameters
         for option in table:
@@ -134,7 +134,8 @@ def test_one_signature_of_the_table_for_each_function():
             (lambda: varno96.pairs(suite),
              "pairs() missing 2 required keyword-only arguments: 'model' and 'temperature'"),
             (lambda: varno96.cite(model=7, temprature=650),
-             "cite() got an unexpected keyword argument 'temprature'"),
+             "cite() got an unexpected keyword argument 'temprature'; did you mean "
+             "'temperature'?"),
             (lambda: varno96.compute(suite, suite, model=7, temperature=650),
              "compute() too many positional arguments")]:
         with pytest.raises(TypeError) as raised:

@@ -120,6 +120,9 @@ def _run(data, minerals, name, with_pairs, options):
         if unused:
             warnings.warn(f"temperature has values for keys that name no sample: {unused}",
                           TableWarning, stacklevel=4)
+    # As the command line ends: how many rows have no result, then the fix for several analyses.
+    if result["summary"]:
+        warnings.warn(result["summary"], TableWarning, stacklevel=4)
     if result["hint"]:
         warnings.warn(result["hint"], TableWarning, stacklevel=4)
     # What was run, for the record: each option as given or as defaulted.
@@ -326,19 +329,40 @@ def pairs(options, data=None, name=None, garnet=None, cpx=None, mica=None):
     return runs
 
 
-@_OPTIONS.keywords(after=[inspect.Parameter("bibtex", inspect.Parameter.KEYWORD_ONLY,
-                                             default=False)], temperature=None)
-def cite(options, bibtex=False):
-    """The methods paragraph of a run with these options and the full references of what it
-    names, as ``varno96-batch --cite`` prints them; with ``bibtex=True`` the references as
-    BibTeX entries, as ``varno96-batch --cite bibtex`` prints them.
+@_OPTIONS.keywords(before=[inspect.Parameter("result", inspect.Parameter.POSITIONAL_OR_KEYWORD,
+                                              default=None)],
+                   after=[inspect.Parameter("bibtex", inspect.Parameter.KEYWORD_ONLY,
+                                            default=False)], temperature=None, model=None)
+def cite(options, result=None, bibtex=False):
+    """The methods paragraph of a run and the full references of what it names, as
+    ``varno96-batch --cite`` prints them; with ``bibtex=True`` the references as BibTeX
+    entries, as ``varno96-batch --cite=bibtex`` prints them.
 
-    The keyword arguments are those of ``compute``, checked alike; ``temperature`` may be left
-    out, and a per-sample mapping is said as such. Paste the text into a manuscript as it is,
-    or ``print`` it.
+    ``cite(rows)`` cites exactly the run of a result of ``compute`` or ``pairs`` (from its
+    ``attrs["varno96"]``), the seed drawn for it included. ``cite(model=7, temperature=650,
+    ...)`` cites the options given, the keyword arguments of ``compute``, checked alike;
+    ``temperature`` may be left out, and a per-sample mapping is said as such. Paste the text
+    into a manuscript as it is, or ``print`` it.
 
+    >>> print(varno96.cite(rows))                                     # doctest: +SKIP
     >>> print(varno96.cite(model=7, temperature=650))                 # doctest: +SKIP
     """
+    if result is not None:
+        record = getattr(result, "attrs", {}).get("varno96") if hasattr(result, "attrs") else None
+        if not isinstance(record, dict) or "options" not in record:
+            raise TypeError(f"result must be a DataFrame of varno96.compute or varno96.pairs, "
+                            f"got {type(result).__name__}")
+        given = [k for k, v in options.items() if v != _OPTIONS.default(_OPTIONS.by_python[k])
+                 and not (k in ("temperature", "model") and v is None)]
+        if given:
+            raise TypeError(f"cite() takes a result or options, not both: got {given[0]}=")
+        ran = {k: v for k, v in record["options"].items() if k in options}
+        if ran.get("monte_carlo"):
+            ran["seed"] = record["seed"]  # drawn or given, the runs' own
+        options = options | ran
+    elif options["model"] is None:
+        raise TypeError("cite() missing 1 required keyword-only argument: 'model' (or give a "
+                        "result of varno96.compute)")
     temperature = options["temperature"]
     per_sample = _frames.is_mapping(temperature)
     checked = _OPTIONS.checked(options | {"temperature": 0.0 if per_sample or temperature is None

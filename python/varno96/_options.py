@@ -33,6 +33,8 @@ class Options:
         low, high = option.get("min"), option.get("max")
         if low is not None and high is not None:
             return f" from {_shown(low)} to {_shown(high)}"
+        if low is not None and option.get("min_excluded"):
+            return f" above {_shown(low)}"
         if low is not None:
             return f" of at least {_shown(low)}"
         if high is not None:
@@ -75,11 +77,12 @@ class Options:
                 if not all(isinstance(k, str) and isinstance(v, str) for k, v in value.items()):
                     raise TypeError(f"{label} must be 'estimate' or 'none', or a dict of them by "
                                     f"mineral ('cpx': 'sites' too), got {_shown(value)}")
-                unknown = [k for k in value if k not in minerals]
-                if unknown or not value:
+                given = {k.lower(): v for k, v in value.items()}
+                unknown = [k for k in value if k.lower() not in minerals]
+                if unknown or not value or len(given) < len(value):
                     raise ValueError(f"{label} takes the minerals 'grt', 'cpx', 'phe', got "
                                      f"{value!r}")
-                return ",".join(f"{k}={value[k]}" for k in minerals if k in value)
+                return ",".join(f"{k}={given[k]}" for k in minerals if k in given)
             if not isinstance(value, str):
                 raise TypeError(f"{label} must be 'estimate' or 'none', or a dict of them by "
                                 f"mineral ('cpx': 'sites' too), got {_shown(value)}")
@@ -88,9 +91,11 @@ class Options:
             choices = option.get("choices") or []
             if not isinstance(value, str):
                 raise TypeError(f"{label} must be {self._kind_words(option)}, got {_shown(value)}")
-            if value not in choices:
+            # Any case, as the command line takes them: the word as the table spells it.
+            same = [c for c in choices if c.casefold() == value.casefold()]
+            if not same:
                 raise ValueError(f"{label} must be {self._kind_words(option)}, got {value!r}")
-            return value
+            return same[0]
         if kind == "text":
             # A text; several of a list option (the spots chosen) separated by semicolons.
             texts = [value] if isinstance(value, str) else value
@@ -115,7 +120,8 @@ class Options:
             if not math.isfinite(number):
                 raise ValueError(f"{label} must be {self._kind_words(option)}, got {value}")
         low, high = option.get("min"), option.get("max")
-        if (low is not None and number < low) or (high is not None and number > high):
+        below = low is not None and (number < low or (option.get("min_excluded") and number == low))
+        if below or (high is not None and number > high):
             raise ValueError(f"{label} must be {self._kind_words(option)}, got {value}")
         return number
 
@@ -201,7 +207,7 @@ class Options:
 
 def _bound(name, signature, args, kwargs):
     """`signature` bound to the arguments; a TypeError in Python's own words where it has
-    them."""
+    them, an unknown keyword with the nearest known one."""
     try:
         return signature.bind(*args, **kwargs)
     except TypeError as error:
@@ -210,7 +216,10 @@ def _bound(name, signature, args, kwargs):
         missing = [p.name for p in parameters.values()
                    if p.kind is p.KEYWORD_ONLY and p.default is p.empty and p.name not in kwargs]
         if unknown:
-            raise TypeError(f"{name}() got an unexpected keyword argument {unknown[0]!r}") \
+            from ._varno96 import nearest
+            near = nearest(unknown[0], [p for p in parameters if p not in kwargs])
+            hint = f"; did you mean {near!r}?" if near else ""
+            raise TypeError(f"{name}() got an unexpected keyword argument {unknown[0]!r}{hint}") \
                 from None
         if missing:
             words = (" and ".join(repr(m) for m in missing) if len(missing) < 3 else

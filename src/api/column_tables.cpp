@@ -3,6 +3,7 @@
 #include "api/columns.hpp"
 
 #include "api/combine.hpp"
+#include "api/plausibility.hpp"
 #include "api/sample.hpp"
 #include "thermometry/jadeite.hpp"
 
@@ -41,6 +42,7 @@ std::string note_of(src s) {
     std::string note = s.u.note;
     append(note, s.r.note);
     append(note, lowest_pressure_note(s));
+    for (const std::string &suspect : plausibility_notes(s.u, s.r, s.how)) append(note, suspect);
     if (s.r.ok)
         for (std::size_t k = 0; k < s.o.thermometers.size() && k < s.r.intersections.size(); k++)
             if (!s.r.intersections[k].note.empty())
@@ -225,8 +227,11 @@ const column_spec result_table[] = {
     {.name = "note",
      .kind = col::text,
      .meaning = "Why a sample has no result (its numbers are then empty), a Powell temperature "
-                "outside 100–1200 °C, Monte-Carlo runs left out or without a value and why, and a "
-                "value as entered outside the 16th to 84th percentiles of its runs.",
+                "outside 100–1200 °C, Monte-Carlo runs left out or without a value and why, a "
+                "value as entered outside the 16th to 84th percentiles of its runs, or what makes a "
+                "result suspect: an oxide above 100 wt%, a total or a cation sum off, a ferric "
+                "estimate of most of the iron, a temperature outside 200–1500 °C or a pressure "
+                "outside 0–100 kbar.",
      .text = note_of,
      .role = column_role::note},
     {.name = "n_{mineral}",

@@ -125,6 +125,7 @@ std::vector<sample_unit> sample_units(const std::vector<sample_input> &samples, 
                         remarks notes;
                         for (const analysis *a : {&g, &c, &m}) {
                             notes.add(a->notes);
+                            e.total[k] = a->total;
                             e.labels[k++] =
                                 a->label.empty() ? "line " + std::to_string(a->line) : a->label;
                         }
@@ -145,6 +146,11 @@ std::vector<sample_unit> sample_units(const std::vector<sample_input> &samples, 
                 (*wt[k])[i] = list.size() == 1 ? sum : sum / static_cast<REAL>(list.size());
             }
             for (const analysis &a : list) notes.add(a.notes);
+            if (std::all_of(list.begin(), list.end(), [](const analysis &a) { return a.total; })) {
+                REAL sum = 0;
+                for (const analysis &a : list) sum += *a.total;
+                u.total[k] = list.size() == 1 ? sum : sum / static_cast<REAL>(list.size());
+            }
         }
         u.note = notes.text();
         with_read(u.note);

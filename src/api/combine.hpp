@@ -24,8 +24,11 @@ struct sample_unit {
     std::array<std::string, 3> labels{}; // with combine each: the analysis of each mineral
     std::string problem;                 // why it cannot be computed
     std::string note;                    // what the reader changed in its analyses
-    std::optional<double> t_c;           // its own trial temperature, not the batch's
-    bool several = false; // no result for several analyses of a mineral, without combining
+    // Of each mineral, the table's own total of its analysis (a Total column; with combine mean,
+    // the mean of its analyses' totals when each has one).
+    std::array<std::optional<double>, 3> total{};
+    std::optional<double> t_c; // its own trial temperature, not the batch's
+    bool several = false;      // no result for several analyses of a mineral, without combining
 };
 
 // With combine each, a sample with more combinations gets no result rather than a run without

@@ -32,12 +32,15 @@ const std::array<option_spec, 18> batch_option_table{{
      .python = "temperature",
      .label = "Trial temperature (°C)",
      .kind = option_kind::number,
+     .low = -273.15, // absolute zero
+     .low_excluded = true,
      .value_name = "C",
      .required = true,
-     .help = "Trial temperature in degrees Celsius",
+     .help = "Trial temperature in degrees Celsius, above absolute zero (-273.15); outside 200 "
+             "to 1500 each row's note says so",
      .field = &batch_options::temperature,
      .page_help = "The temperature of the result, and the one at which the pressure for the "
-                  "Powell temperature is found."},
+                  "Powell temperature is found; outside 200–1500 °C the note says so."},
     {.name = "powell",
      .python = "powell",
      .label = "Powell (1985) temperature",
@@ -51,6 +54,8 @@ const std::array<option_spec, 18> batch_option_table{{
      .python = "at",
      .label = "Table at another temperature (°C)",
      .kind = option_kind::number,
+     .low = -273.15,
+     .low_excluded = true,
      .value_name = "C",
      .help = "The table at this temperature (C) instead; the Powell estimate stays at the trial "
              "temperature's pressure",
@@ -222,15 +227,25 @@ const std::array<option_spec, 18> batch_option_table{{
 
 // varno96-batch's own: what it writes. No keyword in Python (varno96.cite, DataFrames) and no
 // control on the page (its downloads).
-const std::array<option_spec, 4> output_option_table{{
+const std::array<option_spec, 5> output_option_table{{
+    // A value only as --cite=bibtex: a word after --cite is a file to compute.
     {.name = "cite",
      .label = "How to cite",
      .kind = option_kind::choice,
      .choices = "bibtex|",
-     .value_name = "[bibtex]",
-     .help = "Print the methods paragraph of these options and the references it cites "
-             "(bibtex: the references as BibTeX) instead of computing; needs no FILE or -t",
+     .value_name = "[=bibtex]",
+     .help = "The methods paragraph of the run and the references it cites (--cite=bibtex: the "
+             "references as BibTeX). With files, they are computed as usual and the citation of "
+             "exactly that run, its seed included, goes to standard error after the summary "
+             "(or to --cite-file); alone, it is printed and needs no FILE or -t",
      .field = &output_options::cite},
+    {.name = "cite-file",
+     .label = "Download the citation",
+     .kind = option_kind::text,
+     .value_name = "FILE",
+     .help = "Write the citation of --cite to FILE instead (whole or not at all)",
+     .needs = "cite",
+     .field = &output_options::cite_file},
     {.name = "output",
      .short_name = "o",
      .label = "Download the table (CSV)",

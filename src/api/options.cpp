@@ -58,9 +58,16 @@ std::vector<std::string_view> choice_words(std::string_view list) {
     }
 }
 
+bool same_word(std::string_view a, std::string_view b) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [&](char x, char y) { return lower(x) == lower(y); });
+}
+
 std::optional<std::size_t> choice_index(const option_spec &s, std::string_view word) {
     const std::vector<std::string_view> words = choice_words(s.choices);
-    const auto at = std::find(words.begin(), words.end(), word);
+    const auto at = std::find_if(words.begin(), words.end(),
+                                 [&](std::string_view w) { return same_word(w, word); });
     if (at == words.end()) return std::nullopt;
     return static_cast<std::size_t>(at - words.begin());
 }
@@ -106,9 +113,9 @@ std::optional<std::vector<thermometry::key>> thermometers_of(std::string_view li
 std::optional<ferric_estimates> ferric_of(std::string_view words) {
     // sites only for the clinopyroxene (k = 1).
     const auto estimate = [](std::string_view w, std::size_t k) -> std::optional<ferric_estimate> {
-        if (w == "estimate") return ferric_estimate::charge_balance;
-        if (w == "none") return ferric_estimate::none;
-        if (w == "sites" && k == 1) return ferric_estimate::sites;
+        if (same_word(w, "estimate")) return ferric_estimate::charge_balance;
+        if (same_word(w, "none")) return ferric_estimate::none;
+        if (same_word(w, "sites") && k == 1) return ferric_estimate::sites;
         return std::nullopt;
     };
     if (const auto all = estimate(words, 0)) return ferric_estimates{*all, *all, *all};
@@ -122,7 +129,9 @@ std::optional<ferric_estimates> ferric_of(std::string_view words) {
         start = end + 1;
         const std::size_t eq = item.find('=');
         if (eq == std::string_view::npos) return std::nullopt;
-        const auto m = std::find(minerals.begin(), minerals.end(), item.substr(0, eq));
+        const auto m = std::find_if(minerals.begin(), minerals.end(), [&](std::string_view n) {
+            return same_word(n, item.substr(0, eq));
+        });
         if (m == minerals.end()) return std::nullopt;
         const auto k = static_cast<std::size_t>(m - minerals.begin());
         const auto e = estimate(item.substr(eq + 1), k);
@@ -134,8 +143,14 @@ std::optional<ferric_estimates> ferric_of(std::string_view words) {
 }
 
 std::optional<ferric_runs> ferric_in_runs_of(std::string_view word) {
-    if (word == "each") return ferric_runs::each;
-    if (word == "once") return ferric_runs::once;
+    if (same_word(word, "each")) return ferric_runs::each;
+    if (same_word(word, "once")) return ferric_runs::once;
+    return std::nullopt;
+}
+
+std::optional<std::string> range_refusal(const option_spec &s, double x) {
+    if ((s.low && (x < *s.low || (s.low_excluded && x == *s.low))) || (s.high && x > *s.high))
+        return range_words(s);
     return std::nullopt;
 }
 
@@ -165,6 +180,7 @@ std::string range_words(const option_spec &s) {
         for (const std::string_view w : words) said += (said.empty() ? "" : ", ") + std::string(w);
         return "must be all or keys from " + said + ", separated by commas";
     }
+    if (s.low && s.low_excluded && !s.high) return "must be a number above " + number_text(*s.low);
     if (s.low && *s.low == 0 && !s.high) return "must not be negative";
     if (s.kind == option_kind::number && s.low && s.high)
         return "must be a number from " + number_text(*s.low) + " to " + number_text(*s.high);
@@ -352,8 +368,7 @@ std::optional<option_refusal> check_options(const batch_options &o) {
             continue;
         }
         if (!std::isfinite(*x)) return option_refusal{&s, "not a number", number_text(*x)};
-        if ((s.low && *x < *s.low) || (s.high && *x > *s.high))
-            return option_refusal{&s, range_words(s), number_text(*x)};
+        if (const auto why = range_refusal(s, *x)) return option_refusal{&s, *why, number_text(*x)};
     }
     // Then each option given with one it excludes, or without one it needs.
     for (const option_spec &s : batch_option_table) {

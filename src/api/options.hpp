@@ -62,10 +62,11 @@ struct batch_options {
 
 // What varno96-batch writes besides the table: the files (empty: none; the table then goes to
 // standard output), and with --cite the form of the citation instead ("": the methods
-// paragraph and its references, "bibtex").
+// paragraph and its references, "bibtex"), after computing the files named, if any.
 struct output_options {
     std::string output, pairs, plot;
     std::optional<std::string> cite;
+    std::string cite_file; // the citation of a run computed, instead of standard error
     bool operator==(const output_options &) const = default;
 };
 
@@ -90,6 +91,7 @@ struct option_spec {
     std::string_view label = {};      // the page's words
     option_kind kind = option_kind::flag;
     std::optional<double> low = {}, high = {}; // the range of a number, where it has one
+    bool low_excluded = false;                 // the number must lie above `low`, not on it
     // Of a choice or a list, separated by '|' (choice_words); a choice's enumeration takes
     // them in its order, a yes-or-no field is yes for the first. An empty word: the option may
     // be given without a value.
@@ -110,7 +112,7 @@ struct option_spec {
 // The options in the order varno96-batch's help lists them (option_tables.cpp): the batch's,
 // the program's outputs, and those of the figure, which need --plot.
 extern const std::array<option_spec, 18> batch_option_table;
-extern const std::array<option_spec, 4> output_option_table;
+extern const std::array<option_spec, 5> output_option_table;
 // ---- The options of the batch's P-T figure (with --plot) ----
 extern const std::array<option_spec, 5> plot_option_table;
 // ---- end of the figure's options ----
@@ -122,8 +124,11 @@ const option_spec &option_of(const option_field &field);
 
 // The words of a list separated by '|' ("mean|each"), in order; empty words kept.
 std::vector<std::string_view> choice_words(std::string_view list);
-// The place of `word` among the choices of `s`; none when it is none of them.
+// The place of `word` among the choices of `s`, whatever its case ("GPa", "gpa"); none when it
+// is none of them.
 std::optional<std::size_t> choice_index(const option_spec &s, std::string_view word);
+// Whether `a` and `b` are the same word but for the case of their ASCII letters.
+bool same_word(std::string_view a, std::string_view b);
 
 // A value as a front end has parsed it: a flag, a whole number, a number, or a word or list.
 using option_value = std::variant<bool, long long, double, std::string>;
@@ -173,6 +178,9 @@ choices choices_of(const batch_options &o);
 bool on_command_line(const option_spec &s, int argc, const char *const *argv);
 // The range of a whole number or a number as the refusals say it.
 std::string range_words(const option_spec &s);
+// The words of range_words when `x` lies outside the range of the number option `s`; none
+// inside it.
+std::optional<std::string> range_refusal(const option_spec &s, double x);
 // A refusal in the words of varno96-batch ("--model: must be a whole number from 1 to 7: 8",
 // "--powell excludes --at").
 std::string command_line_words(const option_refusal &r);

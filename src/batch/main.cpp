@@ -60,7 +60,13 @@ template <class Target> CLI::Validator checked(const option_spec &s) {
     if (s.kind == option_kind::integer)
         return cli::whole(static_cast<int>(*s.low), static_cast<int>(*s.high));
     if (s.kind == option_kind::number && std::is_same_v<Target, batch_options>)
-        return s.low && *s.low == 0 ? cli::non_negative : cli::number;
+        return CLI::Validator(
+            [&s](std::string &text) {
+                if (std::string why = cli::number(text); !why.empty()) return why;
+                const auto refused = range_refusal(s, std::stod(text));
+                return refused ? *refused + ": " + text : std::string();
+            },
+            "", "number");
     return CLI::Validator(
         [&s](std::string &text) {
             std::optional<option_value> v = text;
@@ -89,7 +95,12 @@ void add_table(CLI::App &app, const std::array<option_spec, N> &table, Target &t
         const std::string help(s.help);
         CLI::Option *opt = nullptr;
         const auto set = [&target, &s](const option_value &v) { set_option(s, target, v); };
-        if (s.kind == option_kind::flag)
+        // A choice of nothing among its words takes a value only after "=": a word after it is
+        // a file (--cite FILE, --cite=bibtex).
+        const bool bare = s.kind == option_kind::choice && choice_index(s, "");
+        if (bare)
+            opt = app.add_flag(names + "{}", help)->each([set](const std::string &t) { set(t); });
+        else if (s.kind == option_kind::flag)
             opt = app.add_flag_function(
                 names, [set](std::int64_t) { set(true); }, help);
         else if (s.kind == option_kind::integer)
@@ -115,8 +126,6 @@ void add_table(CLI::App &app, const std::array<option_spec, N> &table, Target &t
                 names, [set](const std::string &t) { set(t); }, help);
         if (s.kind != option_kind::flag)
             opt->type_name(std::string(s.value_name))->check(checked<Target>(s));
-        // A choice of nothing among its words: the option may be given alone.
-        if (s.kind == option_kind::choice && choice_index(s, "")) opt->expected(0, 1);
         if (!s.default_text.empty()) opt->default_str(std::string(s.default_text));
         if (s.required && !(citing && &s == &option_of(&batch_options::temperature)))
             opt->required();
@@ -245,8 +254,21 @@ std::optional<std::string> clash(const options &o) {
     return std::nullopt;
 }
 
+// The citation of `how` as --cite asks for it: the methods paragraph and its references, or the
+// references as BibTeX.
+std::string citation(const options &o, const batch_options &how, trial_temperature t) {
+    return o.out.cite.value_or("").empty() ? cite_text(how, t, cli::release()) : cite_bibtex(how);
+}
+
+// Standard error, written whole: false when it cannot be written.
+bool to_standard_error(const std::string &text) {
+    errno = 0;
+    return std::fwrite(text.data(), 1, text.size(), stderr) == text.size() &&
+           std::fflush(stderr) == 0 && !std::ferror(stderr);
+}
+
 int run(const options &o) {
-    for (const std::string *path : {&o.out.output, &o.out.pairs, &o.out.plot})
+    for (const std::string *path : {&o.out.output, &o.out.pairs, &o.out.plot, &o.out.cite_file})
         if (!path->empty()) check_writable(*path);
     std::vector<table_text> inputs;
     for (const std::string &path : o.files) {
@@ -288,10 +310,21 @@ int run(const options &o) {
         };
         done = run_batch(inputs, o.batch, hooks);
     }
+    // The citation of exactly this run: its seed, drawn or given.
+    batch_options ran = o.batch;
+    if (ran.monte_carlo) ran.seed = done.how.seed;
+    const std::string cited = o.citing ? citation(o, ran, trial_temperature::given) : "";
+    std::optional<file_writer> cite_file;
+    if (o.citing && !o.out.cite_file.empty()) {
+        cite_file.emplace(o.out.cite_file);
+        cite_file->write(cited);
+    }
     out.finish();
     if (pairs) pairs->finish();
+    if (cite_file) cite_file->finish();
     out.commit();
     if (pairs) pairs->commit();
+    if (cite_file) cite_file->commit();
 #ifdef VARNO96_HAVE_PLOT
     if (const std::string &path = o.out.plot; !path.empty()) {
         if (done.points.empty()) {
@@ -308,6 +341,10 @@ int run(const options &o) {
         report(said);
     if (const std::string hint = combine_hint(front_end::command_line, done.several); !hint.empty())
         report(hint);
+    // After the summary, where it cannot be taken for a row; a citation that cannot be written
+    // is no success.
+    if (o.citing && o.out.cite_file.empty() && !to_standard_error("\n" + cited))
+        return cli::exit_usage;
     // As grep: 2 for trouble with an input, which a script must tell from samples without a
     // result (1).
     if (done.failed_inputs > 0) return cli::exit_usage;
@@ -322,21 +359,29 @@ int main(int argc, char **argv) {
     cli::set_up(app, "varno96-batch");
     options o;
     o.closed = guard_standard_streams();
+    remove_temporaries_on_signals();
     o.citing = on_command_line(option_of(&output_options::cite), argc, argv);
     add_options(app, o);
     // The columns, for the reader of --help and of the manual page made of it.
     app.footer(columns_help("the " + named(option_of(&output_options::pairs)) + " file") + "\n" +
                app.get_footer());
-    if (const auto status = cli::parse(app, argc, argv)) return *status;
+    if (const auto status = cli::parse(app, argc, argv, o.closed[1])) return *status;
+    const CLI::Option *temperature = app.get_option(dashed(option_of(&batch_options::temperature)));
+    // With files, --cite computes them, which needs a trial temperature.
+    if (o.citing && !o.files.empty() && temperature->count() == 0)
+        return cli::usage_error(app, temperature->get_name() + " is required");
     try {
-        if (o.citing) {
+        if (o.citing && o.files.empty()) {
             const trial_temperature t =
-                app.get_option(dashed(option_of(&batch_options::temperature)))->count() > 0
-                    ? trial_temperature::given
-                    : trial_temperature::unsaid;
+                temperature->count() > 0 ? trial_temperature::given : trial_temperature::unsaid;
+            const std::string text = citation(o, o.batch, t);
+            if (!o.out.cite_file.empty()) {
+                check_writable(o.out.cite_file);
+                write_whole(o.out.cite_file, text);
+                return cli::exit_ok;
+            }
             sink out({}, o.closed[1]);
-            out.write(o.out.cite.value_or("").empty() ? cite_text(o.batch, t, cli::release())
-                                                      : cite_bibtex(o.batch));
+            out.write(text);
             out.finish();
             return cli::exit_ok;
         }

@@ -32,9 +32,15 @@ CLI::Validator whole(int low, int high);
 // --seed N: a Monte-Carlo seed from -99 to -1.
 CLI::Option *add_seed(CLI::App &app, std::optional<std::int16_t> &seed);
 
-// Parses argv; on --help or --version prints to standard output and returns 0; on a usage
-// error prints one line and the usage hint to standard error and returns 2. Returns nothing
-// when the program should go on.
-std::optional<int> parse(CLI::App &app, int argc, char **argv);
+// Parses argv; on --help or --version prints to standard output and returns 0, or says on
+// standard error that it cannot and returns 2 (`output_closed`: standard output was closed when
+// the program started); on a usage error prints one line and the usage hint to standard error
+// and returns 2: an unknown option with the nearest known one ("--combin: unknown option; did
+// you mean --combine?"), an option given more than once with its values. Returns nothing when
+// the program should go on.
+std::optional<int> parse(CLI::App &app, int argc, char **argv, bool output_closed = false);
+
+// A usage error as parse says one: the message and the usage hint on standard error; returns 2.
+int usage_error(const CLI::App &app, const std::string &message);
 
 } // namespace varno96::cli

@@ -1,6 +1,9 @@
 #include "cli/files.hpp"
 
+#include <array>
+#include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -17,6 +20,45 @@ namespace fs = std::filesystem;
 namespace varno96 {
 
 namespace {
+
+// The temporary files not yet committed, for a signal handler to remove. A handler reaches
+// nothing but what a program holds for all of it, and may call only async-signal-safe
+// functions: hence this one table of the program, of fixed places, each free (0), being
+// filled (1) or holding a path (2), its state a lock-free atomic.
+struct held_temporary {
+    std::atomic<int> state{0};
+    char path[4096];
+};
+static_assert(std::atomic<int>::is_always_lock_free);
+constinit std::array<held_temporary, 16> temporaries{};
+
+// Holds `path` for removal on a signal; its place, or -1 when every place is taken.
+int hold(const std::string &path) {
+    if (path.size() >= sizeof temporaries[0].path) return -1;
+    for (std::size_t i = 0; i < temporaries.size(); i++) {
+        int free = 0;
+        if (!temporaries[i].state.compare_exchange_strong(free, 1)) continue;
+        std::memcpy(temporaries[i].path, path.c_str(), path.size() + 1);
+        temporaries[i].state.store(2);
+        return static_cast<int>(i);
+    }
+    return -1;
+}
+
+void let_go(int &held) {
+    if (held >= 0) temporaries[static_cast<std::size_t>(held)].state.store(0);
+    held = -1;
+}
+
+extern "C" void remove_temporaries(int signal) {
+    const int saved = errno;
+    for (held_temporary &t : temporaries)
+        if (t.state.load() == 2) ::unlink(t.path);
+    errno = saved;
+    // The handler was reset to the default on entry (SA_RESETHAND) and the signal is not held
+    // back (SA_NODEFER): raised again, it stops the program.
+    ::raise(signal);
+}
 
 [[noreturn]] void fail(const std::string &path, int error) {
     throw std::runtime_error("cannot write " + path + ": " + std::strerror(error));
@@ -93,6 +135,18 @@ std::array<bool, 3> guard_standard_streams() {
     return closed;
 }
 
+void remove_temporaries_on_signals() {
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
+        struct sigaction was {};
+        if (::sigaction(signal, nullptr, &was) != 0 || was.sa_handler == SIG_IGN) continue;
+        struct sigaction now {};
+        now.sa_handler = remove_temporaries;
+        sigemptyset(&now.sa_mask);
+        now.sa_flags = SA_RESETHAND | SA_NODEFER;
+        ::sigaction(signal, &now, nullptr);
+    }
+}
+
 void check_writable(const std::string &path) {
     std::error_code ec;
     if (fs::is_directory(fs::status(path, ec))) fail(path, EISDIR);
@@ -114,11 +168,13 @@ file_writer::file_writer(std::string path) : path_(std::move(path)) {
     temp_ = (real_.parent_path() / ("." + real_.filename().string() + ".tmp-XXXXXX")).string();
     const int fd = mkstemp(temp_.data());
     if (fd < 0) fail(path_, errno);
+    held_ = hold(temp_);
     file_ = fdopen(fd, "wb");
     if (file_ == nullptr) {
         const int error = errno;
         ::close(fd);
         std::remove(temp_.c_str());
+        let_go(held_);
         fail(path_, error);
     }
     // mkstemp makes the file private: give it the permissions of the file it replaces, or
@@ -135,6 +191,7 @@ file_writer::file_writer(std::string path) : path_(std::move(path)) {
 file_writer::~file_writer() {
     if (file_ != nullptr) std::fclose(file_);
     if (!temp_.empty()) std::remove(temp_.c_str()); // finished, never committed
+    let_go(held_);
 }
 
 void file_writer::write(std::string_view bytes) {
@@ -153,6 +210,7 @@ void file_writer::finish() {
     } catch (...) {
         if (!temp_.empty()) std::remove(temp_.c_str());
         temp_.clear();
+        let_go(held_);
         throw;
     }
 }
@@ -161,11 +219,11 @@ void file_writer::commit() {
     finish();
     if (temp_.empty()) return;
     const std::string temp = std::exchange(temp_, {});
-    if (std::rename(temp.c_str(), real_.c_str()) != 0) {
-        const int error = errno;
-        std::remove(temp.c_str());
-        fail(path_, error);
-    }
+    const bool renamed = std::rename(temp.c_str(), real_.c_str()) == 0;
+    const int error = errno;
+    if (!renamed) std::remove(temp.c_str());
+    let_go(held_);
+    if (!renamed) fail(path_, error);
 }
 
 void write_whole(const std::string &path, std::string_view bytes) {

@@ -43,6 +43,7 @@ public:
 
 private:
     std::string path_, temp_; // temp_ empty: a pipe or device written directly
+    int held_ = -1;           // its place among the temporary files a signal removes
     std::filesystem::path real_;
     std::FILE *file_ = nullptr;
     bool finished_ = false;
@@ -52,6 +53,13 @@ private:
 // Each closed one is opened on /dev/null, so that no file the program opens takes its number
 // and with it the reads or writes meant for the stream. Called first thing in main.
 std::array<bool, 3> guard_standard_streams();
+
+// A run stopped by SIGINT, SIGTERM, SIGHUP or SIGPIPE (standard output a pipe closed early)
+// first removes the temporary files of the file_writers not yet committed, then stops as the
+// signal stops it, so that its exit status says the signal. A signal the program was started
+// ignoring stays ignored. SIGKILL cannot be caught: it leaves them (".NAME.tmp-XXXXXX" beside
+// NAME). Called first thing in main.
+void remove_temporaries_on_signals();
 
 // Throws as write_whole would when `path` plainly cannot be written (its folder missing or
 // not writable, a folder in its place), so that a long run fails before it starts.

@@ -37,6 +37,7 @@ int main(int argc, char **argv) {
                  "ellipses (or P error bars at a fixed temperature).\n"
                  "Reads VARNO.RES (or LPT1) and VARNOPT.RES in FOLDER."};
     cli::set_up(app, "varno96-plot");
+    remove_temporaries_on_signals();
     std::string folder, output;
     app.add_option("FOLDER", folder, "Folder of the run (default: the current folder)");
     app.add_option("-o,--output", output,

@@ -177,7 +177,7 @@ bool read_value(const std::string &field, REAL &x, std::string &why) {
 // Places one analysis line in its sample; `columns` is the width of the header, `commas`
 // whether the header is cut at commas.
 void take_line(sample_input &s, remarks &problem, std::array<int, 3> &seen, const text_line &line,
-               std::string_view raw, std::size_t columns, bool commas) {
+               std::string_view raw, std::size_t columns, bool commas, bool total_column) {
     const auto at = [&] { return s.file + " line " + std::to_string(line.number); };
     const std::size_t needed = leading_fields + NEL;
     const mineral m = line.fields.size() > 2 ? mineral_of(line.fields[2]) : mineral::unknown;
@@ -230,6 +230,12 @@ void take_line(sample_input &s, remarks &problem, std::array<int, 3> &seen, cons
             sound = false;
         }
     }
+    // The line's total under the header's Total, read as a number or not at all: the dialogue
+    // ignores it.
+    REAL total = 0;
+    if (total_column && width(line) > needed &&
+        detail::read_number(line.fields[needed], false, total) == detail::cell_kind::value)
+        a.total = total;
     if (sound) s.analyses[k].push_back(std::move(a));
 }
 
@@ -260,6 +266,7 @@ bool read_datafile_layout(const std::string &file, std::string_view text, file_i
     const std::vector<text_line> lines = split_fields(file, std::span(raw).subspan(1));
     const std::size_t columns = width(header);
     const bool commas = raw.front().second.find(',') != std::string::npos;
+    const bool total_column = width(header) > leading_fields + NEL;
     // The lines naming each mineral of each sample.
     std::vector<std::array<int, 3>> seen;
     std::vector<remarks> problems;
@@ -293,7 +300,7 @@ bool read_datafile_layout(const std::string &file, std::string_view text, file_i
             }
         }
         take_line(in.samples[it->second], problems[it->second], seen[it->second], line,
-                  raw[l + 1].second, columns, commas);
+                  raw[l + 1].second, columns, commas, total_column);
     }
     std::size_t kept = 0;
     for (std::size_t i = 0; i < in.samples.size(); i++) {

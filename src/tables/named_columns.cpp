@@ -109,6 +109,20 @@ std::optional<named_oxide> oxide_of(std::string_view key) {
     return std::nullopt;
 }
 
+// A column of the analysis totals ("Total", "Sum", "Total (wt%)", "Oxide total"), alone or with
+// a mineral suffix ("Total_Grt"): the suffix, unknown for none.
+std::optional<mineral> total_of(std::string_view key) {
+    using namespace std::string_view_literals;
+    for (const std::string_view n :
+         {"oxidetotal"sv, "totaloxides"sv, "totals"sv, "total"sv, "oxidesum"sv, "sum"sv}) {
+        if (!key.starts_with(n)) continue;
+        const std::string_view rest = key.substr(n.size());
+        if (rest.empty()) return mineral::unknown;
+        if (const mineral m = mineral_of(rest); m != mineral::unknown) return m;
+    }
+    return std::nullopt;
+}
+
 enum class role { sample, mineral, label };
 
 // The usual names of the sample, mineral and label columns as name_key has them, each list in
@@ -203,6 +217,7 @@ bool name_columns(const std::string &file, const std::string &at_header,
     std::map<role, std::pair<int, int>> roles; // column and rank
     bool suffixed = false;
     std::vector<std::pair<std::size_t, named_oxide>> oxides;
+    std::vector<std::pair<std::size_t, mineral>> totals;
     oxides.reserve(fields.size());
     for (std::size_t c = 0; c < fields.size(); c++) {
         const std::string_view h = trimmed(fields[c]);
@@ -228,6 +243,10 @@ bool name_columns(const std::string &file, const std::string &at_header,
         if (const auto ox = oxide_of(key)) {
             oxides.push_back({c, *ox});
             suffixed = suffixed || ox->suffix != mineral::unknown;
+            continue;
+        }
+        if (const auto t = total_of(key)) {
+            totals.emplace_back(c, *t);
             continue;
         }
         if (const auto r = role_of(h, key)) {
@@ -293,6 +312,17 @@ bool name_columns(const std::string &file, const std::string &at_header,
         slot = static_cast<int>(c) + 1;
         lay.fe2o3_total[k] = lay.fe2o3_total[k] || ox.oxide.total == iron::total_fe2o3;
         lay.last = std::max(lay.last, c);
+    }
+    // The analyses' own totals, each read with its analysis (never a column that must be
+    // there: a row without one is no shorter).
+    for (const auto &[c, suffix] : totals) {
+        const bool fits = lay.wide == (suffix != mineral::unknown);
+        int &at = lay.total[lay.wide && fits ? static_cast<std::size_t>(suffix) : 0];
+        if (!fits || at >= 0)
+            ignored.push_back(quoted(trimmed(fields[c])) +
+                              (lay.wide && !fits ? " (no mineral suffix)" : ""));
+        else
+            at = static_cast<int>(c);
     }
     if (roles.count(role::sample)) lay.sample = roles[role::sample].first;
     if (roles.count(role::mineral)) lay.mineral_col = roles[role::mineral].first;

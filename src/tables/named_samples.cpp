@@ -227,7 +227,20 @@ void read_rows(Rows &rows, const std::string &file, const layout &lay,
                 const auto col = static_cast<std::size_t>(c);
                 switch (rows.oxide(col, comma, a.wt[i], has)) {
                 case cell_reading::value:
+                    break;
                 case cell_reading::below_detection:
+                    // A word for it ("n.d.", "bdl", "<0.01", "-"); an empty cell is said once
+                    // for the file, as a missing column is.
+                    if (rows.field(col).empty()) break;
+                    if (major_oxide(k, i))
+                        problem.add(where_column(col),
+                                    detail::joined({quoted(rows.field(col)),
+                                                    " (below detection) in a major oxide of ",
+                                                    mineral_names[k]}));
+                    else
+                        a.notes.add(where_column(col),
+                                    quoted(rows.field(col)) + " below detection, read as 0",
+                                    "below detection");
                     break;
                 case cell_reading::negative:
                     a.notes.add(where_column(col),
@@ -239,6 +252,13 @@ void read_rows(Rows &rows, const std::string &file, const layout &lay,
                                 detail::joined({quoted(rows.field(col)), " is not a number"}));
                     break;
                 }
+            }
+            if (const int c = lay.total[set]; c >= 0) {
+                REAL total = 0;
+                bool filled = false;
+                if (rows.oxide(static_cast<std::size_t>(c), comma, total, filled) ==
+                    cell_reading::value)
+                    a.total = total;
             }
             if (lay.fe2o3_total[set] && a.wt[FEO] != 0) {
                 a.wt[FEO] = a.wt[FEO] * 0.89981; // FeO/Fe2O3 per iron: 71.846 / 79.845

@@ -30,6 +30,18 @@ inline constexpr std::array<const char *, NEL> cation_names{"Si", "Ti", "Al", "F
 enum class mineral { garnet, clinopyroxene, phengite, unknown };
 inline constexpr std::array<const char *, 3> mineral_names{"garnet", "clinopyroxene", "phengite"};
 
+// The oxides of the end-members each mineral is computed from (garnet SiO2, Al2O3, FeO, MgO,
+// CaO; clinopyroxene SiO2, Al2O3, MgO, CaO, Na2O; phengite SiO2, Al2O3, K2O): an analysis
+// without a value in one of them is none of that mineral. `i` as in an analysis, 1 to NEL.
+constexpr bool major_oxide(std::size_t mineral, int i) {
+    constexpr std::array<std::array<int, 5>, 3> majors{{{SIO2, AL2O3, FEO, MGO, CAO},
+                                                        {SIO2, AL2O3, MGO, CAO, NA2O},
+                                                        {SIO2, AL2O3, K2O, K2O, K2O}}};
+    for (const int m : majors.at(mineral))
+        if (m == i) return true;
+    return false;
+}
+
 // At most this many characters of any text read are quoted in a message.
 inline constexpr std::size_t quoted_most = 200;
 
@@ -105,6 +117,7 @@ struct analysis {
     std::string label; // the analysis label column, or empty
     int line = 0;      // line of the file where it starts
     remarks notes;     // what the reader changed: total iron converted, negative values read as 0
+    std::optional<REAL> total; // the table's own total of the analysis (a Total column), if any
 };
 
 // Where a sample's name comes from: a sample column (or a data file's field), the file (a

@@ -51,7 +51,7 @@ TEST(OptionTables, EachOptionSetsItsFieldOrRefusesInTheTablesWords) {
         {"seed", -5.0, "", [](auto &b, auto &, auto &) { return b.seed == -5; }},
         {"seed", -7.5, "must be a whole number from -99 to -1: -7.5"},
         {"at", 600LL, "", [](auto &b, auto &, auto &) { return b.at == 600.0; }},
-        {"at", std::string("600"), "must be a number: 600"},
+        {"at", std::string("600"), "must be a number above -273.15: 600"},
         {"plot-width", 170.0, "", [](auto &, auto &f, auto &) { return f.width_mm == 170; }},
         {"plot-width", 60LL, "", [](auto &, auto &f, auto &) { return f.width_mm == 60; }},
         {"plot-width", 200.0, "must be a number from 60 to 180: 200"},

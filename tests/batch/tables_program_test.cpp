@@ -19,12 +19,15 @@ using names = std::vector<std::string>;
 const std::string export_text = slurp(std::filesystem::path(VARNO96_EXAMPLES) / "EPMA-EXPORT.csv");
 
 // The rows of `got` as those of `want`, column by column, but for the columns `besides`.
+// The notes without the cells below detection, which name the file and the data file lacks.
 void same_rows(const csv_table &got, const csv_table &want, const names &besides) {
     ASSERT_EQ(got.rows.size(), want.rows.size());
     for (const std::string &name : want.header) {
         if (std::find(besides.begin(), besides.end(), name) != besides.end()) continue;
         for (std::size_t r = 0; r < want.rows.size(); r++)
-            EXPECT_EQ(got.at(r, name), want.at(r, name)) << "row " << r << ", column " << name;
+            EXPECT_EQ(name == "note" ? without_below_detection(got.at(r, name)) : got.at(r, name),
+                      name == "note" ? without_below_detection(want.at(r, name)) : want.at(r, name))
+                << "row " << r << ", column " << name;
     }
 }
 
@@ -52,12 +55,13 @@ TEST(Tables, TheExportGivesTheSuiteRowsFromAFileAndFromStandardInput) {
         EXPECT_EQ(got.at(r, "file"), "EPMA-EXPORT.csv");
         EXPECT_EQ(in.at(r, "file"), "standard input");
     }
-    EXPECT_EQ(file.err, "varno96-batch: EPMA-EXPORT.csv: columns \"Cr2O3\", \"Total\" ignored\n"
+    EXPECT_EQ(file.err, "varno96-batch: EPMA-EXPORT.csv: column \"Cr2O3\" ignored\n"
                         "varno96-batch: EPMA-EXPORT.csv: no Fe2O3 column: read as 0 (Fe2O3 as 0 "
                         "is estimated by charge balance)\n"
                         "varno96-batch: 1 of 7 rows without a result (its note says why)\n");
     EXPECT_EQ(lines(piped.err).size(), 3u);
-    EXPECT_NE(piped.err.find("varno96-batch: standard input: columns"), std::string::npos)
+    EXPECT_NE(piped.err.find("varno96-batch: standard input: column \"Cr2O3\" ignored"),
+              std::string::npos)
         << piped.err;
 }
 
@@ -107,7 +111,7 @@ TEST(Tables, AFileThatCannotBeReadLeavesTheOthersGoing) {
     ASSERT_EQ(rows.rows.size(), 8u); // EC1.csv's sample, then the suite's seven
     EXPECT_EQ(rows.at(0, "file"), "EC1.csv");
     EXPECT_EQ(rows.at(0, "P_kbar"), rows.at(1, "P_kbar")); // EC1 of the suite
-    EXPECT_EQ(rows.at(0, "note"), "");
+    EXPECT_EQ(without_cpx_ferric(rows.at(0, "note")), "");
 }
 
 // The library's refusal of options, which the page and the Python module show, is the one
@@ -346,7 +350,7 @@ TEST(Tables, ControlCharactersEscapedAndUtf16WithoutAMark) {
 
 namespace {
 
-// --cite names exactly the options given, with the references of what it names; --cite bibtex
+// --cite names exactly the options given, with the references of what it names; --cite=bibtex
 // gives the same references as entries that parse back, every field of the table present.
 TEST(Tables, CiteGivesTheMethodsOfExactlyTheOptionsGiven) {
     scratch dir;
@@ -395,7 +399,7 @@ TEST(Tables, CiteGivesTheMethodsOfExactlyTheOptionsGiven) {
                 << c.name << "\n"
                 << text.out;
 
-        args.push_back("bibtex");
+        args.back() = "--cite=bibtex";
         const run_result bib = run(VARNO96_BATCH, args, dir);
         ASSERT_EQ(bib.status, 0) << bib.err;
         // Balanced braces, one entry per reference listed, each with its fields.
@@ -420,13 +424,14 @@ TEST(Tables, CiteGivesTheMethodsOfExactlyTheOptionsGiven) {
             EXPECT_EQ(count(field), listed) << field << "\n" << bib.out;
     }
     // The one reference with a DOI keeps it, and a chapter is one.
-    const run_result nh = run(VARNO96_BATCH, {"-m", "3", "--cite", "bibtex"}, dir);
+    const run_result nh = run(VARNO96_BATCH, {"-m", "3", "--cite=bibtex"}, dir);
+    EXPECT_EQ(run(VARNO96_BATCH, {"-m", "3", "--cite=BibTeX"}, dir).out, nh.out); // any case
     EXPECT_NE(nh.out.find("@incollection{Newton1981,"), std::string::npos) << nh.out;
     EXPECT_NE(nh.out.find("  doi = {10.1007/978-1-4612-5871-1_7},\n"), std::string::npos);
     EXPECT_NE(nh.out.find("  pages = {131--147},\n"), std::string::npos);
     // Still a usage error: no model, or a form that is none.
     EXPECT_EQ(run(VARNO96_BATCH, {"--cite"}, dir).status, 2);
-    EXPECT_EQ(run(VARNO96_BATCH, {"-m", "7", "--cite", "ris"}, dir).status, 2);
+    EXPECT_EQ(run(VARNO96_BATCH, {"-m", "7", "--cite=ris"}, dir).status, 2);
 }
 
 } // namespace

@@ -76,4 +76,16 @@ std::pair<std::string, std::vector<suite_sample>> suite() {
     return r;
 }
 
+std::string without_clauses(const std::string &note, const std::string &part) {
+    std::string kept;
+    for (std::size_t start = 0; start <= note.size();) {
+        const std::size_t end = std::min(note.find("; ", start), note.size());
+        const std::string clause = note.substr(start, end - start);
+        if (clause.find(part) == std::string::npos && !clause.empty())
+            kept += (kept.empty() ? "" : "; ") + clause;
+        start = end + 2;
+    }
+    return kept;
+}
+
 } // namespace varno96::test

@@ -533,7 +533,8 @@ TEST(Options, FerricWords) {
         {"sites", std::nullopt}, // the clinopyroxene's alone
         {"grt=sites", std::nullopt},
         {"", std::nullopt},
-        {"None", std::nullopt},
+        {"None", three{false, false, false}},
+        {"PHE=Estimate,cpx=NONE", three{true, false, true}},
         {"phe=none,phe=estimate", std::nullopt},
         {"bt=none", std::nullopt},
         {"phe=", std::nullopt},

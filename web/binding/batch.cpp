@@ -100,8 +100,11 @@ void batch::run(const val &inputs, const val &progress) {
     const option_spec &combine = option_of(&batch_options::combine);
     result_.set("hintControl", std::string(combine.name));
     result_.set("hintValue", std::string("mean"));
-    result_.set("cite", cite_text(o_, trial_temperature::given, VARNO96_RELEASE));
-    result_.set("bibtex", bytes_of(cite_bibtex(o_)));
+    // The citation of exactly this run: its seed, drawn or given.
+    batch_options ran = o_;
+    if (ran.monte_carlo) ran.seed = done_.how.seed;
+    result_.set("cite", cite_text(ran, trial_temperature::given, VARNO96_RELEASE));
+    result_.set("bibtex", bytes_of(cite_bibtex(ran)));
     result_.set("seed", static_cast<int>(done_.how.seed));
     result_.set("csv", bytes_of(csv_header(done_.columns) + csv));
     result_.set("monteCarlo", o_.monte_carlo);
