@@ -213,7 +213,6 @@ bool name_columns(const std::string &file, const std::string &at_header,
         }
     }
     std::vector<std::size_t> ignored;
-    std::vector<std::string> ignored_why;      // beside each ignored column
     std::map<role, std::pair<int, int>> roles; // column and rank
     bool suffixed = false;
     std::vector<std::pair<std::size_t, named_oxide>> oxides;
@@ -318,9 +317,10 @@ bool name_columns(const std::string &file, const std::string &at_header,
     for (const auto &[c, suffix] : totals) {
         const bool fits = lay.wide == (suffix != mineral::unknown);
         int &at = lay.total[lay.wide && fits ? static_cast<std::size_t>(suffix) : 0];
-        if (!fits || at >= 0)
-            ignored.push_back(quoted(trimmed(fields[c])) +
-                              (lay.wide && !fits ? " (no mineral suffix)" : ""));
+        if (!fits && lay.wide)
+            suffix_ignored.push_back(c);
+        else if (!fits || at >= 0)
+            ignored.push_back(c);
         else
             at = static_cast<int>(c);
     }

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -73,7 +74,13 @@ TEST(Plausibility, EachSuspectResultKeepsItsNumbersAndSaysWhy) {
         ASSERT_EQ(r.rows.size(), 1u) << c.what;
         const std::vector<cell> &row = r.rows[0];
         EXPECT_FALSE(row.at(5).text.empty()) << c.what; // P_kbar kept
-        const std::string &note = row.at(14).text;
+        const auto named = [&](std::string_view name) {
+            const auto at_name = std::find_if(r.columns.begin(), r.columns.end(),
+                                        [&](const column &k) { return k.name == name; });
+            return static_cast<std::size_t>(at_name - r.columns.begin());
+        };
+        EXPECT_EQ(named("P_kbar"), 5u);
+        const std::string &note = row.at(named("note")).text;
         std::size_t at = 0;
         const std::vector<std::string> &want = c.says;
         for (const std::string &clause : want) {
