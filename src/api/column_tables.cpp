@@ -1,5 +1,6 @@
-// The tables of columns: every column's name, unit, digits, meaning, the options that bring it
-// and how its cell is made from a result, in one place.
+// The table of the result's columns: every column's name, unit, digits, meaning, the options
+// that bring it and how its cell is made from a result, in one place (the pairs file's columns
+// are in pair_columns.cpp).
 #include "api/columns.hpp"
 
 #include "api/combine.hpp"
@@ -72,18 +73,6 @@ const intersection &met(src s) {
 const formula *formula_of(src s) {
     const auto &m = s.r.formulae[s.k];
     return s.u.problem.empty() && m ? &*m : nullptr;
-}
-
-// The intersection of thermometer k in a run of pass 2 of the pairs file.
-std::optional<std::pair<double, double>> run_met(src s) {
-    const pass_result &p = (*s.r.passes)[static_cast<std::size_t>(s.pass - 1)];
-    if (s.run < p.intersections.size() && s.k < p.intersections[s.run].size())
-        return p.intersections[s.run][s.k];
-    return std::nullopt;
-}
-
-const std::pair<double, double> &run_pair(src s) {
-    return (*s.r.passes)[static_cast<std::size_t>(s.pass - 1)].pairs[s.run];
 }
 
 using col = column;
@@ -226,12 +215,13 @@ const column_spec result_table[] = {
      .value = [](src s) { return s.ok ? s.r.t_powell : opt(); }},
     {.name = "note",
      .kind = col::text,
-     .meaning = "Why a sample has no result (its numbers are then empty), a Powell temperature "
-                "outside 100–1200 °C, Monte-Carlo runs left out or without a value and why, a "
-                "value as entered outside the 16th to 84th percentiles of its runs, or what makes a "
-                "result suspect: an oxide above 100 wt%, a total or a cation sum off, a ferric "
-                "estimate of most of the iron, a temperature outside 200–1500 °C or a pressure "
-                "outside 0–100 kbar.",
+     .meaning =
+         "Why a sample has no result (its numbers are then empty), a Powell temperature "
+         "outside 100–1200 °C, Monte-Carlo runs left out or without a value and why, a "
+         "value as entered outside the 16th to 84th percentiles of its runs, or what makes a "
+         "result suspect: an oxide above 100 wt%, a total or a cation sum off, a ferric "
+         "estimate of most of the iron, a temperature outside 200–1500 °C or a pressure "
+         "outside 0–100 kbar.",
      .text = note_of,
      .role = column_role::note},
     {.name = "n_{mineral}",
@@ -467,71 +457,8 @@ const column_spec result_table[] = {
          }},
 };
 
-const column_spec pair_table[] = {
-    {.name = "file",
-     .kind = col::text,
-     .meaning = "The file the sample was read from.",
-     .text = [](src s) { return s.u.in->file; },
-     .role = column_role::file},
-    {.name = "sample",
-     .kind = col::text,
-     .meaning = "The sample, as named in its table.",
-     .text = [](src s) { return s.u.in->name; },
-     .role = column_role::sample},
-    {.name = "pass",
-     .kind = col::integer,
-     .meaning = "The Monte-Carlo pass: 1, the analyses perturbed; 2, the mixing parameters too.",
-     .value = [](src s) { return opt(s.pass); },
-     .role = column_role::pass},
-    {.name = "T_C",
-     .unit = "°C",
-     .meaning = "The temperature of the run.",
-     .value = [](src s) { return opt(run_pair(s).first); },
-     .role = column_role::temperature},
-    {.name = "P_kbar",
-     .unit = "kbar",
-     .decimals = 2,
-     .meaning = "The pressure of the run.",
-     .value = [](src s) { return opt(run_pair(s).second); },
-     .role = column_role::pressure},
-    {.name = "{mineral}_label",
-     .kind = col::text,
-     .meaning = "The label of the row’s garnet, clinopyroxene and phengite analysis, or its line.",
-     .by = combine,
-     .by_value = "each",
-     .over = minerals,
-     .text = [](src s) { return s.u.labels[s.k]; },
-     .role = column_role::label},
-    // The intersections of the run, pass 2 only, with the digits of the table.
-    {.name = "T_{key}_C",
-     .unit = "°C",
-     .decimals = 1,
-     .meaning = "Where the thermometer meets the barometer in the run: T (pass 2 only).",
-     .by = thermometers,
-     .over = each_key,
-     .value =
-         [](src s) {
-             const auto x = run_met(s);
-             return x ? opt(x->first) : opt();
-         },
-     .role = role::temperature},
-    {.name = "P_{key}_kbar",
-     .unit = "kbar",
-     .decimals = 2,
-     .meaning = "Where the thermometer meets the barometer in the run: P (pass 2 only).",
-     .by = thermometers,
-     .over = each_key,
-     .value =
-         [](src s) {
-             const auto x = run_met(s);
-             return x ? opt(x->second) : opt();
-         },
-     .role = role::pressure},
-};
-
 } // namespace
 
 std::span<const column_spec> result_column_table() { return result_table; }
-std::span<const column_spec> pair_column_table() { return pair_table; }
 
 } // namespace varno96
