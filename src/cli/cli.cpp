@@ -170,6 +170,9 @@ std::optional<int> parse(CLI::App &app, int argc, char **argv, bool output_close
         return usage_error(app, unknown_option(app).value_or(e.what()));
     } catch (const CLI::ArgumentMismatch &e) {
         return usage_error(app, repeated_option(app).value_or(e.what()));
+    } catch (const CLI::RequiredError &e) {
+        // A mistyped option is the likelier cause of what seems missing: say it first.
+        return usage_error(app, unknown_option(app).value_or(e.what()));
     } catch (const CLI::ParseError &e) { return usage_error(app, e.what()); }
     return std::nullopt;
 }

@@ -58,6 +58,8 @@ TEST(Words, MistakesAnsweredInTheProgramsWords) {
         {{"-m", "7", "-t", "650", "--montecarlo", "SUITE.PRN"},
          "--montecarlo: unknown option; did you mean --monte-carlo?"},
         {{"-m", "7", "-t", "650", "--zzz", "SUITE.PRN"}, "--zzz: unknown option"},
+        {{"--combin", "mean", "SUITE.PRN"}, // before what a typing mistake seems to leave out
+         "--combin: unknown option; did you mean --combine?"},
         {{"-m", "7", "-m", "6", "-t", "650", "SUITE.PRN"},
          "--model given twice (7 and 6): give it once"},
         {{"-m", "7", "-t", "-273.15", "SUITE.PRN"},
