@@ -72,18 +72,6 @@ std::optional<std::size_t> choice_index(const option_spec &s, std::string_view w
     return static_cast<std::size_t>(at - words.begin());
 }
 
-std::string number_text(double x) {
-    // The shortest text that reads back as x, as the option was typed or near it.
-    if (!std::isfinite(x)) return std::isnan(x) ? "nan" : x > 0 ? "inf" : "-inf";
-    std::string s = FMT(x, 0, 6);
-    while (s.find('.') != std::string::npos && (s.back() == '0' || s.back() == '.')) {
-        const bool point = s.back() == '.';
-        s.pop_back();
-        if (point) break;
-    }
-    return s;
-}
-
 std::optional<std::vector<thermometry::key>> thermometers_of(std::string_view list) {
     std::array<bool, thermometry::n_calibrations> asked{};
     std::size_t words = 0;

@@ -6,6 +6,7 @@
 // value with the same words.
 #pragma once
 
+#include "io/number_text.hpp"
 #include "scene/figure_options.hpp"
 #include "thermometry/thermometry.hpp"
 
@@ -200,8 +201,5 @@ std::optional<std::vector<thermometry::key>> thermometers_of(std::string_view li
 std::optional<ferric_estimates> ferric_of(std::string_view words);
 // "each" or "once"; nothing for anything else.
 std::optional<ferric_runs> ferric_in_runs_of(std::string_view word);
-
-// The shortest text that reads back as x ("650", "0.5", "nan").
-std::string number_text(double x);
 
 } // namespace varno96

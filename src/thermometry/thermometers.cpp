@@ -1,7 +1,7 @@
 // The calibrations, each as T(P) = (numerator at P = 0 + dnum/dP * P) / denominator.
 #include "thermometry/thermometry.hpp"
 
-#include "io/textio.hpp"
+#include "io/number_text.hpp"
 
 #include <algorithm>
 #include <cctype>
@@ -51,17 +51,6 @@ outcome<line> gh82(const exchange &x) { // Green & Hellman (1982), basaltic: T =
     return over(5170, 0.036 * bar_per_kbar, x.ln_kd + 4.17);
 }
 // clang-format on
-
-// A limit as its paper gives it, without trailing zeros: "800", "0.035".
-std::string shortest(double x) {
-    std::string s = FMT(x, 0, 6);
-    while (s.find('.') != std::string::npos && (s.back() == '0' || s.back() == '.')) {
-        const bool point = s.back() == '.';
-        s.pop_back();
-        if (point) break;
-    }
-    return s;
-}
 
 // Ca/(Ca+Mg+Fe2++Mn), Mn/(Ca+Mg+Fe2++Mn) and Mg/(Mg+Fe2+) of a garnet with Mg.
 exchange garnet_fractions(const VECTOR &grt) {
@@ -177,7 +166,7 @@ std::string range_note(const stated_range &s, const conditions &at) {
     const auto check = [&](const limits &l, std::optional<double> x, std::string_view before,
                            std::string_view unit, std::string_view what) {
         if (!x || l.holds(*x)) return;
-        outside.push_back(std::string(before) + shortest(l.low) + " to " + shortest(l.high) +
+        outside.push_back(std::string(before) + number_text(l.low) + " to " + number_text(l.high) +
                           std::string(unit));
         of.push_back(what);
     };
