@@ -6,7 +6,7 @@ import { readFileSync, writeFileSync } from 'node:fs';
 import { join } from 'node:path';
 import { test } from 'node:test';
 import { suiteBatch } from '../bench/samples.mjs';
-import { batchArgs, computeBatch, loadModule, runBatch, scratchInputs, source } from './common.mjs';
+import { batchArgs, computeBatch, loadModule, runBatch, runCite, scratchInputs, source } from './common.mjs';
 
 const M = await loadModule();
 const { dir, names } = scratchInputs();
@@ -151,6 +151,13 @@ test('progress counts every row and ends at the total', () => {
     const r = computeBatch(M, [inputs[0]], { model: '7', temperature: '650' }, (done, total) => seen.push([done, total]));
     assert.deepEqual(seen.at(-1), [r.rows.length, r.rows.length]);
     assert.ok(seen.every(([done, total], i) => total === r.rows.length && (i === 0 || done >= seen[i - 1][0])));
+});
+
+test('how to cite a run with a seed drawn from the clock: that seed, as varno96-batch --cite gives it', () => {
+    const suite = inputs.find((i) => i.name === 'SUITE.PRN');
+    const r = computeBatch(M, [suite], { model: '7', temperature: '650', 'monte-carlo': true });
+    assert.match(r.cite, new RegExp(`seed ${r.seed}\\b`));
+    assert.equal(r.cite, runCite(['-m', '7', '-t', '650', '--monte-carlo', '--seed', String(r.seed)]));
 });
 
 test('the diagram: a mark and a name for each row with a result, spreads as --plot draws them', () => {
