@@ -129,7 +129,7 @@ test('the columns\' roles and the hint\'s action, as the page orders its table a
     // The thermometers' columns by their family's template ({key}), pass 2's and the point's by
     // name; the statistics by what they are of.
     const role = (name) => {
-        const fixed = { file: 'file', sample: 'sample', T_C: 'temperature', P_kbar: 'pressure', note: 'note', mc_seed: 'seed', P_minus50_kbar: 'pressure_minus50', P_plus50_kbar: 'pressure_plus50', rho2: 'rho', 'T_{key}_C': 'temperature', 'P_{key}_kbar': 'pressure', 'rho_{key}': 'rho', 'n_{key}': 'runs' }[name.replace(/^(T|P|rho|n)_[A-Z]+[0-9]+(?=_|$)/, '$1_{key}')];
+        const fixed = { file: 'file', sample: 'sample', T_C: 'temperature', P_kbar: 'pressure', note: 'note', mc_seed: 'seed', P_minus50_kbar: 'pressure_minus50', P_plus50_kbar: 'pressure_plus50', rho2: 'rho', 'T_{key}_C': 'temperature', 'P_{key}_kbar': 'pressure', 'rho_{key}': 'rho', 'n_{key}': 'runs', lna_jd: 'ln_a_jd', P_min_jd_kbar: 'lowest_pressure' }[name.replace(/^(T|P|rho|n)_[A-Z]+[0-9]+(?=_|$)/, '$1_{key}')];
         if (fixed) return fixed;
         const stat = name.match(/^([TP])(2|_[A-Z]+[0-9]+|_\{key\})_(mean|sd|p16|p50|p84)_(C|kbar)$/);
         if (stat) return `${stat[1].toLowerCase()}_${stat[3]}`;
