@@ -2,11 +2,13 @@
 // (and its pairs), the scene as the batch's figure has it, in data coordinates.
 #include "options.hpp"
 #include "scene/scene.hpp"
+#include "thermometry/jadeite.hpp"
 #include "thermometry/thermometry.hpp"
 
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <cmath>
 #include <cstdio>
 #include <stdexcept>
 #include <string>
@@ -45,7 +47,8 @@ plot::run_moments moments_of(const py::handle &h) {
 }
 
 // Each sample a dict: label, t_c, p_kbar, t_varies, runs, pass2 (runs), barometer ((T, P),
-// (T, P)) or None, intersections [{key, t_c, p_kbar, runs}], runs as moments_of takes them.
+// (T, P)) or None, intersections [{key, t_c, p_kbar, runs}], runs as moments_of takes them, and
+// ln_a_jd (NaN or absent for none), whose albite = jadeite + quartz the panels draw.
 plot::batch_sample sample_of(const py::dict &d) {
     plot::batch_sample s;
     s.label = d["label"].cast<std::string>();
@@ -58,6 +61,9 @@ plot::batch_sample sample_of(const py::dict &d) {
         const auto line = d["barometer"].cast<std::pair<point, point>>();
         s.barometer = {{line.first, line.second}};
     }
+    if (d.contains("ln_a_jd"))
+        if (const double ln_a = d["ln_a_jd"].cast<double>(); std::isfinite(ln_a))
+            s.lowest_pressure = thermometry::albite_jadeite_quartz_line(ln_a);
     for (const py::handle &h : d["intersections"].cast<py::list>()) {
         const auto x = h.cast<py::dict>();
         const auto key = thermometry::find(x["key"].cast<std::string>());
@@ -96,9 +102,9 @@ py::dict figure_scene(const py::list &samples, const py::dict &options) {
     out["height_mm"] = laid.page.height;
     py::list legend;
     for (const plot::legend_row &row : laid.legend) {
-        static constexpr const char *kinds[] = {"mark",        "ellipse1", "ellipse2",
-                                                "bar1",        "bar2",     "barometer",
-                                                "thermometer", "density",  "centre"};
+        static constexpr const char *kinds[] = {
+            "mark",      "ellipse1",    "ellipse2", "bar1",   "bar2",
+            "barometer", "thermometer", "density",  "centre", "lowest_pressure"};
         legend.append(py::make_tuple(kinds[static_cast<int>(row.kind)], row.text, row.colour));
     }
     out["legend"] = legend;
@@ -122,6 +128,11 @@ py::dict figure_scene(const py::list &samples, const py::dict &options) {
         d["joined"] = false;
         d["barometer"] = m.barometer ? py::object(points({(*m.barometer)[0], (*m.barometer)[1]}))
                                      : py::object(py::none());
+        d["lowest_pressure"] =
+            m.lowest_pressure ? py::object(py::make_tuple(m.lowest_pressure->label,
+                                                          points({m.lowest_pressure->ends[0],
+                                                                  m.lowest_pressure->ends[1]})))
+                              : py::object(py::none());
         py::list met;
         for (const plot::thermometer_mark &x : m.intersections) {
             py::dict e;
@@ -176,6 +187,8 @@ py::dict figure_scene(const py::list &samples, const py::dict &options) {
     }
     out["reaction_labels"] = labels;
     out["reaction_dash_mm"] = py::make_tuple(plot::reaction_dash_mm[0], plot::reaction_dash_mm[1]);
+    out["lowest_pressure_dash_mm"] =
+        py::make_tuple(plot::lowest_pressure_dash_mm[0], plot::lowest_pressure_dash_mm[1]);
     out["reactions"] = lines;
     // The grid of panels: columns and rows.
     std::size_t columns = 0;

@@ -1,6 +1,7 @@
 """varno96.plot: the batch's figure on a matplotlib Axes, its markers where the table puts the
 intersections."""
 
+import math
 import os
 
 import matplotlib
@@ -113,4 +114,35 @@ def test_the_same_figure_with_or_without_pairs_its_ellipses_about_the_tables_mea
     other = varno96.pairs(SUITE, **(RUN | {"seed": -43}))
     with pytest.raises(ValueError, match="^pairs are not of the runs of result: sample 'EC1'"):
         varno96.plot(rows, other)
+    matplotlib.pyplot.close("all")
+
+
+def test_each_panel_draws_its_samples_albite_jadeite_quartz(suite):
+    """Each panel's own dashed line is albite = jadeite + quartz for its row's lna_jd: through
+    the row's P_min_jd_kbar at its T_C, and at its ends the equation (Holland 1980, P in bar =
+    350 + 26.5 T(°C) − R T(K) ln(1/a_jd) / 1.734); labelled once in the panel with that a(jd),
+    said in the legend, drawn without the reference reactions too; none in the overlay."""
+    rows, _ = suite
+    shown = rows[rows["P_kbar"].notna()]
+    for units, per_kbar in (("kbar", 1), ("GPa", 10)):
+        fig = varno96.plot(rows, layout="panels", reactions=False, units=units)
+        axes = [a for a in fig.axes if a.get_visible()]
+        assert len(axes) == len(shown)
+        for a, (_, row) in zip(axes, shown.iterrows()):
+            [line] = [x for x in a.lines if x.get_linestyle() == "--"]
+            (t0, p0), (t1, p1) = line.get_xydata() * (1, per_kbar)
+            at = p0 + (p1 - p0) * (row["T_C"] - t0) / (t1 - t0)
+            assert at == pytest.approx(row["P_min_jd_kbar"], abs=0.006), row["sample"]
+            for t, p in ((t0, p0), (t1, p1)):
+                want = (350 + 26.5 * t + 8.3143 * (t + 273.15) * row["lna_jd"] / 1.734) / 1000
+                assert p == pytest.approx(want, abs=1e-6), row["sample"]
+            label = f"a(jd) {math.exp(row['lna_jd']):.2f}"
+            assert [t.get_text() for t in a.texts].count(label) == 1, row["sample"]
+        assert "Ab = Jd + Qz at its a(jd): lowest P" in [
+            t.get_text() for t in fig.legends[0].get_texts()]
+    panels = [a for a in varno96.plot(rows, layout="panels").axes if a.get_visible()]
+    dashed = [sum(x.get_linestyle() == "--" for x in a.lines) for a in panels]
+    assert min(dashed) >= 1 and sum(dashed) > len(panels)
+    overlay = varno96.plot(rows)
+    assert not any(t.get_text().startswith("a(jd)") for t in overlay.texts)
     matplotlib.pyplot.close("all")

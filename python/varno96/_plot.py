@@ -66,7 +66,7 @@ def _samples(result):
              "runs": _RUNS if monte_carlo else 0,
              "pass2": moments(row, "", _RUNS) if monte_carlo else None,
              "t_varies": math.isfinite(t_sd) and t_sd > 0, "barometer": None,
-             "intersections": []}
+             "intersections": [], "ln_a_jd": value(row, "ln_a_jd")}
         if keys:
             lo, hi = value(row, "pressure_minus50"), value(row, "pressure_plus50")
             if math.isfinite(lo) and math.isfinite(hi):
@@ -120,6 +120,14 @@ def _draw(ax, scene, marks, names, panel=0):
         ax.plot(*_xy(ends), color=reaction_grey, lw=0.6, ls=(0, dash), zorder=1)
         (t0, p0), (t1, p1) = ends
         slope[label] = math.degrees(math.atan2(p1 - p0, t1 - t0))
+    # A panel's own albite = jadeite + quartz, for its sample's a(jd), in shorter dashes.
+    for m in marks:
+        if m["lowest_pressure"]:
+            label, ends = m["lowest_pressure"]
+            dash = tuple(mm * _MM * 72 / 0.6 for mm in scene["lowest_pressure_dash_mm"])
+            ax.plot(*_xy(ends), color=reaction_grey, lw=0.6, ls=(0, dash), zorder=1)
+            (t0, p0), (t1, p1) = ends
+            slope[label] = math.degrees(math.atan2(p1 - p0, t1 - t0))
     # Each label where the scene's layout puts it, turned with its line.
     for label, (t, p), where in scene["reaction_labels"]:
         if where == panel:
@@ -204,6 +212,9 @@ def _legend(fig_or_ax, scene, loc):
             h = Line2D([], [], ls="none", marker="|", color="black", ms=7)
         elif kind == "barometer":
             h = Line2D([], [], color=scene["grey"][0], lw=0.6)
+        elif kind == "lowest_pressure":
+            dash = tuple(mm * _MM * 72 / 0.6 for mm in scene["lowest_pressure_dash_mm"])
+            h = Line2D([], [], color=scene["grey"][1], lw=0.6, ls=(0, dash))
         elif kind == "centre":
             h = Line2D([], [], color="black", lw=0.4, marker="o", ms=2.5, markevery=[0])
         elif kind == "density":
@@ -251,7 +262,9 @@ def plot(result, pairs=None, ax=None, layout="overlay", units="kbar", reactions=
         All samples in one Axes, or one small Axes per sample on shared axes.
     units : "kbar" or "GPa"
     reactions : bool
-        Quartz = coesite and albite = jadeite + quartz, labelled.
+        Quartz = coesite and albite = jadeite + quartz, labelled. Each panel draws its
+        sample's albite = jadeite + quartz for its a(jd) (``lna_jd``) in shorter dashes,
+        labelled, whatever ``reactions`` says; the overlay none.
     width : float
         The figure's width in mm when one is made, 60 to 180.
 

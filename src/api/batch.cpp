@@ -3,6 +3,7 @@
 #include "api/messages.hpp"
 #include "api/pipeline.hpp"
 #include "state/textfile.hpp"
+#include "thermometry/jadeite.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -22,8 +23,11 @@ std::string batch_title(const std::vector<std::string> &files, const choices &ho
 }
 
 plot::batch_sample diagram_point(const sample_unit &u, const sample_result &r,
-                                 const std::vector<thermometry::key> &thermometers) {
+                                 const std::vector<thermometry::key> &thermometers, bool one_site) {
     plot::batch_sample s{unit_name(u), r.rows[1].t_c, r.rows[1].p_kbar, {}, r.t_varies, 0, {}, {}};
+    if (r.formulae[1])
+        if (const auto jd = thermometry::ln_a_jadeite(r.formulae[1]->cat, one_site))
+            s.lowest_pressure = thermometry::albite_jadeite_quartz_line(*jd.value);
     // The moments the table gives, at full precision, so that its rows read back draw the same.
     const auto moments = [](std::size_t n, std::optional<double> t_mean,
                             std::optional<double> p_mean, std::optional<double> t_sd,
@@ -187,7 +191,8 @@ batch_summary run(const std::vector<table_text> &inputs, const batch_options &o,
                 const sample_unit &u = units[i];
                 const bool ok = u.problem.empty() && r.ok;
                 if (!ok) out.failed_rows++;
-                if (hooks.points && ok) out.points.push_back(diagram_point(u, r, o.thermometers));
+                if (hooks.points && ok)
+                    out.points.push_back(diagram_point(u, r, o.thermometers, out.how.one_site));
                 if (!hooks.row) return;
                 const std::vector<cell> cells = result_cells(u, r, out.how, o);
                 const auto pairs = hooks.pairs ? pair_cells(u, r, o) : no_pairs;

@@ -130,8 +130,9 @@ batch_result compute_batch(const std::vector<table_text> &inputs, const batch_op
 std::string batch_title(const std::vector<std::string> &files, const choices &how);
 
 // The point of a row with a result in the batch's diagram, with the barometer line and the
-// intersections of the thermometers asked (those of r.intersections, in their order).
+// intersections of the thermometers asked (those of r.intersections, in their order), and its
+// albite = jadeite + quartz for its clinopyroxene's a(jd) (of the `one_site` model or not).
 plot::batch_sample diagram_point(const sample_unit &u, const sample_result &r,
-                                 const std::vector<thermometry::key> &thermometers);
+                                 const std::vector<thermometry::key> &thermometers, bool one_site);
 
 } // namespace varno96

@@ -194,7 +194,8 @@ const column_spec result_table[] = {
          [](src s) {
              const auto p = lowest(s);
              return p ? opt(p.value->ln_a_jd) : opt();
-         }},
+         },
+     .role = role::ln_a_jd},
     {.name = "P_min_jd_kbar",
      .unit = "kbar",
      .decimals = 2,
@@ -206,7 +207,8 @@ const column_spec result_table[] = {
          [](src s) {
              const auto p = lowest(s);
              return p ? opt(p.value->p_kbar) : opt();
-         }},
+         },
+     .role = role::lowest_pressure},
     {.name = "T_powell_C",
      .unit = "°C",
      .meaning = "The Powell (1985) temperature at the pressure found at the trial temperature, one "

@@ -182,6 +182,10 @@ const char *role_name(column_role role) {
         return "rho";
     case column_role::runs:
         return "runs";
+    case column_role::ln_a_jd:
+        return "ln_a_jd";
+    case column_role::lowest_pressure:
+        return "lowest_pressure";
     }
     return "";
 }

@@ -78,7 +78,10 @@ enum class column_role {
     p_p50,
     p_p84,
     rho,
-    runs
+    runs,
+    // The clinopyroxene's ln a(jd) and the lowest pressure of albite = jadeite + quartz.
+    ln_a_jd,
+    lowest_pressure
 };
 // The role as the page and the Python module name it: "", "file", "sample", ...
 const char *role_name(column_role role);

@@ -143,6 +143,10 @@ private:
         for (const reaction_line &r : scene_.reactions)
             line(path(r.ends), reaction_grey, reaction_line_pt, reaction_dash_mm);
         for (const batch_mark &m : marks)
+            if (m.lowest_pressure)
+                line(path(m.lowest_pressure->ends), reaction_grey, reaction_line_pt,
+                     lowest_pressure_dash_mm);
+        for (const batch_mark &m : marks)
             if (m.barometer) line(path(*m.barometer), barometer_grey, barometer_line_pt);
         const double scale = layout_.mark_scale;
         if (overlay && scene_.density) {
@@ -230,6 +234,9 @@ private:
             }
             case legend_kind::barometer:
                 line(across, barometer_grey, barometer_line_pt);
+                break;
+            case legend_kind::lowest_pressure:
+                line(across, reaction_grey, reaction_line_pt, lowest_pressure_dash_mm);
                 break;
             case legend_kind::centre:
                 line(across, ink, centre_line_pt);

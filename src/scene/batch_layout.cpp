@@ -1,5 +1,6 @@
 #include "scene/scene.hpp"
 
+#include "scene/reaction_labels.hpp"
 #include "scene/text.hpp"
 
 #include <algorithm>
@@ -7,7 +8,6 @@
 #include <limits>
 #include <map>
 #include <numbers>
-#include <span>
 #include <tuple>
 
 namespace varno96::plot {
@@ -114,6 +114,9 @@ std::vector<legend_row> legend_of(const batch_scene &scene, bool lines) {
         if (lines) rows.push_back({legend_kind::centre, std::string(centre_words), 0});
     }
     if (scene.barometers) rows.push_back({legend_kind::barometer, "Barometer P(T)", 0});
+    if (std::any_of(scene.marks.begin(), scene.marks.end(),
+                    [](const batch_mark &m) { return m.lowest_pressure.has_value(); }))
+        rows.push_back({legend_kind::lowest_pressure, std::string(lowest_pressure_words), 0});
     const bool cited = scene.options.width_mm >= 150;
     for (const thermometer_entry &e : scene.thermometers)
         rows.push_back({legend_kind::thermometer,
@@ -231,101 +234,6 @@ std::vector<hex_bin> bins_of(const batch_scene &scene, const batch_layout &layou
                         static_cast<double>(n) / static_cast<double>(most[colour])});
     }
     return bins;
-}
-
-// How much of sample `m`'s drawing a reaction's label would cover in `frame`: its marks count
-// ten, each point of its ellipses and of its barometer line one.
-double covered(const placed_text &label, const batch_layout &layout, const rect &frame,
-               const batch_mark &m, const text_width &width) {
-    const double ch = char_mm(label.pt), tw = width(label.text, ch);
-    const double ux = std::cos(label.angle * std::numbers::pi / 180),
-                 uy = std::sin(label.angle * std::numbers::pi / 180);
-    const auto inside = [&](const pt_point &q) {
-        const mm_point p = layout.to_mm(q, frame);
-        const double along = (p.x - label.at.x) * ux + (p.y - label.at.y) * uy;
-        const double across = -(p.x - label.at.x) * uy + (p.y - label.at.y) * ux;
-        return along > -1 && along < tw + 1 && std::abs(across) < ch ? 1.0 : 0.0;
-    };
-    double score = 0;
-    for (const thermometer_mark &t : m.intersections) {
-        score += 10 * inside(t.at);
-        for (const pt_point &q : t.ellipse1) score += inside(q);
-    }
-    if (m.point) score += 10 * inside(m.at);
-    if (m.barometer)
-        for (int k = 0; k <= 40; k++) {
-            const double f = k / 40.0;
-            const auto &[a, b] = *m.barometer;
-            score += inside({a.t_c + f * (b.t_c - a.t_c), a.p_kbar + f * (b.p_kbar - a.p_kbar)});
-        }
-    return score;
-}
-
-// Reaction r's label along its line in `frame`, where it covers least of the samples `marks`
-// (the first of equals, nearest the line's high-temperature end, above it before below),
-// with what it covers; none where the line is too short to hold it.
-std::optional<std::pair<placed_text, double>>
-reaction_label(const batch_scene &scene, const batch_layout &layout, const rect &frame,
-               std::size_t page, std::size_t r, std::span<const std::size_t> marks,
-               const text_width &width) {
-    const reaction_line &line = scene.reactions[r];
-    const double ch = char_mm(reaction_pt);
-    const mm_point a = layout.to_mm(line.ends[0], frame), b = layout.to_mm(line.ends[1], frame);
-    const double length = std::hypot(b.x - a.x, b.y - a.y);
-    const std::string text(reference_reactions[line.which].label);
-    const double tw = width(text, ch);
-    if (length < tw + 1) return std::nullopt;
-    const double ux = (b.x - a.x) / length, uy = (b.y - a.y) / length;
-    std::optional<std::pair<placed_text, double>> best;
-    for (double back = std::min(tw + 1.5, length - 0.5); back <= length - 0.5; back += 2)
-        for (const double up : {0.75 * ch, -0.75 * ch}) {
-            const placed_text t{text,
-                                {b.x - back * ux - up * uy, b.y - back * uy + up * ux},
-                                std::atan2(uy, ux) * 180 / std::numbers::pi,
-                                reaction_pt,
-                                page};
-            // The whole label within the frame.
-            bool within = true;
-            for (const double along : {0.0, tw})
-                for (const double across : {-0.6 * ch, 0.6 * ch}) {
-                    const double x = t.at.x + along * ux - across * uy,
-                                 y = t.at.y + along * uy + across * ux;
-                    within = within && x > frame.x0 && x < frame.x1 && y > frame.y0 && y < frame.y1;
-                }
-            if (!within) continue;
-            double cost = 0;
-            for (const std::size_t i : marks)
-                cost += covered(t, layout, frame, scene.marks[i], width);
-            if (!best || cost < best->second) best = {t, cost};
-        }
-    return best;
-}
-
-// The overlay's reaction labels, clear of the samples where the line allows; with more samples
-// than are named, where the marks fill the frame, at the line's high-temperature end.
-void label_reactions(const batch_scene &scene, batch_layout &layout, const text_width &width) {
-    std::vector<std::size_t> all(scene.names ? scene.marks.size() : 0);
-    for (std::size_t i = 0; i < all.size(); i++) all[i] = i;
-    for (std::size_t r = 0; r < scene.reactions.size(); r++)
-        if (const auto t = reaction_label(scene, layout, layout.frame, 0, r, all, width))
-            layout.reaction_labels.push_back(t->first);
-}
-
-// With panels, each reaction labelled once a page, in the panel where its label covers least of
-// the sample drawn there: every panel has the same axes, and a label over a sample's marks
-// hides what the figure is for.
-void label_reactions(const batch_scene &scene, batch_layout &layout, std::size_t page,
-                     const text_width &width) {
-    for (std::size_t r = 0; r < scene.reactions.size(); r++) {
-        std::optional<std::pair<placed_text, double>> best;
-        for (const panel &p : layout.panels) {
-            if (p.page != page) continue;
-            const std::size_t only[] = {p.mark};
-            const auto t = reaction_label(scene, layout, p.frame, page, r, only, width);
-            if (t && (!best || t->second < best->second)) best = t;
-        }
-        if (best) layout.reaction_labels.push_back(best->first);
-    }
 }
 
 // The names of samples drawn as barometer lines, in the right margin at the height where each

@@ -36,6 +36,13 @@ struct batch_intersection {
     run_moments runs;
 };
 
+// The sample's albite = jadeite + quartz, the lowest pressure of a rock with quartz and without
+// albite: its clinopyroxene's ln a(jd) and two points (T_C, P_kbar) of the line.
+struct jadeite_line {
+    double ln_a_jd = 0;
+    std::array<std::pair<double, double>, 2> line{};
+};
+
 struct batch_sample {
     std::string label;
     double t_c = 0;
@@ -47,6 +54,7 @@ struct batch_sample {
     // table's rows at T - 50 and T + 50), and each thermometer's intersection with it.
     std::optional<std::array<std::pair<double, double>, 2>> barometer;
     std::vector<batch_intersection> intersections;
+    std::optional<jadeite_line> lowest_pressure{}; // none where a(jd) has no value
 };
 
 } // namespace varno96::plot

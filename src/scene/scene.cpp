@@ -69,6 +69,15 @@ std::optional<std::array<pt_point, 2>> clip_line(const pt_point &a, const pt_poi
         {{a.t_c + lo * dt, a.p_kbar + lo * dp}, {a.t_c + hi * dt, a.p_kbar + hi * dp}}};
 }
 
+// "a(jd) 0.43": two significant digits, to 0.0043 and below.
+std::string jadeite_label(double ln_a_jd) {
+    const double a = std::exp(ln_a_jd);
+    const int decimals = a > 0 ? std::max(2, 1 - static_cast<int>(std::floor(std::log10(a)))) : 2;
+    char buffer[48];
+    std::snprintf(buffer, sizeof buffer, "a(jd) %.*f", std::min(decimals, 12), a);
+    return buffer;
+}
+
 std::string runs(std::size_t n) { return std::to_string(n) + (n == 1 ? " run" : " runs"); }
 
 } // namespace
@@ -187,7 +196,10 @@ batch_scene make_batch_scene(const std::vector<batch_sample> &samples, int left_
         [](const batch_sample &a, const batch_sample &b) { return a.t_c < b.t_c; });
     const bool barometers = std::any_of(samples.begin(), samples.end(),
                                         [](const batch_sample &s) { return s.barometer; });
-    const bool side_by_side = !barometers && samples.size() > 1 && high->t_c - low->t_c < 0.5;
+    // Only the overlay piles its samples up on one line; a panel holds one, on the axis of T
+    // that its albite = jadeite + quartz needs.
+    const bool side_by_side =
+        overlay && !barometers && samples.size() > 1 && high->t_c - low->t_c < 0.5;
     if (side_by_side) {
         scene.sample_axis = true;
         scene.t_label = "Sample, all at " + degrees(low->t_c);
@@ -243,11 +255,26 @@ batch_scene make_batch_scene(const std::vector<batch_sample> &samples, int left_
         }
         scene.marks.push_back(std::move(mark));
     }
+    // Panels hold each sample's albite = jadeite + quartz across their temperatures, with room
+    // for its label.
+    for (const batch_sample &sample : samples)
+        if (const auto &jd = sample.lowest_pressure; jd && !overlay && !box.empty) {
+            const auto &[a, b] = jd->line;
+            for (const double t : {box.t_lo, box.t_hi}) {
+                const double p =
+                    a.second + (b.second - a.second) * (t - a.first) / (b.first - a.first);
+                if (std::isfinite(p)) box.include({t, in_unit(p, unit)});
+            }
+        }
     if (box.empty)
         box.include(std::vector<pt_point>{{400, in_unit(0, unit)}, {900, in_unit(30, unit)}});
     set_axes(box, scene.t_axis, scene.p_axis);
     if (unit == pressure_unit::gpa) scene.p_axis = padded_range(box.p_lo, box.p_hi, 0.08, 0.1);
     if (side_by_side) scene.t_axis = {0.5, static_cast<double>(samples.size()) + 0.5};
+    // Panels at one temperature: 30 degrees, so that no number of T stands on a panel's edge
+    // beside its neighbour's.
+    if (!overlay && scene.t_axis.hi - scene.t_axis.lo < 30)
+        scene.t_axis = padded_range(scene.t_axis.lo, scene.t_axis.hi, 0, 30);
     const int ticks = overlay ? 5 : 3;
     scene.t_step = side_by_side ? std::max(1.0, tick_step(scene.t_axis, ticks))
                                 : tick_step(scene.t_axis, ticks);
@@ -259,6 +286,15 @@ batch_scene make_batch_scene(const std::vector<batch_sample> &samples, int left_
             const pt_point a{(*line)[0].first, in_unit((*line)[0].second, unit)};
             const pt_point b{(*line)[1].first, in_unit((*line)[1].second, unit)};
             scene.marks[i].barometer = clip_line(a, b, scene.t_axis, scene.p_axis);
+        }
+    // Each sample's lowest pressure in its own panel, whatever the reference reactions: it is
+    // the sample's result, as its barometer line is.
+    for (std::size_t i = 0; i < samples.size() && !overlay && !side_by_side; i++)
+        if (const auto &jd = samples[i].lowest_pressure) {
+            const pt_point a{jd->line[0].first, in_unit(jd->line[0].second, unit)};
+            const pt_point b{jd->line[1].first, in_unit(jd->line[1].second, unit)};
+            if (const auto ends = clip_line(a, b, scene.t_axis, scene.p_axis))
+                scene.marks[i].lowest_pressure = {*ends, jadeite_label(jd->ln_a_jd)};
         }
     if (options.reactions && !side_by_side)
         for (std::size_t k = 0; k < reference_reactions.size(); k++) {

@@ -81,8 +81,10 @@ inline constexpr std::array<rgb, 7> thermometer_colours{{{0, 114, 178},
                                                          {150, 135, 0},
                                                          {165, 15, 30}}};
 inline constexpr rgb barometer_rgb{100, 100, 100}, reaction_rgb{140, 140, 140}, spread_rgb{0, 0, 0};
-// The reactions dashed (dash, gap in mm), so that they are not taken for barometer lines.
-inline constexpr std::array<double, 2> reaction_dash_mm{1.5, 1.0};
+// The reactions dashed (dash, gap in mm), so that they are not taken for barometer lines; a
+// sample's albite = jadeite + quartz in shorter dashes, apart from the end-members' beside it.
+inline constexpr std::array<double, 2> reaction_dash_mm{1.5, 1.0},
+    lowest_pressure_dash_mm{0.7, 0.7};
 
 // The reference reactions eclogite figures show, straight lines P(kbar) = p0 + slope T(°C),
 // each with its low-pressure side first in its label.
@@ -102,6 +104,14 @@ struct reaction_line {
     std::array<pt_point, 2> ends;
 };
 
+// A sample's own reaction line, its ends on the frame's edges, and its label.
+struct sample_reaction {
+    std::array<pt_point, 2> ends;
+    std::string label;
+};
+// What the legend says of a sample's albite = jadeite + quartz.
+inline constexpr std::string_view lowest_pressure_words = "Ab = Jd + Qz at its a(jd): lowest P";
+
 // A thermometer's intersection with a sample's barometer, the analyses' as entered, with the
 // 1 s.d. ellipse of its Monte-Carlo runs about their mean (none with fewer than two runs).
 struct thermometer_mark {
@@ -119,6 +129,9 @@ struct batch_mark {
     // With thermometers: the sample's barometer line, from the frame's edge to its edge.
     std::optional<std::array<pt_point, 2>> barometer;
     std::vector<thermometer_mark> intersections;
+    // In its panel: its albite = jadeite + quartz from edge to edge of the frame, labelled with
+    // its a(jd) ("a(jd) 0.43"). The overlay draws none: one line a sample would hide the marks.
+    std::optional<sample_reaction> lowest_pressure;
 };
 
 // A thermometer drawn, as the legend names it: "KR00 Krogh Ravna (2000)".
@@ -196,7 +209,8 @@ enum class legend_kind {
     barometer,
     thermometer,
     density,
-    centre // the line from a value as entered to the mean of its runs
+    centre,         // the line from a value as entered to the mean of its runs
+    lowest_pressure // a sample's albite = jadeite + quartz
 };
 struct legend_row {
     legend_kind kind = legend_kind::mark;
@@ -261,7 +275,7 @@ struct batch_layout {
     std::vector<panel> panels;       // with figure_layout::panels, one for each mark
     std::vector<hex_bin> bins;       // beyond dense_samples
     double hex_radius = 0;           // mm, centre to corner
-    std::vector<placed_text> reaction_labels;
+    std::vector<placed_text> reaction_labels; // of the reference reactions and the samples'
 
     mm_point to_mm(const pt_point &q) const;
     pt_point from_mm(const mm_point &m) const;

@@ -34,6 +34,15 @@ double albite_jadeite_quartz_bar(double t_c, double ln_k) {
     // clang-format on
 }
 
+plot::jadeite_line albite_jadeite_quartz_line(double ln_a_jd) {
+    plot::jadeite_line r{ln_a_jd, {}};
+    for (std::size_t k = 0; k < 2; k++) {
+        const double t_c = 1000.0 * static_cast<double>(k);
+        r.line[k] = {t_c, albite_jadeite_quartz_bar(t_c, -ln_a_jd) / 1000};
+    }
+    return r;
+}
+
 outcome<lowest_pressure> lowest_pressure_jd(const VECTOR &cpx, bool one_site, double t_c) {
     const outcome<double> ln_a = ln_a_jadeite(cpx, one_site);
     if (!ln_a) return {{}, ln_a.why};

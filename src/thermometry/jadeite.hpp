@@ -6,6 +6,7 @@
 #pragma once
 
 #include "activity/references.hpp"
+#include "scene/samples.hpp"
 #include "state/types.hpp"
 #include "thermometry/thermometry.hpp"
 
@@ -46,6 +47,9 @@ struct lowest_pressure {
     double ln_a_jd, p_kbar;
 };
 outcome<lowest_pressure> lowest_pressure_jd(const VECTOR &cpx, bool one_site, double t_c);
+
+// The sample's line of the figure: the reaction for this ln a(jd), P (kbar) at 0 and 1000 C.
+plot::jadeite_line albite_jadeite_quartz_line(double ln_a_jd);
 
 // What Holland (1980) states of the experiments and the line. The earlier experiments it
 // cites locate the reaction precisely at 500-600 C (p. 129), so a temperature below 600 C is

@@ -80,13 +80,13 @@ TEST(Columns, EachRoleHasOneColumn) {
                                     column_role::temperature, column_role::pressure})
             EXPECT_TRUE(seen.count({r, false})) << role_name(r);
     }
-    // What the figure reads of a result: the barometer line and the seed, and the moments of
-    // pass 2 and of each thermometer.
+    // What the figure reads of a result: the barometer line and the seed, the lowest pressure's
+    // a(jd), and the moments of pass 2 and of each thermometer.
     std::set<std::pair<std::string, std::string>> roles;
     for (const column &c : result_columns(std::nullopt))
         roles.insert({role_name(c.entry->role), column_key(c, std::nullopt)});
-    for (const char *r :
-         {"seed", "pressure_minus50", "pressure_plus50", "t_mean", "p_mean", "t_sd", "p_sd", "rho"})
+    for (const char *r : {"seed", "pressure_minus50", "pressure_plus50", "ln_a_jd",
+                          "lowest_pressure", "t_mean", "p_mean", "t_sd", "p_sd", "rho"})
         EXPECT_TRUE(roles.count({r, ""})) << r;
     for (const char *r : {"temperature", "pressure", "t_mean", "p_mean", "t_sd", "p_sd", "rho",
                           "runs", "t_p16", "t_p50", "t_p84", "p_p16", "p_p50", "p_p84"})

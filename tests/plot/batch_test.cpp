@@ -234,6 +234,26 @@ TEST(BatchDiagram, PanelsOnAsManyPagesAsTheyNeed) {
               41u);
 }
 
+// A panel's own albite = jadeite + quartz as the scene has it: every point of the grey dashes
+// on the sample's line, its a(jd) written, the legend saying what it is.
+TEST(BatchDiagram, APanelDrawsItsSamplesLowestPressure) {
+    batch_sample s{"JD", 650, 18, {}, false, 0, {}, {}};
+    s.lowest_pressure = jadeite_line{std::log(0.4), {{{0, 5}, {1000, 25}}}};
+    figure_options o;
+    o.layout = figure_layout::panels, o.reactions = false;
+    plot_scratch dir;
+    write_batch_diagram({s}, 0, o, (dir / "jd.svg").string());
+    const svg_picture svg = read_svg(slurp(dir / "jd.svg"));
+    std::size_t dashes = 0;
+    for (const svg_line &l : svg.lines) dashes += l.stroke == hex(reaction_rgb) && l.fill == "none";
+    EXPECT_GT(dashes, 4u);
+    const auto points = svg.line_points(hex(reaction_rgb), reaction_line_pt);
+    ASSERT_GT(points.size(), 8u);
+    for (const auto &[t, p] : points) EXPECT_NEAR(p, 5 + 0.02 * t, 0.1) << t;
+    EXPECT_TRUE(svg.has_text("a(jd) 0.40"));
+    EXPECT_TRUE(svg.has_text(std::string(lowest_pressure_words)));
+}
+
 TEST(BatchLayout, PictureDrawsTheLayout) {
     // The frame, each name written where the layout puts it, and no other name.
     const std::vector<batch_sample> samples = crowd(45, true, 5);

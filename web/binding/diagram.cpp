@@ -107,9 +107,9 @@ val diagram(const std::vector<plot::batch_sample> &samples, int left_off, const 
 
     val legend = val::array();
     for (const plot::legend_row &row : layout.legend) {
-        static constexpr const char *kinds[] = {"mark",        "ellipse1", "ellipse2",
-                                                "bar1",        "bar2",     "barometer",
-                                                "thermometer", "density",  "centre"};
+        static constexpr const char *kinds[] = {"mark",   "ellipse1",      "ellipse2",    "bar1",
+                                                "bar2",   "barometer",     "thermometer", "density",
+                                                "centre", "lowestPressure"};
         val e = val::object();
         e.set("text", row.text);
         e.set("kind", std::string(kinds[static_cast<int>(row.kind)]));
@@ -155,8 +155,11 @@ val diagram(const std::vector<plot::batch_sample> &samples, int left_off, const 
         reaction_labels.call<void>("push", v);
     }
     out.set("reactionLabels", reaction_labels);
-    out.set("reactionDash", std::to_string(plot::reaction_dash_mm[0]) + " " +
-                                std::to_string(plot::reaction_dash_mm[1]));
+    const auto dash = [](const std::array<double, 2> &mm) {
+        return std::to_string(mm[0]) + " " + std::to_string(mm[1]);
+    };
+    out.set("reactionDash", dash(plot::reaction_dash_mm));
+    out.set("lowestPressureDash", dash(plot::lowest_pressure_dash_mm));
 
     val bins = val::array();
     for (const plot::hex_bin &b : layout.bins) {
@@ -194,6 +197,10 @@ val diagram(const std::vector<plot::batch_sample> &samples, int left_off, const 
             }
         }
         if (mk.barometer) v.set("barometer", add({(*mk.barometer)[0], (*mk.barometer)[1]}, frame));
+        if (const auto &jd = mk.lowest_pressure) {
+            v.set("lowestPressure", add({jd->ends[0], jd->ends[1]}, frame));
+            v.set("lowestPressureLabel", jd->label);
+        }
         val met = val::array();
         for (const plot::thermometer_mark &x : mk.intersections) {
             const plot::mm_point xat = layout.to_mm(x.at, frame);

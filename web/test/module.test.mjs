@@ -129,7 +129,7 @@ test('the columns\' roles and the hint\'s action, as the page orders its table a
     // The thermometers' columns by their family's template ({key}), pass 2's and the point's by
     // name; the statistics by what they are of.
     const role = (name) => {
-        const fixed = { file: 'file', sample: 'sample', T_C: 'temperature', P_kbar: 'pressure', note: 'note', mc_seed: 'seed', P_minus50_kbar: 'pressure_minus50', P_plus50_kbar: 'pressure_plus50', rho2: 'rho', 'T_{key}_C': 'temperature', 'P_{key}_kbar': 'pressure', 'rho_{key}': 'rho', 'n_{key}': 'runs' }[name.replace(/^(T|P|rho|n)_[A-Z]+[0-9]+(?=_|$)/, '$1_{key}')];
+        const fixed = { file: 'file', sample: 'sample', T_C: 'temperature', P_kbar: 'pressure', note: 'note', mc_seed: 'seed', P_minus50_kbar: 'pressure_minus50', P_plus50_kbar: 'pressure_plus50', rho2: 'rho', 'T_{key}_C': 'temperature', 'P_{key}_kbar': 'pressure', 'rho_{key}': 'rho', 'n_{key}': 'runs', lna_jd: 'ln_a_jd', P_min_jd_kbar: 'lowest_pressure' }[name.replace(/^(T|P|rho|n)_[A-Z]+[0-9]+(?=_|$)/, '$1_{key}')];
         if (fixed) return fixed;
         const stat = name.match(/^([TP])(2|_[A-Z]+[0-9]+|_\{key\})_(mean|sd|p16|p50|p84)_(C|kbar)$/);
         if (stat) return `${stat[1].toLowerCase()}_${stat[3]}`;
@@ -272,3 +272,32 @@ test('the diagram of many samples: names up to 50, small marks beyond, densities
     assert.ok(dense.bins.length > 0 && dense.marks.every((m) => !m.ellipse1));
 });
 
+
+test('the diagram in panels: each sample its albite = jadeite + quartz for its a(jd), dashed and labelled in its panel; none in the overlay', () => {
+    const suite = inputs.find((i) => i.name === 'SUITE.PRN');
+    for (const fields of [{ model: '7', temperature: '650' }, { model: '7', temperature: '650', thermometers: 'all', 'one-site': true }]) {
+        const batch = new M.Batch([suite], fields, () => {});
+        const r = batch.result(), d = batch.diagram({ width: 85, layout: 'panels', reactions: false }), overlay = batch.diagram({ width: 85 });
+        batch.delete();
+        const lnA = r.columns.findIndex((c) => c.role === 'ln_a_jd');
+        const rows = r.rows.split('\x1e').slice(0, -1).map((row) => row.split('\x1f')).filter((_, i) => r.ok[i]);
+        assert.ok(lnA >= 0 && d.lowestPressureDash !== d.reactionDash && !d.sampleAxis);
+        assert.equal(d.marks.length, rows.length);
+        d.marks.forEach((m, i) => {
+            const f = d.frames[m.frame], a = +rows[i][lnA];
+            const [x1, y1, x2, y2] = d.points.slice(...m.lowestPressure);
+            // Holland (1980): P (bar) = 350 + 26.5 T(°C) − R T(K) ln(1/a_jd) / 1.734, at both ends.
+            for (const [x, y] of [[x1, y1], [x2, y2]]) {
+                const t = d.tAxis[0] + ((x - f.x0) / (f.x1 - f.x0)) * (d.tAxis[1] - d.tAxis[0]);
+                const p = d.pAxis[0] + ((f.y1 - y) / (f.y1 - f.y0)) * (d.pAxis[1] - d.pAxis[0]);
+                assert.ok(Math.abs(p - (350 + 26.5 * t + (8.3143 * (t + 273.15) * a) / 1.734) / 1000) < 5e-4, m.label);
+            }
+            assert.ok(Math.abs(x2 - x1) > 1, m.label);
+            assert.equal(m.lowestPressureLabel, `a(jd) ${Math.exp(a).toFixed(2)}`);
+            const inside = (t) => t.text === m.lowestPressureLabel && t.x > f.x0 && t.x < f.x1 && t.y > f.y0 && t.y < f.y1;
+            assert.equal(d.reactionLabels.filter(inside).length, 1, m.label);
+        });
+        assert.equal(d.legend.filter((e) => e.kind === 'lowestPressure').length, 1);
+        assert.ok(overlay.marks.every((m) => !m.lowestPressure) && !overlay.legend.some((e) => e.kind === 'lowestPressure'));
+    }
+});

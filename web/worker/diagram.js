@@ -64,6 +64,7 @@ export function diagramShapes(d) {
     // Reactions and barometer lines beneath everything, then densities or spreads, the marks,
     // the names and labels.
     for (const r of d.reactions) out.push(['path', path(r), diagramReaction, 0.6 * ptMm, d.reactionDash]);
+    for (const m of d.marks) if (m.lowestPressure) out.push(['path', path(m.lowestPressure), diagramReaction, 0.6 * ptMm, d.lowestPressureDash]);
     for (const m of d.marks) if (m.barometer) out.push(['path', path(m.barometer), diagramBarometer, 0.4 * ptMm, '']);
     for (const b of d.bins) {
         let s = '';
@@ -120,6 +121,7 @@ export function diagramShapes(d) {
         } else if (e.kind === 'bar1' || e.kind === 'bar2') out.push(['path', `M${n3(mid)} ${n3(yy - 1.2)}v2.4`, diagramInk, 0.75 * ptMm, '']);
         else if (e.kind === 'barometer') out.push(['path', `M${n3(e.x)} ${n3(yy)}h${d.legendSymbol}`, diagramBarometer, 0.4 * ptMm, '']);
         else if (e.kind === 'thermometer') out.push(marker(e.colour, mid, yy, 1));
+        else if (e.kind === 'lowestPressure') out.push(['path', `M${n3(e.x)} ${n3(yy)}h${d.legendSymbol}`, diagramReaction, 0.6 * ptMm, d.lowestPressureDash]);
         else if (e.kind === 'centre') {
             out.push(['path', `M${n3(e.x)} ${n3(yy)}h${d.legendSymbol}`, diagramInk, 0.4 * ptMm, '']);
             out.push(['circle', e.x + 0.6, yy, d.sampleRadius, diagramInk]);
