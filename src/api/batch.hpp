@@ -132,6 +132,6 @@ std::string batch_title(const std::vector<std::string> &files, const choices &ho
 // The point of a row with a result in the batch's diagram, with the barometer line and the
 // intersections of the thermometers asked (those of r.intersections, in their order).
 plot::batch_sample diagram_point(const sample_unit &u, const sample_result &r,
-                                 const std::vector<thermometry::key> &thermometers);
+                                 const std::vector<thermometry::any_key> &thermometers);
 
 } // namespace varno96
