@@ -66,12 +66,12 @@ plot::batch_sample sample_of(const py::dict &d) {
             s.lowest_pressure = thermometry::albite_jadeite_quartz_line(ln_a);
     for (const py::handle &h : d["intersections"].cast<py::list>()) {
         const auto x = h.cast<py::dict>();
-        const auto key = thermometry::find(x["key"].cast<std::string>());
+        const auto key = thermometry::find_any(x["key"].cast<std::string>());
         if (!key) throw py::value_error("no calibration " + x["key"].cast<std::string>());
-        const thermometry::calibration &c = thermometry::about(*key);
+        const thermometry::described c = thermometry::about(*key);
         plot::batch_intersection i;
         i.legend = std::string(c.name) + " " + std::string(c.cited);
-        i.colour = thermometry::index(*key);
+        i.colour = thermometry::place(*key);
         i.t_c = x["t_c"].cast<double>();
         i.p_kbar = x["p_kbar"].cast<double>();
         i.runs = moments_of(x["runs"]);

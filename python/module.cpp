@@ -324,6 +324,22 @@ py::list thermometer_table() {
         d["error"] = thermometry::stated_text(c.stated.error);
         out.append(d);
     }
+    for (const thermometry::zr_calibration &c : thermometry::zr_calibrations) {
+        py::dict d;
+        d["key"] = std::string(c.name);
+        d["minerals"] = std::string("rutile (Zr), with zircon and quartz or coesite");
+        d["reference"] = reference_text(c.citation);
+        std::string forms;
+        for (const thermometry::silica f : thermometry::zr_fields(c.id)) {
+            const std::string field(thermometry::name(f));
+            forms += (forms.empty() ? "" : "; ") + (field.empty() ? "" : field + ": ") +
+                     std::string(thermometry::zr_formula(c.id, f));
+        }
+        d["formula"] = forms;
+        d["range"] = thermometry::stated_text(c.stated.range);
+        d["error"] = thermometry::stated_text(c.stated.error);
+        out.append(d);
+    }
     return out;
 }
 

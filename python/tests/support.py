@@ -70,8 +70,10 @@ def batch(args, cwd):
 
 OPTIONS = [  # (keyword arguments, the batch's options)
     (dict(model=7, temperature=650), ["-m", "7", "-t", "650"]),
-    (dict(model=7, temperature=650, powell=True, monte_carlo=True, seed=-42),
-     ["-m", "7", "-t", "650", "--powell", "--monte-carlo", "--seed", "-42"]),
+    (dict(model=7, temperature=650, powell=True, monte_carlo=True, seed=-42,
+          thermometers="TPE07,wwt06", zr_uncertainty=5),
+     ["-m", "7", "-t", "650", "--powell", "--monte-carlo", "--seed", "-42",
+      "--thermometers", "TPE07,wwt06", "--zr-uncertainty", "5"]),
     (dict(model=2, temperature=600, at=550, one_site=True, uncertainty=2.5, formulae=True,
           monte_carlo=True, seed=-7),
      ["-m", "2", "-t", "600", "--at", "550", "--one-site", "-u", "2.5", "--formulae",

@@ -95,8 +95,9 @@ def test_every_bound_of_the_table_refused_by_the_module_as_by_the_batch():
             else:  # a number not below 0
                 assert "must not be negative" in said and "at least 0," in words, (said, words)
             checked += 1
-    # Both bounds of model, seed and jobs; the lower one of uncertainty, temperature and at.
-    assert checked == 9
+    # Both bounds of model, seed and jobs; the lower one of uncertainty, temperature, at and
+    # zr_uncertainty.
+    assert checked == 10
 
 
 @needs_batch

@@ -47,8 +47,8 @@ columns = pd.DataFrame(_varno96.columns()).set_index("name")[
         {"decimals": "Int64"})
 
 
-# The Fe-Mg exchange thermometers of the ``thermometers`` argument, indexed by key: the
-# minerals exchanging, the publication, the formula (T in kelvin, P in kbar unless said,
+# The thermometers of the ``thermometers`` argument, indexed by key (the Fe-Mg exchange ones,
+# then those of Zr in rutile): the minerals, the publication, the formula (T in kelvin, P in kbar unless said,
 # X_Ca = Ca/(Ca+Mg+Fe2++Mn), X_Mn alike and X_Mg = Mg/(Mg+Fe2+) of the garnet, K_D as the
 # manual page of varno96-batch defines it), the conditions of the calibration's experiments
 # ("range") and the error its authors state ("error"), in the paper's words with its page, and
@@ -194,7 +194,13 @@ def compute(options, data=None, name=None, garnet=None, cpx=None, mica=None):
         Where the barometer meets each of these Fe-Mg exchange thermometers: keys such as
         ``["EG79", "K88"]`` or ``"EG79,K88"``, or ``"all"`` (the keys, with their minerals,
         references, formulae and ranges: ``varno96.thermometers``); adds their columns (with
-        ``monte_carlo`` also ``n_<key>``, the runs of pass 2 with that intersection).
+        ``monte_carlo`` also ``n_<key>``, the runs of pass 2 with that intersection). The
+        Zr-in-rutile keys ``"TPE07"``, ``"WWT06"``, ``"FW07"``, ``"K20"`` take the Zr of the
+        sample's rutile rows (mineral ``"Rt"``, a column ``"Zr"`` in ppm or ``"ZrO2"`` in wt%).
+    zr_uncertainty : float, optional
+        With ``monte_carlo``: the relative 1 sigma of Zr in rutile, per cent, by which the runs
+        perturb it; by default the standard error of the mean of the rutile spots (none for
+        one spot, which the note says).
     ferric : {"estimate", "none"} or dict, default "estimate"
         Ferric iron of an analysis entered without Fe2O3: estimated by charge balance, or
         none (all iron Fe2+, the formula as recalculated); for all minerals, or per mineral

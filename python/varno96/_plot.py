@@ -6,7 +6,7 @@ import math
 from . import _options, _varno96
 
 # Each calibration's marker, in the order of the table of calibrations, as the batch draws them.
-_MARKERS = ["s", "^", "D", "v", "P", "X", "*"]
+_MARKERS = ["s", "^", "D", "v", "P", "X", "*", "h", "p", (5, 0, 180), (4, 1, 0)]
 _MM = 1 / 25.4  # inches
 
 # The figure's options, with their kinds, bounds and choices, as the compiled part describes them.

@@ -23,7 +23,8 @@ std::string batch_title(const std::vector<std::string> &files, const choices &ho
 }
 
 plot::batch_sample diagram_point(const sample_unit &u, const sample_result &r,
-                                 const std::vector<thermometry::key> &thermometers, bool one_site) {
+                                 const std::vector<thermometry::any_key> &thermometers,
+                                 bool one_site) {
     plot::batch_sample s{unit_name(u), r.rows[1].t_c, r.rows[1].p_kbar, {}, r.t_varies, 0, {}, {}};
     if (r.formulae[1])
         if (const auto jd = thermometry::ln_a_jadeite(r.formulae[1]->cat, one_site))
@@ -51,10 +52,9 @@ plot::batch_sample diagram_point(const sample_unit &u, const sample_result &r,
     for (std::size_t k = 0; k < thermometers.size() && k < r.intersections.size(); k++) {
         const intersection &x = r.intersections[k];
         if (!x.t_c || !x.p_kbar) continue;
-        const thermometry::key key = thermometers[k];
-        plot::batch_intersection point{std::string(thermometry::about(key).name) + " " +
-                                           std::string(thermometry::about(key).cited),
-                                       thermometry::index(key),
+        const thermometry::described key = thermometry::about(thermometers[k]);
+        plot::batch_intersection point{std::string(key.name) + " " + std::string(key.cited),
+                                       thermometry::place(thermometers[k]),
                                        *x.t_c,
                                        *x.p_kbar,
                                        {}};

@@ -133,6 +133,7 @@ std::string batch_title(const std::vector<std::string> &files, const choices &ho
 // intersections of the thermometers asked (those of r.intersections, in their order), and its
 // albite = jadeite + quartz for its clinopyroxene's a(jd) (of the `one_site` model or not).
 plot::batch_sample diagram_point(const sample_unit &u, const sample_result &r,
-                                 const std::vector<thermometry::key> &thermometers, bool one_site);
+                                 const std::vector<thermometry::any_key> &thermometers,
+                                 bool one_site);
 
 } // namespace varno96

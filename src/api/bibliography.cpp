@@ -126,6 +126,10 @@ const reference &thermometer_reference(thermometry::zr_key k) {
     return thermometry::about(k).citation;
 }
 
+const reference &thermometer_reference(thermometry::any_key k) {
+    return *thermometry::about(k).citation;
+}
+
 const reference &lowest_pressure_reference() { return thermometry::holland_1980; }
 
 const reference &ferric_sites_reference() { return lindsley_1983; }

@@ -3,8 +3,8 @@
 #pragma once
 
 #include "activity/references.hpp"
+#include "thermometry/keys.hpp"
 #include "thermometry/thermometry.hpp"
-#include "thermometry/zr_rutile.hpp"
 
 #include <string>
 #include <string_view>
@@ -35,6 +35,8 @@ const std::vector<const reference *> &garnet_references(int model);
 const reference &thermometer_reference(thermometry::key k);
 // The publication of a Zr-in-rutile calibration.
 const reference &thermometer_reference(thermometry::zr_key k);
+// Of either kind.
+const reference &thermometer_reference(thermometry::any_key k);
 // Where the lowest pressure comes from: albite = jadeite + quartz, Holland (1980).
 const reference &lowest_pressure_reference();
 // The attribution of the clinopyroxene's ferric iron from its sites: Lindsley (1983).

@@ -59,13 +59,21 @@ std::string temperature_words(const batch_options &o, trial_temperature t) {
     return "at " + trial;
 }
 
-std::string thermometer_words(const std::vector<thermometry::key> &keys) {
-    std::vector<std::string> cpx, phe;
-    for (const thermometry::key k : keys) {
+std::string thermometer_words(const std::vector<thermometry::any_key> &keys) {
+    std::vector<std::string> cpx, phe, rt;
+    bool fields = false, fw07 = false;
+    for (const thermometry::any_key k : keys) {
         const std::string name =
             cited(thermometer_reference(k)) + " (" + std::string(thermometry::about(k).name) + ")";
-        (thermometry::about(k).pair == thermometry::mineral_pair::grt_cpx ? cpx : phe)
-            .push_back(name);
+        if (const thermometry::key *e = thermometry::exchange_key(k)) {
+            (thermometry::about(*e).pair == thermometry::mineral_pair::grt_cpx ? cpx : phe)
+                .push_back(name);
+            continue;
+        }
+        const thermometry::zr_key z = std::get<thermometry::zr_key>(k);
+        rt.push_back(name);
+        fields = fields || thermometry::zr_fields(z).size() > 1;
+        fw07 = fw07 || z == thermometry::zr_key::fw07;
     }
     std::vector<std::string> parts;
     if (!cpx.empty())
@@ -74,6 +82,20 @@ std::string thermometer_words(const std::vector<thermometry::key> &keys) {
     if (!phe.empty())
         parts.push_back("the garnet–phengite Fe–Mg exchange thermometer" +
                         std::string(phe.size() > 1 ? "s" : "") + " of " + listed(phe));
+    if (!rt.empty()) {
+        std::string s = "the Zr-in-rutile thermometer" + std::string(rt.size() > 1 ? "s" : "") +
+                        " of " + listed(rt) +
+                        " (rutile with zircon and quartz or coesite, Zr the mean of the "
+                        "sample's rutile spots";
+        if (fields)
+            s += "; of a calibration with a form for each SiO2 field, that of the field where "
+                 "the intersection lies, the α = β quartz transition after " +
+                 cited(quartz_transition_reference()) +
+                 " and quartz = coesite at P = 19.5 + 0.0102 T(°C) kbar after Bohlen & "
+                 "Boettcher (1982)";
+        if (fw07) s += "; for Ferry & Watson (2007) a(SiO2) = a(TiO2) = 1";
+        parts.push_back(s + ")");
+    }
     return listed(parts);
 }
 
@@ -108,14 +130,14 @@ std::string ferric_words(const ferric_estimates &estimated) {
 }
 
 // The errors the authors of the calibrations asked for state, which no result includes.
-std::string stated_error_words(const std::vector<thermometry::key> &keys) {
+std::string stated_error_words(const std::vector<thermometry::any_key> &keys) {
     std::string errors;
     std::vector<std::string> summarised;
-    for (const thermometry::key k : keys) {
-        const thermometry::calibration &c = thermometry::about(k);
+    for (const thermometry::any_key k : keys) {
+        const thermometry::described c = thermometry::about(k);
         errors += (errors.empty() ? "" : "; ") + std::string(c.name) + ", " +
-                  std::string(c.stated.error.words);
-        if (c.stated.error.summarised) summarised.push_back(std::string(c.name));
+                  std::string(c.stated->error.words);
+        if (c.stated->error.summarised) summarised.push_back(std::string(c.name));
     }
     std::string s = " The errors the authors of these calibrations state are not included in the "
                     "intersections or their spreads: " +
@@ -183,7 +205,12 @@ std::string methods_paragraph(const batch_options &o, trial_temperature t,
 std::vector<const reference *> run_references(const batch_options &o) {
     std::vector<const reference *> refs = garnet_references(static_cast<int>(o.model));
     if (o.powell) refs.push_back(&thermometer_reference(thermometry::key::p85));
-    for (const thermometry::key k : o.thermometers) refs.push_back(&thermometer_reference(k));
+    for (const thermometry::any_key k : o.thermometers) {
+        refs.push_back(&thermometer_reference(k));
+        if (const thermometry::zr_key *z = thermometry::rutile_key(k);
+            z && thermometry::zr_fields(*z).size() > 1)
+            refs.push_back(&quartz_transition_reference());
+    }
     if (o.monte_carlo) refs.push_back(&hyndman_fan_1996);
     refs.push_back(&lowest_pressure_reference()); // the lowest pressure, always given
     if (o.estimate_ferric[1] == ferric_estimate::sites) refs.push_back(&ferric_sites_reference());

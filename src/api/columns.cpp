@@ -73,7 +73,7 @@ template <typename F>
 void each_column(std::span<const column_spec> table, const std::optional<batch_options> &o,
                  const F &f) {
     const std::vector<condition> &when = conditions(table);
-    const std::size_t n_keys = o ? o->thermometers.size() : thermometry::n_calibrations;
+    const std::size_t n_keys = o ? o->thermometers.size() : thermometry::n_thermometers;
     for (std::size_t first = 0; first < table.size();) {
         const column_spec &head = table[first];
         const std::size_t last = when[first].last;
@@ -106,7 +106,7 @@ std::string name_of(const column_spec &c, std::size_t k, int i,
     if (c.over == column_over::mineral) put("{mineral}", short_names[k]);
     if (c.over == column_over::thermometer)
         put("{key}",
-            thermometry::about(o ? o->thermometers[k] : thermometry::calibrations[k].id).name);
+            thermometry::about(o ? o->thermometers[k] : thermometry::thermometer_at(k)).name);
     if (c.elements == column_elements::oxide)
         put("{oxide}", oxide_names[static_cast<std::size_t>(i - 1)]);
     if (c.elements == column_elements::cation)
@@ -193,7 +193,7 @@ const char *role_name(column_role role) {
 std::string column_key(const column &c, const std::optional<batch_options> &o) {
     if (c.entry->over != column_over::thermometer) return {};
     return std::string(
-        thermometry::about(o ? o->thermometers[c.k] : thermometry::calibrations[c.k].id).name);
+        thermometry::about(o ? o->thermometers[c.k] : thermometry::thermometer_at(c.k)).name);
 }
 
 std::vector<column> result_columns(const std::optional<batch_options> &o) {
@@ -241,9 +241,9 @@ std::vector<std::vector<cell>> pair_cells(const sample_unit &u, const sample_res
 std::string column_meaning(const column &c, const std::optional<batch_options> &o) {
     std::string meaning(c.entry->meaning);
     if (c.entry->over == column_over::thermometer) {
-        const thermometry::key k = o ? o->thermometers[c.k] : thermometry::calibrations[c.k].id;
+        const thermometry::any_key k = o ? o->thermometers[c.k] : thermometry::thermometer_at(c.k);
         meaning += " " + std::string(thermometry::about(k).name) + ": " +
-                   reference_text(thermometry::about(k).citation);
+                   reference_text(*thermometry::about(k).citation);
     }
     return meaning;
 }
@@ -258,8 +258,9 @@ std::string brought_by(const column_spec &c) {
 
 std::string columns_help(std::string_view pairs_file) {
     std::string keys, oxides, cations;
-    for (const thermometry::calibration &k : thermometry::calibrations)
-        keys += (keys.empty() ? "" : ", ") + std::string(k.name);
+    for (std::size_t k = 0; k < thermometry::n_thermometers; k++)
+        keys += (keys.empty() ? "" : ", ") +
+                std::string(thermometry::about(thermometry::thermometer_at(k)).name);
     for (const char *x : oxide_names) oxides += (oxides.empty() ? "" : ", ") + std::string(x);
     for (const char *x : cation_names) cations += (cations.empty() ? "" : ", ") + std::string(x);
     std::string text;

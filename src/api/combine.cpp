@@ -81,6 +81,9 @@ std::vector<sample_unit> sample_units(const std::vector<sample_input> &samples, 
         sample_unit u;
         u.in = &s;
         for (std::size_t k = 0; k < 3; k++) u.count[k] = static_cast<int>(s.analyses[k].size());
+        // The rutile's spots, whatever the way of combining: the Zr-in-rutile thermometers take
+        // their mean, the Monte-Carlo runs its standard error.
+        for (const zr_spot &z : s.rutile) u.wt.zr_ppm.push_back(z.ppm);
         u.problem = s.problem;
         const bool repeated =
             std::any_of(u.count.begin(), u.count.end(), [](int n) { return n > 1; });
@@ -120,7 +123,7 @@ std::vector<sample_unit> sample_units(const std::vector<sample_input> &samples, 
                     for (const analysis &m : s.analyses[2]) {
                         sample_unit e = u;
                         e.count = {1, 1, 1};
-                        e.wt = {g.wt, c.wt, m.wt};
+                        e.wt.grt = g.wt, e.wt.cpx = c.wt, e.wt.mica = m.wt;
                         std::size_t k = 0;
                         remarks notes;
                         for (const analysis *a : {&g, &c, &m}) {

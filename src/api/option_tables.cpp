@@ -4,7 +4,7 @@
 
 namespace varno96 {
 
-const std::array<option_spec, 18> batch_option_table{{
+const std::array<option_spec, 19> batch_option_table{{
     {.name = "model",
      .short_name = "m",
      .python = "model",
@@ -119,15 +119,29 @@ const std::array<option_spec, 18> batch_option_table{{
      .python = "thermometers",
      .label = "Thermometers intersected with the barometer",
      .kind = option_kind::list,
-     .choices = "EG79|P85|K88|A94|KR00|KR78|GH82",
+     .choices = "EG79|P85|K88|A94|KR00|KR78|GH82|TPE07|WWT06|FW07|K20",
      .value_name = "LIST",
      .help = "Where the barometer meets each of these thermometers, comma-separated, or all: "
-             "EG79, P85, K88, A94, KR00 (garnet-clinopyroxene), KR78, GH82 (garnet-phengite)",
+             "EG79, P85, K88, A94, KR00 (garnet-clinopyroxene), KR78, GH82 (garnet-phengite), "
+             "TPE07, WWT06, FW07, K20 (Zr in rutile, of the sample's rutile rows)",
      .field = &batch_options::thermometers,
      .page_help = "Each one checked gives where it meets the barometer (columns "
                   "T_<var>key</var>_C and P_<var>key</var>_kbar, with Monte-Carlo their spread), "
                   "and on the diagram each sample's barometer line with a marker for each; "
                   "references under About."},
+    {.name = "zr-uncertainty",
+     .python = "zr_uncertainty",
+     .label = "Uncertainty of Zr in rutile (%)",
+     .kind = option_kind::number,
+     .low = 0,
+     .value_name = "PCT",
+     .help = "Relative 1 sigma of Zr in rutile, per cent, by which the Monte-Carlo runs perturb "
+             "it (default: the standard error of the mean of the rutile spots; one spot: none)",
+     .needs = "monte-carlo",
+     .field = &batch_options::zr_uncertainty,
+     .page_help = "Monte-Carlo only: the Zr-in-rutile temperatures' runs perturb Zr by this "
+                  "relative standard deviation; empty: by the standard error of the mean of the "
+                  "rutile spots, not at all for one spot."},
     {.name = "ferric",
      .python = "ferric",
      .label = "Ferric iron of an analysis without Fe2O3",

@@ -72,8 +72,8 @@ std::optional<std::size_t> choice_index(const option_spec &s, std::string_view w
     return static_cast<std::size_t>(at - words.begin());
 }
 
-std::optional<std::vector<thermometry::key>> thermometers_of(std::string_view list) {
-    std::array<bool, thermometry::n_calibrations> asked{};
+std::optional<std::vector<thermometry::any_key>> thermometers_of(std::string_view list) {
+    std::array<bool, thermometry::n_thermometers> asked{};
     std::size_t words = 0;
     for (std::size_t start = 0; start <= list.size();) {
         std::size_t end = list.find(',', start);
@@ -86,15 +86,15 @@ std::optional<std::vector<thermometry::key>> thermometers_of(std::string_view li
         words++;
         if (thermometry::same_name(word, "all"))
             asked.fill(true);
-        else if (const auto k = thermometry::find(word))
-            asked[thermometry::index(*k)] = true;
+        else if (const auto k = thermometry::find_any(word))
+            asked[thermometry::place(*k)] = true;
         else
             return std::nullopt;
     }
     if (words == 0) return std::nullopt;
-    std::vector<thermometry::key> keys;
-    for (const thermometry::calibration &c : thermometry::calibrations)
-        if (asked[thermometry::index(c.id)]) keys.push_back(c.id);
+    std::vector<thermometry::any_key> keys;
+    for (std::size_t i = 0; i < thermometry::n_thermometers; i++)
+        if (asked[i]) keys.push_back(thermometry::thermometer_at(i));
     return keys;
 }
 
@@ -261,7 +261,7 @@ template <class T> std::optional<T> parsed(const option_spec &s, const option_va
         return x ? std::optional<T>(*x) : std::nullopt;
     } else if constexpr (std::is_same_v<T, combine_mode>) {
         return word ? combine_of(*word) : std::nullopt;
-    } else if constexpr (std::is_same_v<T, std::vector<thermometry::key>>) {
+    } else if constexpr (std::is_same_v<T, std::vector<thermometry::any_key>>) {
         return word ? thermometers_of(*word) : std::nullopt;
     } else if constexpr (std::is_same_v<T, ferric_estimates>) {
         return word ? ferric_of(*word) : std::nullopt;
@@ -332,14 +332,15 @@ std::optional<std::string> set_option(const option_spec &s, output_options &o,
 
 bool option_given(const option_spec &s, const batch_options &o) {
     return std::visit(
-        overloaded{[&](bool batch_options::*f) { return o.*f; },
-                   [&](std::optional<long long> batch_options::*f) { return (o.*f).has_value(); },
-                   [&](std::optional<double> batch_options::*f) { return (o.*f).has_value(); },
-                   [&](combine_mode batch_options::*f) { return o.*f != combine_mode::none; },
-                   [&](std::vector<thermometry::key> batch_options::*f) { return !(o.*f).empty(); },
-                   [&](std::string batch_options::*f) { return !(o.*f).empty(); },
-                   [&](std::vector<std::string> batch_options::*f) { return !(o.*f).empty(); },
-                   [](auto) { return true; }},
+        overloaded{
+            [&](bool batch_options::*f) { return o.*f; },
+            [&](std::optional<long long> batch_options::*f) { return (o.*f).has_value(); },
+            [&](std::optional<double> batch_options::*f) { return (o.*f).has_value(); },
+            [&](combine_mode batch_options::*f) { return o.*f != combine_mode::none; },
+            [&](std::vector<thermometry::any_key> batch_options::*f) { return !(o.*f).empty(); },
+            [&](std::string batch_options::*f) { return !(o.*f).empty(); },
+            [&](std::vector<std::string> batch_options::*f) { return !(o.*f).empty(); },
+            [](auto) { return true; }},
         s.field);
 }
 
@@ -385,6 +386,7 @@ choices choices_of(const batch_options &o) {
     how.monte_carlo = o.monte_carlo;
     how.seed = static_cast<std::int16_t>(o.seed ? *o.seed : clock_seed());
     how.thermometers = o.thermometers;
+    how.zr_uncertainty = o.zr_uncertainty;
     for (std::size_t k = 0; k < 3; k++)
         how.estimate_ferric[k] = o.estimate_ferric[k] != ferric_estimate::none;
     how.cpx_ferric_sites = o.estimate_ferric[1] == ferric_estimate::sites;

@@ -8,7 +8,7 @@
 
 #include "io/number_text.hpp"
 #include "scene/figure_options.hpp"
-#include "thermometry/thermometry.hpp"
+#include "thermometry/keys.hpp"
 
 #include <array>
 #include <optional>
@@ -49,7 +49,8 @@ struct batch_options {
     std::optional<long long> seed; // none: drawn from the clock
     combine_mode combine = combine_mode::none;
     bool formulae = false;
-    std::vector<thermometry::key> thermometers; // in the order of the calibrations
+    std::vector<thermometry::any_key> thermometers; // in the order of the calibrations
+    std::optional<double> zr_uncertainty;           // per cent; none: the rutile spots' SE
     ferric_estimates estimate_ferric = by_charge_balance;
     ferric_runs ferric_in_runs = ferric_runs::each;
     // How the tables are read: the sample and mineral columns named (empty: found by their
@@ -74,16 +75,15 @@ struct output_options {
 enum class option_kind { integer, number, flag, choice, list, text };
 
 // The field an option sets: of the batch, of its figure, or of the program's outputs.
-using option_field =
-    std::variant<bool batch_options::*, long long batch_options::*,
-                 std::optional<long long> batch_options::*, double batch_options::*,
-                 std::optional<double> batch_options::*, combine_mode batch_options::*,
-                 std::vector<thermometry::key> batch_options::*, ferric_estimates batch_options::*,
-                 ferric_runs batch_options::*, std::string batch_options::*,
-                 std::vector<std::string> batch_options::*, double plot::figure_options::*,
-                 std::string plot::figure_options::*, plot::pressure_unit plot::figure_options::*,
-                 plot::figure_layout plot::figure_options::*, bool plot::figure_options::*,
-                 std::string output_options::*, std::optional<std::string> output_options::*>;
+using option_field = std::variant<
+    bool batch_options::*, long long batch_options::*, std::optional<long long> batch_options::*,
+    double batch_options::*, std::optional<double> batch_options::*, combine_mode batch_options::*,
+    std::vector<thermometry::any_key> batch_options::*, ferric_estimates batch_options::*,
+    ferric_runs batch_options::*, std::string batch_options::*,
+    std::vector<std::string> batch_options::*, double plot::figure_options::*,
+    std::string plot::figure_options::*, plot::pressure_unit plot::figure_options::*,
+    plot::figure_layout plot::figure_options::*, bool plot::figure_options::*,
+    std::string output_options::*, std::optional<std::string> output_options::*>;
 
 struct option_spec {
     std::string_view name = {};       // --name on the command line, the page's field id
@@ -112,7 +112,7 @@ struct option_spec {
 
 // The options in the order varno96-batch's help lists them (option_tables.cpp): the batch's,
 // the program's outputs, and those of the figure, which need --plot.
-extern const std::array<option_spec, 18> batch_option_table;
+extern const std::array<option_spec, 19> batch_option_table;
 extern const std::array<option_spec, 5> output_option_table;
 // ---- The options of the batch's P-T figure (with --plot) ----
 extern const std::array<option_spec, 5> plot_option_table;
@@ -193,7 +193,7 @@ std::optional<combine_mode> combine_of(std::string_view word);
 
 // The thermometers of a list: keys separated by commas (any case, in any order), or "all";
 // in the order of the calibrations, each once. Nothing for a word that names none.
-std::optional<std::vector<thermometry::key>> thermometers_of(std::string_view list);
+std::optional<std::vector<thermometry::any_key>> thermometers_of(std::string_view list);
 
 // Ferric iron of the garnet, the clinopyroxene and the phengite, each estimated (true) or
 // not: "estimate" or "none" for all three, or minerals with their word ("phe=none",

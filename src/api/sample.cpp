@@ -74,16 +74,81 @@ double lnk_at(calculation &probe, const std::array<VECTOR, 3> &wt, double t_k, d
     return 6 * probe.LNADI + 3 * probe.LNAMICA - probe.LNAPRP - 2 * probe.LNAGRS;
 }
 
-// Where each thermometer meets the barometer for formulae `cat` (garnet, clinopyroxene,
-// phengite) and the analyses that gave them.
-std::array<thermometry::outcome<thermometry::pt>, thermometry::n_calibrations>
-intersections(calculation &probe, const std::array<VECTOR, 3> &wt, const std::array<VECTOR, 3> &cat,
-              const calculation::run_record *run) {
+// Where the thermometers meet the barometer: every exchange calibration, and the Zr-in-rutile
+// ones asked for.
+struct found_points {
+    std::array<thermometry::outcome<thermometry::pt>, thermometry::n_calibrations> exchange;
+    std::array<thermometry::outcome<thermometry::zr_point>, thermometry::n_zr_calibrations> zr;
+
+    thermometry::outcome<thermometry::pt> at(thermometry::any_key k) const {
+        if (const thermometry::key *e = thermometry::exchange_key(k)) return exchange[index(*e)];
+        const auto &z = zr[index(std::get<thermometry::zr_key>(k))];
+        if (!z) return {{}, z.why};
+        return {z.value->at, {}};
+    }
+};
+
+// For formulae `cat` (garnet, clinopyroxene, phengite), the analyses that gave them and the
+// rutile's Zr (ppm; none without rutile), with ln K fitted once for all of them.
+found_points intersections(calculation &probe, const std::array<VECTOR, 3> &wt,
+                           const std::array<VECTOR, 3> &cat, const calculation::run_record *run,
+                           const std::vector<thermometry::any_key> &keys,
+                           std::optional<double> zr_ppm) {
     const auto lnk = [&](double t_k, double p_kbar) { return lnk_at(probe, wt, t_k, p_kbar, run); };
     thermometry::fit_points at;
     at.depends_on_p = probe.CHOICE == 6; // Berman (1990): W with a volume term
-    return thermometry::intersect_all(thermometry::grt_cpx(cat[0], cat[1]),
-                                      thermometry::grt_phe(cat[0], cat[2]), lnk, at);
+    const thermometry::fitted f = thermometry::fit_checked(lnk, at);
+    found_points found{thermometry::intersect_all(thermometry::grt_cpx(cat[0], cat[1]),
+                                                  thermometry::grt_phe(cat[0], cat[2]), lnk, f, at),
+                       {}};
+    for (const thermometry::any_key k : keys)
+        if (const thermometry::zr_key *z = thermometry::rutile_key(k))
+            found.zr[index(*z)] =
+                zr_ppm ? thermometry::zr_intersect(*z, *zr_ppm, lnk, f, at)
+                       : thermometry::outcome<thermometry::zr_point>{{}, "no rutile analysis"};
+    return found;
+}
+
+// The rutile's Zr: the mean of its spots, and the relative 1 sigma of the runs (the standard
+// error of that mean, or the user's per cent); 0 with one spot and none given.
+struct zr_content {
+    std::optional<double> ppm;
+    double relative_sd = 0;
+    std::size_t spots = 0;
+};
+zr_content zr_of(const std::vector<double> &spots, std::optional<double> uncertainty) {
+    zr_content z;
+    z.spots = spots.size();
+    if (spots.empty()) return z;
+    const auto n = static_cast<double>(spots.size());
+    double mean = 0;
+    for (const double x : spots) mean += x;
+    mean /= n;
+    z.ppm = mean;
+    if (uncertainty) {
+        z.relative_sd = *uncertainty / 100;
+    } else if (spots.size() >= 2) {
+        double ss = 0;
+        for (const double x : spots) ss += (x - mean) * (x - mean);
+        z.relative_sd = std::sqrt(ss / (n - 1)) / std::sqrt(n) / mean; // SE = s / sqrt(n)
+    }
+    return z;
+}
+
+// What the note says of a Zr-in-rutile point: the SiO2 field of the form taken (of a
+// calibration with several), the activities taken as 1, the range of its experiments.
+std::string zr_note(thermometry::zr_key k, const thermometry::zr_point &p) {
+    std::string note;
+    using thermometry::silica;
+    if (p.field == silica::alpha_beta_boundary || p.field == silica::quartz_coesite_boundary)
+        note =
+            "at " + std::string(thermometry::name(p.field)) + " (each field's form lies beyond it)";
+    else if (thermometry::zr_fields(k).size() > 1)
+        note = "its " + std::string(thermometry::name(p.field)) + " form";
+    if (k == thermometry::zr_key::fw07) note = "a(SiO2) = a(TiO2) = 1";
+    const std::string range = thermometry::range_note(k, p.at.t_k - 273.15, p.at.p_kbar);
+    if (!range.empty()) note += (note.empty() ? "" : "; ") + range;
+    return note;
 }
 
 // The standard deviations of T and P and their correlation over the runs with a point.
@@ -104,7 +169,7 @@ void spread(intersection &x, const std::vector<std::pair<double, double>> &point
 
 // Another note of a calibration's point; the note column names the calibration before the
 // first, so the others name it again.
-void add_note(intersection &x, thermometry::key key, std::string_view note) {
+void add_note(intersection &x, thermometry::any_key key, std::string_view note) {
     if (note.empty()) return;
     if (!x.note.empty()) x.note += "; " + std::string(thermometry::about(key).name) + ": ";
     x.note += note;
@@ -178,26 +243,31 @@ sample_result compute_sample(const sample_wt &in, const choices &how) {
     r.t_varies = c.TVARIES;
     // Each thermometer asked for where it meets the barometer, on a copy of the calculation so
     // that the table and the runs are those without thermometers.
-    const std::vector<thermometry::key> &keys = how.thermometers;
+    const std::vector<thermometry::any_key> &keys = how.thermometers;
+    const zr_content zr = zr_of(in.zr_ppm, how.zr_uncertainty);
     std::unique_ptr<calculation> probe;
     if (!keys.empty()) {
         probe = std::make_unique<calculation>(c);
         const std::array<VECTOR, 3> wt{c.GRTWT, c.CPXWT, c.MICAWT};
         std::array<VECTOR, 3> cat;
         for (std::size_t k = 0; k < 3; k++) cat[k] = r.formulae[k]->cat;
-        const auto found = intersections(*probe, wt, cat, nullptr);
-        for (const thermometry::key key : keys) {
-            const auto &f = found[thermometry::index(key)];
+        const found_points found = intersections(*probe, wt, cat, nullptr, keys, zr.ppm);
+        for (const thermometry::any_key key : keys) {
+            const auto f = found.at(key);
             intersection x;
-            if (f) {
+            if (!f) {
+                x.note = std::string(f.why);
+            } else if (const thermometry::key *e = thermometry::exchange_key(key)) {
                 x.t_c = f.value->t_k - 273.15, x.p_kbar = f.value->p_kbar;
                 // The pair of minerals this calibration takes, which has a value here.
-                const auto pair = thermometry::about(key).pair == thermometry::mineral_pair::grt_cpx
+                const auto pair = thermometry::about(*e).pair == thermometry::mineral_pair::grt_cpx
                                       ? thermometry::grt_cpx(cat[0], cat[1])
                                       : thermometry::grt_phe(cat[0], cat[2]);
-                if (pair) x.note = thermometry::range_note(key, *x.t_c, *x.p_kbar, *pair.value);
+                if (pair) x.note = thermometry::range_note(*e, *x.t_c, *x.p_kbar, *pair.value);
             } else {
-                x.note = std::string(f.why);
+                const thermometry::zr_key z = std::get<thermometry::zr_key>(key);
+                x.t_c = f.value->t_k - 273.15, x.p_kbar = f.value->p_kbar;
+                x.note = zr_note(z, *found.zr[index(z)].value);
             }
             r.intersections.push_back(std::move(x));
         }
@@ -214,14 +284,22 @@ sample_result compute_sample(const sample_wt &in, const choices &how) {
         // And of those, the runs without a point because the clinopyroxene's estimate took all
         // its iron as Fe3+.
         std::vector<int> all_ferric(keys.size());
+        // The rutile's Zr of each run, drawn from a stream of its own so that the runs' other
+        // draws are those without it.
+        random_stream zr_stream;
+        zr_stream.IDUM = static_cast<std::int16_t>(how.seed - 100);
         if (probe)
             c.after_run = [&](int j, const calculation::run_record &taken) {
                 if (j != 2) return;
                 probe->SDMIX = true;
-                const auto found = intersections(*probe, taken.wt, taken.cat, &taken);
+                std::optional<double> zr_run = zr.ppm;
+                if (zr_run && zr.relative_sd > 0)
+                    *zr_run *= 1 + zr.relative_sd * zr_stream.GASDEV(zr_stream.IDUM);
+                const found_points found =
+                    intersections(*probe, taken.wt, taken.cat, &taken, keys, zr_run);
                 std::vector<std::optional<std::pair<double, double>>> points;
                 for (std::size_t k = 0; k < keys.size(); k++) {
-                    const auto &f = found[thermometry::index(keys[k])];
+                    const auto f = found.at(keys[k]);
                     if (f)
                         points.emplace_back(std::pair(f.value->t_k - 273.15, f.value->p_kbar));
                     else
@@ -232,6 +310,7 @@ sample_result compute_sample(const sample_wt &in, const choices &how) {
             };
         pass_result second = run_pass(c, 2);
         c.after_run = nullptr;
+        bool zr_asked = false; // a Zr-in-rutile thermometer of a sample with rutile
         for (std::size_t k = 0; k < keys.size(); k++) {
             std::vector<std::pair<double, double>> points;
             for (const auto &points_of_run : runs)
@@ -240,12 +319,19 @@ sample_result compute_sample(const sample_wt &in, const choices &how) {
             spread(x, points);
             x.runs = static_cast<int>(points.size());
             for (const auto &[why, count] : second.left) count_reason(without[k], why, count);
+            const thermometry::key *e = thermometry::exchange_key(keys[k]);
+            if (!e && !zr.ppm) continue; // no rutile: said once, no runs
             const bool grt_cpx =
-                thermometry::about(keys[k]).pair == thermometry::mineral_pair::grt_cpx;
+                e && thermometry::about(*e).pair == thermometry::mineral_pair::grt_cpx;
             for (const std::string &note :
                  place_intersection(x, grt_cpx, points, all_ferric[k], without[k]))
                 add_note(x, keys[k], note);
+            zr_asked = zr_asked || !e;
         }
+        if (zr_asked && zr.relative_sd == 0)
+            r.note += std::string(r.note.empty() ? "" : "; ") +
+                      "Zr in rutile not perturbed in the runs (one rutile spot, no uncertainty of "
+                      "Zr given)";
         second.intersections = std::move(runs);
         for (const pass_result *p : {&first, &second})
             if (!p->why.empty()) r.note += (r.note.empty() ? "" : "; ") + p->why;

@@ -3,7 +3,7 @@
 
 #include "api/centres.hpp"
 #include "state/types.hpp"
-#include "thermometry/thermometry.hpp"
+#include "thermometry/keys.hpp"
 
 #include <array>
 #include <cstdint>
@@ -25,7 +25,10 @@ struct choices {
     bool monte_carlo = false;   // both passes of RSIZE runs
     std::int16_t seed = -1;     // Monte-Carlo seed, -99..-1
     // Thermometers to intersect with the barometer, in the order of the calibrations.
-    std::vector<thermometry::key> thermometers;
+    std::vector<thermometry::any_key> thermometers;
+    // The relative 1 sigma of Zr in rutile, per cent, that the Monte-Carlo runs perturb it by;
+    // none: the standard error of the mean of the rutile spots (none with one spot).
+    std::optional<double> zr_uncertainty;
     // Beyond the dialogue: the ferric iron of an analysis without Fe2O3 estimated by charge
     // balance (garnet, clinopyroxene, phengite), or all iron taken as Fe2+; and the Monte-Carlo
     // runs perturbing the analyses as entered and estimating their ferric iron afresh, or (as
@@ -66,9 +69,10 @@ struct formula {
     double sum = 0;
 };
 
-// The three analyses of one sample in wt%.
+// The three analyses of one sample in wt%, and the Zr of its rutile spots in ppm.
 struct sample_wt {
     VECTOR grt, cpx, mica;
+    std::vector<double> zr_ppm{};
 };
 
 // Where a thermometer meets the barometer: the point, or why there is none; with Monte-Carlo

@@ -86,8 +86,16 @@ std::vector<mm_point> marker_outline(std::size_t index) {
         return cross(0.75, 0);
     case 5:
         return cross(0.75, 45);
-    default:
+    case 6:
         return polygon(5, 90, 1.35, 0.5);
+    case 7: // the Zr-in-rutile calibrations
+        return polygon(6, 90, 1.15);
+    case 8:
+        return polygon(5, 90, 1.2);
+    case 9:
+        return polygon(5, -90, 1.2);
+    default:
+        return polygon(4, 90, 1.35, 0.45);
     }
 }
 

@@ -69,17 +69,24 @@ inline constexpr double frame_line_pt = 0.6, ellipse_line_pt = 0.75, barometer_l
 // bluish green, reddish purple (Okabe & Ito's, the green and purple darkened), then violet, olive
 // and crimson, chosen to differ pairwise by CIEDE2000 25 or more (and 20 or more from black and
 // the greys of the lines) with a contrast of 3.5:1 or more on white. Each has its own marker
-// too (see marker_outline). Spreads, barometer lines and reactions are black or grey.
+// too (see marker_outline). Then the Zr-in-rutile calibrations (TPE07, WWT06, FW07, K20):
+// brown, dark green, dusky purple and dark teal, darker, 21 or more from every other colour
+// and 20 or more from black and the greys. Spreads, barometer lines and reactions are black
+// or grey.
 struct rgb {
     int r = 0, g = 0, b = 0;
 };
-inline constexpr std::array<rgb, 7> thermometer_colours{{{0, 114, 178},
-                                                         {213, 94, 0},
-                                                         {0, 140, 100},
-                                                         {190, 80, 150},
-                                                         {90, 0, 240},
-                                                         {150, 135, 0},
-                                                         {165, 15, 30}}};
+inline constexpr std::array<rgb, 11> thermometer_colours{{{0, 114, 178},
+                                                          {213, 94, 0},
+                                                          {0, 140, 100},
+                                                          {190, 80, 150},
+                                                          {90, 0, 240},
+                                                          {150, 135, 0},
+                                                          {165, 15, 30},
+                                                          {105, 75, 30},
+                                                          {45, 90, 0},
+                                                          {90, 60, 105},
+                                                          {0, 90, 90}}};
 inline constexpr rgb barometer_rgb{100, 100, 100}, reaction_rgb{140, 140, 140}, spread_rgb{0, 0, 0};
 // The reactions dashed (dash, gap in mm), so that they are not taken for barometer lines; a
 // sample's albite = jadeite + quartz in shorter dashes, apart from the end-members' beside it.

@@ -39,6 +39,7 @@ std::vector<sample_input> join_samples(std::vector<std::vector<sample_input>> in
                 t.seen[k] += s.seen[k];
                 t.unchosen[k] += s.unchosen[k];
             }
+            for (const zr_spot &z : s.rutile) t.rutile.push_back(z);
             if (!s.problem.empty()) t.problem += (t.problem.empty() ? "" : "; ") + s.problem;
             for (const auto &[name, n] : s.others) t.others[name] += n;
             if (std::find(t.files.begin(), t.files.end(), s.file) == t.files.end())

@@ -217,6 +217,7 @@ bool name_columns(const std::string &file, const std::string &at_header,
     bool suffixed = false;
     std::vector<std::pair<std::size_t, named_oxide>> oxides;
     std::vector<std::pair<std::size_t, mineral>> totals;
+    std::vector<std::pair<std::size_t, std::string>> zr_columns;
     oxides.reserve(fields.size());
     for (std::size_t c = 0; c < fields.size(); c++) {
         const std::string_view h = trimmed(fields[c]);
@@ -239,6 +240,11 @@ bool name_columns(const std::string &file, const std::string &at_header,
             continue;
         }
         const std::string key = name_key(h);
+        // Zr of rutile: in the long layout Zr (ppm) or ZrO2 (wt%), in the wide one Zr_rt_ppm.
+        if (key == "zr" || key == "zrppm" || key == "zro2" || key == "zrrtppm") {
+            zr_columns.emplace_back(c, key);
+            continue;
+        }
         if (const auto ox = oxide_of(key)) {
             oxides.push_back({c, *ox});
             suffixed = suffixed || ox->suffix != mineral::unknown;
@@ -324,6 +330,16 @@ bool name_columns(const std::string &file, const std::string &at_header,
         else
             at = static_cast<int>(c);
     }
+    // One column of Zr in ppm and one of ZrO2, of the layout's names; the others of no use.
+    // (Not in lay.last: the rows of the other minerals need not reach them.)
+    for (const auto &[c, key] : zr_columns) {
+        const bool ppm = lay.wide ? key == "zrrtppm" : key == "zr" || key == "zrppm";
+        int &at = ppm ? lay.zr : lay.zro2;
+        if ((!ppm && (lay.wide || key != "zro2")) || at >= 0 || lay.only != mineral::unknown)
+            ignored.push_back(c);
+        else
+            at = static_cast<int>(c);
+    }
     if (roles.count(role::sample)) lay.sample = roles[role::sample].first;
     if (roles.count(role::mineral)) lay.mineral_col = roles[role::mineral].first;
     if (roles.count(role::label)) lay.label = roles[role::label].first;
@@ -394,7 +410,11 @@ bool name_columns(const std::string &file, const std::string &at_header,
 
 } // namespace detail
 
-mineral mineral_of(std::string_view field, bool numbered) {
+namespace {
+
+// Whether `field` is one of `names` (any case), with `numbered` also followed by a digit,
+// blank or punctuation.
+bool named_as(std::string_view field, bool numbered, std::initializer_list<const char *> names) {
     using detail::lower, detail::trimmed;
     const std::string_view f = trimmed(field);
     const auto starts = [&](const char *n, std::size_t len) {
@@ -403,15 +423,25 @@ mineral mineral_of(std::string_view field, bool numbered) {
             if (lower(f[i]) != n[i]) return false;
         return true;
     };
+    for (const char *n : names) {
+        const std::size_t len = std::char_traits<char>::length(n);
+        if (!starts(n, len)) continue;
+        if (f.size() == len) return true;
+        const auto next = static_cast<unsigned char>(f[len]);
+        if (numbered && !std::isalpha(next)) return true;
+    }
+    return false;
+}
+
+} // namespace
+
+bool rutile_of(std::string_view field, bool numbered) {
+    return named_as(field, numbered, {"rt", "rut", "rutile"});
+}
+
+mineral mineral_of(std::string_view field, bool numbered) {
     const auto is = [&](std::initializer_list<const char *> names) {
-        for (const char *n : names) {
-            const std::size_t len = std::char_traits<char>::length(n);
-            if (!starts(n, len)) continue;
-            if (f.size() == len) return true;
-            const auto next = static_cast<unsigned char>(f[len]);
-            if (numbered && !std::isalpha(next)) return true;
-        }
-        return false;
+        return named_as(field, numbered, names);
     };
     if (is({"grt", "gt", "garnet"})) return mineral::garnet;
     if (is({"cpx", "omp", "omph", "omphacite"})) return mineral::clinopyroxene;

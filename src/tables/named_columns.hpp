@@ -21,6 +21,8 @@ struct layout {
     std::array<std::array<int, NEL + 1>, 3> at{}; // column + 1 of each oxide slot; 0: none
     std::array<bool, 3> fe2o3_total{};            // the FeO slot holds all iron as Fe2O3
     int sample = -1, mineral_col = -1, label = -1;
+    // Zr of rutile rows: in ppm or as ZrO2 wt% (long layout); in ppm, Zr_rt_ppm (wide).
+    int zr = -1, zro2 = -1;
     std::array<int, 3> total{-1, -1, -1}; // the Total column of each set, or -1
     bool wide = false;
     mineral only = mineral::unknown; // a table of one mineral

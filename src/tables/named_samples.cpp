@@ -94,6 +94,42 @@ private:
     std::vector<column> seen_;
 };
 
+// The Zr of a row: of a rutile row its Zr (ppm) or its ZrO2 (wt%), converted, never both; of
+// a wide table's row its Zr_rt_ppm. No value where the cell is empty, below detection or 0.
+struct zr_read {
+    std::optional<double> ppm;
+    std::optional<std::string> problem;
+};
+template <class Rows>
+zr_read read_zr(const Rows &rows, const layout &lay, bool comma, bool long_row) {
+    zr_read out;
+    const auto cell = [&](int c, REAL &x) {
+        bool has = false;
+        if (c < 0) return std::pair(cell_reading::below_detection, false);
+        const cell_reading r = rows.oxide(static_cast<std::size_t>(c), comma, x, has);
+        return std::pair(r, has);
+    };
+    REAL zr = 0, zro2 = 0;
+    const auto [r_zr, has_zr] = cell(lay.zr, zr);
+    const auto [r_zro2, has_zro2] = cell(long_row ? lay.zro2 : -1, zro2);
+    if (has_zr && has_zro2) {
+        out.problem = "a rutile row with both Zr (ppm) and ZrO2 (wt%): give one of them";
+        return out;
+    }
+    const bool ppm = has_zr;
+    const cell_reading r = ppm ? r_zr : r_zro2;
+    const int c = ppm ? lay.zr : lay.zro2;
+    if (r == cell_reading::not_a_number) {
+        out.problem =
+            detail::joined({"the rutile's ", ppm ? "Zr " : "ZrO2 ",
+                            quoted(rows.field(static_cast<std::size_t>(c))), " is not a number"});
+        return out;
+    }
+    const double x = ppm ? zr : zro2 * 1e4 * zr_per_zro2; // ZrO2 wt% to Zr ppm
+    if (r == cell_reading::value && x > 0) out.ppm = x;
+    return out;
+}
+
 } // namespace
 
 // Reads the rows into samples: in.samples, their problems, and what the rows leave unused in
@@ -113,7 +149,7 @@ void read_rows(Rows &rows, const std::string &file, const layout &lay,
     std::unordered_map<std::string, std::size_t> index;
     std::map<std::string, int> others; // rows of other minerals, by name quoted
     std::vector<remarks> problems;     // of each sample
-    std::vector<int> empty_rows;
+    std::vector<int> empty_rows, zr_empty_rows;
     const std::string file_sample = file == "-" ? "standard input" : base_name(file);
     std::map<std::size_t, int>
         headless_used;           // a column without heading, the first line with a value
@@ -142,24 +178,27 @@ void read_rows(Rows &rows, const std::string &file, const layout &lay,
             : naming == sample_naming::row  ? std::string_view(row_name)
                                             : std::string_view(file_sample);
         std::size_t k0 = 0;
-        std::string other; // a mineral of no use, quoted
+        std::string other;       // a mineral of no use, quoted
+        bool rutile_row = false; // a rutile analysis: its Zr only
         if (!lay.wide) {
             const std::string_view cell =
                 lay.mineral_col >= 0 ? rows.field(static_cast<std::size_t>(lay.mineral_col))
                                      : std::string_view();
             mineral m = mineral_of(cell, true);
+            rutile_row = lay.only == mineral::unknown && m == mineral::unknown &&
+                         (lay.zr >= 0 || lay.zro2 >= 0) && rutile_of(cell, true);
             // A table of one mineral: a row that names another, or none the reader knows, is
             // not of it; one that names none is.
             if (lay.only != mineral::unknown) {
                 if (cell.empty()) m = lay.only;
                 if (m != lay.only) other = quoted(cell);
-            } else if (m == mineral::unknown) {
+            } else if (m == mineral::unknown && !rutile_row) {
                 others[quoted(cell.empty() ? "(none)" : cell)]++;
                 continue;
             }
             // A row of another mineral is counted alone, as of the table's mineral.
-            k0 = static_cast<std::size_t>(other.empty() ? m : lay.only);
-            if (other.empty() && !lay.unchoosable[k0].empty()) {
+            k0 = rutile_row ? 0 : static_cast<std::size_t>(other.empty() ? m : lay.only);
+            if (other.empty() && !rutile_row && !lay.unchoosable[k0].empty()) {
                 in.error = lay.unchoosable[k0];
                 in.samples.clear();
                 return;
@@ -173,6 +212,7 @@ void read_rows(Rows &rows, const std::string &file, const layout &lay,
             take[k] = other.empty() && chosen(lay, k, field_of);
             any = any || take[k];
         }
+        any = any || rutile_row;
         if (apart) {
             last_sample = in.samples.size();
             in.samples.push_back(sample_input{file, std::string(name), line, {}, {}});
@@ -211,6 +251,16 @@ void read_rows(Rows &rows, const std::string &file, const layout &lay,
         for (const std::size_t c : headless)
             if (!rows.field(c).empty()) headless_used.emplace(c, line);
         candidates.look(rows);
+        if (rutile_row || (lay.wide && lay.zr >= 0)) {
+            const auto zr = read_zr(rows, lay, comma, rutile_row);
+            if (zr.problem)
+                problem.add(where(), *zr.problem, {}, "row");
+            else if (zr.ppm)
+                s.rutile.push_back({*zr.ppm, line});
+            else if (rutile_row)
+                zr_empty_rows.push_back(line);
+            if (rutile_row) continue;
+        }
         for (std::size_t k = k_first; k <= k_last; k++) {
             if (!take[k]) {
                 s.unchosen[k]++;
@@ -324,6 +374,12 @@ void read_rows(Rows &rows, const std::string &file, const layout &lay,
             in.warnings.push_back(file + ": rows of other minerals than " +
                                   mineral_names[static_cast<std::size_t>(lay.only)] +
                                   " left out: " + list(names));
+    }
+    if (!zr_empty_rows.empty()) {
+        std::vector<std::string> lines;
+        for (int l : zr_empty_rows) lines.push_back(std::to_string(l));
+        in.warnings.push_back(file + ": rutile rows without a Zr value above 0 ignored, on line" +
+                              (lines.size() > 1 ? "s " : " ") + list(lines));
     }
     if (!empty_rows.empty()) {
         std::vector<std::string> lines;

@@ -120,6 +120,12 @@ struct analysis {
     std::optional<REAL> total; // the table's own total of the analysis (a Total column), if any
 };
 
+// The Zr of one rutile analysis, ppm by weight, and the line it was read on.
+struct zr_spot {
+    double ppm = 0;
+    int line = 0;
+};
+
 // Where a sample's name comes from: a sample column (or a data file's field), the file (a
 // table without a sample column is one sample), or the row (of a wide table without one).
 enum class sample_naming { column, file, row };
@@ -143,6 +149,7 @@ struct sample_input {
     // The table has no sample column and several analyses of a mineral: the columns that may
     // name its samples (quoted), in order.
     std::optional<std::vector<std::string>> unnamed{};
+    std::vector<zr_spot> rutile{}; // the Zr of each rutile analysis, in the order read
 };
 
 // "FILE line N", or the place of that line that s's table gives it.
@@ -170,6 +177,13 @@ struct file_input {
 // Muscovite, Wm, White mica, Mica; any case. With `numbered`, a name followed by a digit,
 // blank or punctuation (Grt1, grt-rim, Omp 3) counts as that mineral.
 mineral mineral_of(std::string_view field, bool numbered = false);
+
+// Rt, Rut, Rutile, any case; with `numbered` as mineral_of (Rt1, rt-core). A rutile row gives
+// only its Zr (a column Zr, Zr (ppm), Zr ppm or Zr_ppm in ppm, or ZrO2 in wt%).
+bool rutile_of(std::string_view field, bool numbered = false);
+
+// Zr/ZrO2 by mass, 91.224 / 123.222: ZrO2 wt% times 10^4 times this is Zr ppm.
+inline constexpr double zr_per_zro2 = 91.224 / 123.222;
 
 // Spots chosen by a column's value: [MINERAL:]COLUMN=VALUE, for the analyses of one mineral
 // (grt:, cpx:, phe: or any of its names) or of all when `of` is unknown. Column and value are

@@ -103,14 +103,37 @@ outcome<pt> intersect(const line &thermometer, const lnk_function &lnk, double p
     return {{}, "no intersection with the barometer within the steps allowed"};
 }
 
+fitted fit_checked(const lnk_function &lnk, const fit_points &at) {
+    constexpr double exact = 1e-9; // misfit of ln K within which the form is taken as exact
+    fitted f{fit(lnk, at)};
+    f.closed = f.form && misfit(lnk, *f.form.value, at) <= exact;
+    return f;
+}
+
+outcome<pt> intersect(const line &thermometer, const lnk_function &lnk, const fitted &f,
+                      const fit_points &at) {
+    if (f.closed) return intersect(thermometer, *f.form.value);
+    // Iterate, from the meeting point of the fitted form when there is one.
+    double start = (at.p1_kbar + at.p2_kbar) / 2;
+    if (f.form) {
+        const outcome<pt> guess = meet(thermometer, *f.form.value);
+        if (guess && std::isfinite(guess.value->p_kbar)) start = guess.value->p_kbar;
+    }
+    return intersect(thermometer, lnk, start);
+}
+
 std::array<outcome<pt>, n_calibrations> intersect_all(const outcome<exchange> &cpx_pair,
                                                       const outcome<exchange> &phe_pair,
                                                       const lnk_function &lnk,
                                                       const fit_points &at) {
-    constexpr double exact = 1e-9; // misfit of ln K within which the form is taken as exact
+    return intersect_all(cpx_pair, phe_pair, lnk, fit_checked(lnk, at), at);
+}
+
+std::array<outcome<pt>, n_calibrations> intersect_all(const outcome<exchange> &cpx_pair,
+                                                      const outcome<exchange> &phe_pair,
+                                                      const lnk_function &lnk, const fitted &f,
+                                                      const fit_points &at) {
     std::array<outcome<pt>, n_calibrations> found{};
-    const outcome<lnk_form> form = fit(lnk, at);
-    const bool closed = form && misfit(lnk, *form.value, at) <= exact;
     for (const calibration &c : calibrations) {
         outcome<pt> &r = found[index(c.id)];
         const outcome<exchange> &pair = c.pair == mineral_pair::grt_cpx ? cpx_pair : phe_pair;
@@ -123,17 +146,7 @@ std::array<outcome<pt>, n_calibrations> intersect_all(const outcome<exchange> &c
             r = {{}, l.why};
             continue;
         }
-        if (closed) {
-            r = intersect(*l.value, *form.value);
-            continue;
-        }
-        // Iterate, from the meeting point of the fitted form when there is one.
-        double start = (at.p1_kbar + at.p2_kbar) / 2;
-        if (form) {
-            const outcome<pt> guess = meet(*l.value, *form.value);
-            if (guess && std::isfinite(guess.value->p_kbar)) start = guess.value->p_kbar;
-        }
-        r = intersect(*l.value, lnk, start);
+        r = intersect(*l.value, lnk, f, at);
     }
     return found;
 }

@@ -307,4 +307,19 @@ std::array<outcome<pt>, n_calibrations> intersect_all(const outcome<exchange> &c
                                                       const lnk_function &lnk,
                                                       const fit_points &at = {});
 
+// The same in two steps, so that other thermometers (Zr in rutile) meet the barometer of the
+// same fit: ln K fitted and checked once, then each thermometer against it, in closed form
+// where the fit is exact, else iterated from the closed-form answer.
+struct fitted {
+    outcome<lnk_form> form;
+    bool closed = false;
+};
+fitted fit_checked(const lnk_function &lnk, const fit_points &at = {});
+outcome<pt> intersect(const line &thermometer, const lnk_function &lnk, const fitted &f,
+                      const fit_points &at = {});
+std::array<outcome<pt>, n_calibrations> intersect_all(const outcome<exchange> &cpx_pair,
+                                                      const outcome<exchange> &phe_pair,
+                                                      const lnk_function &lnk, const fitted &f,
+                                                      const fit_points &at = {});
+
 } // namespace varno96::thermometry

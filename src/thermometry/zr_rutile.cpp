@@ -217,6 +217,11 @@ outcome<zr_point> zr_intersect(zr_key k, double zr_ppm, const lnk_function &lnk,
     return choose(k, zr_ppm, [&](const line &l) { return intersect(l, lnk, p_start_kbar); });
 }
 
+outcome<zr_point> zr_intersect(zr_key k, double zr_ppm, const lnk_function &lnk, const fitted &f,
+                               const fit_points &at) {
+    return choose(k, zr_ppm, [&](const line &l) { return intersect(l, lnk, f, at); });
+}
+
 std::string range_note(zr_key k, double t_c, double p_kbar) {
     return range_note(about(k).stated, {t_c, p_kbar});
 }

@@ -172,6 +172,9 @@ outcome<zr_point> zr_intersect(zr_key k, double zr_ppm, const lnk_form &form);
 // The same by iteration on any ln K (intersect, from p_start_kbar).
 outcome<zr_point> zr_intersect(zr_key k, double zr_ppm, const lnk_function &lnk,
                                double p_start_kbar);
+// The same against ln K fitted once (fit_checked), as intersect_all takes it.
+outcome<zr_point> zr_intersect(zr_key k, double zr_ppm, const lnk_function &lnk, const fitted &f,
+                               const fit_points &at = {});
 // The note for a point outside the conditions of the calibration's experiments; empty inside.
 std::string range_note(zr_key k, double t_c, double p_kbar);
 

@@ -245,6 +245,13 @@ TEST(FerricInRuns, OnceGivesTheRowsOfBefore) {
                          {"T_" + k + "_" + stat + "_C", "P_" + k + "_" + stat + "_kbar"});
         since.push_back("n_" + k);
     }
+    for (const varno96::thermometry::zr_calibration &c : varno96::thermometry::zr_calibrations) {
+        const std::string k(c.name); // every column of the Zr-in-rutile keys, all empty here
+        for (const char *stat : {"", "_sd", "_mean", "_p16", "_p50", "_p84"})
+            since.insert(since.end(),
+                         {"T_" + k + stat + "_C", "P_" + k + stat + "_kbar"});
+        since.insert(since.end(), {"rho_" + k, "n_" + k});
+    }
     std::sort(added.begin(), added.end());
     std::sort(since.begin(), since.end());
     EXPECT_EQ(added, since);

@@ -274,7 +274,7 @@ TEST(Intersection, SuiteSubstitutedBackIntoBothEquations) {
     for (int model : {1, 2, 3, 4, 5, 7})
         for (const sample_wt &in : samples) {
             choices how;
-            how.model = model, how.t_c = 650, how.thermometers = all;
+            how.model = model, how.t_c = 650, how.thermometers = {all.begin(), all.end()};
             const sample_result r = compute_sample(in, how);
             if (!r.ok) continue;
             ASSERT_EQ(r.intersections.size(), all.size());
@@ -331,15 +331,18 @@ TEST(Intersection, ThermometersChangeNoOtherCellAndFollowTheSeed) {
 TEST(Options, ThermometerLists) {
     const struct {
         const char *list;
-        std::optional<std::vector<key>> keys;
+        std::optional<std::vector<any_key>> keys;
     } cases[] = {
-        {"KR00", std::vector{key::kr00}},
-        {"kr00, eg79 ,KR00", std::vector{key::eg79, key::kr00}},
-        {"GH82,P85,", std::vector{key::p85, key::gh82}},
+        {"KR00", std::vector<any_key>{key::kr00}},
+        {"kr00, eg79 ,KR00", std::vector<any_key>{key::eg79, key::kr00}},
+        {"GH82,P85,", std::vector<any_key>{key::p85, key::gh82}},
+        {"k20,TPE07,kr00", std::vector<any_key>{key::kr00, zr_key::tpe07, zr_key::k20}},
         {"ALL",
-         std::vector{key::eg79, key::p85, key::k88, key::a94, key::kr00, key::kr78, key::gh82}},
+         std::vector<any_key>{key::eg79, key::p85, key::k88, key::a94, key::kr00, key::kr78,
+                              key::gh82, zr_key::tpe07, zr_key::wwt06, zr_key::fw07, zr_key::k20}},
         {"All,KR78",
-         std::vector{key::eg79, key::p85, key::k88, key::a94, key::kr00, key::kr78, key::gh82}},
+         std::vector<any_key>{key::eg79, key::p85, key::k88, key::a94, key::kr00, key::kr78,
+                              key::gh82, zr_key::tpe07, zr_key::wwt06, zr_key::fw07, zr_key::k20}},
         {"", std::nullopt},
         {" , ", std::nullopt},
         {"KR00,XX", std::nullopt},
@@ -348,8 +351,8 @@ TEST(Options, ThermometerLists) {
     };
     for (const auto &c : cases) EXPECT_EQ(thermometers_of(c.list), c.keys) << c.list;
     EXPECT_EQ(range_words(option_named("thermometers")),
-              "must be all or keys from EG79, P85, K88, A94, KR00, KR78, GH82, separated by "
-              "commas");
+              "must be all or keys from EG79, P85, K88, A94, KR00, KR78, GH82, TPE07, WWT06, FW07, "
+              "K20, separated by commas");
 }
 
 // A clinopyroxene without iron gives the garnet-clinopyroxene calibrations no K_D: their cells

@@ -116,6 +116,16 @@ val references() {
         v.set("error", thermometry::stated_text(c.stated.error));
         calibrations.call<void>("push", v);
     }
+    for (const thermometry::zr_calibration &c : thermometry::zr_calibrations) {
+        val v = val::object();
+        v.set("key", std::string(c.name));
+        v.set("cited", std::string(c.cited));
+        v.set("reference", reference_text(c.citation));
+        v.set("note", std::string(c.note));
+        v.set("range", thermometry::stated_text(c.stated.range));
+        v.set("error", thermometry::stated_text(c.stated.error));
+        calibrations.call<void>("push", v);
+    }
     val out = val::object();
     out.set("models", models);
     out.set("calibrations", calibrations);
