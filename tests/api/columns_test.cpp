@@ -6,8 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
+#include <regex>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -38,6 +42,41 @@ TEST(Columns, EachIsDocumentedAndMade) {
             EXPECT_EQ(c.value != nullptr, c.kind != column::text) << c.name;
             EXPECT_TRUE(c.unit.empty() || c.kind == column::number) << c.name;
         }
+}
+
+// A series' statistics carry the digits of its mean, and a thermometer's those of its value: a
+// percentile written with other digits than the mean beside it reads as more or less precise.
+TEST(Columns, StatisticsOfARunSeriesHaveItsDigits) {
+    const std::regex stat(R"(([TP](2|_\{key\}))_(mean|sd|p16|p50|p84)_(C|kbar))");
+    std::map<std::string, std::set<int>> digits; // by series and unit
+    std::map<std::string, int> values;
+    for (const column_spec &c : result_column_table()) {
+        const std::string name(c.name);
+        std::smatch m;
+        if (std::regex_match(name, m, stat)) digits[m[1].str() + m[4].str()].insert(c.decimals);
+        if (name == "T_{key}_C" || name == "P_{key}_kbar") values[name] = c.decimals;
+    }
+    ASSERT_EQ(digits.size(), 4u); // T2, P2 and each thermometer's T and P
+    for (const auto &[series, d] : digits) EXPECT_EQ(d.size(), 1u) << series;
+    EXPECT_EQ(*digits["T_{key}C"].begin(), values["T_{key}_C"]);
+    EXPECT_EQ(*digits["P_{key}kbar"].begin(), values["P_{key}_kbar"]);
+}
+
+// Progress is said as the rows are made, and once at the end with every row made.
+TEST(Columns, ProgressEndsAtEveryRow) {
+    const std::vector<table_text> suite{{"SUITE.PRN", test::suite_text()},
+                                        {"AGAIN.PRN", test::suite_text()}};
+    batch_options o;
+    o.model = 7, o.temperature = 650;
+    std::vector<std::pair<std::size_t, std::size_t>> said;
+    const batch_result r = compute_batch(
+        suite, o, false, 1, [&](std::size_t i, std::size_t n) { said.emplace_back(i, n); });
+    ASSERT_FALSE(said.empty());
+    EXPECT_EQ(said.back(), std::make_pair(r.rows.size(), r.rows.size()));
+    for (std::size_t j = 1; j < said.size(); j++) EXPECT_LE(said[j - 1].first, said[j].first);
+    EXPECT_EQ(
+        std::count_if(said.begin(), said.end(), [](const auto &p) { return p.first == p.second; }),
+        1);
 }
 
 // Under any options, the columns are distinct, each one of those any batch can write, and each
