@@ -106,7 +106,8 @@ val result_column_values(const std::vector<column> &columns, const batch_options
 val references() {
     val models = val::array(), calibrations = val::array();
     for (int i = 1; i <= NMODELS; i++) models.call<void>("push", garnet_model_reference(i));
-    for (const thermometry::calibration &c : thermometry::calibrations) {
+    // The exchange calibrations and the Zr-in-rutile ones alike.
+    const auto add = [&](const auto &c) {
         val v = val::object();
         v.set("key", std::string(c.name));
         v.set("cited", std::string(c.cited));
@@ -115,17 +116,9 @@ val references() {
         v.set("range", thermometry::stated_text(c.stated.range));
         v.set("error", thermometry::stated_text(c.stated.error));
         calibrations.call<void>("push", v);
-    }
-    for (const thermometry::zr_calibration &c : thermometry::zr_calibrations) {
-        val v = val::object();
-        v.set("key", std::string(c.name));
-        v.set("cited", std::string(c.cited));
-        v.set("reference", reference_text(c.citation));
-        v.set("note", std::string(c.note));
-        v.set("range", thermometry::stated_text(c.stated.range));
-        v.set("error", thermometry::stated_text(c.stated.error));
-        calibrations.call<void>("push", v);
-    }
+    };
+    for (const thermometry::calibration &c : thermometry::calibrations) add(c);
+    for (const thermometry::zr_calibration &c : thermometry::zr_calibrations) add(c);
     val out = val::object();
     out.set("models", models);
     out.set("calibrations", calibrations);
