@@ -76,7 +76,7 @@ TEST(Plausibility, EachSuspectResultKeepsItsNumbersAndSaysWhy) {
         EXPECT_FALSE(row.at(5).text.empty()) << c.what; // P_kbar kept
         const auto named = [&](std::string_view name) {
             const auto at_name = std::find_if(r.columns.begin(), r.columns.end(),
-                                        [&](const column &k) { return k.name == name; });
+                                              [&](const column &k) { return k.name == name; });
             return static_cast<std::size_t>(at_name - r.columns.begin());
         };
         EXPECT_EQ(named("P_kbar"), 5u);

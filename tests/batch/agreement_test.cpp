@@ -235,9 +235,9 @@ TEST(FerricInRuns, OnceGivesTheRowsOfBefore) {
     for (const std::string &name : got.header)
         if (std::find(want.header.begin(), want.header.end(), name) == want.header.end())
             added.push_back(name);
-    std::vector<std::string> since{"lna_jd", "P_min_jd_kbar", // the lowest pressure
-                                   "P2_p16_kbar", "P2_p50_kbar", "P2_p84_kbar", "T2_p16_C",
-                                   "T2_p50_C",    "T2_p84_C",    "rho2"};
+    std::vector<std::string> since{"lna_jd",      "P_min_jd_kbar", // the lowest pressure
+                                   "P2_p16_kbar", "P2_p50_kbar",   "P2_p84_kbar", "T2_p16_C",
+                                   "T2_p50_C",    "T2_p84_C",      "rho2"};
     for (const varno96::thermometry::calibration &c : varno96::thermometry::calibrations) {
         const std::string k(c.name);
         for (const char *stat : {"mean", "p16", "p50", "p84"})
@@ -248,8 +248,7 @@ TEST(FerricInRuns, OnceGivesTheRowsOfBefore) {
     for (const varno96::thermometry::zr_calibration &c : varno96::thermometry::zr_calibrations) {
         const std::string k(c.name); // every column of the Zr-in-rutile keys, all empty here
         for (const char *stat : {"", "_sd", "_mean", "_p16", "_p50", "_p84"})
-            since.insert(since.end(),
-                         {"T_" + k + stat + "_C", "P_" + k + stat + "_kbar"});
+            since.insert(since.end(), {"T_" + k + stat + "_C", "P_" + k + stat + "_kbar"});
         since.insert(since.end(), {"rho_" + k, "n_" + k});
     }
     std::sort(added.begin(), added.end());

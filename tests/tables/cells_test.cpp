@@ -467,7 +467,8 @@ TEST(Messages, ReaderNotesReachTheNoteColumn) {
         const auto note = std::find_if(columns.begin(), columns.end(),
                                        [](const column &c) { return c.name == "note"; });
         ASSERT_NE(note, columns.end());
-        EXPECT_EQ(test::without_cpx_ferric(cells.at(static_cast<std::size_t>(note - columns.begin())).text),
+        EXPECT_EQ(test::without_cpx_ferric(
+                      cells.at(static_cast<std::size_t>(note - columns.begin())).text),
                   "F.csv line 2, column K2O: -0.02 below background, read as 0, and 1 more cell "
                   "like it; total iron given as Fe2O3 read as FeO (x 0.89981)");
     }

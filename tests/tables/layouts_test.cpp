@@ -495,7 +495,8 @@ TEST(Example, EpmaExportIsTheSuiteSpotBySpot) {
     }
     // Cells below detection, written both ways; the words named in the notes.
     EXPECT_NE(text.find(",b.d.l.,"), std::string::npos);
-    EXPECT_NE(got.rows[0][column_at(got, "note")].text.find("column K2O: \"b.d.l.\" below detection, read as 0"),
+    EXPECT_NE(got.rows[0][column_at(got, "note")].text.find(
+                  "column K2O: \"b.d.l.\" below detection, read as 0"),
               std::string::npos);
     EXPECT_NE(text.find(",,"), std::string::npos);
 }

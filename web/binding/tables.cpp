@@ -47,7 +47,8 @@ val option_value_of(const option_spec &s) {
     std::string choices(s.page_choices);
     // The model's menu: the titles of the models, as the dialogue's menu numbers them.
     if (s.field == option_field(&batch_options::model))
-        for (int i = 1; i <= NMODELS; i++) choices += "|" + std::to_string(i) + ": " + model_title(i);
+        for (int i = 1; i <= NMODELS; i++)
+            choices += "|" + std::to_string(i) + ": " + model_title(i);
     v.set("pageChoices", choices);
     return v;
 }
