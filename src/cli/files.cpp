@@ -142,7 +142,7 @@ void remove_temporaries_on_signals() {
         struct sigaction now {};
         now.sa_handler = remove_temporaries;
         sigemptyset(&now.sa_mask);
-        now.sa_flags = SA_RESETHAND | SA_NODEFER;
+        now.sa_flags = static_cast<int>(SA_RESETHAND | SA_NODEFER); // unsigned in glibc
         ::sigaction(signal, &now, nullptr);
     }
 }
