@@ -33,7 +33,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     // Bytes after the header that are mostly control characters make the file binary, refused
     // whole before any header is read.
     if (read.error == "fuzz.PRN: not a text table" && read.warnings.empty()) return 0;
-    if (!read.error.empty() || !read.warnings.empty())
+    // Bytes that are no UTF-8 are read as Windows-1252 and said once: a word on the text, not
+    // on its header.
+    const std::string recoded = "fuzz.PRN: the text is not UTF-8: read as Windows-1252";
+    bool other_warning = false;
+    for (const std::string &w : read.warnings)
+        other_warning = other_warning || !w.starts_with(recoded);
+    if (!read.error.empty() || other_warning)
         varno96::fuzz::finding("a header of the data-file layout is not taken as one");
     return 0;
 }
