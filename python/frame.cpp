@@ -76,6 +76,13 @@ call_result run_call(std::vector<call_input> &inputs, const call_options &c) {
             throw std::invalid_argument("temperature: no value for sample " + u.in->name);
         return it->second;
     };
+    if (c.zr_all || !c.sample_zr.empty())
+        hooks.zr_ppm = [&](const sample_unit &u) -> std::optional<double> {
+            if (c.zr_all) return c.zr_all;
+            const auto it = c.sample_zr.find(u.in->name);
+            if (it == c.sample_zr.end()) return std::nullopt;
+            return it->second;
+        };
     std::vector<table_text> one;
     if (o.join) { // the inputs read as one table: one batch, its rows those of no one input
         for (call_input &in : inputs) {

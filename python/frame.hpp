@@ -33,6 +33,10 @@ struct call_options {
     // `by_sample` false: batch.temperature for every sample.
     bool by_sample = false;
     std::map<std::string, double> sample_temperatures;
+    // The Zr of the rutile (ppm) of every sample, or of each by name, in place of the table's
+    // rutile rows; neither: the rows'.
+    std::optional<double> zr_all;
+    std::map<std::string, double> sample_zr;
     // Called between rows now and then; an exception from it ends the call.
     std::function<void()> check;
 };

@@ -69,7 +69,7 @@ struct input {
     // A frame made of one frame per mineral: (mineral, first row, index labels as Python
     // shows them) of each, so that a message names the frame and row the reader gave.
     std::vector<std::tuple<std::string, std::size_t, std::vector<std::string>>> parts;
-    // A frame of one mineral (its keyword: garnet, cpx or mica), said as `said_as`, its
+    // A frame of one mineral (its keyword: garnet, cpx, mica or rutile), said as `said_as`, its
     // samples named by the column `sample_column`; empty: a frame of any minerals.
     std::string mineral, said_as, sample_column;
 };
@@ -124,7 +124,10 @@ frame_input frame_of(const input &in) {
         };
     f.table.said_as = in.said_as;
     f.table.sample_column = in.sample_column;
-    if (!in.mineral.empty()) f.table.only = mineral_of(in.mineral);
+    if (!in.mineral.empty()) {
+        f.table.rutile_only = rutile_of(in.mineral);
+        if (!f.table.rutile_only) f.table.only = mineral_of(in.mineral);
+    }
     if (in.columns.size() != in.column_names.size())
         throw py::value_error("one name per column expected");
     for (std::size_t c = 0; c < in.columns.size(); c++) {
@@ -236,7 +239,8 @@ py::list pair_columns_of_any() {
 }
 
 py::dict compute(const std::vector<input> &items, const py::dict &options,
-                 const py::object &temperatures, bool with_pairs, std::size_t part) {
+                 const py::object &temperatures, bool with_pairs, std::size_t part,
+                 const py::object &zr) {
     call_options c;
     batch_options &o = c.batch;
     o = options_of<batch_options>(batch_option_table, options);
@@ -244,6 +248,10 @@ py::dict compute(const std::vector<input> &items, const py::dict &options,
         c.by_sample = true;
         c.sample_temperatures = temperatures.cast<std::map<std::string, double>>();
     }
+    if (py::isinstance<py::dict>(zr))
+        c.sample_zr = zr.cast<std::map<std::string, double>>();
+    else if (!zr.is_none())
+        c.zr_all = zr.cast<double>();
     if (const std::string why = option_error(o); !why.empty()) throw py::value_error(why);
     c.jobs = static_cast<unsigned>(o.jobs.value_or(1));
     c.with_pairs = with_pairs;
@@ -389,7 +397,7 @@ PYBIND11_MODULE(_varno96, m) {
         .def_readwrite("said_as", &varno96::input::said_as)
         .def_readwrite("sample_column", &varno96::input::sample_column);
     m.def("compute", &varno96::compute, "inputs"_a, "options"_a, "temperatures"_a = py::none(),
-          "pairs"_a = false, "part"_a = 65536,
+          "pairs"_a = false, "part"_a = 65536, "zr"_a = py::none(),
           "Reads and computes the tables `inputs`; see varno96.compute.");
     m.def("columns", &varno96::every_column,
           "Every column a result can have: name, kind, unit, decimals, meaning, option, role, "

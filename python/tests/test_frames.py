@@ -186,6 +186,52 @@ def test_one_frame_per_mineral():
         varno96.compute(**clash, on=" Sample", model=7, temperature=650)
 
 
+def test_rutile_frame_and_zr_per_sample():
+    """A frame of rutile beside the others, or beside data, reads as the rutile rows of one
+    table; Zr given per sample is a rutile row of that Zr, its note saying what it replaced."""
+    table = pd.read_csv(os.path.join(EXAMPLES, "RUTILE.csv"))
+    kw = dict(model=7, temperature=650, combine="mean", thermometers="TPE07,WWT06",
+              monte_carlo=True, seed=-7)
+    rutile = table["Mineral"].str.lower().isin(["rt", "rutile", "rut"])
+    with warnings.catch_warnings():
+        warnings.simplefilter("ignore")
+        expected = varno96.compute(table, **kw)
+        frames = {k: table[table["Mineral"] == m] for k, m in
+                  (("garnet", "Grt"), ("cpx", "Cpx"), ("mica", "Phe"))}
+        mixed = pd.concat([table[rutile].drop(columns="Mineral"), table[:1]])  # a garnet too
+        by_frame = varno96.compute(**frames, rutile=mixed, on="Sample", **kw)
+        with_data = varno96.compute(table[~rutile], rutile=table[rutile], on="Sample", **kw)
+    numbers = [c for c in expected.columns if c != "note" and c in by_frame.columns]
+    assert_same(by_frame[numbers], expected[numbers])
+    assert_same(with_data[numbers], expected[numbers])
+    with pytest.warns(varno96.TableWarning, match=r"rutile frame: rows of other minerals than "
+                      r"rutile left out: \"Grt\" \(1\)"):
+        varno96.compute(**frames, rutile=mixed, on="Sample", **kw)
+    with pytest.raises(ValueError, match="rutile frame line 1: no column of the rutile's Zr"):
+        varno96.compute(**frames, rutile=table[rutile][["Sample", "TiO2"]], on="Sample", **kw)
+
+    # Zr per sample: as one rutile row of that Zr; for every sample at once; keys checked.
+    one_spot = pd.concat([table[~rutile], pd.DataFrame({"Sample": ["EC1", "B12"],
+                                                        "Mineral": "Rt", "Zr (ppm)": 150.0})])
+    with warnings.catch_warnings():
+        warnings.simplefilter("ignore")
+        spot = varno96.compute(one_spot, **kw)
+        given = varno96.compute(table, zr_ppm={"EC1": 150, "B12": 150.0}, **kw)
+        everywhere = varno96.compute(table[~rutile], zr_ppm=150, **kw)
+    assert_same(given.drop(index="A7")[numbers], spot.drop(index="A7")[numbers])
+    assert_same(given.loc[["A7"], numbers], expected.loc[["A7"], numbers])
+    assert_same(everywhere.loc[["EC1", "B12"], numbers], spot.loc[["EC1", "B12"], numbers])
+    assert "Zr in rutile as given, not from its 3 rutile rows" in given.loc["EC1", "note"]
+    assert "as given" not in given.loc["B12", "note"]
+    with pytest.warns(varno96.TableWarning, match=r"zr_ppm has values for keys that name no "
+                      r"sample: \['EC2'\]"):
+        varno96.compute(table, zr_ppm={"EC2": 150}, **kw)
+    for bad, error in ((0, ValueError), (float("nan"), ValueError), ("150", TypeError),
+                       ({"EC1": -3}, ValueError), ({}, ValueError)):
+        with pytest.raises(error, match="zr_ppm"):
+            varno96.compute(table, zr_ppm=bad, **kw)
+
+
 def test_temperature_per_sample_is_separate_calls():
     long = suite_long()
     temperatures = {s: 600.0 + 25 * i for i, s in enumerate(long["Sample"].unique())}

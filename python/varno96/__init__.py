@@ -89,9 +89,33 @@ def _temperatures(temperature):
     return out
 
 
-def _run(data, minerals, name, with_pairs, options):
-    given = {k: v for k, v in minerals.items() if v is not None}
+def _zr_ppm(zr_ppm):
+    """The Zr of the rutile: one value in ppm for every sample, or a dict of one per sample
+    name; None for the table's rutile rows."""
+    def checked(value, label):
+        if isinstance(value, (bool, np.bool_)) or not isinstance(value, (int, float, np.number)):
+            raise TypeError(f"{label} must be a number of ppm, got {value!r}")
+        if not np.isfinite(value) or value <= 0:
+            raise ValueError(f"{label} must be a number of ppm above 0, got {value!r}")
+        return float(value)
+    if zr_ppm is None:
+        return None
+    if not _frames.is_mapping(zr_ppm):
+        return checked(zr_ppm, "zr_ppm")
+    if isinstance(zr_ppm, pd.Series) and not zr_ppm.index.is_unique:
+        duplicated = zr_ppm.index[zr_ppm.index.duplicated()].unique().tolist()
+        raise ValueError(f"zr_ppm must have one value per sample, got several for {duplicated}")
+    out = {str(k): checked(v, f"zr_ppm[{k!r}]") for k, v in zr_ppm.items()}
+    if not out:
+        raise ValueError("zr_ppm must have a value per sample, got an empty mapping")
+    return out
+
+
+def _run(data, minerals, name, with_pairs, options, zr_ppm=None):
+    rutile = minerals.get("rutile")
+    given = {k: v for k, v in minerals.items() if v is not None and k != "rutile"}
     on = options["on"]
+    zr = _zr_ppm(zr_ppm)
     per_sample = _temperatures(options["temperature"])
     # A key per mineral (a dict) is the frames' own; the sample column is set on each.
     checked = _OPTIONS.checked({k: (0.0 if k == "temperature" and per_sample is not None
@@ -108,17 +132,27 @@ def _run(data, minerals, name, with_pairs, options):
         inputs = _frames.per_mineral_inputs(minerals, on, name)
         checked["join"] = True  # the frames are one table
     elif data is None:
-        raise TypeError("data, or garnet=, cpx= and mica=, must be given")
+        raise TypeError("data, or garnet=, cpx= and mica=, must be given"
+                        + (" with rutile=" if rutile is not None else ""))
     else:
         items, inputs = _frames.table_inputs(data, name, per_sample)
+        if rutile is not None:
+            # The rutile frame is read as one table with the data, joined by sample.
+            inputs += _frames.per_mineral_inputs({"rutile": rutile}, on, name, (_frames.RUTILE,))
+            checked["join"] = True
     temperatures = None if per_sample is None else {str(k): v for k, v in per_sample.items()}
-    result = _compute(inputs, checked, temperatures, pairs=with_pairs, part=_PART)
+    result = _compute(inputs, checked, temperatures, pairs=with_pairs, part=_PART, zr=zr)
     for message in result["messages"]:
         warnings.warn(message, TableWarning, stacklevel=4)
     if per_sample is not None:
         unused = _unused_keys(per_sample, items, result)
         if unused:
             warnings.warn(f"temperature has values for keys that name no sample: {unused}",
+                          TableWarning, stacklevel=4)
+    if isinstance(zr, dict):
+        unused = _unused_keys(zr, items, result)
+        if unused:
+            warnings.warn(f"zr_ppm has values for keys that name no sample: {unused}",
                           TableWarning, stacklevel=4)
     # As the command line ends: how many rows have no result, then the fix for several analyses.
     if result["summary"]:
@@ -129,6 +163,8 @@ def _run(data, minerals, name, with_pairs, options):
     given = dict(options, jobs=checked["jobs"])
     if per_sample is not None:
         given["temperature"] = dict(per_sample)
+    if zr is not None:
+        given["zr_ppm"] = zr
     result["attrs"] = {"release": __version__, "options": given, "seed": result["seed"],
                        "uncertainty": checked["uncertainty"]}
     return items, result
@@ -148,11 +184,12 @@ def _unused_keys(per_sample, items, result):
 # The arguments besides the options: the data, and its name or its frames per mineral.
 _DATA = [inspect.Parameter("data", inspect.Parameter.POSITIONAL_OR_KEYWORD, default=None)]
 _INPUTS = [inspect.Parameter(k, inspect.Parameter.KEYWORD_ONLY, default=None)
-           for k in ("name", "garnet", "cpx", "mica")]
+           for k in ("name", "garnet", "cpx", "mica", "rutile", "zr_ppm")]
 
 
 @_OPTIONS.keywords(before=_DATA, after=_INPUTS)
-def compute(options, data=None, name=None, garnet=None, cpx=None, mica=None):
+def compute(options, data=None, name=None, garnet=None, cpx=None, mica=None, rutile=None,
+            zr_ppm=None):
     """Compute every sample of a table of analyses, as ``varno96-batch`` does.
 
     Parameters
@@ -226,6 +263,17 @@ def compute(options, data=None, name=None, garnet=None, cpx=None, mica=None):
         ``combine`` says), matched on the column ``on``. An oxide column is read whatever
         its synonym or mineral suffix (``SiO2_Gt``, ``FeOt``); blanks around the headers are
         dropped.
+    rutile : pandas.DataFrame, optional
+        The rutile analyses of the samples, for the Zr-in-rutile thermometers: a column of Zr
+        in ppm (``Zr``, ``Zr (ppm)``, ``Zr_ppm``) or of ZrO2 in wt%, matched on ``on`` (by
+        default its index) as ``garnet``, ``cpx`` and ``mica`` are; with ``data`` read as one
+        table with it (as ``join`` reads a list). Rows naming another mineral in a mineral
+        column are left out, and said; its other columns (TiO2, ...) are not used.
+    zr_ppm : float, dict or pandas.Series, optional
+        The Zr of the rutile in ppm, for every sample, or one per sample by the sample's name,
+        in place of any rutile rows (a sample's note says when it has some): the
+        Zr-in-rutile thermometers take it as one spot, perturbed in the Monte-Carlo runs only
+        by ``zr_uncertainty``.
     on : str or dict, optional
         The column naming the samples, case and blanks ignored (by default the first of
         ``Sample``, ``Sample ID``, ``Sample No.``, ``Rock``, ``Rock ID``, ``Specimen``,
@@ -293,8 +341,8 @@ def compute(options, data=None, name=None, garnet=None, cpx=None, mica=None):
     A sample with several analyses of a mineral has no result unless ``combine`` says how to
     use them; a TableWarning then names the fix.
     """
-    minerals = dict(garnet=garnet, cpx=cpx, mica=mica)
-    items, result = _run(data, minerals, name, False, options)
+    minerals = dict(garnet=garnet, cpx=cpx, mica=mica, rutile=rutile)
+    items, result = _run(data, minerals, name, False, options, zr_ppm)
     index = _frames.result_index(items, result, result["values"], result["columns"])
     rows = _frames.result_frame(result["columns"], result["values"], result["block"], index)
     rows.attrs["varno96"] = result["attrs"]
@@ -302,7 +350,8 @@ def compute(options, data=None, name=None, garnet=None, cpx=None, mica=None):
 
 
 @_OPTIONS.keywords(before=_DATA, after=_INPUTS, monte_carlo=True)
-def pairs(options, data=None, name=None, garnet=None, cpx=None, mica=None):
+def pairs(options, data=None, name=None, garnet=None, cpx=None, mica=None, rutile=None,
+          zr_ppm=None):
     """The Monte-Carlo temperature-pressure pairs of every sample, as ``varno96-batch --pt``
     writes them.
 
@@ -328,8 +377,8 @@ def pairs(options, data=None, name=None, garnet=None, cpx=None, mica=None):
         _OPTIONS.value("monte_carlo", monte_carlo)
         raise ValueError("monte_carlo must be True for the pairs, which are those of the "
                          "Monte-Carlo runs")
-    minerals = dict(garnet=garnet, cpx=cpx, mica=mica)
-    _, result = _run(data, minerals, name, True, options)
+    minerals = dict(garnet=garnet, cpx=cpx, mica=mica, rutile=rutile)
+    _, result = _run(data, minerals, name, True, options, zr_ppm)
     runs = _frames.result_frame(result["pair_columns"], result["pairs"], result["pair_block"])
     runs.attrs["varno96"] = result["attrs"]
     return runs

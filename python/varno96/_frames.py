@@ -71,6 +71,8 @@ def frame_input(name, frame, temperature=None, parts=None):
 
 
 MINERALS = (("garnet", "Grt"), ("cpx", "Cpx"), ("mica", "Phe"))
+# A frame of rutile analyses may come with them: only its Zr is read.
+RUTILE = ("rutile", "Rt")
 
 
 def _plain(name):
@@ -91,14 +93,16 @@ def _matching(key_name, frame):
     return None
 
 
-def per_mineral_inputs(frames, on, name):
-    """One frame per mineral (garnet, cpx, mica) as inputs read as one table: each of its
-    mineral alone (rows naming another in a mineral column left out, and said), the key column
-    `on` (one name, or a dict of one per mineral; by default each frame's index) naming the
-    samples, the other columns as they are; a message names the frame and its row."""
+def per_mineral_inputs(frames, on, name, kinds=MINERALS + (RUTILE,)):
+    """One frame per mineral (garnet, cpx, mica; rutile if given) as inputs read as one table:
+    each of its mineral alone (rows naming another in a mineral column left out, and said), the
+    key column `on` (one name, or a dict of one per mineral; by default each frame's index)
+    naming the samples, the other columns as they are; a message names the frame and its row."""
     inputs = []
-    for keyword, mineral in MINERALS:
+    for keyword, mineral in kinds:
         frame = frames.get(keyword)
+        if frame is None and keyword == RUTILE[0]:
+            continue
         if frame is None:
             raise TypeError(f"{keyword}: a DataFrame of {keyword} analyses is needed with "
                             "garnet=, cpx= and mica=")

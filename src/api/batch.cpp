@@ -159,7 +159,8 @@ batch_summary run(const std::vector<table_text> &inputs, const batch_options &o,
     }
     if (spread == &own && hooks.message)
         if (const std::string w = own.warning(said_in); !w.empty()) hooks.message(message_line(w));
-    for (const sample_input &s : samples) out.rows += unit_count(s, o.combine);
+    const bool per_rutile_spot = o.combine == combine_mode::each && asks_zr(o);
+    for (const sample_input &s : samples) out.rows += unit_count(s, o.combine, per_rutile_spot);
     // The samples a part at a time, each part's analyses and units let go once computed: a
     // unit holds its analyses again, and a table of many samples would be held twice.
     constexpr std::size_t part_size = 4096;
@@ -171,7 +172,8 @@ batch_summary run(const std::vector<table_text> &inputs, const batch_options &o,
                         static_cast<std::ptrdiff_t>(std::min(samples.size(), first + part_size));
         const std::vector<sample_input> part(std::make_move_iterator(from),
                                              std::make_move_iterator(to));
-        std::vector<sample_unit> units = sample_units(part, o.combine, hooks.words, chosen);
+        std::vector<sample_unit> units =
+            sample_units(part, o.combine, hooks.words, chosen, per_rutile_spot);
         for (const sample_unit &u : units) out.several += u.several;
         if (hooks.temperature)
             for (sample_unit &u : units)
@@ -180,6 +182,16 @@ batch_summary run(const std::vector<table_text> &inputs, const batch_options &o,
                         ? 0
                         : input_of[first + static_cast<std::size_t>(u.in - part.data())],
                     u);
+        if (hooks.zr_ppm)
+            for (sample_unit &u : units)
+                if (const std::optional<double> zr = hooks.zr_ppm(u); zr && u.problem.empty()) {
+                    if (const std::size_t n = u.wt.zr_ppm.size(); n > 0)
+                        u.note += (u.note.empty() ? "" : "; ") +
+                                  std::string("Zr in rutile as given, not from its ") +
+                                  (n == 1 ? std::string("rutile row")
+                                          : std::to_string(n) + " rutile rows");
+                    u.wt.zr_ppm.assign(1, *zr);
+                }
         const std::function<void(std::size_t, std::size_t)> progress =
             !hooks.progress ? hooks.progress : [&](std::size_t i, std::size_t n) {
                 // Once at the very end, not at the end of each part.

@@ -88,6 +88,9 @@ struct batch_hooks {
     // its unit, when it is not the options' one: each row is then computed as a batch with
     // its temperature alone would compute it.
     std::function<double(std::size_t input, const sample_unit &)> temperature;
+    // The Zr of a sample's rutile (ppm) when the front end gives it rather than the table's
+    // rutile rows: the one value the Zr-in-rutile thermometers take, in place of any spots.
+    std::function<std::optional<double>(const sample_unit &)> zr_ppm;
     // Where the samples found in several inputs are gathered, when the front end reads its
     // inputs in several batches; none: this batch says them (without join).
     spread_samples *spread = nullptr;

@@ -59,7 +59,7 @@ std::string temperature_words(const batch_options &o, trial_temperature t) {
     return "at " + trial;
 }
 
-std::string thermometer_words(const std::vector<thermometry::any_key> &keys) {
+std::string thermometer_words(const std::vector<thermometry::any_key> &keys, bool each_spot) {
     std::vector<std::string> cpx, phe, rt;
     bool fields = false, fw07 = false;
     for (const thermometry::any_key k : keys) {
@@ -84,9 +84,9 @@ std::string thermometer_words(const std::vector<thermometry::any_key> &keys) {
                         std::string(phe.size() > 1 ? "s" : "") + " of " + listed(phe));
     if (!rt.empty()) {
         std::string s = "the Zr-in-rutile thermometer" + std::string(rt.size() > 1 ? "s" : "") +
-                        " of " + listed(rt) +
-                        " (rutile with zircon and quartz or coesite, Zr the mean of the "
-                        "sample's rutile spots";
+                        " of " + listed(rt) + " (rutile with zircon and quartz or coesite, Zr " +
+                        (each_spot ? "that of each rutile spot in turn"
+                                   : "the mean of the sample's rutile spots");
         if (fields)
             s += "; of a calibration with a form for each SiO2 field, that of the field where "
                  "the intersection lies, the α = β quartz transition after " +
@@ -176,7 +176,8 @@ std::string methods_paragraph(const batch_options &o, trial_temperature t,
         temperature_words(o, t) + ".";
     s += lowest_pressure_words(o.one_site);
     if (!o.thermometers.empty())
-        s += " The intersections of the barometer with " + thermometer_words(o.thermometers) +
+        s += " The intersections of the barometer with " +
+             thermometer_words(o.thermometers, o.combine == combine_mode::each) +
              " were found, the activities recomputed at each." + stated_error_words(o.thermometers);
     if (o.combine == combine_mode::mean)
         s += " Several analyses of a mineral in one sample were averaged oxide by oxide.";

@@ -25,6 +25,7 @@ struct condition {
     const option_spec *by = nullptr, *also = nullptr;
     std::optional<batch_options> value; // with by_value: the options with only that value set
     std::size_t last = 0;               // one past the family that starts at this entry
+    bool with_zr = false;
 };
 
 std::vector<condition> conditions_of(std::span<const column_spec> table) {
@@ -34,6 +35,7 @@ std::vector<condition> conditions_of(std::span<const column_spec> table) {
         condition &k = out[j];
         if (c.by) k.by = &option_of(*c.by);
         if (c.also) k.also = &option_of(*c.also);
+        k.with_zr = c.with_zr;
         if (!c.by_value.empty()) {
             k.value = batch_options{};
             set_option(*k.by, *k.value, std::string(c.by_value));
@@ -64,6 +66,7 @@ bool brings(const condition &k, const std::optional<batch_options> &o) {
             return false;
     };
     if (k.value && !std::visit(same, k.by->field)) return false;
+    if (k.with_zr && !asks_zr(*o)) return false;
     return !k.also || option_given(*k.also, *o);
 }
 
@@ -253,6 +256,8 @@ std::string brought_by(const column_spec &c) {
     if (c.by) words = dashed(option_of(*c.by));
     if (!c.by_value.empty()) words += " " + std::string(c.by_value);
     if (c.also) words += " and " + dashed(option_of(*c.also));
+    if (c.with_zr)
+        words += " and a Zr-in-rutile key of " + dashed(option_of(&batch_options::thermometers));
     return words;
 }
 

@@ -104,6 +104,7 @@ struct column_spec {
     std::optional<option_field> by = std::nullopt;
     std::string_view by_value = {};
     std::optional<option_field> also = std::nullopt;
+    bool with_zr = false; // only when a Zr-in-rutile thermometer is asked too
     column_over over = column_over::once;
     column_elements elements = column_elements::none;
     // The cell: the value of a number or whole number (none: empty), or the text.

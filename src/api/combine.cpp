@@ -16,13 +16,22 @@ std::string count(std::size_t n, const char *what) {
 std::string unit_name(const sample_unit &u) {
     std::string name = u.in->name;
     if (!u.labels[0].empty()) name += " " + u.labels[0] + "/" + u.labels[1] + "/" + u.labels[2];
+    if (!u.rt_label.empty()) name += "/" + u.rt_label;
     return name;
 }
 
-std::size_t unit_count(const sample_input &s, combine_mode mode) {
+namespace {
+// The rows of a sample combined each with each: its analyses' combinations, each with each
+// rutile spot when `per_rutile_spot`.
+std::size_t combinations_of(const sample_input &s, bool per_rutile_spot) {
+    return s.analyses[0].size() * s.analyses[1].size() * s.analyses[2].size() *
+           (per_rutile_spot ? std::max<std::size_t>(s.rutile.size(), 1) : 1);
+}
+} // namespace
+
+std::size_t unit_count(const sample_input &s, combine_mode mode, bool per_rutile_spot) {
     if (mode != combine_mode::each || !s.problem.empty()) return 1;
-    const std::size_t combinations =
-        s.analyses[0].size() * s.analyses[1].size() * s.analyses[2].size();
+    const std::size_t combinations = combinations_of(s, per_rutile_spot);
     return combinations > max_combinations ? 1 : combinations;
 }
 
@@ -70,7 +79,8 @@ std::string reading_note(const sample_input &s, std::string_view chosen) {
 }
 
 std::vector<sample_unit> sample_units(const std::vector<sample_input> &samples, combine_mode mode,
-                                      front_end words, std::string_view chosen) {
+                                      front_end words, std::string_view chosen,
+                                      bool per_rutile_spot) {
     std::vector<sample_unit> units;
     units.reserve(samples.size());
     for (const sample_input &s : samples) {
@@ -105,8 +115,7 @@ std::vector<sample_unit> sample_units(const std::vector<sample_input> &samples, 
             units.push_back(std::move(u));
             continue;
         }
-        const std::size_t combinations =
-            s.analyses[0].size() * s.analyses[1].size() * s.analyses[2].size();
+        const std::size_t combinations = combinations_of(s, per_rutile_spot);
         if (mode == combine_mode::each && combinations > max_combinations) {
             u.problem = line_place(s, s.line) + ": sample " + clipped(s.name) + " has " +
                         std::to_string(combinations) + " combinations of its analyses, more than " +
@@ -118,24 +127,32 @@ std::vector<sample_unit> sample_units(const std::vector<sample_input> &samples, 
             continue;
         }
         if (mode == combine_mode::each) {
+            const std::size_t spots = per_rutile_spot ? s.rutile.size() : 0;
             for (const analysis &g : s.analyses[0])
                 for (const analysis &c : s.analyses[1])
-                    for (const analysis &m : s.analyses[2]) {
-                        sample_unit e = u;
-                        e.count = {1, 1, 1};
-                        e.wt.grt = g.wt, e.wt.cpx = c.wt, e.wt.mica = m.wt;
-                        std::size_t k = 0;
-                        remarks notes;
-                        for (const analysis *a : {&g, &c, &m}) {
-                            notes.add(a->notes);
-                            e.total[k] = a->total;
-                            e.labels[k++] =
-                                a->label.empty() ? "line " + std::to_string(a->line) : a->label;
+                    for (const analysis &m : s.analyses[2])
+                        for (std::size_t z = 0; z < std::max<std::size_t>(spots, 1); z++) {
+                            sample_unit e = u;
+                            if (spots > 0) {
+                                const zr_spot &r = s.rutile[z];
+                                e.wt.zr_ppm.assign(1, r.ppm);
+                                e.rt_label =
+                                    r.label.empty() ? "line " + std::to_string(r.line) : r.label;
+                            }
+                            e.count = {1, 1, 1};
+                            e.wt.grt = g.wt, e.wt.cpx = c.wt, e.wt.mica = m.wt;
+                            std::size_t k = 0;
+                            remarks notes;
+                            for (const analysis *a : {&g, &c, &m}) {
+                                notes.add(a->notes);
+                                e.total[k] = a->total;
+                                e.labels[k++] =
+                                    a->label.empty() ? "line " + std::to_string(a->line) : a->label;
+                            }
+                            e.note = notes.text();
+                            with_read(e.note);
+                            units.push_back(std::move(e));
                         }
-                        e.note = notes.text();
-                        with_read(e.note);
-                        units.push_back(std::move(e));
-                    }
             continue;
         }
         // One analysis, or the oxide-by-oxide mean of several, of each mineral.

@@ -22,6 +22,7 @@ struct sample_unit {
     sample_wt wt;
     std::array<int, 3> count{};          // analyses of each mineral taken
     std::array<std::string, 3> labels{}; // with combine each: the analysis of each mineral
+    std::string rt_label;                // and of the rutile, with one row per rutile spot
     std::string problem;                 // why it cannot be computed
     std::string note;                    // what the reader changed in its analyses
     // Of each mineral, the table's own total of its analysis (a Total column; with combine mean,
@@ -37,16 +38,18 @@ inline constexpr std::size_t max_combinations = 10000;
 
 // The calculations of the samples under `mode`, in order; their problems name the options in
 // the words of `words`.
-// `chosen`: the spots chosen, as given, for the notes of the analyses left out.
+// `chosen`: the spots chosen, as given, for the notes of the analyses left out. With
+// `per_rutile_spot` (combine each, a Zr-in-rutile thermometer asked) each combination is taken
+// with each rutile spot in turn.
 std::vector<sample_unit> sample_units(const std::vector<sample_input> &samples, combine_mode mode,
                                       front_end words = front_end::command_line,
-                                      std::string_view chosen = {});
+                                      std::string_view chosen = {}, bool per_rutile_spot = false);
 
 // What the note of a sample says of how it was read: analyses left out by the choice of spots
 // or for being of another mineral, the files joined, a table without a sample column.
 std::string reading_note(const sample_input &s, std::string_view chosen);
 // How many of them sample `s` gives.
-std::size_t unit_count(const sample_input &s, combine_mode mode);
+std::size_t unit_count(const sample_input &s, combine_mode mode, bool per_rutile_spot = false);
 
 // A row's name in a diagram: its sample, and with combine each the analyses combined.
 std::string unit_name(const sample_unit &u);

@@ -72,6 +72,11 @@ std::optional<std::size_t> choice_index(const option_spec &s, std::string_view w
     return static_cast<std::size_t>(at - words.begin());
 }
 
+bool asks_zr(const batch_options &o) {
+    return std::any_of(o.thermometers.begin(), o.thermometers.end(),
+                       [](const thermometry::any_key &k) { return thermometry::rutile_key(k); });
+}
+
 std::optional<std::vector<thermometry::any_key>> thermometers_of(std::string_view list) {
     std::array<bool, thermometry::n_thermometers> asked{};
     std::size_t words = 0;

@@ -194,6 +194,8 @@ std::optional<combine_mode> combine_of(std::string_view word);
 // The thermometers of a list: keys separated by commas (any case, in any order), or "all";
 // in the order of the calibrations, each once. Nothing for a word that names none.
 std::optional<std::vector<thermometry::any_key>> thermometers_of(std::string_view list);
+// Whether `o` asks for a Zr-in-rutile thermometer.
+bool asks_zr(const batch_options &o);
 
 // Ferric iron of the garnet, the clinopyroxene and the phengite, each estimated (true) or
 // not: "estimate" or "none" for all three, or minerals with their word ("phe=none",

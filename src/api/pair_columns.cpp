@@ -63,6 +63,15 @@ const column_spec pair_table[] = {
      .over = column_over::mineral,
      .text = [](src s) { return s.u.labels[s.k]; },
      .role = column_role::label},
+    {.name = "rt_label",
+     .kind = col::text,
+     .meaning = "The label of the row’s rutile analysis, or its line; empty for a sample without "
+                "rutile.",
+     .by = &batch_options::combine,
+     .by_value = "each",
+     .with_zr = true,
+     .text = [](src s) { return s.u.rt_label; },
+     .role = column_role::label},
     // The intersections of the run, pass 2 only, with the digits of the table.
     {.name = "T_{key}_C",
      .unit = "°C",

@@ -199,6 +199,7 @@ file_input read_columns(const columns_input &t, std::size_t first, std::size_t l
     reading own = how;
     if (!t.sample_column.empty()) own.sample_column = t.sample_column;
     if (t.only != mineral::unknown) own.only = t.only;
+    own.rutile_only = own.rutile_only || t.rutile_only;
     const std::string &said = t.said_as.empty() ? t.file : t.said_as;
     std::vector<std::string> header;
     for (const table_column &c : t.columns) header.push_back(clipped(trimmed(c.name)));

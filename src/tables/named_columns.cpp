@@ -265,7 +265,10 @@ bool name_columns(const std::string &file, const std::string &at_header,
         ignored.push_back(c);
         lay.others.push_back(c);
     }
-    if (oxides.empty() && written) {
+    // A rutile table gives its Zr alone: its oxides (TiO2, ...) are the rutile's, expected and
+    // of no use, so not said as ignored.
+    if (how.rutile_only) oxides.clear();
+    if (oxides.empty() && written && !how.rutile_only) {
         std::string found;
         for (const std::string &f : fields) {
             found += (found.empty() ? "" : ", ") + written(f);
@@ -276,7 +279,7 @@ bool name_columns(const std::string &file, const std::string &at_header,
                    clipped(found) + "]";
         return false;
     }
-    if (oxides.empty()) {
+    if (oxides.empty() && !how.rutile_only) {
         std::string found;
         for (const std::string &f : fields) {
             found += (found.empty() ? "" : " ") + f;
@@ -291,7 +294,8 @@ bool name_columns(const std::string &file, const std::string &at_header,
         return false;
     }
     lay.only = how.only;
-    lay.wide = suffixed && lay.only == mineral::unknown;
+    lay.rutile_only = how.rutile_only;
+    lay.wide = suffixed && lay.only == mineral::unknown && !lay.rutile_only;
     std::vector<std::size_t> suffix_ignored;
     for (const auto &[c, ox] : oxides) {
         if (lay.wide && ox.suffix == mineral::unknown) {
@@ -340,12 +344,17 @@ bool name_columns(const std::string &file, const std::string &at_header,
         else
             at = static_cast<int>(c);
     }
+    if (lay.rutile_only && lay.zr < 0 && lay.zro2 < 0) {
+        in.error = at_header + ": no column of the rutile's Zr (Zr, Zr (ppm), Zr ppm or Zr_ppm "
+                               "in ppm, or ZrO2 in wt%)";
+        return false;
+    }
     if (roles.count(role::sample)) lay.sample = roles[role::sample].first;
     if (roles.count(role::mineral)) lay.mineral_col = roles[role::mineral].first;
     if (roles.count(role::label)) lay.label = roles[role::label].first;
     int wide_mineral = -1; // of no use in a wide table
     if (lay.wide && lay.mineral_col >= 0) std::swap(wide_mineral, lay.mineral_col);
-    if (!lay.wide && lay.mineral_col < 0 && lay.only == mineral::unknown) {
+    if (!lay.wide && lay.mineral_col < 0 && lay.only == mineral::unknown && !lay.rutile_only) {
         in.error = at_header +
                    ": no mineral column (Mineral, Min or Phase) to tell garnet, "
                    "clinopyroxene and phengite apart, and no oxide column with a mineral suffix "
@@ -387,7 +396,7 @@ bool name_columns(const std::string &file, const std::string &at_header,
     constexpr std::array<const char *, 3> suffixes{"_Grt", "_Cpx", "_Phe"};
     std::vector<std::string> missing, absent;
     bool ferric = false;
-    for (std::size_t k = 0; k < (lay.wide ? 3u : 1u); k++) {
+    for (std::size_t k = 0; k < (lay.rutile_only ? 0u : lay.wide ? 3u : 1u); k++) {
         const auto &at = lay.at[k];
         if (lay.wide && std::all_of(at.begin() + 1, at.end(), [](int c) { return c == 0; })) {
             absent.push_back(mineral_names[k]);

@@ -26,6 +26,7 @@ struct layout {
     std::array<int, 3> total{-1, -1, -1}; // the Total column of each set, or -1
     bool wide = false;
     mineral only = mineral::unknown; // a table of one mineral
+    bool rutile_only = false;        // a table of rutile alone
     std::size_t last = 0;            // the last column read
     // The choice of spots: of each mineral, each column read and its values chosen (plain);
     // or, when one of its columns is missing, the refusal to give on its first row.

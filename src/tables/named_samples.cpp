@@ -189,7 +189,10 @@ void read_rows(Rows &rows, const std::string &file, const layout &lay,
                          (lay.zr >= 0 || lay.zro2 >= 0) && rutile_of(cell, true);
             // A table of one mineral: a row that names another, or none the reader knows, is
             // not of it; one that names none is.
-            if (lay.only != mineral::unknown) {
+            if (lay.rutile_only) {
+                rutile_row = cell.empty() || rutile_of(cell, true);
+                if (!rutile_row) other = quoted(cell);
+            } else if (lay.only != mineral::unknown) {
                 if (cell.empty()) m = lay.only;
                 if (m != lay.only) other = quoted(cell);
             } else if (m == mineral::unknown && !rutile_row) {
@@ -197,7 +200,9 @@ void read_rows(Rows &rows, const std::string &file, const layout &lay,
                 continue;
             }
             // A row of another mineral is counted alone, as of the table's mineral.
-            k0 = rutile_row ? 0 : static_cast<std::size_t>(other.empty() ? m : lay.only);
+            k0 = rutile_row || lay.rutile_only
+                     ? 0
+                     : static_cast<std::size_t>(other.empty() ? m : lay.only);
             if (other.empty() && !rutile_row && !lay.unchoosable[k0].empty()) {
                 in.error = lay.unchoosable[k0];
                 in.samples.clear();
@@ -256,7 +261,10 @@ void read_rows(Rows &rows, const std::string &file, const layout &lay,
             if (zr.problem)
                 problem.add(where(), *zr.problem, {}, "row");
             else if (zr.ppm)
-                s.rutile.push_back({*zr.ppm, line});
+                s.rutile.push_back({*zr.ppm, line,
+                                    lay.label >= 0
+                                        ? label_of(rows.field(static_cast<std::size_t>(lay.label)))
+                                        : std::string()});
             else if (rutile_row)
                 zr_empty_rows.push_back(line);
             if (rutile_row) continue;
@@ -364,16 +372,17 @@ void read_rows(Rows &rows, const std::string &file, const layout &lay,
         for (const auto &[name, n] : others) names.push_back(name + " (" + std::to_string(n) + ")");
         in.warnings.push_back(file + ": rows of other minerals ignored: " + list(names));
     }
-    if (lay.only != mineral::unknown) {
+    if (lay.only != mineral::unknown || lay.rutile_only) {
         std::map<std::string, int> left;
         for (const sample_input &s : in.samples)
             for (const auto &[name, n] : s.others) left[name] += n;
         std::vector<std::string> names;
         for (const auto &[name, n] : left) names.push_back(name + " (" + std::to_string(n) + ")");
         if (!names.empty())
-            in.warnings.push_back(file + ": rows of other minerals than " +
-                                  mineral_names[static_cast<std::size_t>(lay.only)] +
-                                  " left out: " + list(names));
+            in.warnings.push_back(
+                file + ": rows of other minerals than " +
+                (lay.rutile_only ? "rutile" : mineral_names[static_cast<std::size_t>(lay.only)]) +
+                " left out: " + list(names));
     }
     if (!zr_empty_rows.empty()) {
         std::vector<std::string> lines;

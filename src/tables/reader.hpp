@@ -120,10 +120,12 @@ struct analysis {
     std::optional<REAL> total; // the table's own total of the analysis (a Total column), if any
 };
 
-// The Zr of one rutile analysis, ppm by weight, and the line it was read on.
+// The Zr of one rutile analysis, ppm by weight, the line it was read on and its label (the
+// analysis label column, or empty).
 struct zr_spot {
     double ppm = 0;
     int line = 0;
+    std::string label{};
 };
 
 // Where a sample's name comes from: a sample column (or a data file's field), the file (a
@@ -204,6 +206,7 @@ struct reading {
     std::string sample_column, mineral_column;
     std::vector<spot_choice> where;  // the spots chosen
     mineral only = mineral::unknown; // a table of this mineral alone (one frame per mineral)
+    bool rutile_only = false;        // a table of rutile alone: its Zr, no oxides needed
     // Read to be joined with other tables (join_samples): a mineral missing is not said yet.
     bool joined = false;
 };
@@ -256,6 +259,7 @@ struct columns_input {
     // when not the reading's, and its mineral when it is a table of one.
     std::string said_as, sample_column;
     mineral only = mineral::unknown;
+    bool rutile_only = false;
 };
 
 // Reads the rows [first, last) of `t` as read_table reads a table with its header row (never

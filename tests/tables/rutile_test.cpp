@@ -80,6 +80,31 @@ TEST(RutileReading, MineralNamesHeadingsAndZrO2) {
     EXPECT_NE(wide.warnings[0].find("\"Zr\""), std::string::npos) << wide.warnings[0];
 }
 
+// A table of rutile alone (one frame per mineral): rows naming no mineral or rutile give their
+// Zr, a row of another mineral is left out and said, its oxides are not said as ignored, and a
+// table without a Zr column is refused.
+TEST(RutileReading, ATableOfRutileAlone) {
+    reading alone;
+    alone.rutile_only = true;
+    const file_input in = read_table("rt",
+                                     "Sample,Mineral,TiO2,Zr (ppm),Nb\nEC1,,99.1,250,1\n"
+                                     "EC1,Rt-core,98.7,300,1\nEC1,Grt,0.1,5,1\n",
+                                     alone);
+    ASSERT_TRUE(in.error.empty()) << in.error;
+    ASSERT_EQ(in.samples.size(), 1u);
+    const sample_input &s = in.samples[0];
+    ASSERT_EQ(s.rutile.size(), 2u);
+    EXPECT_EQ(s.rutile[1].ppm, 300);
+    EXPECT_EQ(s.rutile[1].line, 3);
+    EXPECT_TRUE(s.analyses[0].empty() && s.analyses[1].empty() && s.analyses[2].empty());
+    EXPECT_EQ(in.warnings, (std::vector<std::string>{
+                               "rt: column \"Nb\" ignored",
+                               "rt: rows of other minerals than rutile left out: \"Grt\" (1)"}));
+    EXPECT_EQ(read_table("rt", "Sample,TiO2\nEC1,99\n", alone).error,
+              "rt line 1: no column of the rutile's Zr (Zr, Zr (ppm), Zr ppm or Zr_ppm in ppm, "
+              "or ZrO2 in wt%)");
+}
+
 batch_options zr_options(const std::string &keys) {
     batch_options o;
     o.model = 7;
@@ -149,6 +174,45 @@ TEST(RutileBatch, MonteCarloPerturbsZrByItsSpotsOrTheUncertaintyGiven) {
     // Each point on both its calibration and the barometer, at the digits of the table.
     const double t = std::stod(cell(all, 0, "T_WWT06_C"));
     EXPECT_NEAR(t + 273.15, 4470 / (7.36 - std::log10(mean)), 0.05);
+}
+
+// With one row per combination, one per rutile spot too, each row's Zr that spot's alone: the
+// same as the sample with only that spot; without a Zr-in-rutile key, rows and columns as ever.
+TEST(RutileBatch, EachRutileSpotARowOfItsOwn) {
+    const std::string text = test::slurp(examples + "/RUTILE.csv");
+    batch_options o = zr_options("TPE07,EG79");
+    o.combine = combine_mode::each;
+    const batch_result each = compute_batch({{"RUTILE.csv", text}}, o);
+    o.thermometers = *thermometers_of("EG79");
+    const batch_result exchange = compute_batch({{"RUTILE.csv", text}}, o);
+    // EC1: 2 x 2 x 2 analyses x 3 spots; A7 with one spot, B12 none: their combinations alone.
+    const std::size_t ec1 = 24;
+    ASSERT_EQ(each.rows.size(), exchange.rows.size() + ec1 - ec1 / 3);
+    EXPECT_TRUE(std::none_of(exchange.columns.begin(), exchange.columns.end(),
+                             [](const column &c) { return c.name == "rt_label"; }));
+    for (std::size_t z = 0; z < 3; z++) {
+        EXPECT_EQ(cell(each, z, "rt_label"), "EC1-rt-" + std::to_string(z + 1));
+        EXPECT_EQ(cell(each, z, "grt_label"), cell(exchange, 0, "grt_label"));
+        EXPECT_EQ(cell(each, z, "T_EG79_C"), cell(exchange, 0, "T_EG79_C"));
+        // The table with the other two spots left out.
+        std::string alone;
+        std::size_t from = 0;
+        for (std::size_t to; (to = text.find('\n', from)) != std::string::npos; from = to + 1) {
+            const std::string line = text.substr(from, to + 1 - from);
+            bool other = false;
+            for (std::size_t y = 0; y < 3; y++)
+                other = other || (y != z && line.find(",EC1-rt-" + std::to_string(y + 1) + ",") !=
+                                                std::string::npos);
+            if (!other) alone += line;
+        }
+        o.thermometers = *thermometers_of("TPE07,EG79");
+        const batch_result one = compute_batch({{"RUTILE.csv", alone}}, o);
+        for (const char *name : {"T_TPE07_C", "P_TPE07_kbar", "T_TPE07_sd_C", "rho_TPE07"})
+            EXPECT_EQ(cell(each, z, name), cell(one, 0, name)) << z << " " << name;
+    }
+    EXPECT_EQ(cell(each, ec1, "sample"), "A7");
+    EXPECT_EQ(cell(each, ec1, "rt_label"), cell(each, ec1 + 1, "rt_label"));
+    EXPECT_EQ(cell(each, each.rows.size() - 1, "rt_label"), "");
 }
 
 } // namespace
