@@ -57,9 +57,11 @@ inline bool same(const file_input &a, const file_input &b) {
 }
 
 // Reads `text` twice as the file `file` and checks what was read; returns the first reading.
-inline file_input read_and_check(const std::string &file, std::string_view text) {
-    file_input in = read_table(file, text);
-    if (!same(in, read_table(file, text))) finding("the same text read twice reads otherwise");
+inline file_input read_and_check(const std::string &file, std::string_view text,
+                                 const reading &how = {}) {
+    file_input in = read_table(file, text, how);
+    if (!same(in, read_table(file, text, how)))
+        finding("the same text read twice reads otherwise");
     if (!in.error.empty()) {
         if (!in.samples.empty()) finding("a file refused has samples");
         // A file refused whole says what it is instead.
@@ -88,9 +90,13 @@ inline file_input read_and_check(const std::string &file, std::string_view text)
                     finding("a note names no line: " + note);
                 check_message(note);
             }
+        for (const zr_spot &z : s.rutile)
+            if (!(std::isfinite(z.ppm) && z.ppm > 0) || z.line < s.line)
+                finding("a rutile spot without a Zr above 0 or before its sample's first line");
     }
     for (const combine_mode mode : {combine_mode::none, combine_mode::mean, combine_mode::each})
-        for (const sample_unit &u : sample_units(in.samples, mode)) {
+        for (const sample_unit &u :
+             sample_units(in.samples, mode, front_end::command_line, {}, true)) {
             if (!u.problem.empty() && !names_line(u.problem, file))
                 finding("a unit's problem names no line: " + u.problem);
             if (u.problem.empty() && (u.count[0] == 0 || u.count[1] == 0 || u.count[2] == 0))

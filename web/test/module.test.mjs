@@ -133,7 +133,7 @@ test('the columns\' roles and the hint\'s action, as the page orders its table a
         if (fixed) return fixed;
         const stat = name.match(/^([TP])(2|_[A-Z]+[0-9]+|_\{key\})_(mean|sd|p16|p50|p84)_(C|kbar)$/);
         if (stat) return `${stat[1].toLowerCase()}_${stat[3]}`;
-        return /^(grt|cpx|phe)_label$/.test(name) ? 'label' : '';
+        return /^(grt|cpx|phe|rt)_label$/.test(name) ? 'label' : '';
     };
     for (const c of M.columns()) for (const name of c.names) assert.equal(c.role, role(name), name);
     const fields = { model: '7', temperature: '650', combine: 'each', formulae: true, 'monte-carlo': true, seed: '-1', thermometers: 'KR00' };
