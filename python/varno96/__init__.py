@@ -244,8 +244,8 @@ def compute(options, data=None, name=None, garnet=None, cpx=None, mica=None, rut
         as ``{"phe": "none"}`` (keys ``"grt"``, ``"cpx"``, ``"phe"``; the others estimated).
         ``{"cpx": "sites"}``: the clinopyroxene's from its sites, Fe3+ = Na + Al(IV) - Al(VI)
         - 2 Ti - Cr on 6 oxygens with all iron Fe2+, between 0 and the total iron (after
-        Lindsley 1983); in the first calculation and, with ``ferric_in_runs="each"``, afresh
-        in every run.
+        Lindsley 1983), Cr from the table's Cr2O3 column (read only then; 0 without one); in
+        the first calculation and, with ``ferric_in_runs="each"``, afresh in every run.
     ferric_in_runs : {"each", "once"}, default "each"
         ``"each"``: every Monte-Carlo run perturbs the analyses as entered (an oxide
         perturbed below 0 taken as 0) and estimates their ferric iron afresh, so that the

@@ -74,6 +74,7 @@ reading reading_of(const batch_options &o) {
         if (const auto c = spot_choices_of(w))
             how.where.insert(how.where.end(), c->begin(), c->end());
     how.joined = o.join;
+    how.cr2o3 = o.estimate_ferric[1] == ferric_estimate::sites;
     return how;
 }
 

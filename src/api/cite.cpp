@@ -115,8 +115,8 @@ std::string ferric_words(const ferric_estimates &estimated) {
     if (estimated[1] == ferric_estimate::sites) {
         std::string s = "ferric iron estimated where Fe2O3 was not analysed, the clinopyroxene’s "
                         "from its sites, Fe3+ = Na + Al(IV) − Al(VI) − 2Ti − Cr on 6 oxygens with "
-                        "all iron as Fe2+ (Cr 0, which the analyses lack), taken between 0 and "
-                        "the total iron, the formula attributed to " +
+                        "all iron as Fe2+ (Cr from the analysis’s Cr2O3, 0 without one), taken "
+                        "between 0 and the total iron, the formula attributed to " +
                         cited(ferric_sites_reference());
         if (!balanced.empty()) s += ", that of the " + listed(balanced) + " by charge balance";
         if (!none.empty()) s += "; the iron of " + listed(none) + " was all taken as Fe2+";

@@ -141,6 +141,7 @@ std::vector<sample_unit> sample_units(const std::vector<sample_input> &samples, 
                             }
                             e.count = {1, 1, 1};
                             e.wt.grt = g.wt, e.wt.cpx = c.wt, e.wt.mica = m.wt;
+                            e.wt.cpx_cr2o3 = c.cr2o3;
                             std::size_t k = 0;
                             remarks notes;
                             for (const analysis *a : {&g, &c, &m}) {
@@ -166,6 +167,11 @@ std::vector<sample_unit> sample_units(const std::vector<sample_input> &samples, 
                 (*wt[k])[i] = list.size() == 1 ? sum : sum / static_cast<REAL>(list.size());
             }
             for (const analysis &a : list) notes.add(a.notes);
+            if (k == 1) {
+                REAL sum = 0;
+                for (const analysis &a : list) sum += a.cr2o3;
+                u.wt.cpx_cr2o3 = list.size() == 1 ? sum : sum / static_cast<REAL>(list.size());
+            }
             if (std::all_of(list.begin(), list.end(), [](const analysis &a) { return a.total; })) {
                 REAL sum = 0;
                 for (const analysis &a : list) sum += *a.total;

@@ -154,14 +154,15 @@ const std::array<option_spec, 19> batch_option_table{{
              "none (all iron Fe2+, the formula as recalculated); for all minerals, or per "
              "mineral as in phe=none or grt=estimate,cpx=none,phe=none (grt, cpx, phe); "
              "cpx=sites: the clinopyroxene's from its sites, Fe3+ = Na + Al(IV) - Al(VI) - 2 Ti "
-             "- Cr on 6 oxygens with all iron Fe2+, between 0 and the total iron (after "
-             "Lindsley 1983)",
+             "- Cr on 6 oxygens with all iron Fe2+ (Cr from a Cr2O3 column, read only for it), "
+             "between 0 and the total iron (after Lindsley 1983)",
      .field = &batch_options::estimate_ferric,
      .page_help = "Estimated by charge balance (the default), or none: all iron "
                   "Fe<sup>2+</sup>, the formula as recalculated; the clinopyroxene's may come "
                   "from its sites instead, Fe<sup>3+</sup> = Na + Al<sup>IV</sup> − "
-                  "Al<sup>VI</sup> − 2 Ti − Cr on 6 oxygens (after Lindsley 1983), which does "
-                  "not lean on the cation total. An entered Fe<sub>2</sub>O<sub>3</sub> is "
+                  "Al<sup>VI</sup> − 2 Ti − Cr on 6 oxygens (after Lindsley 1983; Cr from a "
+                  "Cr<sub>2</sub>O<sub>3</sub> column, which only this estimate reads), which "
+                  "does not lean on the cation total. An entered Fe<sub>2</sub>O<sub>3</sub> is "
                   "kept in every case.",
      .page_choices = "|estimated|none|from its sites"},
     {.name = "ferric-in-runs",

@@ -197,6 +197,7 @@ sample_result compute_sample(const sample_wt &in, const choices &how) {
     c.entered = {in.grt, in.cpx, in.mica};
     c.ferric_each_run = how.ferric_each_run;
     c.cpx_ferric_sites = how.cpx_ferric_sites;
+    c.CPXCR2O3 = in.cpx_cr2o3;
     for (std::size_t k = 0; k < 3; k++)
         // A run that estimates afresh estimates where the first calculation did: for an analysis
         // entered without Fe2O3, even where a perturbed Fe2O3 was taken as 0.

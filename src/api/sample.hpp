@@ -69,10 +69,13 @@ struct formula {
     double sum = 0;
 };
 
-// The three analyses of one sample in wt%, and the Zr of its rutile spots in ppm.
+// The three analyses of one sample in wt%, and the Zr of its rutile spots in ppm; the
+// clinopyroxene's Cr2O3 in wt% (a table's Cr2O3 column), which only its ferric iron from its
+// sites takes.
 struct sample_wt {
     VECTOR grt, cpx, mica;
     std::vector<double> zr_ppm{};
+    double cpx_cr2o3 = 0;
 };
 
 // Where a thermometer meets the barometer: the point, or why there is none; with Monte-Carlo

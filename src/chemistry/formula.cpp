@@ -61,8 +61,12 @@ void calculation::FE3FIDDLE(VECTOR &wt, VECTOR &c, REAL SUM, REAL NORM, REAL SUM
 
 void calculation::FE3SITES(VECTOR &wt) {
     const REAL FE = CAT[FE2] + CAT[FE3];
-    if (!(FE > 0)) return;                                      // no iron to oxidise
-    const REAL RFE3 = varno96::cpx_ferric_from_sites(CAT) / FE; // Fe3+/(Fe2+ + Fe3+), 0..1
+    if (!(FE > 0)) return; // no iron to oxidise
+    // The sites take the Cr of CPXCR2O3 beside the ten oxides, on the same 6 oxygens; the
+    // ratio Fe3+/(Fe2+ + Fe3+), 0..1, is that of the formula of the ten oxides.
+    const varno96::sites_formula SITES = varno96::cpx_sites_formula(wt, CAT, CPXCR2O3);
+    const REAL RFE3 =
+        varno96::cpx_ferric_from_sites(SITES.cat, SITES.cr) / (SITES.cat[FE2] + SITES.cat[FE3]);
     const REAL FEOTEMP = wt[FEO];
     wt[FE2O3] = FEOTEMP * RFE3 * 1.1113; // g Fe2O3 per g FeO holding the same iron
     wt[FEO] = (1 - RFE3) * FEOTEMP;

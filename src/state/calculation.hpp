@@ -103,7 +103,8 @@ struct calculation : random_stream {
     // recasting FeO of wt as Fe2O3, with Fe3+/(Fe2+ + Fe3+) limited to RMAX.
     void FE3FIDDLE(VECTOR &wt, VECTOR &c, REAL SUM, REAL NORM, REAL SUMOX, REAL RMAX);
     // Ferric iron of the clinopyroxene from its sites (cpx_ferric_from_sites) on the formula
-    // CAT of wt on 6 oxygens: recasts that share of the FeO of wt as Fe2O3 and recalculates.
+    // CAT of wt on 6 oxygens, with the Cr of CPXCR2O3: recasts that share of the FeO of wt as
+    // Fe2O3 and recalculates.
     void FE3SITES(VECTOR &wt);
 
     // ---- Activity models (activity/) ----
@@ -167,8 +168,11 @@ struct calculation : random_stream {
     // Whether the garnet's, the clinopyroxene's and the phengite's ferric iron is estimated by
     // charge balance when its analysis has no Fe2O3; without, all iron stays Fe2+.
     std::array<bool, 3> estimate_ferric{true, true, true};
-    // Whether the clinopyroxene's estimate comes from its sites (FE3SITES) instead.
+    // Whether the clinopyroxene's estimate comes from its sites (FE3SITES) instead, and the
+    // clinopyroxene's Cr2O3 (wt%) that estimate alone takes: no formula holds it, and the
+    // Monte-Carlo runs do not perturb it.
     bool cpx_ferric_sites = false;
+    REAL CPXCR2O3 = 0;
     // Each run perturbs the analyses as entered (`entered`, garnet, clinopyroxene, phengite),
     // a perturbed oxide below 0 taken as 0, and estimates ferric iron afresh, instead of
     // perturbing the analyses with the ferric iron of their first calculation.

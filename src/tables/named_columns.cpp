@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <initializer_list>
 #include <iterator>
 #include <map>
 
@@ -109,12 +110,14 @@ std::optional<named_oxide> oxide_of(std::string_view key) {
     return std::nullopt;
 }
 
-// A column of the analysis totals ("Total", "Sum", "Total (wt%)", "Oxide total"), alone or with
-// a mineral suffix ("Total_Grt"): the suffix, unknown for none.
-std::optional<mineral> total_of(std::string_view key) {
-    using namespace std::string_view_literals;
-    for (const std::string_view n :
-         {"oxidetotal"sv, "totaloxides"sv, "totals"sv, "total"sv, "oxidesum"sv, "sum"sv}) {
+// A column of the analysis totals ("Total", "Sum", "Total (wt%)", "Oxide total"), or with
+// `names` {"cr2o3"} of Cr2O3, alone or with a mineral suffix ("Total_Grt"): the suffix, unknown
+// for none.
+std::optional<mineral> total_of(std::string_view key,
+                                std::initializer_list<std::string_view> names = {
+                                    "oxidetotal", "totaloxides", "totals", "total", "oxidesum",
+                                    "sum"}) {
+    for (const std::string_view n : names) {
         if (!key.starts_with(n)) continue;
         const std::string_view rest = key.substr(n.size());
         if (rest.empty()) return mineral::unknown;
@@ -216,7 +219,7 @@ bool name_columns(const std::string &file, const std::string &at_header,
     std::map<role, std::pair<int, int>> roles; // column and rank
     bool suffixed = false;
     std::vector<std::pair<std::size_t, named_oxide>> oxides;
-    std::vector<std::pair<std::size_t, mineral>> totals;
+    std::vector<std::pair<std::size_t, mineral>> totals, chromium;
     std::vector<std::pair<std::size_t, std::string>> zr_columns;
     oxides.reserve(fields.size());
     for (std::size_t c = 0; c < fields.size(); c++) {
@@ -252,6 +255,10 @@ bool name_columns(const std::string &file, const std::string &at_header,
         }
         if (const auto t = total_of(key)) {
             totals.emplace_back(c, *t);
+            continue;
+        }
+        if (const auto t = how.cr2o3 ? total_of(key, {"cr2o3"}) : std::nullopt) {
+            chromium.emplace_back(c, *t);
             continue;
         }
         if (const auto r = role_of(h, key)) {
@@ -322,18 +329,19 @@ bool name_columns(const std::string &file, const std::string &at_header,
         lay.fe2o3_total[k] = lay.fe2o3_total[k] || ox.oxide.total == iron::total_fe2o3;
         lay.last = std::max(lay.last, c);
     }
-    // The analyses' own totals, each read with its analysis (never a column that must be
-    // there: a row without one is no shorter).
-    for (const auto &[c, suffix] : totals) {
-        const bool fits = lay.wide == (suffix != mineral::unknown);
-        int &at = lay.total[lay.wide && fits ? static_cast<std::size_t>(suffix) : 0];
-        if (!fits && lay.wide)
-            suffix_ignored.push_back(c);
-        else if (!fits || at >= 0)
-            ignored.push_back(c);
-        else
-            at = static_cast<int>(c);
-    }
+    // The analyses' own totals and Cr2O3, each read with its analysis (never a column that
+    // must be there: a row without one is no shorter).
+    for (auto [found, to] : {std::pair{&totals, &lay.total}, std::pair{&chromium, &lay.cr2o3}})
+        for (const auto &[c, suffix] : *found) {
+            const bool fits = lay.wide == (suffix != mineral::unknown);
+            int &at = (*to)[lay.wide && fits ? static_cast<std::size_t>(suffix) : 0];
+            if (!fits && lay.wide)
+                suffix_ignored.push_back(c);
+            else if (!fits || at >= 0)
+                ignored.push_back(c);
+            else
+                at = static_cast<int>(c);
+        }
     // One column of Zr in ppm and one of ZrO2, of the layout's names; the others of no use.
     // (Not in lay.last: the rows of the other minerals need not reach them.)
     for (const auto &[c, key] : zr_columns) {

@@ -24,6 +24,7 @@ struct layout {
     // Zr of rutile rows: in ppm or as ZrO2 wt% (long layout); in ppm, Zr_rt_ppm (wide).
     int zr = -1, zro2 = -1;
     std::array<int, 3> total{-1, -1, -1}; // the Total column of each set, or -1
+    std::array<int, 3> cr2o3{-1, -1, -1}; // the Cr2O3 column of each set (reading::cr2o3), or -1
     bool wide = false;
     mineral only = mineral::unknown; // a table of one mineral
     bool rutile_only = false;        // a table of rutile alone

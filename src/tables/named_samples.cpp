@@ -279,18 +279,18 @@ void read_rows(Rows &rows, const std::string &file, const layout &lay,
             a.line = line;
             if (lay.label >= 0) a.label = label_of(rows.field(static_cast<std::size_t>(lay.label)));
             bool has = false;
-            for (int i = 1; i <= NEL; i++) {
-                const int c = lay.at[set][static_cast<std::size_t>(i)] - 1;
-                if (c < 0) continue;
-                const auto col = static_cast<std::size_t>(c);
-                switch (rows.oxide(col, comma, a.wt[i], has)) {
+            // Oxide i (0: Cr2O3, which alone does not make a row an analysis) from column col.
+            const auto read_oxide = [&](int i, std::size_t col, REAL &x) {
+                bool filled = false;
+                const cell_reading got = rows.oxide(col, comma, x, i > 0 ? has : filled);
+                switch (got) {
                 case cell_reading::value:
                     break;
                 case cell_reading::below_detection:
                     // A word for it ("n.d.", "bdl", "<0.01", "-"); an empty cell is said once
                     // for the file, as a missing column is.
                     if (rows.field(col).empty()) break;
-                    if (major_oxide(k, i))
+                    if (i > 0 && major_oxide(k, i))
                         problem.add(where_column(col),
                                     detail::joined({quoted(rows.field(col)),
                                                     " (below detection) in a major oxide of ",
@@ -310,7 +310,13 @@ void read_rows(Rows &rows, const std::string &file, const layout &lay,
                                 detail::joined({quoted(rows.field(col)), " is not a number"}));
                     break;
                 }
+            };
+            for (int i = 1; i <= NEL; i++) {
+                const int c = lay.at[set][static_cast<std::size_t>(i)] - 1;
+                if (c >= 0) read_oxide(i, static_cast<std::size_t>(c), a.wt[i]);
             }
+            if (const int c = lay.cr2o3[set]; c >= 0)
+                read_oxide(0, static_cast<std::size_t>(c), a.cr2o3);
             if (const int c = lay.total[set]; c >= 0) {
                 REAL total = 0;
                 bool filled = false;

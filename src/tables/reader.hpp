@@ -118,6 +118,7 @@ struct analysis {
     int line = 0;      // line of the file where it starts
     remarks notes;     // what the reader changed: total iron converted, negative values read as 0
     std::optional<REAL> total; // the table's own total of the analysis (a Total column), if any
+    REAL cr2o3 = 0;            // its Cr2O3 column, read with reading::cr2o3 (below detection: 0)
 };
 
 // The Zr of one rutile analysis, ppm by weight, the line it was read on and its label (the
@@ -209,6 +210,10 @@ struct reading {
     bool rutile_only = false;        // a table of rutile alone: its Zr, no oxides needed
     // Read to be joined with other tables (join_samples): a mineral missing is not said yet.
     bool joined = false;
+    // The Cr2O3 column read into each analysis (the clinopyroxene's ferric iron from its sites
+    // takes it), a cell that is not a number its row's problem; without, ignored as any
+    // column of no use.
+    bool cr2o3 = false;
 };
 
 // The samples of several inputs as one table: samples of one name joined in the first, their
