@@ -65,13 +65,14 @@ public:
     explicit sample_candidates(const std::vector<std::size_t> &columns) : seen_(columns.size()) {
         for (std::size_t i = 0; i < columns.size(); i++) seen_[i].column = columns[i];
     }
-    template <class Rows> void look(const Rows &rows) {
+    // `comma`: a number may have a decimal comma, as the table's cells are read.
+    template <class Rows> void look(const Rows &rows, bool comma) {
         for (column &c : seen_) {
             if (c.several && c.text) continue;
             const std::string_view v = rows.field(c.column);
             if (v.empty()) continue;
             REAL x = 0;
-            c.text = c.text || detail::read_number(v, false, x) == detail::cell_kind::not_a_number;
+            c.text = c.text || detail::read_number(v, comma, x) == detail::cell_kind::not_a_number;
             if (!c.first)
                 c.first = std::string(v);
             else
@@ -255,7 +256,7 @@ void read_rows(Rows &rows, const std::string &file, const layout &lay,
         }
         for (const std::size_t c : headless)
             if (!rows.field(c).empty()) headless_used.emplace(c, line);
-        candidates.look(rows);
+        candidates.look(rows, comma);
         if (rutile_row || (lay.wide && lay.zr >= 0)) {
             const auto zr = read_zr(rows, lay, comma, rutile_row);
             if (zr.problem)

@@ -20,6 +20,7 @@ TEST(Messages, OneLineWhole) {
         {"a\0b"s, "a\\0b"},
         {"cell \"x\r\ny\"\tend\n", "cell \"x\\r\\ny\"\\tend\\n"},
         {"\x01\x1f\x7f", "\\x01\\x1F\\x7F"},
+        {"Gr\xFCn \xC2\x9B", "Gr\\xFCn \\xC2\\x9B"}, // no UTF-8; a C1 control
         {"Σ FeO, é, C:\\data", "Σ FeO, é, C:\\data"},
     };
     for (const auto &c : cases) EXPECT_EQ(message_line(c.message), c.line);

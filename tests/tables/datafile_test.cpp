@@ -124,6 +124,13 @@ const std::vector<reader_case> cases{
      "2 A Cpx 1 d 6 55.60 9.80 0.08 0.00 4.40 0.03 8.20 13.60 7.10 0.01\n"
      "3 A Phe 1 d 22 50.80 26.40 .55 0 2.10 0.02 3.30 0.02 0.55 10.60\n",
      {}, {{"A", 2, {}}}, true},
+    // MgO and CaO swapped: names of the same length, read by names and not as the layout's.
+    {"magnesia_and_lime_swapped",
+     "No Sample Min # Descr Ox SiO2 TiO2 Al2O3 Fe2O3 FeO MnO CaO MgO Na2O K2O\n"
+     "1 A Grt 1 d 12 38.50 0.05 21.70 0.00 25.00 0.50 8.60 6.40 0.02 0\n"
+     "2 A Cpx 1 d 6 55.60 0.08 9.80 0.00 4.40 0.03 13.60 8.20 7.10 0.01\n"
+     "3 A Phe 1 d 22 50.80 .55 26.40 0 2.10 0.02 0.02 3.30 0.55 10.60\n",
+     {}, {{"A", 2, {}}}, true},
     {"column_after_the_oxides_not_total",
      "No Sample Min # Descr Ox SiO2 TiO2 Al2O3 Fe2O3 FeO MnO MgO CaO Na2O K2O H2O\n" + grt("A") +
          cpx("A") + phe("A"),
@@ -230,6 +237,19 @@ namespace {
 
 // An oxide value is read from its first 20 characters, as the dialogue reads it; a longer field
 // whose first 20 characters read as another number, or none, is refused rather than misread.
+// Spots chosen by a field that a short line lacks: that line is not chosen, and counted.
+TEST(Reader, AChoiceOfSpotsOnALineWithoutItsField) {
+    reading how;
+    how.where = *spot_choices_of("Descr=d");
+    const file_input in =
+        read_table("F.PRN", head + grt("A") + cpx("A") + "2 A Cpx 1\n" + phe("A"), how);
+    EXPECT_EQ(in.error, "");
+    ASSERT_EQ(in.samples.size(), 1u);
+    EXPECT_EQ(in.samples[0].problem, "");
+    EXPECT_EQ(in.samples[0].analyses[1].size(), 1u);
+    EXPECT_EQ(in.unchosen_rows, 1u);
+}
+
 TEST(Reader, ValueReadFromItsFirst20Characters) {
     const struct {
         const char *tio2;

@@ -501,4 +501,20 @@ TEST(Example, EpmaExportIsTheSuiteSpotBySpot) {
     EXPECT_NE(text.find(",,"), std::string::npos);
 }
 
+// A table without a sample column and with several analyses of a mineral: the columns that may
+// name its samples are those of text, a number with a decimal comma being a number where the
+// cells are read with one.
+TEST(Layouts, ColumnsThatMayNameTheSamplesHoldText) {
+    const std::string text = "Mineral;SiO2;Al2O3;FeO;MgO;CaO;Na2O;Dist;Gestein\n"
+                             "Grt;38,5;21,7;25;6,4;8,6;0;12,5;a\n"
+                             "Grt;38,6;21,6;25;6,3;8,7;0;13,5;b\n"
+                             "Cpx;55,6;9,8;4,4;8,2;13,6;7,1;14,5;c\n"
+                             "Phe;50,8;26,4;2,1;3,3;0;0,5;15,5;d\n";
+    const file_input in = read_table("S.csv", text);
+    ASSERT_EQ(in.error, "");
+    ASSERT_EQ(in.samples.size(), 1u);
+    ASSERT_TRUE(in.samples[0].unnamed);
+    EXPECT_EQ(*in.samples[0].unnamed, std::vector<std::string>{"\"Gestein\""});
+}
+
 } // namespace
