@@ -305,14 +305,15 @@ py::dict compute(const std::vector<input> &items, const py::dict &options,
 }
 
 // The methods paragraph and references of the options (by their Python names), as
-// varno96-batch --cite prints them; `trial`: "given", "per sample" or "unsaid".
-std::string cite(const py::dict &options, const std::string &trial, bool bibtex) {
+// varno96-batch --cite prints them; `trial`: "given", "per sample" or "unsaid"; `zr_given`: the
+// rutile's Zr given (zr_ppm=) rather than read.
+std::string cite(const py::dict &options, const std::string &trial, bool bibtex, bool zr_given) {
     const batch_options o = options_of<batch_options>(batch_option_table, options);
     if (const std::string why = option_error(o); !why.empty()) throw py::value_error(why);
     const trial_temperature t = trial == "given"        ? trial_temperature::given
                                 : trial == "per sample" ? trial_temperature::per_sample
                                                         : trial_temperature::unsaid;
-    return bibtex ? cite_bibtex(o) : cite_text(o, t, VARNO96_RELEASE);
+    return bibtex ? cite_bibtex(o) : cite_text(o, t, VARNO96_RELEASE, zr_given);
 }
 
 // The thermometers of the thermometers argument, by key: the minerals, the reference, the
@@ -412,7 +413,7 @@ PYBIND11_MODULE(_varno96, m) {
     m.def(
         "figure_options", [] { return varno96::option_list(varno96::plot_option_table); },
         "The options of the P-T figure: names, kinds, ranges and help.");
-    m.def("cite", &varno96::cite, "options"_a, "trial"_a, "bibtex"_a,
+    m.def("cite", &varno96::cite, "options"_a, "trial"_a, "bibtex"_a, "zr_given"_a = false,
           "The methods paragraph and references of the options; see varno96.cite.");
     m.def("thermometer_table", &varno96::thermometer_table,
           "The thermometers: key, minerals, reference, formula and range.");

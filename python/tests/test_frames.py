@@ -223,6 +223,8 @@ def test_rutile_frame_and_zr_per_sample():
     assert_same(everywhere.loc[["EC1", "B12"], numbers], spot.loc[["EC1", "B12"], numbers])
     assert "Zr in rutile as given, not from its 3 rutile rows" in given.loc["EC1", "note"]
     assert "as given" not in given.loc["B12", "note"]
+    assert "Zr as given for the sample" in varno96.cite(given)
+    assert "Zr the mean of the sample's rutile spots" in varno96.cite(expected)
     with pytest.warns(varno96.TableWarning, match=r"zr_ppm has values for keys that name no "
                       r"sample: \['EC2'\]"):
         varno96.compute(table, zr_ppm={"EC2": 150}, **kw)

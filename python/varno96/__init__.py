@@ -394,7 +394,7 @@ def cite(options, result=None, bibtex=False):
     entries, as ``varno96-batch --cite=bibtex`` prints them.
 
     ``cite(rows)`` cites exactly the run of a result of ``compute`` or ``pairs`` (from its
-    ``attrs["varno96"]``), the seed drawn for it included. ``cite(model=7, temperature=650,
+    ``attrs["varno96"]``), the seed drawn for it and a ``zr_ppm`` given included. ``cite(model=7, temperature=650,
     ...)`` cites the options given, the keyword arguments of ``compute``, checked alike;
     ``temperature`` may be left out, and a per-sample mapping is said as such. Paste the text
     into a manuscript as it is, or ``print`` it.
@@ -425,7 +425,8 @@ def cite(options, result=None, bibtex=False):
     if not isinstance(bibtex, bool):
         raise TypeError(f"bibtex must be True or False, got {bibtex!r}")
     trial = "per sample" if per_sample else "unsaid" if temperature is None else "given"
-    return _varno96.cite(checked, trial, bibtex)
+    zr_given = result is not None and record["options"].get("zr_ppm") is not None
+    return _varno96.cite(checked, trial, bibtex, zr_given)
 
 
 def _parameters(doc):

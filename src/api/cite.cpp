@@ -59,7 +59,8 @@ std::string temperature_words(const batch_options &o, trial_temperature t) {
     return "at " + trial;
 }
 
-std::string thermometer_words(const std::vector<thermometry::any_key> &keys, bool each_spot) {
+std::string thermometer_words(const std::vector<thermometry::any_key> &keys, bool each_spot,
+                              bool zr_given) {
     std::vector<std::string> cpx, phe, rt;
     bool fields = false, fw07 = false;
     for (const thermometry::any_key k : keys) {
@@ -85,8 +86,9 @@ std::string thermometer_words(const std::vector<thermometry::any_key> &keys, boo
     if (!rt.empty()) {
         std::string s = "the Zr-in-rutile thermometer" + std::string(rt.size() > 1 ? "s" : "") +
                         " of " + listed(rt) + " (rutile with zircon and quartz or coesite, Zr " +
-                        (each_spot ? "that of each rutile spot in turn"
-                                   : "the mean of the sample's rutile spots");
+                        (zr_given    ? "as given for the sample"
+                         : each_spot ? "that of each rutile spot in turn"
+                                     : "the mean of the sample's rutile spots");
         if (fields)
             s += "; of a calibration with a form for each SiO2 field, that of the field where "
                  "the intersection lies, the α = β quartz transition after " +
@@ -162,8 +164,8 @@ std::string lowest_pressure_words(bool one_site) {
 
 } // namespace
 
-std::string methods_paragraph(const batch_options &o, trial_temperature t,
-                              std::string_view release) {
+std::string methods_paragraph(const batch_options &o, trial_temperature t, std::string_view release,
+                              bool zr_given) {
     const int model = static_cast<int>(o.model);
     std::string s =
         "Pressures were calculated with varno96 " + std::string(release) +
@@ -177,7 +179,7 @@ std::string methods_paragraph(const batch_options &o, trial_temperature t,
     s += lowest_pressure_words(o.one_site);
     if (!o.thermometers.empty())
         s += " The intersections of the barometer with " +
-             thermometer_words(o.thermometers, o.combine == combine_mode::each) +
+             thermometer_words(o.thermometers, o.combine == combine_mode::each, zr_given) +
              " were found, the activities recomputed at each." + stated_error_words(o.thermometers);
     if (o.combine == combine_mode::mean)
         s += " Several analyses of a mineral in one sample were averaged oxide by oxide.";
@@ -221,8 +223,9 @@ std::vector<const reference *> run_references(const batch_options &o) {
     return refs;
 }
 
-std::string cite_text(const batch_options &o, trial_temperature t, std::string_view release) {
-    std::string s = methods_paragraph(o, t, release) + "\n";
+std::string cite_text(const batch_options &o, trial_temperature t, std::string_view release,
+                      bool zr_given) {
+    std::string s = methods_paragraph(o, t, release, zr_given) + "\n";
     const auto refs = run_references(o);
     if (refs.empty()) return s;
     s += "\nReferences\n";

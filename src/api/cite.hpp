@@ -16,14 +16,16 @@ namespace varno96 {
 // one per sample, or not said.
 enum class trial_temperature { given, per_sample, unsaid };
 
-// The paragraph, one line.
-std::string methods_paragraph(const batch_options &o, trial_temperature t,
-                              std::string_view release);
+// The paragraph, one line. `zr_given`: the Zr of the rutile was given for the samples rather
+// than read from rutile analyses.
+std::string methods_paragraph(const batch_options &o, trial_temperature t, std::string_view release,
+                              bool zr_given = false);
 // The publications the paragraph cites, in its reference list's order (by first author, then
 // year), each once.
 std::vector<const reference *> run_references(const batch_options &o);
 // The paragraph, a blank line, "References" and the full references, one a line.
-std::string cite_text(const batch_options &o, trial_temperature t, std::string_view release);
+std::string cite_text(const batch_options &o, trial_temperature t, std::string_view release,
+                      bool zr_given = false);
 // The same references as BibTeX entries, a blank line apart.
 std::string cite_bibtex(const batch_options &o);
 
