@@ -2,6 +2,7 @@
 // that bring it and how its cell is made from a result, in one place (the pairs file's columns
 // are in pair_columns.cpp).
 #include "api/columns.hpp"
+#include "api/label_columns.hpp"
 
 #include "api/combine.hpp"
 #include "api/plausibility.hpp"
@@ -233,24 +234,8 @@ const column_spec result_table[] = {
      .by_value = "mean",
      .over = minerals,
      .value = [](src s) { return opt(s.u.count[s.k]); }},
-    // Not "cpx": that column already names the clinopyroxene model.
-    {.name = "{mineral}_label",
-     .kind = col::text,
-     .meaning = "The label of the row’s garnet, clinopyroxene and phengite analysis, or its line.",
-     .by = combine,
-     .by_value = "each",
-     .over = minerals,
-     .text = [](src s) { return s.u.labels[s.k]; },
-     .role = column_role::label},
-    {.name = "rt_label",
-     .kind = col::text,
-     .meaning = "The label of the row’s rutile analysis, or its line; empty for a sample without "
-                "rutile.",
-     .by = combine,
-     .by_value = "each",
-     .with_zr = true,
-     .text = [](src s) { return s.u.rt_label; },
-     .role = column_role::label},
+    mineral_label_column,
+    rutile_label_column,
     {.name = "mc_seed",
      .kind = col::integer,
      .meaning = "The Monte-Carlo seed, −99 to −1: the same seed gives the same runs.",

@@ -1,6 +1,7 @@
 // The table of the Monte-Carlo pairs file's columns (--pt): a row per run, as the result's
 // table in column_tables.cpp makes a row per sample.
 #include "api/columns.hpp"
+#include "api/label_columns.hpp"
 
 #include "api/combine.hpp"
 #include "api/sample.hpp"
@@ -55,23 +56,8 @@ const column_spec pair_table[] = {
      .meaning = "The pressure of the run.",
      .value = [](src s) { return opt(run_pair(s).second); },
      .role = column_role::pressure},
-    {.name = "{mineral}_label",
-     .kind = col::text,
-     .meaning = "The label of the row’s garnet, clinopyroxene and phengite analysis, or its line.",
-     .by = &batch_options::combine,
-     .by_value = "each",
-     .over = column_over::mineral,
-     .text = [](src s) { return s.u.labels[s.k]; },
-     .role = column_role::label},
-    {.name = "rt_label",
-     .kind = col::text,
-     .meaning = "The label of the row’s rutile analysis, or its line; empty for a sample without "
-                "rutile.",
-     .by = &batch_options::combine,
-     .by_value = "each",
-     .with_zr = true,
-     .text = [](src s) { return s.u.rt_label; },
-     .role = column_role::label},
+    mineral_label_column,
+    rutile_label_column,
     // The intersections of the run, pass 2 only, with the digits of the table.
     {.name = "T_{key}_C",
      .unit = "°C",

@@ -60,8 +60,7 @@ inline bool same(const file_input &a, const file_input &b) {
 inline file_input read_and_check(const std::string &file, std::string_view text,
                                  const reading &how = {}) {
     file_input in = read_table(file, text, how);
-    if (!same(in, read_table(file, text, how)))
-        finding("the same text read twice reads otherwise");
+    if (!same(in, read_table(file, text, how))) finding("the same text read twice reads otherwise");
     if (!in.error.empty()) {
         if (!in.samples.empty()) finding("a file refused has samples");
         // A file refused whole says what it is instead.

@@ -1,8 +1,8 @@
 // The reader of tables with named columns, alone: any bytes as a table, in the encoding the
 // first byte picks (as they are, after a UTF-8 byte-order mark, or as UTF-16 little- or
 // big-endian after its mark, each byte of the rest one unit) and as a table of any minerals,
-// of clinopyroxene alone or of rutile alone, then the units of every way of combining. Read twice it reads the same; every refusal and problem names a line; every
-// message is one short line.
+// of clinopyroxene alone or of rutile alone, then the units of every way of combining. Read twice
+// it reads the same; every refusal and problem names a line; every message is one short line.
 #include "reader_checks.hpp"
 
 #include <cstddef>
