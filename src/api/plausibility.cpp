@@ -24,9 +24,11 @@ string range(const std::array<double, 2> &r, const char *unit) {
 bool outside(double x, const std::array<double, 2> &r) { return x < r[0] || x > r[1]; }
 
 // The checks of one mineral's analysis `entered` (as combined), its recalculated formula `f` and
-// the table's total of it, if any.
+// the table's total of it, if any; `from_sites`: its ferric iron estimated from its sites, not
+// by charge balance.
 void check_analysis(std::vector<string> &notes, std::size_t k, const VECTOR &entered,
-                    const formula *f, const std::optional<double> &given, bool estimated) {
+                    const formula *f, const std::optional<double> &given, bool estimated,
+                    bool from_sites) {
     const string mineral = mineral_names[k];
     REAL sum = 0;
     for (int i = 1; i <= NEL; i++) {
@@ -58,7 +60,7 @@ void check_analysis(std::vector<string> &notes, std::size_t k, const VECTOR &ent
     const REAL fe3 = f->cat[FE3], fe = f->cat[FE2] + f->cat[FE3];
     if (!estimated || entered[FE2O3] != 0 || fe3 <= 0 || fe <= 0) return;
     if (k == 1 && fe3 / fe > plausible::cpx_ferric_most)
-        notes.push_back(mineral + ": charge balance makes " +
+        notes.push_back(mineral + (from_sites ? ": its sites make " : ": charge balance makes ") +
                         std::to_string(std::lround(100 * fe3 / fe)) +
                         " % of its iron ferric, more than half");
     if (k == 2 && f->cat[FE2] <= 1e-9 * fe)
@@ -74,7 +76,7 @@ std::vector<string> plausibility_notes(const sample_unit &u, const sample_result
     const std::array<const VECTOR *, 3> entered{&u.wt.grt, &u.wt.cpx, &u.wt.mica};
     for (std::size_t k = 0; k < 3; k++)
         check_analysis(notes, k, *entered[k], r.formulae[k] ? &*r.formulae[k] : nullptr, u.total[k],
-                       how.estimate_ferric[k]);
+                       how.estimate_ferric[k], k == 1 && how.cpx_ferric_sites);
     const double trial = u.t_c.value_or(how.t_c);
     if (outside(trial, plausible::temperature_c))
         notes.push_back("the trial temperature " + celsius(trial) + " lies outside " +

@@ -23,6 +23,7 @@ struct suspect_case {
     std::string grt = garnet, omp = cpx, phe = phengite;
     double t_c = 650;
     std::optional<double> at = {};
+    const char *ferric = "estimate";
     std::vector<std::string> says = {}; // the clauses of the note, in order
 };
 
@@ -60,6 +61,9 @@ TEST(Plausibility, EachSuspectResultKeepsItsNumbersAndSaysWhy) {
         {.what = "a trial temperature a little above absolute zero",
          .t_c = -273.14,
          .says = {ferric, "the trial temperature -273 °C lies outside 200–1500 °C"}},
+        {.what = "the clinopyroxene's ferric iron from its sites",
+         .ferric = "cpx=sites",
+         .says = {"clinopyroxene: its sites make 57 % of its iron ferric, more than half"}},
         {.what = "the table below 200 °C",
          .at = 199,
          .says = {ferric, "the table's temperature 199 °C lies outside 200–1500 °C"}},
@@ -69,6 +73,7 @@ TEST(Plausibility, EachSuspectResultKeepsItsNumbersAndSaysWhy) {
         o.model = 7;
         o.temperature = c.t_c;
         o.at = c.at;
+        o.estimate_ferric = *ferric_of(c.ferric);
         const batch_result r =
             compute_batch({{"EC1.csv", header + c.grt + c.omp + c.phe}}, o, false);
         ASSERT_EQ(r.rows.size(), 1u) << c.what;
