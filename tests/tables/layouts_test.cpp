@@ -517,4 +517,31 @@ TEST(Layouts, ColumnsThatMayNameTheSamplesHoldText) {
     EXPECT_EQ(*in.samples[0].unnamed, std::vector<std::string>{"\"Gestein\""});
 }
 
+// A table of one mineral (a frame per mineral): its suffix or none read, another mineral's
+// suffix ignored and said, rows naming no mineral taken as of it, rows of another left out.
+TEST(Layouts, ATableOfOneMineral) {
+    reading how;
+    how.only = mineral::clinopyroxene;
+    const file_input in =
+        read_table("C.csv",
+                   "Sample,Mineral,SiO2_Cpx,TiO2,Al2O3,FeO,MnO,MgO,CaO,Na2O,K2O,SiO2_Grt\n"
+                   "EC1,,55.6,0.08,9.8,4.4,0.03,8.2,13.6,7.1,0.01,38.5\n"
+                   "EC1,Omp 2,55.4,0.08,9.8,4.4,0.03,8.2,13.6,7.1,0.01,38.5\n"
+                   "EC1,Grt,38.5,0.05,21.7,25,0.5,6.4,8.6,0.02,0,38.5\n",
+                   how);
+    ASSERT_EQ(in.error, "");
+    ASSERT_EQ(in.samples.size(), 1u);
+    const auto &cpx = in.samples[0].analyses[1];
+    ASSERT_EQ(cpx.size(), 2u);
+    EXPECT_EQ(cpx[0].wt[SIO2], 55.6);
+    EXPECT_EQ(cpx[1].wt[SIO2], 55.4);
+    EXPECT_TRUE(in.samples[0].analyses[0].empty());
+    EXPECT_NE(std::find(in.warnings.begin(), in.warnings.end(),
+                        "C.csv: column \"SiO2_Grt\" (another mineral's suffix) ignored"),
+              in.warnings.end());
+    EXPECT_NE(std::find(in.warnings.begin(), in.warnings.end(),
+                        "C.csv: rows of other minerals than clinopyroxene left out: \"Grt\" (1)"),
+              in.warnings.end());
+}
+
 } // namespace
