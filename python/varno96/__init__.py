@@ -72,21 +72,26 @@ def _processors():
         return os.cpu_count() or 1
 
 
+def _by_sample(keyword, mapping, checked):
+    """A value per sample (a mapping or a Series) checked value by value with
+    `checked(value, label)`, as a dict by sample name."""
+    if isinstance(mapping, pd.Series) and not mapping.index.is_unique:
+        duplicated = mapping.index[mapping.index.duplicated()].unique().tolist()
+        raise ValueError(f"{keyword} must have one value per sample, got several for "
+                         f"{duplicated}")
+    out = {key: checked(value, f"{keyword}[{key!r}]") for key, value in mapping.items()}
+    if not out:
+        raise ValueError(f"{keyword} must have a value per sample, got an empty mapping")
+    return out
+
+
 def _temperatures(temperature):
-    """A per-sample temperature (a mapping or a Series) checked value by value, as a dict by
-    sample name; None for one temperature."""
+    """A per-sample temperature checked value by value, as a dict by sample name; None for
+    one temperature."""
     if not _frames.is_mapping(temperature):
         return None
-    if isinstance(temperature, pd.Series) and not temperature.index.is_unique:
-        duplicated = temperature.index[temperature.index.duplicated()].unique().tolist()
-        raise ValueError(f"temperature must have one value per sample, got several for "
-                         f"{duplicated}")
-    out = {}
-    for key, value in temperature.items():
-        out[key] = _OPTIONS.value("temperature", value, label=f"temperature[{key!r}]")
-    if not out:
-        raise ValueError("temperature must have a value per sample, got an empty mapping")
-    return out
+    return _by_sample("temperature", temperature,
+                      lambda value, label: _OPTIONS.value("temperature", value, label=label))
 
 
 def _zr_ppm(zr_ppm):
@@ -102,13 +107,7 @@ def _zr_ppm(zr_ppm):
         return None
     if not _frames.is_mapping(zr_ppm):
         return checked(zr_ppm, "zr_ppm")
-    if isinstance(zr_ppm, pd.Series) and not zr_ppm.index.is_unique:
-        duplicated = zr_ppm.index[zr_ppm.index.duplicated()].unique().tolist()
-        raise ValueError(f"zr_ppm must have one value per sample, got several for {duplicated}")
-    out = {str(k): checked(v, f"zr_ppm[{k!r}]") for k, v in zr_ppm.items()}
-    if not out:
-        raise ValueError("zr_ppm must have a value per sample, got an empty mapping")
-    return out
+    return {str(k): v for k, v in _by_sample("zr_ppm", zr_ppm, checked).items()}
 
 
 def _run(data, minerals, name, with_pairs, options, zr_ppm=None):
